@@ -1,0 +1,20 @@
+# The one INTERFACE target that carries the language level, the warnings and the sanitizers.
+set(CAMLOG_SANITIZE "" CACHE STRING "Sanitizers for every target: 'address' (address+undefined), 'thread', or empty")
+set_property(CACHE CAMLOG_SANITIZE PROPERTY STRINGS "" address thread)
+
+add_library(camlog_options INTERFACE)
+target_compile_features(camlog_options INTERFACE cxx_std_20)
+target_compile_options(camlog_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wnon-virtual-dtor -Wold-style-cast)
+
+if(CAMLOG_SANITIZE STREQUAL "address")
+  set(_camlog_san -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+elseif(CAMLOG_SANITIZE STREQUAL "thread")
+  set(_camlog_san -fsanitize=thread -fno-omit-frame-pointer)
+elseif(NOT CAMLOG_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "CAMLOG_SANITIZE must be 'address', 'thread' or empty, not '${CAMLOG_SANITIZE}'")
+endif()
+if(_camlog_san)
+  target_compile_options(camlog_options INTERFACE ${_camlog_san})
+  target_link_options(camlog_options INTERFACE ${_camlog_san})
+endif()

@@ -1,0 +1,57 @@
+// Paths of the generated fixtures and real samples, and small file helpers for tests.
+#include "support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace camlog::test {
+
+std::filesystem::path fixturePath(const std::string &name)
+{
+    return std::filesystem::path(CAMLOG_FIXTURE_DIR) / name;
+}
+
+std::filesystem::path samplePath(const std::string &name)
+{
+    const std::filesystem::path dir(CAMLOG_SAMPLES_DIR);
+    if (dir.empty() || !std::filesystem::exists(dir / name))
+        return {};
+    return dir / name;
+}
+
+std::filesystem::path requireSample(const std::string &name)
+{
+    auto path = samplePath(name);
+    if (path.empty())
+        [&] { GTEST_SKIP() << "real sample not available: " << name; }();
+    return path;
+}
+
+std::vector<std::uint8_t> readBytes(const std::filesystem::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path.string());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const std::filesystem::path &path, const std::vector<std::uint8_t> &bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+std::filesystem::path scratchDir(const std::string &testName)
+{
+    const auto dir = std::filesystem::path(CAMLOG_FIXTURE_DIR).parent_path() / "scratch" / testName;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+} // namespace camlog::test
