@@ -1,0 +1,41 @@
+// The per-frame record of scene detection: datecode, timecode and recording format of one DV frame.
+#pragma once
+
+#include "core/date_time.h"
+#include "core/dv_frame.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace camlog::scenes {
+
+struct FrameRecord {
+    std::int32_t frameNumber = 0; // DV frames that went through the detector before this one
+    bool datecodeValid = false;
+    bool timecodeValid = false;
+    bool formatValid = false; // both the audio source and the video source-control packs found
+    core::DateTime datecode;  // 0 when not valid
+    core::TTimecode timecode;
+    bool widePicture = false;
+    bool ntsc = false;
+    std::int32_t audioRate = 0;  // 48000, 44100, 32000 or 0
+    std::int32_t audioBits = 0;  // 16, 12 or 0
+    std::int32_t audioMode = 0;  // channel count from the audio source pack; never compared
+};
+
+// Decodes the packs of one DV frame into rec. The validity flags and the datecode and timecode
+// are set anew; the format fields whose pack is missing keep the values rec already holds,
+// so a frame with a dropout carries on the format of the frames before it.
+void DecodeFrameRecord(std::span<const std::uint8_t> frame, int nseq, FrameRecord &rec);
+
+// The first bytes of every frame that the datecode scan reads: the header, subcode and VAUX
+// blocks of DIF sequence 0 and its first four audio blocks, where recorders put the packs.
+inline constexpr std::size_t kFramePrefixSize = 55 * core::kDifBlockSize;
+
+// Decodes from the first bytes of a frame when they settle every value: each pack the
+// decoding searches for is found inside them, so the whole frame would give the same result
+// (the searches run in file order). Returns false, leaving rec untouched, otherwise.
+bool DecodeFrameRecordFromPrefix(std::span<const std::uint8_t> prefix, int nseq, FrameRecord &rec);
+
+} // namespace camlog::scenes
