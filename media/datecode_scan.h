@@ -1,0 +1,37 @@
+// The fast datecode scan: runs scene detection over a file reading only the first bytes of each frame.
+#pragma once
+
+#include "media/dv_frame_reader.h"
+#include "scenes/dv_scene_detect.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+namespace camlog::media {
+
+struct DatecodeScanOptions {
+    // Polled before every frame; the run then stops early (the detector still reports the
+    // scene in progress).
+    const std::atomic<bool> *abort = nullptr;
+    // Called every few hundred frames and at the end with (frames done, frames in all).
+    std::function<void(std::size_t done, std::size_t total)> progress;
+};
+
+struct DatecodeScanResult {
+    std::size_t framesScanned = 0; // DV frames fed to the detector
+    std::size_t wholeFrameReads = 0; // frames whose first bytes did not settle every value
+    std::size_t framesSkipped = 0;  // samples that are not DV frames, or could not be read
+    bool aborted = false;
+};
+
+// Runs the detector over every frame of the reader's DV stream, from StartStreaming to Stop.
+// Each frame costs one read of its first bytes (header, subcode, VAUX and the first audio
+// blocks of DIF sequence 0), taken from the index, so a type 2 file's audio chunks are never
+// touched; only a frame whose first bytes lack a pack is read whole. The detector sees the
+// same records as when it is fed every whole frame, except that SavedHeaders follows only
+// the frames read whole.
+DatecodeScanResult ScanDatecodes(DvFrameReader &reader, scenes::Tdv_sceneDetect &detector,
+                                 const DatecodeScanOptions &options = {});
+
+} // namespace camlog::media
