@@ -1,0 +1,526 @@
+// AVI sample tables: RIFF walk, OpenDML super and standard indexes, idx1, and the movi walk.
+#include "media/avi_index_loader.h"
+
+#include "core/dv_frame.h"
+
+#include <algorithm>
+#include <array>
+#include <set>
+
+namespace camlog::media {
+
+namespace {
+
+using core::FourCC;
+namespace fcc = core::fcc;
+
+// No real header list comes near this; a larger one is read only this far.
+constexpr std::uint64_t kMaxHeaderListSize = 16 * 1024 * 1024;
+// Stream numbers in chunk ids have two digits.
+constexpr std::size_t kMaxStreams = 100;
+// A RIFF holds a handful of top-level chunks (hdrl, JUNK, movi, idx1); more means garbage.
+constexpr int kMaxRiffChildren = 4096;
+constexpr int kMaxRecNesting = 4;
+
+constexpr std::uint8_t kIndexOfIndexes = 0x00;
+constexpr std::uint8_t kIndexOfChunks = 0x01;
+constexpr std::uint32_t kNotKeyFrameBit = 0x80000000u;
+
+std::uint16_t le16(const std::uint8_t *p)
+{
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+std::uint32_t le32(const std::uint8_t *p)
+{
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 | static_cast<std::uint32_t>(p[2]) << 16
+           | static_cast<std::uint32_t>(p[3]) << 24;
+}
+std::uint64_t le64(const std::uint8_t *p)
+{
+    return static_cast<std::uint64_t>(le32(p)) | static_cast<std::uint64_t>(le32(p + 4)) << 32;
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The stream a data chunk id belongs to ("00dc", "01wb", "00__" ...), or -1 for any other id.
+int streamOfChunk(FourCC id)
+{
+    if (!isDigit(id.at(0)) || !isDigit(id.at(1)))
+        return -1;
+    return (id.at(0) - '0') * 10 + (id.at(1) - '0');
+}
+
+// Chunk ids are printable ASCII; anything else means the walk has left the chunk structure.
+bool isPlausibleId(FourCC id)
+{
+    for (int i = 0; i < 4; ++i) {
+        const auto c = static_cast<unsigned char>(id.at(i));
+        if (c < 0x20 || c > 0x7E)
+            return false;
+    }
+    return true;
+}
+
+bool isDvCompression(FourCC code)
+{
+    std::string s = code.toString();
+    for (auto &c : s)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    static constexpr std::array<const char *, 11> kCodes = {"dvsd", "dsvd", "cdvc", "csvd", "dv25", "dvhd",
+                                                             "dvsl", "dvcs", "dvc ", "dvpp", "dvp "};
+    return std::any_of(kCodes.begin(), kCodes.end(), [&](const char *k) { return s == k; });
+}
+
+struct StreamInfo {
+    FourCC type;
+    FourCC handler;
+    FourCC compression; // biCompression of a vids stream's strf
+    std::vector<std::uint8_t> indx; // data of the strl's indx chunk (may be cut short)
+};
+
+struct MoviList {
+    std::uint64_t typePos = 0; // position of the 'movi' list type: idx1 offsets count from here
+    std::uint64_t end = 0;     // end of the list's data, clamped to the file
+    int riff = 0;              // 0 for the RIFF AVI, 1... for the AVIX parts
+};
+
+// One candidate set of sample tables, with the entry counts of the index they came from.
+struct Tables {
+    std::vector<std::vector<SampleEntry>> samples;
+    std::vector<std::uint64_t> listed; // entries the index listed per stream, kept or not
+};
+
+class Loader {
+public:
+    explicit Loader(DvFrameReader &reader, std::uint64_t fileSize) : m_reader(reader), m_fileSize(fileSize) {}
+
+    std::optional<ReadError> run(std::vector<StreamTable> &streams, int &dvStream, IndexSource &source);
+
+private:
+    std::size_t read(std::uint64_t offset, std::span<std::uint8_t> out) { return m_reader.readAt(offset, out); }
+
+    void walkTopLevel();
+    void walkRiff(std::uint64_t start, std::uint64_t end, int riff);
+    void parseHeaderList(std::uint64_t start, std::uint64_t end);
+    void parseStreamList(const std::uint8_t *data, std::size_t size);
+
+    bool hasOpenDmlIndex() const;
+    Tables loadOpenDml();
+    void addStandardIndex(const std::uint8_t *data, std::size_t size, std::size_t stream, Tables &tables);
+    Tables loadIdx1();
+    Tables walkMovi();
+    void walkUnindexedTails(Tables &tables);
+    void walkList(std::uint64_t pos, std::uint64_t end, int depth, Tables &tables, bool &stop);
+
+    int chooseDvStream(const Tables &tables) const;
+    bool headerMatches(const SampleEntry &sample, int stream);
+    bool usable(const Tables &tables, int stream);
+    void keep(Tables &tables, std::size_t stream, std::uint64_t offset, std::uint32_t size) const;
+
+    DvFrameReader &m_reader;
+    const std::uint64_t m_fileSize;
+    std::vector<StreamInfo> m_streams;
+    std::vector<MoviList> m_movis;
+    bool m_sawHeaderList = false;
+    bool m_hasIdx1 = false;
+    std::uint64_t m_idx1Offset = 0;
+    std::uint64_t m_idx1Size = 0; // clamped to the file
+};
+
+void Loader::walkTopLevel()
+{
+    std::uint64_t pos = 0;
+    int riff = 0;
+    while (pos + 12 <= m_fileSize) {
+        std::uint8_t head[12];
+        if (read(pos, head) != sizeof head)
+            break;
+        if (FourCC::fromBytes(head) != fcc::RIFF)
+            break;
+        const FourCC type = FourCC::fromBytes(head + 8);
+        if (riff == 0 ? type != fcc::AVI : type != fcc::AVIX)
+            break;
+        const std::uint32_t size = le32(head + 4);
+        // A size too small to hold the type is a writer that never came back to fill it
+        // in: take the RIFF to run to the end of the file.
+        const std::uint64_t end = size < 4 ? m_fileSize : pos + 8 + size;
+        walkRiff(pos + 12, std::min(end, m_fileSize), riff);
+        ++riff;
+        if (end >= m_fileSize)
+            break;
+        pos = end + (size & 1);
+    }
+}
+
+void Loader::walkRiff(std::uint64_t start, std::uint64_t end, int riff)
+{
+    std::uint64_t pos = start;
+    for (int children = 0; pos + 8 <= end && children < kMaxRiffChildren; ++children) {
+        std::uint8_t head[12] = {};
+        const std::size_t got = read(pos, std::span(head, std::min<std::uint64_t>(12, end - pos)));
+        if (got < 8)
+            return;
+        const FourCC id = FourCC::fromBytes(head);
+        if (!isPlausibleId(id))
+            return;
+        const std::uint32_t size = le32(head + 4);
+        const std::uint64_t dataStart = pos + 8;
+        const std::uint64_t dataEnd = dataStart + size;
+        const std::uint64_t clampedEnd = std::min(dataEnd, end);
+        if (id == fcc::LIST && size >= 4 && got == 12) {
+            const FourCC listType = FourCC::fromBytes(head + 8);
+            if (listType == fcc::hdrl && riff == 0 && !m_sawHeaderList) {
+                m_sawHeaderList = true;
+                parseHeaderList(dataStart + 4, clampedEnd);
+            } else if (listType == fcc::movi) {
+                m_movis.push_back({dataStart, clampedEnd, riff});
+            }
+        } else if (id == fcc::idx1 && riff == 0 && !m_hasIdx1) {
+            m_hasIdx1 = true;
+            m_idx1Offset = dataStart;
+            m_idx1Size = clampedEnd - std::min(dataStart, clampedEnd);
+        }
+        // A chunk that runs past its RIFF is the last one it can hold (a cut file).
+        if (dataEnd > end)
+            return;
+        pos = dataEnd + (size & 1);
+    }
+}
+
+void Loader::parseHeaderList(std::uint64_t start, std::uint64_t end)
+{
+    if (end <= start)
+        return;
+    std::vector<std::uint8_t> data(static_cast<std::size_t>(std::min(end - start, kMaxHeaderListSize)));
+    data.resize(read(start, data));
+    std::size_t pos = 0;
+    while (pos + 8 <= data.size()) {
+        const FourCC id = FourCC::fromBytes(&data[pos]);
+        const std::uint32_t size = le32(&data[pos + 4]);
+        const std::size_t avail = std::min<std::size_t>(size, data.size() - pos - 8);
+        if (id == fcc::LIST && avail >= 4 && FourCC::fromBytes(&data[pos + 8]) == fcc::strl) {
+            if (m_streams.size() < kMaxStreams)
+                parseStreamList(&data[pos + 12], avail - 4);
+        }
+        if (avail < size)
+            break;
+        pos += 8 + std::size_t{size} + (size & 1);
+    }
+}
+
+void Loader::parseStreamList(const std::uint8_t *data, std::size_t size)
+{
+    StreamInfo &stream = m_streams.emplace_back();
+    std::size_t pos = 0;
+    while (pos + 8 <= size) {
+        const FourCC id = FourCC::fromBytes(data + pos);
+        const std::uint32_t chunkSize = le32(data + pos + 4);
+        const std::size_t avail = std::min<std::size_t>(chunkSize, size - pos - 8);
+        const std::uint8_t *body = data + pos + 8;
+        if (id == fcc::strh && avail >= 8) {
+            stream.type = FourCC::fromBytes(body);
+            stream.handler = FourCC::fromBytes(body + 4);
+        } else if (id == fcc::strf && stream.type == fcc::vids && avail >= 20) {
+            stream.compression = FourCC::fromBytes(body + 16);
+        } else if (id == fcc::indx) {
+            stream.indx.assign(body, body + avail);
+        }
+        if (avail < chunkSize)
+            break;
+        pos += 8 + std::size_t{chunkSize} + (chunkSize & 1);
+    }
+}
+
+void Loader::keep(Tables &tables, std::size_t stream, std::uint64_t offset, std::uint32_t size) const
+{
+    ++tables.listed[stream];
+    // A sample without data, or one that is not wholly inside the file, is not kept.
+    if (size == 0 || offset > m_fileSize || size > m_fileSize - offset)
+        return;
+    tables.samples[stream].push_back({offset, size});
+}
+
+bool Loader::hasOpenDmlIndex() const
+{
+    return std::any_of(m_streams.begin(), m_streams.end(), [](const StreamInfo &s) { return s.indx.size() >= 24; });
+}
+
+// An OpenDML index header: wLongsPerEntry, bIndexSubType, bIndexType, nEntriesInUse,
+// dwChunkId, then 12 bytes (qwBaseOffset and a reserved word in a standard index).
+void Loader::addStandardIndex(const std::uint8_t *data, std::size_t size, std::size_t stream, Tables &tables)
+{
+    if (size < 24 || data[3] != kIndexOfChunks)
+        return;
+    // Field indexes have a third word per entry (the second field's offset); it is skipped.
+    const std::size_t stride = std::size_t{le16(data)} * 4;
+    if (stride < 8)
+        return;
+    const std::uint64_t count = std::min<std::uint64_t>(le32(data + 4), (size - 24) / stride);
+    const std::uint64_t base = le64(data + 12);
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const std::uint8_t *entry = data + 24 + i * stride;
+        // Bit 31 of the size marks a frame that is not a key frame; every DV frame is one.
+        keep(tables, stream, base + le32(entry), le32(entry + 4) & ~kNotKeyFrameBit);
+    }
+}
+
+Tables Loader::loadOpenDml()
+{
+    Tables tables;
+    tables.samples.resize(m_streams.size());
+    tables.listed.resize(m_streams.size());
+    // Every standard index read counts against this, so that a super index that lists the
+    // same or overlapping chunks again and again cannot make us read more than the file.
+    std::uint64_t budget = m_fileSize;
+    std::set<std::uint64_t> seen;
+    for (std::size_t s = 0; s < m_streams.size(); ++s) {
+        const auto &indx = m_streams[s].indx;
+        if (indx.size() < 24)
+            continue;
+        if (indx[3] == kIndexOfChunks) {
+            addStandardIndex(indx.data(), indx.size(), s, tables);
+            continue;
+        }
+        if (indx[3] != kIndexOfIndexes || le16(indx.data()) != 4)
+            continue;
+        const std::uint64_t count = std::min<std::uint64_t>(le32(indx.data() + 4), (indx.size() - 24) / 16);
+        for (std::uint64_t i = 0; i < count; ++i) {
+            const std::uint8_t *entry = indx.data() + 24 + i * 16;
+            const std::uint64_t offset = le64(entry);
+            const std::uint32_t size = le32(entry + 8);
+            if (offset >= m_fileSize || size < 32 || !seen.insert(offset).second)
+                continue;
+            // dwSize is the whole ix chunk, header included: one read per standard index.
+            const std::uint64_t want = std::min<std::uint64_t>({size, m_fileSize - offset, budget});
+            if (want < 32)
+                break;
+            std::vector<std::uint8_t> chunk(static_cast<std::size_t>(want));
+            chunk.resize(read(offset, chunk));
+            budget -= want;
+            if (chunk.size() < 32)
+                continue;
+            const std::size_t body = std::min<std::size_t>(le32(&chunk[4]), chunk.size() - 8);
+            addStandardIndex(&chunk[8], body, s, tables);
+        }
+    }
+    return tables;
+}
+
+Tables Loader::loadIdx1()
+{
+    Tables tables;
+    tables.samples.resize(m_streams.size());
+    tables.listed.resize(m_streams.size());
+    const auto firstMovi = std::find_if(m_movis.begin(), m_movis.end(), [](const MoviList &m) { return m.riff == 0; });
+    if (!m_hasIdx1 || m_idx1Size < 16)
+        return tables;
+
+    // The idx1 is read whole: it lies inside the file, so its size is bounded by the file.
+    std::vector<std::uint8_t> data(static_cast<std::size_t>(m_idx1Size - m_idx1Size % 16));
+    data.resize(read(m_idx1Offset, data) / 16 * 16);
+
+    struct Entry {
+        FourCC id;
+        std::size_t stream;
+        std::uint32_t offset;
+        std::uint32_t size;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(data.size() / 16);
+    for (std::size_t pos = 0; pos + 16 <= data.size(); pos += 16) {
+        const FourCC id = FourCC::fromBytes(&data[pos]);
+        const int stream = streamOfChunk(id);
+        // Lists ("rec "), index chunks and writers' own marks (dvgrab's "7Fxx") are no samples.
+        if (stream < 0 || static_cast<std::size_t>(stream) >= m_streams.size())
+            continue;
+        entries.push_back({id, static_cast<std::size_t>(stream), le32(&data[pos + 8]), le32(&data[pos + 12])});
+    }
+    if (entries.empty())
+        return tables;
+
+    // Offsets point at chunk headers, counted from the 'movi' list type in most files and
+    // from the start of the file in some. The base is the one under which a few sample
+    // entries find their own chunk header; with neither, the idx1 is unusable.
+    std::vector<std::uint64_t> bases;
+    if (firstMovi != m_movis.end())
+        bases.push_back(firstMovi->typePos);
+    bases.push_back(0);
+    const std::array<std::size_t, 3> probes = {0, entries.size() / 2, entries.size() - 1};
+    int bestMatches = 0;
+    std::uint64_t base = 0;
+    for (const std::uint64_t candidate : bases) {
+        int matches = 0;
+        for (const std::size_t p : probes) {
+            std::uint8_t head[8];
+            const Entry &e = entries[p];
+            if (read(candidate + e.offset, head) == sizeof head && FourCC::fromBytes(head) == e.id && le32(head + 4) == e.size)
+                ++matches;
+        }
+        if (matches > bestMatches) {
+            bestMatches = matches;
+            base = candidate;
+        }
+    }
+    if (bestMatches == 0)
+        return tables;
+    for (const Entry &e : entries)
+        keep(tables, e.stream, base + e.offset + 8, e.size);
+    return tables;
+}
+
+Tables Loader::walkMovi()
+{
+    Tables tables;
+    tables.samples.resize(m_streams.size());
+    tables.listed.resize(m_streams.size());
+    for (const MoviList &movi : m_movis) {
+        // A walk that lost the chunk structure cannot trust what follows in the same list;
+        // the next list starts afresh.
+        bool stop = false;
+        walkList(movi.typePos + 4, movi.end, 0, tables, stop);
+    }
+    return tables;
+}
+
+// An index can end before its movi list does: an idx1 cut short, an idx1 that covers only
+// the first RIFF, a super index without the entries of the last AVIX parts, an index
+// written before the capture went on. The chunks after the last indexed one in each movi
+// list are walked; in a file whose index is complete that costs one header read or none.
+void Loader::walkUnindexedTails(Tables &tables)
+{
+    for (const MoviList &movi : m_movis) {
+        std::uint64_t start = movi.typePos + 4;
+        for (const auto &samples : tables.samples) {
+            for (const SampleEntry &e : samples) {
+                if (e.offset >= movi.typePos && e.offset < movi.end)
+                    start = std::max(start, e.offset + e.size + (e.size & 1));
+            }
+        }
+        bool stop = false;
+        walkList(start, movi.end, 0, tables, stop);
+    }
+}
+
+void Loader::walkList(std::uint64_t pos, std::uint64_t end, int depth, Tables &tables, bool &stop)
+{
+    while (!stop && pos + 8 <= end) {
+        std::uint8_t head[12] = {};
+        const std::size_t got = read(pos, std::span(head, std::min<std::uint64_t>(12, end - pos)));
+        if (got < 8) {
+            stop = true;
+            return;
+        }
+        const FourCC id = FourCC::fromBytes(head);
+        const std::uint32_t size = le32(head + 4);
+        const std::uint64_t dataEnd = pos + 8 + size;
+        if (!isPlausibleId(id) || dataEnd > end) {
+            // Garbage, or a chunk cut short or overrunning its list: nothing after it can be
+            // located.
+            stop = true;
+            return;
+        }
+        if (id == fcc::LIST) {
+            if (size >= 4 && got == 12 && FourCC::fromBytes(head + 8) == fcc::rec && depth < kMaxRecNesting)
+                walkList(pos + 12, dataEnd, depth + 1, tables, stop);
+        } else {
+            const int stream = streamOfChunk(id);
+            if (stream >= 0 && static_cast<std::size_t>(stream) < m_streams.size())
+                keep(tables, static_cast<std::size_t>(stream), pos + 8, size);
+        }
+        pos = dataEnd + (size & 1);
+    }
+}
+
+int Loader::chooseDvStream(const Tables &tables) const
+{
+    for (std::size_t s = 0; s < m_streams.size(); ++s)
+        if (m_streams[s].type == fcc::iavs)
+            return static_cast<int>(s);
+    for (std::size_t s = 0; s < m_streams.size(); ++s) {
+        const StreamInfo &info = m_streams[s];
+        if (info.type != fcc::vids)
+            continue;
+        if (isDvCompression(info.handler) || isDvCompression(info.compression))
+            return static_cast<int>(s);
+        const auto &samples = tables.samples[s];
+        if (!samples.empty() && (samples.front().size == core::kNtscFrameSize || samples.front().size == core::kPalFrameSize))
+            return static_cast<int>(s);
+    }
+    return -1;
+}
+
+// True when the chunk header before a sample's data names the sample's stream and size.
+bool Loader::headerMatches(const SampleEntry &sample, int stream)
+{
+    std::uint8_t head[8];
+    return sample.offset >= 8 && read(sample.offset - 8, head) == sizeof head
+           && streamOfChunk(FourCC::fromBytes(head)) == stream && le32(head + 4) == sample.size;
+}
+
+// An index is used for the DV stream only when most of what it lists lies in the file and
+// its first, middle and last samples mostly sit behind their own chunk headers.
+bool Loader::usable(const Tables &tables, int stream)
+{
+    const auto &samples = tables.samples[static_cast<std::size_t>(stream)];
+    const std::uint64_t listed = tables.listed[static_cast<std::size_t>(stream)];
+    if (samples.empty() || samples.size() * 2 < listed)
+        return false;
+    const std::array<std::size_t, 3> probes = {0, samples.size() / 2, samples.size() - 1};
+    int matches = 0;
+    for (const std::size_t p : probes)
+        matches += headerMatches(samples[p], stream) ? 1 : 0;
+    if (matches < 2)
+        return false;
+    return true;
+}
+
+std::optional<ReadError> Loader::run(std::vector<StreamTable> &streams, int &dvStream, IndexSource &source)
+{
+    walkTopLevel();
+    if (m_streams.empty())
+        return ReadError{ReadErrorCode::NoDvStream, "no stream headers (the file may be cut short in its header)"};
+
+    Tables tables;
+    int dv = -1;
+    bool chosen = false;
+    if (hasOpenDmlIndex()) {
+        tables = loadOpenDml();
+        dv = chooseDvStream(tables);
+        chosen = dv >= 0 && usable(tables, dv);
+        source = IndexSource::OpenDml;
+    }
+    if (!chosen && m_hasIdx1) {
+        tables = loadIdx1();
+        dv = chooseDvStream(tables);
+        chosen = dv >= 0 && usable(tables, dv);
+        source = IndexSource::Idx1;
+    }
+    if (chosen)
+        walkUnindexedTails(tables);
+    if (!chosen) {
+        tables = walkMovi();
+        dv = chooseDvStream(tables);
+        source = IndexSource::MoviWalk;
+    }
+    if (dv < 0)
+        return ReadError{ReadErrorCode::NoDvStream, "no DV stream (neither an iavs stream nor a DV video stream)"};
+
+    streams.clear();
+    for (std::size_t s = 0; s < m_streams.size(); ++s)
+        streams.push_back({m_streams[s].type, m_streams[s].handler, std::move(tables.samples[s])});
+    dvStream = dv;
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<ReadError> AviIndexLoader::load(DvFrameReader &reader)
+{
+    Loader loader(reader, reader.m_fileSize);
+    return loader.run(reader.m_streams, reader.m_dvStream, reader.m_indexSource);
+}
+
+} // namespace camlog::media
