@@ -84,7 +84,7 @@ bool listVideo(const fs::path &path, bool withScenes)
 {
     auto opened = media::DvFrameReader::open(path);
     if (!opened) {
-        std::fprintf(stderr, "camlog: %s: %s\n", path.c_str(), opened.error().message.c_str());
+        std::fprintf(stderr, "camlog: %s\n", opened.error().message.c_str());
         return false;
     }
     auto &reader = *opened.value();
