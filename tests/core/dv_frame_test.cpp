@@ -139,8 +139,9 @@ TEST(DvDatecode, FixedPlacesDecideWhenAPackIsMissing)
         f.put(463, {c.timeId, 0xFF, 0x58, 0x55, 0x19});
         TDatecode d;
         ASSERT_EQ(ReadDatecode(f.view(), f.nseq, d), c.expected.has_value()) << int(c.dateId) << "/" << int(c.timeId);
-        if (c.expected)
+        if (c.expected) {
             EXPECT_EQ(d, *c.expected) << int(c.dateId) << "/" << int(c.timeId);
+        }
     }
 }
 
@@ -189,8 +190,9 @@ TEST(DvSystem, HeaderByteTellsTheSystem)
         header[3] = c.byte3;
         bool ntsc = !c.ntsc;
         EXPECT_EQ(ReadIsNtsc(header, ntsc), c.known);
-        if (c.known)
+        if (c.known) {
             EXPECT_EQ(ntsc, c.ntsc);
+        }
     }
     std::vector<std::uint8_t> tiny(3, 0x3F);
     bool ntsc = false;
@@ -364,14 +366,16 @@ void checkFrame(std::span<const std::uint8_t> frame, int nseq, const SampleExpec
     if (ReadDatecode(frame, nseq, d))
         value = DatecodeToDateTime(d);
     EXPECT_EQ(value.has_value(), e.datecode.has_value());
-    if (value && e.datecode)
+    if (value && e.datecode) {
         EXPECT_EQ(value->fields(), e.datecode);
+    }
 
     TTimecode tc;
     const bool hasTc = ReadTimecode(frame, nseq, tc);
     EXPECT_EQ(hasTc, e.timecode.has_value());
-    if (hasTc && e.timecode)
+    if (hasTc && e.timecode) {
         EXPECT_EQ(tc, *e.timecode);
+    }
 
     bool ntsc = false;
     EXPECT_TRUE(ReadIsNtsc(frame, ntsc));
@@ -380,8 +384,9 @@ void checkFrame(std::span<const std::uint8_t> frame, int nseq, const SampleExpec
     bool wide = false;
     const bool hasAspect = ReadIs16x9(frame, nseq, wide);
     EXPECT_EQ(hasAspect, e.wide.has_value());
-    if (hasAspect && e.wide)
+    if (hasAspect && e.wide) {
         EXPECT_EQ(wide, *e.wide);
+    }
 
     int rate = 0, channels = 0, bits = 0;
     EXPECT_EQ(ReadAudioFormat(frame, nseq, rate, channels, bits), e.rate != 0);
