@@ -14,13 +14,20 @@ namespace {
 using core::FourCC;
 namespace fcc = core::fcc;
 
-// No real header list comes near this; a larger one is read only this far.
+// No real header list or index comes near these sizes (a standard index of 2 million
+// entries, an idx1 of 4 million); a corrupt size field reads only this far.
 constexpr std::uint64_t kMaxHeaderListSize = 16 * 1024 * 1024;
+constexpr std::uint64_t kMaxStandardIndexSize = 16 * 1024 * 1024;
+constexpr std::uint64_t kMaxIdx1Size = 64 * 1024 * 1024;
+// A standard index up to this size is read in one go on the word of the super index.
+constexpr std::uint64_t kTrustedStandardIndexSize = 1024 * 1024;
 // Stream numbers in chunk ids have two digits.
 constexpr std::size_t kMaxStreams = 100;
 // A RIFF holds a handful of top-level chunks (hdrl, JUNK, movi, idx1); more means garbage.
 constexpr int kMaxRiffChildren = 4096;
 constexpr int kMaxRecNesting = 4;
+// OpenDML parts hold about 1 GB each.
+constexpr int kMaxRiffs = 65536;
 
 constexpr std::uint8_t kIndexOfIndexes = 0x00;
 constexpr std::uint8_t kIndexOfChunks = 0x01;
@@ -134,7 +141,7 @@ void Loader::walkTopLevel()
 {
     std::uint64_t pos = 0;
     int riff = 0;
-    while (pos + 12 <= m_fileSize) {
+    while (pos + 12 <= m_fileSize && riff < kMaxRiffs) {
         std::uint8_t head[12];
         if (read(pos, head) != sizeof head)
             break;
@@ -294,12 +301,22 @@ Tables Loader::loadOpenDml()
             if (offset >= m_fileSize || size < 32 || !seen.insert(offset).second)
                 continue;
             // dwSize is the whole ix chunk, header included: one read per standard index.
-            const std::uint64_t want = std::min<std::uint64_t>({size, m_fileSize - offset, budget});
+            std::uint64_t want = std::min<std::uint64_t>({size, m_fileSize - offset, budget, kMaxStandardIndexSize});
+            if (want > kTrustedStandardIndexSize) {
+                // Larger than any index of a DV stream: rather than trust a size field that
+                // may be corrupt, the chunk's own header says how much there is to read.
+                std::uint8_t head[32];
+                if (read(offset, head) != sizeof head)
+                    continue;
+                budget -= std::min<std::uint64_t>(budget, sizeof head);
+                const std::uint64_t stride = std::uint64_t{le16(head + 8)} * 4;
+                want = std::min<std::uint64_t>({want, std::uint64_t{le32(head + 4)} + 8, 32 + le32(head + 12) * stride});
+            }
             if (want < 32)
                 break;
             std::vector<std::uint8_t> chunk(static_cast<std::size_t>(want));
             chunk.resize(read(offset, chunk));
-            budget -= want;
+            budget -= std::min(budget, want);
             if (chunk.size() < 32)
                 continue;
             const std::size_t body = std::min<std::size_t>(le32(&chunk[4]), chunk.size() - 8);
@@ -318,8 +335,9 @@ Tables Loader::loadIdx1()
     if (!m_hasIdx1 || m_idx1Size < 16)
         return tables;
 
-    // The idx1 is read whole: it lies inside the file, so its size is bounded by the file.
-    std::vector<std::uint8_t> data(static_cast<std::size_t>(m_idx1Size - m_idx1Size % 16));
+    // The idx1 is read whole, in one read.
+    const std::uint64_t size = std::min(m_idx1Size, kMaxIdx1Size);
+    std::vector<std::uint8_t> data(static_cast<std::size_t>(size - size % 16));
     data.resize(read(m_idx1Offset, data) / 16 * 16);
 
     struct Entry {
@@ -391,16 +409,24 @@ Tables Loader::walkMovi()
 // list are walked; in a file whose index is complete that costs one header read or none.
 void Loader::walkUnindexedTails(Tables &tables)
 {
-    for (const MoviList &movi : m_movis) {
-        std::uint64_t start = movi.typePos + 4;
-        for (const auto &samples : tables.samples) {
-            for (const SampleEntry &e : samples) {
-                if (e.offset >= movi.typePos && e.offset < movi.end)
-                    start = std::max(start, e.offset + e.size + (e.size & 1));
-            }
+    // The movi lists are in file order and do not overlap.
+    std::vector<std::uint64_t> starts;
+    for (const MoviList &movi : m_movis)
+        starts.push_back(movi.typePos + 4);
+    for (const auto &samples : tables.samples) {
+        for (const SampleEntry &e : samples) {
+            const auto after = std::upper_bound(m_movis.begin(), m_movis.end(), e.offset,
+                                                [](std::uint64_t offset, const MoviList &m) { return offset < m.typePos; });
+            if (after == m_movis.begin())
+                continue;
+            const auto m = static_cast<std::size_t>(after - m_movis.begin()) - 1;
+            if (e.offset < m_movis[m].end)
+                starts[m] = std::max(starts[m], e.offset + e.size + (e.size & 1));
         }
+    }
+    for (std::size_t m = 0; m < m_movis.size(); ++m) {
         bool stop = false;
-        walkList(start, movi.end, 0, tables, stop);
+        walkList(starts[m], m_movis[m].end, 0, tables, stop);
     }
 }
 

@@ -227,55 +227,6 @@ TEST(AviFrameReader, RealCamcorderFramesRewrappedByDvgrab)
 // ---------------------------------------------------------------------------------------
 // Damaged copies
 
-// Truncated copies yield exactly the whole frames before the cut, byte-identical to the tape.
-TEST(AviFrameReaderDamage, TruncatedCopiesYieldTheWholeFramesBeforeTheCut)
-{
-    const Bytes tape = test::readBytes(fixturePath("tape_three.dv"));
-    for (const char *name : {"tape_three-type1.avi", "tape_three-type2.avi", "ntsc_nodate-ffmpeg.avi"}) {
-        SCOPED_TRACE(name);
-        const Bytes original = test::readBytes(fixturePath(name));
-        const auto intact = openOk(fixturePath(name));
-        ASSERT_TRUE(intact);
-        const std::vector<SampleEntry> frames = framesOf(*intact);
-        const std::size_t moviStart = find(original, "movi") + 4;
-        const std::size_t idx1 = idx1Pos(original);
-
-        std::vector<std::uint64_t> cuts = {12, 30, 100, 150, 220, 400, 32500, moviStart - 8, moviStart, moviStart + 100,
-                                           frames[0].offset - 4, frames[0].offset, frames[0].offset + 1,
-                                           frames[1].offset - 8, frames[1].offset - 1, idx1, idx1 + 8, idx1 + 40,
-                                           original.size() - 1, original.size()};
-        for (std::size_t k = 1; k < 23; ++k)
-            cuts.push_back(original.size() * k / 23);
-        const std::uint64_t lastEnd = frames.back().offset + frames.back().size;
-        cuts.insert(cuts.end(), {frames.back().offset, lastEnd - 1, lastEnd, lastEnd + 1});
-        std::sort(cuts.begin(), cuts.end(), std::greater<>());
-        cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-
-        const auto copy = test::scratchDir("AviTruncated") / name;
-        test::writeBytes(copy, original);
-        const Bytes tapeFrames =
-            std::string(name).find("ffmpeg") != std::string::npos ? test::readBytes(fixturePath("ntsc_nodate.dv")) : tape;
-        for (const std::uint64_t cut : cuts) {
-            SCOPED_TRACE("cut at " + std::to_string(cut));
-            std::filesystem::resize_file(copy, cut);
-            const std::size_t whole = static_cast<std::size_t>(std::count_if(
-                frames.begin(), frames.end(), [&](const SampleEntry &e) { return e.offset + e.size <= cut; }));
-            auto result = DvFrameReader::open(copy);
-            if (!result) {
-                // Cut before the first stream header: nothing tells what the file holds.
-                EXPECT_EQ(result.error().code, ReadErrorCode::NoDvStream) << result.error().message;
-                EXPECT_LT(cut, 200u);
-                continue;
-            }
-            expectFramesFromTape(*result.value(), tapeFrames, whole);
-            for (const auto &stream : result.value()->streams()) {
-                for (const SampleEntry &e : stream.samples)
-                    ASSERT_LE(e.offset + e.size, cut);
-            }
-        }
-    }
-}
-
 struct Damage {
     const char *name;
     const char *file;
@@ -337,6 +288,7 @@ TEST_P(DamagedFiles, GiveTheFramesThatAreStillThere)
     ASSERT_TRUE(result) << result.error().message;
     auto &reader = *result.value();
     EXPECT_EQ(reader.indexSource(), d.source);
+    EXPECT_LT(reader.bytesRead(), 200'000u) << "opening reads headers and indexes, not frames";
     const char *tape = std::string(d.file).find("ffmpeg") != std::string::npos ? "ntsc_nodate.dv" : "tape_three.dv";
     expectFramesFromTape(reader, test::readBytes(fixturePath(tape)), d.frames, d.missingTapeFrame);
 }
@@ -386,6 +338,8 @@ const std::vector<Damage> &damages()
          std::nullopt, IndexSource::MoviWalk, 125},
         {"SuperIndexPointsPastTheEnd", "tape_three-type1.avi",
          [](Bytes &b) { put64(b, find(b, "indx") + 8 + 24, 0x7FFFFFFF0000ull); }, std::nullopt, IndexSource::Idx1, 125},
+        {"SuperIndexChunkSizeHuge", "tape_three-type1.avi", [](Bytes &b) { put32(b, find(b, "indx") + 8 + 24 + 8, 0x7FFFFFFFu); },
+         std::nullopt, IndexSource::OpenDml, 125},
         {"SuperIndexEntryCountHuge", "tape_three-type1.avi", [](Bytes &b) { put32(b, find(b, "indx") + 8 + 4, 0xFFFFFFFFu); },
          std::nullopt, IndexSource::OpenDml, 125},
         {"SuperIndexEntriesRepeated", "tape_three-type1.avi",
@@ -669,20 +623,138 @@ INSTANTIATE_TEST_SUITE_P(
                       MultiRiff{"RecListsSuperIndex", {70, 2, true, false, true}, IndexSource::OpenDml}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(AviFrameReader, MultiRiffCutInsideTheAvixPart)
+// Truncated copies yield exactly the whole frames before the cut, byte-identical to the tape:
+// cuts in the headers, in the indexes, at and around frame boundaries, inside AVIX parts.
+void expectTruncationsKeepTheWholeFrames(const std::filesystem::path &copy, const Bytes &original, const Bytes &tape)
+{
+    test::writeBytes(copy, original);
+    const auto intact = openOk(copy);
+    ASSERT_TRUE(intact);
+    const std::vector<SampleEntry> frames = framesOf(*intact);
+    ASSERT_FALSE(frames.empty());
+
+    std::vector<std::uint64_t> cuts = {12, 30, 100, 150, 220, 400, 32500, original.size() - 1};
+    for (const char *marker : {"RIFF", "LIST", "movi", "ix00", "ix01", "idx1", "indx"}) {
+        for (auto it = original.begin(); (it = std::search(it, original.end(), marker, marker + 4)) != original.end(); ++it) {
+            const auto pos = static_cast<std::uint64_t>(it - original.begin());
+            cuts.insert(cuts.end(), {pos, pos + 4, pos + 8, pos + 30, pos + 100});
+        }
+    }
+    const std::size_t n = frames.size();
+    for (const std::size_t k : {std::size_t{0}, std::size_t{1}, n / 3, n / 2, 2 * n / 3, n - 1}) {
+        const SampleEntry &e = frames[k];
+        cuts.insert(cuts.end(), {e.offset - 8, e.offset - 1, e.offset, e.offset + 480, e.offset + e.size - 1,
+                                 e.offset + e.size, e.offset + e.size + 1});
+    }
+    for (std::size_t k = 1; k < 23; ++k)
+        cuts.push_back(original.size() * k / 23);
+    std::sort(cuts.begin(), cuts.end(), std::greater<>());
+    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+
+    for (const std::uint64_t cut : cuts) {
+        if (cut >= original.size())
+            continue;
+        SCOPED_TRACE("cut at " + std::to_string(cut));
+        std::filesystem::resize_file(copy, cut);
+        const std::size_t whole = static_cast<std::size_t>(
+            std::count_if(frames.begin(), frames.end(), [&](const SampleEntry &e) { return e.offset + e.size <= cut; }));
+        auto result = DvFrameReader::open(copy);
+        if (!result) {
+            // Cut before the RIFF type, or before the first stream header: nothing tells
+            // what the file holds.
+            EXPECT_EQ(result.error().code, cut < 12 ? ReadErrorCode::NotAvi : ReadErrorCode::NoDvStream)
+                << result.error().message;
+            EXPECT_LT(cut, 200u);
+            continue;
+        }
+        expectFramesFromTape(*result.value(), tape, whole);
+        for (const auto &stream : result.value()->streams()) {
+            for (const SampleEntry &e : stream.samples)
+                ASSERT_LE(e.offset + e.size, cut);
+        }
+    }
+}
+
+TEST(AviFrameReaderDamage, TruncatedCopiesYieldTheWholeFramesBeforeTheCut)
 {
     const Bytes tape = test::readBytes(fixturePath("tape_three.dv"));
-    Bytes file = buildOpenDml(tape, 125, {});
-    const std::size_t avix = find(file, "AVIX");
-    // The AVIX part starts with its ix00 (8 + 24 + 75 * 8 bytes), then frames of 144008 bytes.
-    const std::size_t firstAvixFrame = avix + 4 + 12 + 8 + 24 + 75 * 8;
-    const std::size_t cut = firstAvixFrame + 20 * (kPal + 8) + 5000;
-    file.resize(cut);
-    const auto path = test::scratchDir("AviMultiRiffCut") / "cut.avi";
-    test::writeBytes(path, file);
-    const auto reader = openOk(path);
-    ASSERT_TRUE(reader);
-    expectFramesFromTape(*reader, tape, 70);
+    const auto dir = test::scratchDir("AviTruncated");
+    for (const char *name : {"tape_three-type1.avi", "tape_three-type2.avi"}) {
+        SCOPED_TRACE(name);
+        expectTruncationsKeepTheWholeFrames(dir / name, test::readBytes(fixturePath(name)), tape);
+    }
+    {
+        SCOPED_TRACE("ffmpeg");
+        expectTruncationsKeepTheWholeFrames(dir / "ffmpeg.avi", test::readBytes(fixturePath("ntsc_nodate-ffmpeg.avi")),
+                                            test::readBytes(fixturePath("ntsc_nodate.dv")));
+    }
+    for (const int superIndexEntries : {2, 0}) {
+        SCOPED_TRACE("two RIFFs, super index entries: " + std::to_string(superIndexEntries));
+        BuildOptions options;
+        options.superIndexEntries = superIndexEntries;
+        expectTruncationsKeepTheWholeFrames(dir / "multi.avi", buildOpenDml(tape, 125, options), tape);
+    }
+}
+
+// Random values written over the fields the reader relies on (chunk headers, stream
+// headers, index headers and entries, frame chunk headers): whatever comes out, the reader
+// never crashes, never lists a sample outside the file and never reads more than the file.
+TEST(AviFrameReaderDamage, RandomDamageStaysInsideTheFile)
+{
+    const auto name = fixturePath("ntsc_4x3_48k-type2.avi");
+    const Bytes original = test::readBytes(name);
+    const auto intact = openOk(name);
+    ASSERT_TRUE(intact);
+    std::vector<std::pair<std::size_t, std::size_t>> ranges = {{0, 300}};
+    for (const char *id : {"indx", "ix00", "ix01"}) {
+        for (auto it = original.begin(); (it = std::search(it, original.end(), id, id + 4)) != original.end(); ++it) {
+            const auto pos = static_cast<std::size_t>(it - original.begin());
+            ranges.push_back({pos, pos + 8 + 24 + 30 * 16});
+        }
+    }
+    ranges.push_back({idx1Pos(original), original.size()});
+    for (const auto &stream : intact->streams()) {
+        for (const SampleEntry &e : stream.samples)
+            ranges.push_back({e.offset - 8, e.offset});
+    }
+
+    std::uint32_t x = 2024;
+    auto next = [&x] {
+        x = x * 1664525u + 1013904223u;
+        return x >> 8;
+    };
+    const auto path = test::scratchDir("AviRandomDamage") / "damaged.avi";
+    std::array<int, 4> sources{};
+    int failures = 0;
+    for (int round = 0; round < 400; ++round) {
+        Bytes bytes = original;
+        const int hits = 1 + static_cast<int>(next() % 10);
+        for (int h = 0; h < hits; ++h) {
+            const auto &[from, to] = ranges[next() % ranges.size()];
+            const std::size_t pos = std::min(from + (next() % (to - from)) / 4 * 4, bytes.size() - 4);
+            static constexpr std::uint32_t kValues[] = {0, 1, 8, 0x7FFFFFFF, 0xFFFFFFFF, 144000, 120000, 0x10000};
+            put32(bytes, pos, next() % 2 ? kValues[next() % 8] : get32(bytes, pos) ^ (1u << (next() % 32)));
+        }
+        test::writeBytes(path, bytes);
+        SCOPED_TRACE("round " + std::to_string(round));
+        auto result = DvFrameReader::open(path);
+        if (!result) {
+            ++failures;
+            continue;
+        }
+        const auto &reader = *result.value();
+        ++sources[static_cast<std::size_t>(reader.indexSource())];
+        EXPECT_LE(reader.bytesRead(), bytes.size());
+        for (const auto &stream : reader.streams()) {
+            for (const SampleEntry &e : stream.samples) {
+                ASSERT_GT(e.size, 0u);
+                ASSERT_LE(e.offset + e.size, bytes.size());
+            }
+        }
+    }
+    // The damage reaches the fallback and the refusals.
+    EXPECT_GT(sources[static_cast<std::size_t>(IndexSource::Idx1)], 0);
+    EXPECT_GT(failures, 0);
 }
 
 // ---------------------------------------------------------------------------------------
