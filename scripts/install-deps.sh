@@ -4,6 +4,8 @@ set -eu
 PACKAGES="
   g++ cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
+  libxlsxwriter-dev libzip-dev fonts-dejavu-core
   ffmpeg dvgrab mediainfo libimage-exiftool-perl
 "
 missing=""
