@@ -40,11 +40,14 @@ struct StreamTable {
     std::vector<SampleEntry> samples;
 };
 
+// One open file. Reads are positioned (pread), but bytesRead is a plain counter: use one
+// reader per thread.
 class DvFrameReader {
 public:
     // Opens an AVI file (recognised by its RIFF header) or a raw DV file (.dv, .dif, or
     // any file whose first block is a DIF header block). A damaged index or a truncated
-    // file gives the samples that lie wholly inside the file.
+    // file gives the samples that lie wholly inside the file. Opening reads the headers and
+    // the index only (an AVI without a usable index: one chunk header per chunk).
     static core::Expected<std::unique_ptr<DvFrameReader>, ReadErrorCode> open(const std::filesystem::path &path);
 
     ~DvFrameReader();
@@ -63,15 +66,16 @@ public:
 
     // The DV frames: the samples of the DV stream.
     std::size_t frameCount() const;
+    // An empty entry for an index past the end.
     SampleEntry frame(std::size_t index) const;
 
     // Reads the whole frame into out (resized to the frame's size). False on a read error
     // or an index past the end.
     bool readFrame(std::size_t index, std::vector<std::uint8_t> &out);
-    // Reads the first min(out.size(), frame size) bytes of the frame; returns the count
-    // read (0 on error).
+    // Reads the first min(out.size(), frame size) bytes of the frame in one read; returns
+    // the count read (0 on error).
     std::size_t readFramePrefix(std::size_t index, std::span<std::uint8_t> out);
-    // Reads any byte range of the file; returns the count read.
+    // Reads any byte range of the file, never past its end; returns the count read.
     std::size_t readAt(std::uint64_t offset, std::span<std::uint8_t> out);
 
     // Bytes read from the file since it was opened (index loading included).

@@ -10,10 +10,13 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
+
+#include <sys/stat.h>
 
 namespace camlog::media {
 namespace {
@@ -438,7 +441,29 @@ struct BuildOptions {
     bool idx1 = true;
     bool idx1Absolute = false;
     bool recLists = false;
+    bool beyond4GiB = false; // a sparse AVIX of almost 4 GiB before the last part
 };
+
+// A built file; the hole (zeros, left sparse on disk) lies before bytes[holeAt].
+struct BuiltAvi {
+    Bytes bytes;
+    std::size_t holeAt = 0;
+    std::uint64_t holeSize = 0;
+};
+
+void writeBuilt(const std::filesystem::path &path, const BuiltAvi &built)
+{
+    if (built.holeSize == 0) {
+        test::writeBytes(path, built.bytes);
+        return;
+    }
+    test::writeBytes(path, Bytes(built.bytes.begin(), built.bytes.begin() + static_cast<std::ptrdiff_t>(built.holeAt)));
+    std::filesystem::resize_file(path, built.holeAt + built.holeSize);
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    out.write(reinterpret_cast<const char *>(built.bytes.data() + built.holeAt),
+              static_cast<std::streamsize>(built.bytes.size() - built.holeAt));
+    ASSERT_TRUE(out.good());
+}
 
 class AviWriter {
 public:
@@ -453,10 +478,17 @@ public:
     }
     void end(std::size_t pos)
     {
-        put32(m_b, pos + 4, static_cast<std::uint32_t>(m_b.size() - pos - 8));
+        put32(m_b, pos + 4, static_cast<std::uint32_t>(filePos(m_b.size()) - filePos(pos) - 8));
         if (m_b.size() % 2)
             m_b.push_back(0);
     }
+    void hole(std::uint64_t size)
+    {
+        m_holeAt = m_b.size();
+        m_holeSize = size;
+    }
+    std::uint64_t filePos(std::size_t index) const { return index + (index >= m_holeAt ? m_holeSize : 0); }
+    BuiltAvi take() { return {std::move(m_b), m_holeAt, m_holeSize}; }
     void id4(const char *id) { m_b.insert(m_b.end(), id, id + 4); }
     void u32(std::uint32_t v)
     {
@@ -468,9 +500,11 @@ public:
 
 private:
     Bytes m_b;
+    std::size_t m_holeAt = ~std::size_t{0};
+    std::uint64_t m_holeSize = 0;
 };
 
-Bytes buildOpenDml(const Bytes &tape, std::size_t frameCount, const BuildOptions &opt)
+BuiltAvi buildOpenDml(const Bytes &tape, std::size_t frameCount, const BuildOptions &opt)
 {
     AviWriter w;
     Bytes &b = w.bytes();
@@ -524,9 +558,6 @@ Bytes buildOpenDml(const Bytes &tape, std::size_t frameCount, const BuildOptions
     w.end(odml);
     w.end(hdrl);
 
-    struct Written {
-        std::size_t header;
-    };
     std::vector<std::size_t> headers;
     std::size_t firstMoviType = 0;
     auto writeMovi = [&](std::size_t from, std::size_t to, int part) {
@@ -543,7 +574,7 @@ Bytes buildOpenDml(const Bytes &tape, std::size_t frameCount, const BuildOptions
         w.zeros(8 * (to - from));
         w.end(ix);
         // The base is the movi list itself, as some writers have it (dvgrab uses the first chunk).
-        put64(b, baseField, movi);
+        put64(b, baseField, w.filePos(movi));
         for (std::size_t f = from; f < to; ++f) {
             const std::size_t rec = opt.recLists ? w.begin("LIST", "rec ") : 0;
             const std::size_t chunk = w.begin("00__");
@@ -558,8 +589,8 @@ Bytes buildOpenDml(const Bytes &tape, std::size_t frameCount, const BuildOptions
         }
         w.end(movi);
         if (superEntries && part < opt.superIndexEntries) {
-            put64(b, superEntries + 16 * part, ix);
-            put32(b, superEntries + 16 * part + 8, static_cast<std::uint32_t>(b.size() > ix ? get32(b, ix + 4) + 8 : 0));
+            put64(b, superEntries + 16 * part, w.filePos(ix));
+            put32(b, superEntries + 16 * part + 8, get32(b, ix + 4) + 8);
             put32(b, superEntries + 16 * part + 12, static_cast<std::uint32_t>(to - from));
         }
     };
@@ -575,10 +606,19 @@ Bytes buildOpenDml(const Bytes &tape, std::size_t frameCount, const BuildOptions
         w.end(idx1);
     }
     w.end(riff);
+    if (opt.beyond4GiB) {
+        const std::size_t gap = w.begin("RIFF", "AVIX");
+        const std::size_t movi = w.begin("LIST", "movi");
+        const std::size_t junk = w.begin("JUNK");
+        w.hole(0xFFFFFF00u - 24);
+        w.end(junk);
+        w.end(movi);
+        w.end(gap);
+    }
     const std::size_t avix = w.begin("RIFF", "AVIX");
     writeMovi(opt.firstPart, frameCount, 1);
     w.end(avix);
-    return b;
+    return w.take();
 }
 
 struct MultiRiff {
@@ -599,14 +639,15 @@ TEST_P(MultiRiffFiles, ReadEveryFrameOfEveryRiff)
     const Bytes tape = test::readBytes(fixturePath("tape_three.dv"));
     const MultiRiff &param = GetParam();
     const auto path = test::scratchDir("AviMultiRiff") / (std::string(param.name) + ".avi");
-    test::writeBytes(path, buildOpenDml(tape, 125, param.options));
+    writeBuilt(path, buildOpenDml(tape, 125, param.options));
 
     const auto reader = openOk(path);
     ASSERT_TRUE(reader);
     EXPECT_EQ(reader->indexSource(), param.source);
     expectFramesFromTape(*reader, tape, 125);
-    // ffprobe knows neither rec lists without idx1 nor our shortcuts in every case; where it
-    // reads the file, it must agree.
+    if (param.options.beyond4GiB) {
+        EXPECT_GT(reader->frame(124).offset, 0x100000000u);
+    }
     if (const auto packets = ffprobeVideoPackets(path); packets) {
         EXPECT_EQ(framesOf(*reader), *packets);
     }
@@ -620,7 +661,11 @@ INSTANTIATE_TEST_SUITE_P(
                       MultiRiff{"Idx1AbsoluteOffsets", {50, 0, true, true}, IndexSource::Idx1},
                       MultiRiff{"NoIndexAtAll", {50, 0, false}, IndexSource::MoviWalk},
                       MultiRiff{"RecListsNoIndex", {50, 0, false, false, true}, IndexSource::MoviWalk},
-                      MultiRiff{"RecListsSuperIndex", {70, 2, true, false, true}, IndexSource::OpenDml}),
+                      MultiRiff{"RecListsSuperIndex", {70, 2, true, false, true}, IndexSource::OpenDml},
+                      // 64-bit offsets everywhere: the last part starts past 4 GiB (a sparse file).
+                      MultiRiff{"Beyond4GiBSuperIndex", {50, 2, true, false, false, true}, IndexSource::OpenDml},
+                      MultiRiff{"Beyond4GiBIdx1AndWalk", {50, 0, true, false, false, true}, IndexSource::Idx1},
+                      MultiRiff{"Beyond4GiBNoIndex", {50, 0, false, false, false, true}, IndexSource::MoviWalk}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // Truncated copies yield exactly the whole frames before the cut, byte-identical to the tape:
@@ -692,7 +737,7 @@ TEST(AviFrameReaderDamage, TruncatedCopiesYieldTheWholeFramesBeforeTheCut)
         SCOPED_TRACE("two RIFFs, super index entries: " + std::to_string(superIndexEntries));
         BuildOptions options;
         options.superIndexEntries = superIndexEntries;
-        expectTruncationsKeepTheWholeFrames(dir / "multi.avi", buildOpenDml(tape, 125, options), tape);
+        expectTruncationsKeepTheWholeFrames(dir / "multi.avi", buildOpenDml(tape, 125, options).bytes, tape);
     }
 }
 
@@ -775,6 +820,7 @@ TEST(AviFrameReader, FilesThatCannotBeRead)
     test::writeBytes(dir / "riff-only.avi", {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'V', 'I', ' '});
     test::writeBytes(dir / "short.avi", {'R', 'I', 'F'});
     std::filesystem::create_directories(dir / "folder.avi");
+    ASSERT_EQ(::mkfifo((dir / "pipe.avi").c_str(), 0600), 0); // opening must not wait for a writer
 
     const struct {
         const char *name;
@@ -783,6 +829,7 @@ TEST(AviFrameReader, FilesThatCannotBeRead)
         {"garbage.avi", ReadErrorCode::NotAvi},    {"empty.avi", ReadErrorCode::NotAvi},
         {"riff-only.avi", ReadErrorCode::NoDvStream}, {"short.avi", ReadErrorCode::NotAvi},
         {"folder.avi", ReadErrorCode::Unreadable}, {"missing.avi", ReadErrorCode::NotFound},
+        {"pipe.avi", ReadErrorCode::Unreadable},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
