@@ -1,1 +1,135 @@
-// placeholder
+// Text files of the file list: the playlist (written and read back) and the detailed list.
+#include "core/list_files.h"
+
+#include "core/text_encoding.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace camlog::core {
+
+namespace {
+
+const std::string kRule = "# -------------------------------------------------------------";
+
+std::string trim(std::string_view text)
+{
+    // Everything up to the blank counts as space, as in the lists users write by hand.
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
+        --end;
+    return std::string(text.substr(begin, end - begin));
+}
+
+// Invalid bytes decode to U+FFFD and so do not survive the round trip.
+bool isValidUtf8(std::string_view text)
+{
+    return Utf16ToUtf8(Utf8ToUtf16(text)) == text;
+}
+
+ListFileFailure failure(ListFileError code, const std::filesystem::path &path, const std::string &what)
+{
+    return {code, "'" + path.string() + "': " + what};
+}
+
+} // namespace
+
+std::vector<std::string> PlaylistLines(const std::vector<std::string> &paths, const PlaylistInfo &info)
+{
+    const std::string s = paths.size() >= 2 ? " " : "";
+    std::vector<std::string> lines = {
+        kRule, "#", "# Playlist of " + info.programTitle, "#", kRule, "# Visit my website : " + info.webSite, "",
+    };
+    for (const auto &path : paths)
+        lines.push_back("     " + path);
+    lines.push_back("");
+    lines.push_back(kRule);
+    lines.push_back("# " + std::to_string(paths.size()) + " file" + s + " sorted" + s + " " + info.sortCaption);
+    lines.push_back("# Done on " + info.doneOn);
+    return lines;
+}
+
+Expected<bool, ListFileError> WriteUtf16Lines(const std::filesystem::path &path, const std::vector<std::string> &lines)
+{
+    std::u16string text;
+    for (const auto &line : lines) {
+        text += Utf8ToUtf16(line);
+        text += u"\r\n";
+    }
+    const auto bytes = EncodeUtf16Le(text, true);
+
+    // Written beside the target under a temporary name, then renamed over it.
+    auto temporary = path;
+    temporary += ".camlog-tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return failure(ListFileError::Unwritable, path, std::strerror(errno));
+        out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            std::error_code ignored;
+            std::filesystem::remove(temporary, ignored);
+            return failure(ListFileError::Unwritable, path, "write failed");
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(temporary, path, ec);
+    if (ec) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        return failure(ListFileError::Unwritable, path, ec.message());
+    }
+    return true;
+}
+
+Expected<bool, ListFileError> WritePlaylist(const std::filesystem::path &path, const std::vector<std::string> &paths,
+                                            const PlaylistInfo &info)
+{
+    return WriteUtf16Lines(path, PlaylistLines(paths, info));
+}
+
+Expected<std::vector<std::string>, ListFileError> ReadPlaylist(const std::filesystem::path &path)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return failure(ListFileError::Unreadable, path, "not a readable file");
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return failure(ListFileError::Unreadable, path, std::strerror(errno));
+    const std::string raw{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad())
+        return failure(ListFileError::Unreadable, path, "read failed");
+
+    const auto *bytes = reinterpret_cast<const std::uint8_t *>(raw.data());
+    std::string text;
+    if (HasUtf16LeBom(bytes, raw.size()))
+        text = Utf16ToUtf8(DecodeUtf16Le(bytes, raw.size()));
+    else if (raw.starts_with("\xEF\xBB\xBF"))
+        text = raw.substr(3);
+    else if (isValidUtf8(raw))
+        text = raw;
+    else
+        text = Windows1252ToUtf8(raw);
+
+    std::vector<std::string> paths;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos)
+            end = text.size();
+        auto line = trim(std::string_view(text).substr(start, end - start));
+        if (!line.empty() && line[0] != '#')
+            paths.push_back(std::move(line));
+        start = end + 1;
+    }
+    return paths;
+}
+
+} // namespace camlog::core
