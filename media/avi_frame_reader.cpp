@@ -177,6 +177,12 @@ void Loader::walkRiff(std::uint64_t start, std::uint64_t end, int riff)
         const std::uint64_t dataStart = pos + 8;
         const std::uint64_t dataEnd = dataStart + size;
         const std::uint64_t clampedEnd = std::min(dataEnd, end);
+        if (id == fcc::LIST && size < 4 && got == 12 && FourCC::fromBytes(head + 8) == fcc::movi) {
+            // A capture that stopped before its sizes were written: the frames run to the
+            // end of the RIFF, and nothing after them can be located.
+            m_movis.push_back({dataStart, end, riff});
+            return;
+        }
         if (id == fcc::LIST && size >= 4 && got == 12) {
             const FourCC listType = FourCC::fromBytes(head + 8);
             if (listType == fcc::hdrl && riff == 0 && !m_sawHeaderList) {

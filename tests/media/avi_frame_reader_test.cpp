@@ -380,6 +380,14 @@ const std::vector<Damage> &damages()
          std::nullopt, IndexSource::MoviWalk, 125},
         {"RiffSizeNeverWritten", "tape_three-type1.avi", [](Bytes &b) { put32(b, 4, 0); }, std::nullopt,
          IndexSource::OpenDml, 125},
+        {"RiffAndMoviSizesNeverWritten", "tape_three-type1.avi",
+         [](Bytes &b) {
+             removeChunk(b, "indx");
+             removeIdx1(b);
+             put32(b, 4, 0);
+             put32(b, find(b, "movi") - 4, 0);
+         },
+         std::nullopt, IndexSource::MoviWalk, 125},
         {"MoviSizeHuge", "tape_three-type1.avi", [](Bytes &b) { put32(b, find(b, "movi") - 4, 0xFFFFFFF0u); },
          std::nullopt, IndexSource::OpenDml, 125},
         // A chunk whose size runs past its list: the index still finds every frame...
