@@ -1,1 +1,447 @@
-// placeholder
+// The media prober: RIFF headers and the first DV frame for DV files, libavformat for other AVIs.
+#include "media/avi_probe.h"
+
+#include "core/avi_param.h"
+#include "core/dv_frame.h"
+#include "media/avi_index_loader.h"
+#include "scenes/frame_record.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/rational.h>
+}
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <sys/stat.h>
+#include <vector>
+
+namespace camlog::media {
+
+namespace {
+
+using core::FourCC;
+using core::ProbeResult;
+using core::RiffReader;
+namespace fcc = core::fcc;
+
+constexpr std::int64_t kPalFrameLength = 400000;
+constexpr std::int64_t kNtscFrameLength = 333667;
+// More than any strf of a DV or PCM stream holds; the rest of a larger one is not needed.
+constexpr std::size_t kMaxFormatBytes = 4096;
+// A writer puts the first frame of every stream among the first chunks of the movi list;
+// the bound keeps a file without one from being walked to its end.
+constexpr int kMaxChunksToFirstFrame = 512;
+constexpr int kMaxListDepth = 8;
+
+struct StreamHeaders {
+    core::AviStreamHeader strh;
+    std::vector<std::uint8_t> strf;
+};
+
+struct AviHeaders {
+    std::vector<StreamHeaders> streams;
+    std::uint64_t moviStart = 0; // first child of the first movi list
+    std::uint64_t moviEnd = 0;
+    std::uint32_t totalFrames = 0; // dmlh of an OpenDML file: frames of all RIFF chunks
+};
+
+// ---------------------------------------------------------------------------------------
+// Header walk of the first RIFF chunk, up to its movi list.
+
+bool walkHeaders(RiffReader &reader, std::uint64_t end, AviHeaders &out, int depth)
+{
+    while (reader.leftBefore(end) >= 8) {
+        if (!reader.ReadChunkHeader())
+            return false;
+        const std::uint64_t data = reader.position();
+        const std::uint64_t chunkEnd = std::min<std::uint64_t>(data + reader.ChunkSize(), end);
+        const FourCC id = reader.ChunkId();
+        if (id == fcc::LIST) {
+            if (!reader.ReadListType())
+                return false;
+            if (reader.ListType() == fcc::movi) {
+                out.moviStart = reader.position();
+                out.moviEnd = chunkEnd;
+                return true; // the headers come before the frames
+            }
+            if (reader.ListType() == fcc::strl)
+                out.streams.emplace_back();
+            if (depth < kMaxListDepth && walkHeaders(reader, chunkEnd, out, depth + 1))
+                return true;
+        } else if (id == fcc::strh && !out.streams.empty()) {
+            std::array<std::uint8_t, core::AviStreamHeader::kSize> bytes{};
+            if (!reader.readRecord(bytes))
+                return false;
+            out.streams.back().strh = core::AviStreamHeader::fromBytes(bytes);
+        } else if (id == fcc::dmlh) {
+            std::array<std::uint8_t, 4> total{};
+            if (reader.ChunkSize() >= total.size() && reader.readFully(total))
+                out.totalFrames = FourCC::fromBytes(total.data()).value();
+        } else if (id == fcc::strf && !out.streams.empty()) {
+            auto &strf = out.streams.back().strf;
+            strf.resize(std::min<std::uint64_t>(chunkEnd - data, kMaxFormatBytes));
+            if (!reader.readFully(strf))
+                return false;
+        }
+        if (!reader.seek(chunkEnd))
+            return false;
+    }
+    return false;
+}
+
+// "00dc", "01wb", "00__": the stream number in two decimal digits.
+int chunkStream(FourCC id)
+{
+    const char a = id.at(0);
+    const char b = id.at(1);
+    if (a < '0' || a > '9' || b < '0' || b > '9')
+        return -1;
+    return (a - '0') * 10 + (b - '0');
+}
+
+// Offset and size of the first non-empty data chunk of a stream.
+std::optional<std::pair<std::uint64_t, std::uint32_t>> findFirstChunk(RiffReader &reader, const AviHeaders &headers,
+                                                                     int stream)
+{
+    if (!reader.seek(headers.moviStart))
+        return std::nullopt;
+    for (int visited = 0; visited < kMaxChunksToFirstFrame && reader.leftBefore(headers.moviEnd) >= 8; ++visited) {
+        if (!reader.ReadChunkHeader())
+            return std::nullopt;
+        if (reader.ChunkId() == fcc::LIST) {
+            // A rec list groups the chunks of one moment: its children are walked in place.
+            if (!reader.ReadListType())
+                return std::nullopt;
+            continue;
+        }
+        if (chunkStream(reader.ChunkId()) == stream && reader.ChunkSize() > 0)
+            return std::make_pair(reader.position(), reader.ChunkSize());
+        if (!reader.SkipChunk())
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+bool isDvFrame(const std::vector<std::uint8_t> &frame)
+{
+    return core::SequencesForFrameSize(frame.size()) != 0
+        && RawDvLoader::startsWithDifHeader(frame.data(), frame.size());
+}
+
+std::optional<std::vector<std::uint8_t>> readFirstDvFrame(RiffReader &reader, const AviHeaders &headers, int stream)
+{
+    const auto chunk = findFirstChunk(reader, headers, stream);
+    if (!chunk || core::SequencesForFrameSize(chunk->second) == 0)
+        return std::nullopt;
+    std::vector<std::uint8_t> frame(chunk->second);
+    if (!reader.seek(chunk->first) || !reader.readFully(frame) || !isDvFrame(frame))
+        return std::nullopt;
+    return frame;
+}
+
+std::int64_t streamDuration(const core::AviStreamHeader &strh)
+{
+    if (strh.dwRate == 0)
+        return 0;
+    const long double units = static_cast<long double>(strh.dwLength) * strh.dwScale * 1e7L / strh.dwRate;
+    return static_cast<std::int64_t>(std::llround(static_cast<double>(units)));
+}
+
+std::int64_t frameLength(const core::AviStreamHeader &strh)
+{
+    if (strh.dwRate == 0)
+        return 0;
+    return std::llround(static_cast<double>(strh.dwScale) * 1e7 / strh.dwRate);
+}
+
+// A video stream lasts its frames times the frame length its decoder reports (rounded to
+// 100 ns), so that a duration shown with frames counts every frame: 29 NTSC frames are
+// 29 x 333667, not the 0.9676333 s that dwScale/dwRate give, which would show as 28 frames.
+// An OpenDML file counts the frames of all its RIFF chunks in dmlh.
+std::int64_t videoDuration(const core::AviStreamHeader &strh, std::uint32_t totalFrames, std::int64_t frameLength)
+{
+    return static_cast<std::int64_t>(std::max(strh.dwLength, totalFrames)) * frameLength;
+}
+
+std::uint32_t packWord(const core::DvPack &pack)
+{
+    return static_cast<std::uint32_t>(pack[1]) | static_cast<std::uint32_t>(pack[2]) << 8
+        | static_cast<std::uint32_t>(pack[3]) << 16 | static_cast<std::uint32_t>(pack[4]) << 24;
+}
+
+// ---------------------------------------------------------------------------------------
+// What the DV frame itself says: first-frame values, DVINFO, picture and audio format.
+
+void takeFirstFrameValues(const std::vector<std::uint8_t> &frame, ProbeResult &result)
+{
+    const int nseq = core::SequencesForFrameSize(frame.size());
+    scenes::FrameRecord record;
+    scenes::DecodeFrameRecord(frame, nseq, record);
+    result.DvFound = true;
+    result.DatecodeFound = record.datecodeValid;
+    result.Datecode = record.datecodeValid ? record.datecode : core::DateTime();
+    result.TimecodeFound = record.timecodeValid;
+    result.Timecode = record.timecodeValid ? record.timecode : core::TTimecode();
+    result.FirstFrameWide = record.widePicture;
+}
+
+bool frameIsPal(const std::vector<std::uint8_t> &frame)
+{
+    return frame.size() == core::kPalFrameSize;
+}
+
+core::DvInfo dvInfoFromFrame(const std::vector<std::uint8_t> &frame)
+{
+    const int nseq = core::SequencesForFrameSize(frame.size());
+    core::DvInfo info;
+    core::DvPack pack{};
+    if (core::FindPack(frame, 0x60, nseq, pack)) {
+        info.dwDVVAuxSrc = packWord(pack);
+    } else if (frameIsPal(frame)) {
+        info.dwDVVAuxSrc = 0x200000; // no source pack: the frame size still tells the system
+    }
+    if (core::FindPack(frame, core::pack::kVideoSourceControl, nseq, pack))
+        info.dwDVVAuxCtl = packWord(pack);
+    core::DifBlock block{};
+    if (core::FindAudioSourceBlock(frame, core::pack::kAudioSource, nseq, block))
+        info.dwDVAAuxSrc = packWord({block[3], block[4], block[5], block[6], block[7]});
+    if (core::FindAudioSourceBlock(frame, 0x51, nseq, block))
+        info.dwDVAAuxCtl = packWord({block[3], block[4], block[5], block[6], block[7]});
+    return info;
+}
+
+// The picture format a DV decoder reports for the frame.
+void videoFromFrame(const std::vector<std::uint8_t> &frame, std::int64_t duration, ProbeResult &result)
+{
+    const bool pal = frameIsPal(frame);
+    result.VideoFound = true;
+    result.Width = 720;
+    result.Height = pal ? 576 : 480;
+    result.AvgTimePerFrame = pal ? kPalFrameLength : kNtscFrameLength;
+    result.Compression = fcc::dvsd;
+    result.VideoDuration = duration;
+}
+
+// The PCM format the DV audio of the frame is split into: 16-bit samples (12-bit DV audio
+// is widened), one stereo pair.
+void audioFromFrame(const std::vector<std::uint8_t> &frame, std::int64_t duration, ProbeResult &result)
+{
+    int rate = 0;
+    int channels = 0;
+    int bits = 0;
+    if (!core::ReadAudioFormat(frame, core::SequencesForFrameSize(frame.size()), rate, channels, bits) || rate == 0)
+        return;
+    core::WaveFormatEx &wave = result.Wave;
+    wave.wFormatTag = 1;
+    wave.nChannels = channels == 1 ? 1 : 2;
+    wave.nSamplesPerSec = static_cast<std::uint32_t>(rate);
+    wave.wBitsPerSample = 16;
+    wave.nBlockAlign = static_cast<std::uint16_t>(wave.nChannels * 2);
+    wave.nAvgBytesPerSec = wave.nSamplesPerSec * wave.nBlockAlign;
+    wave.cbSize = 0;
+    result.AudioFound = true;
+    result.AudioDuration = duration;
+}
+
+void takeInterleaved(const std::vector<std::uint8_t> &frame, const std::vector<std::uint8_t> &strf,
+                     std::int64_t duration, ProbeResult &result)
+{
+    result.InterleavedFound = true;
+    if (strf.size() >= core::DvInfo::kSize) {
+        result.Info = core::DvInfo::fromBytes(std::span<const std::uint8_t, core::DvInfo::kSize>(strf.data(),
+                                                                                                 core::DvInfo::kSize));
+    } else {
+        result.Info = dvInfoFromFrame(frame);
+    }
+    if (!result.VideoFound)
+        videoFromFrame(frame, duration, result);
+    if (!result.AudioFound)
+        audioFromFrame(frame, duration, result);
+}
+
+// ---------------------------------------------------------------------------------------
+
+bool probeRawDv(const std::string &path, ProbeResult &result)
+{
+    RiffReader reader(path); // a plain reader of a regular file; no chunk is walked
+    if (!reader.isOpen())
+        return false;
+    std::array<std::uint8_t, 4> head{};
+    if (!reader.readFully(head))
+        return false;
+    const std::size_t size = (head[3] & 0x80) != 0 ? core::kPalFrameSize : core::kNtscFrameSize;
+    std::vector<std::uint8_t> frame(size);
+    if (!reader.seek(0) || !reader.readFully(frame))
+        return false; // not even one whole frame
+    const auto frames = static_cast<std::int64_t>(reader.size() / size);
+    const std::int64_t duration = frames * (frameIsPal(frame) ? kPalFrameLength : kNtscFrameLength);
+    result.StreamCount = 1;
+    takeFirstFrameValues(frame, result);
+    takeInterleaved(frame, {}, duration, result);
+    return true;
+}
+
+void videoFromStrf(const StreamHeaders &stream, std::uint32_t totalFrames, ProbeResult &result)
+{
+    if (stream.strf.size() < core::BitmapInfoHeader::kSize)
+        return; // a format too short for its record is not taken
+    const auto bih = core::BitmapInfoHeader::fromBytes(
+        std::span<const std::uint8_t, core::BitmapInfoHeader::kSize>(stream.strf.data(), core::BitmapInfoHeader::kSize));
+    result.VideoFound = true;
+    result.Width = bih.biWidth;
+    result.Height = bih.biHeight;
+    result.Compression = bih.biCompression;
+    result.AvgTimePerFrame = frameLength(stream.strh);
+    result.VideoDuration = videoDuration(stream.strh, totalFrames, result.AvgTimePerFrame);
+}
+
+void audioFromStrf(const StreamHeaders &stream, ProbeResult &result)
+{
+    if (stream.strf.size() < 16)
+        return; // a PCMWAVEFORMAT (16 bytes) has everything but cbSize
+    std::array<std::uint8_t, core::WaveFormatEx::kSize> bytes{};
+    std::copy_n(stream.strf.begin(), std::min(stream.strf.size(), bytes.size()), bytes.begin());
+    result.Wave = core::WaveFormatEx::fromBytes(bytes);
+    result.AudioFound = true;
+    result.AudioDuration = streamDuration(stream.strh);
+}
+
+// ---------------------------------------------------------------------------------------
+// Non-DV AVI files through libavformat.
+
+struct FormatContextCloser {
+    void operator()(AVFormatContext *context) const { avformat_close_input(&context); }
+};
+using FormatContextPtr = std::unique_ptr<AVFormatContext, FormatContextCloser>;
+
+std::int64_t toUnits(std::int64_t value, AVRational timeBase)
+{
+    if (value == AV_NOPTS_VALUE || value < 0)
+        return 0;
+    return av_rescale_q(value, timeBase, AVRational{1, 10'000'000});
+}
+
+bool probeWithLibav(const std::string &path, ProbeResult &result)
+{
+    AVFormatContext *raw = nullptr;
+    if (avformat_open_input(&raw, path.c_str(), av_find_input_format("avi"), nullptr) < 0)
+        return false;
+    const FormatContextPtr context(raw);
+    result.StreamCount = static_cast<std::int32_t>(context->nb_streams);
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        const AVStream *stream = context->streams[i];
+        const AVCodecParameters *par = stream->codecpar;
+        // The AVI demuxer keeps a stream's dwScale/dwRate as its time base and dwLength as
+        // its frame count; an audio stream has no duration of its own beside them.
+        std::int64_t duration = toUnits(stream->duration, stream->time_base);
+        if (duration == 0 && stream->nb_frames > 0)
+            duration = toUnits(stream->nb_frames, stream->time_base);
+        if (duration == 0 && context->duration != AV_NOPTS_VALUE)
+            duration = toUnits(context->duration, AVRational{1, AV_TIME_BASE});
+        if (par->codec_type == AVMEDIA_TYPE_VIDEO && !result.VideoFound) {
+            AVRational rate = stream->avg_frame_rate;
+            if (rate.num <= 0 || rate.den <= 0)
+                rate = stream->r_frame_rate;
+            if (rate.num <= 0 || rate.den <= 0)
+                rate = av_inv_q(stream->time_base);
+            result.VideoFound = true;
+            result.Width = par->width;
+            result.Height = par->height;
+            result.Compression = FourCC::fromValue(par->codec_tag);
+            result.AvgTimePerFrame = rate.num > 0 && rate.den > 0
+                ? std::llround(1e7 * rate.den / rate.num) : 0;
+            result.VideoDuration = duration;
+        } else if (par->codec_type == AVMEDIA_TYPE_AUDIO && !result.AudioFound) {
+            core::WaveFormatEx &wave = result.Wave;
+            wave.wFormatTag = static_cast<std::uint16_t>(par->codec_tag);
+            wave.nChannels = static_cast<std::uint16_t>(par->ch_layout.nb_channels);
+            wave.nSamplesPerSec = static_cast<std::uint32_t>(par->sample_rate);
+            wave.nAvgBytesPerSec = static_cast<std::uint32_t>(par->bit_rate / 8);
+            wave.nBlockAlign = static_cast<std::uint16_t>(par->block_align);
+            wave.wBitsPerSample = static_cast<std::uint16_t>(par->bits_per_coded_sample);
+            result.AudioFound = true;
+            result.AudioDuration = duration;
+        }
+    }
+    return true;
+}
+
+bool probeAvi(const std::string &path, ProbeResult &result)
+{
+    AviHeaders headers;
+    {
+        RiffReader reader(path);
+        if (!reader.isOpen() || !reader.ReadChunkHeader() || reader.ChunkId() != fcc::RIFF || !reader.ReadListType())
+            return false;
+        const std::uint64_t end = std::min<std::uint64_t>(reader.position() + reader.ChunkSize(), reader.size());
+        walkHeaders(reader, end, headers, 0);
+    }
+    if (headers.streams.empty() || headers.moviStart == 0)
+        return probeWithLibav(path, result);
+
+    RiffReader reader(path);
+    // The DV stream: the first iavs stream, else the first vids stream, whose first chunk
+    // is a DV frame.
+    int dvStream = -1;
+    std::vector<std::uint8_t> frame;
+    for (const FourCC type : {fcc::iavs, fcc::vids}) {
+        for (std::size_t i = 0; dvStream < 0 && i < headers.streams.size(); ++i) {
+            if (headers.streams[i].strh.fccType != type)
+                continue;
+            if (auto first = readFirstDvFrame(reader, headers, static_cast<int>(i))) {
+                dvStream = static_cast<int>(i);
+                frame = std::move(*first);
+            }
+        }
+    }
+    if (dvStream < 0)
+        return probeWithLibav(path, result);
+
+    result.StreamCount = static_cast<std::int32_t>(headers.streams.size());
+    takeFirstFrameValues(frame, result);
+    for (std::size_t i = 0; i < headers.streams.size(); ++i) {
+        const StreamHeaders &stream = headers.streams[i];
+        const FourCC type = stream.strh.fccType;
+        if (static_cast<int>(i) == dvStream && type == fcc::iavs) {
+            const std::int64_t length = frameIsPal(frame) ? kPalFrameLength : kNtscFrameLength;
+            takeInterleaved(frame, stream.strf, videoDuration(stream.strh, headers.totalFrames, length), result);
+        } else if (type == fcc::vids && !result.VideoFound) {
+            videoFromStrf(stream, headers.totalFrames, result);
+            if (static_cast<int>(i) == dvStream && !result.VideoFound) {
+                const std::int64_t length = frameIsPal(frame) ? kPalFrameLength : kNtscFrameLength;
+                videoFromFrame(frame, videoDuration(stream.strh, headers.totalFrames, length), result);
+            }
+        } else if (type == fcc::auds && !result.AudioFound) {
+            audioFromStrf(stream, result);
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool AviProber::Probe(const std::string &path, core::ProbeResult &result) const
+{
+    result = core::ProbeResult();
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    std::array<std::uint8_t, 12> head{};
+    {
+        RiffReader reader(path);
+        if (!reader.isOpen() || reader.read(head) < 4)
+            return false;
+    }
+    const bool ok = (FourCC::fromBytes(head.data()) == fcc::RIFF && FourCC::fromBytes(head.data() + 8) == fcc::AVI)
+        ? probeAvi(path, result)
+        : RawDvLoader::startsWithDifHeader(head.data(), head.size()) && probeRawDv(path, result);
+    if (!ok)
+        result = core::ProbeResult();
+    return ok;
+}
+
+} // namespace camlog::media
