@@ -1,0 +1,137 @@
+// Decoding and encoding of settings file text (UTF-16 with mark, UTF-8, Windows-1252).
+#include "prefs/ini_text.h"
+
+#include <QStringDecoder>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace camlog::prefs {
+namespace {
+
+// Code points of the bytes 0x80..0x9F in Windows-1252.
+constexpr std::array<char16_t, 32> kWindows1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+std::uint8_t byteAt(const QByteArray &bytes, qsizetype i)
+{
+    return static_cast<std::uint8_t>(bytes[i]);
+}
+
+QString decodeUtf16(const QByteArray &bytes, qsizetype start, bool littleEndian)
+{
+    QString text;
+    const qsizetype units = (bytes.size() - start) / 2;
+    text.reserve(units);
+    for (qsizetype i = 0; i < units; ++i) {
+        const auto a = byteAt(bytes, start + 2 * i);
+        const auto b = byteAt(bytes, start + 2 * i + 1);
+        const auto unit = littleEndian ? static_cast<char16_t>(a | (b << 8)) : static_cast<char16_t>(b | (a << 8));
+        text.append(QChar(unit));
+    }
+    return text;
+}
+
+bool isAscii(const QByteArray &bytes)
+{
+    for (const char c : bytes) {
+        if (static_cast<std::uint8_t>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Strict UTF-8 check: the decoder reports overlong forms, surrogates and truncation.
+bool isValidUtf8(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    // The decoder's result is lazy: converting it to a string is what runs the decoding.
+    [[maybe_unused]] const QString text = decoder.decode(bytes);
+    return !decoder.hasError();
+}
+
+QStringList splitLines(const QString &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n') {
+            continue;
+        }
+        lines.append(text.mid(start, i - start));
+        if (c == u'\r' && i + 1 < size && text[i + 1] == u'\n') {
+            ++i;
+        }
+        start = i + 1;
+    }
+    if (start < size) {
+        lines.append(text.mid(start));
+    }
+    return lines;
+}
+
+} // namespace
+
+QString decodeWindows1252(const QByteArray &bytes)
+{
+    QString text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<std::uint8_t>(c);
+        const char16_t unit = (b >= 0x80 && b <= 0x9F) ? kWindows1252High[b - 0x80] : static_cast<char16_t>(b);
+        text.append(QChar(unit));
+    }
+    return text;
+}
+
+QStringList decodeIniText(const QByteArray &bytes)
+{
+    const qsizetype n = bytes.size();
+    if (n >= 2 && byteAt(bytes, 0) == 0xFF && byteAt(bytes, 1) == 0xFE) {
+        return splitLines(decodeUtf16(bytes, 2, true));
+    }
+    if (n >= 2 && byteAt(bytes, 0) == 0xFE && byteAt(bytes, 1) == 0xFF) {
+        return splitLines(decodeUtf16(bytes, 2, false));
+    }
+    if (n >= 3 && byteAt(bytes, 0) == 0xEF && byteAt(bytes, 1) == 0xBB && byteAt(bytes, 2) == 0xBF) {
+        return splitLines(QString::fromUtf8(bytes.constData() + 3, n - 3));
+    }
+    if (!isAscii(bytes) && isValidUtf8(bytes)) {
+        return splitLines(QString::fromUtf8(bytes));
+    }
+    return splitLines(decodeWindows1252(bytes));
+}
+
+QByteArray encodeIniText(const QStringList &lines)
+{
+    QByteArray bytes;
+    qsizetype units = 0;
+    for (const QString &line : lines) {
+        units += line.size() + 2;
+    }
+    bytes.reserve(2 + 2 * units);
+    bytes.append('\xFF');
+    bytes.append('\xFE');
+    const auto put = [&bytes](char16_t unit) {
+        bytes.append(static_cast<char>(unit & 0xFF));
+        bytes.append(static_cast<char>(unit >> 8));
+    };
+    for (const QString &line : lines) {
+        for (const QChar c : line) {
+            put(c.unicode());
+        }
+        put(u'\r');
+        put(u'\n');
+    }
+    return bytes;
+}
+
+} // namespace camlog::prefs
