@@ -46,6 +46,7 @@ struct AviHeaders {
     std::vector<StreamHeaders> streams;
     std::uint64_t moviStart = 0; // first child of the first movi list
     std::uint64_t moviEnd = 0;
+    bool moviCut = false;          // the file ends before the movi list does
     std::uint32_t totalFrames = 0; // dmlh of an OpenDML file: frames of all RIFF chunks
 };
 
@@ -66,6 +67,7 @@ bool walkHeaders(RiffReader &reader, std::uint64_t end, AviHeaders &out, int dep
             if (reader.ListType() == fcc::movi) {
                 out.moviStart = reader.position();
                 out.moviEnd = chunkEnd;
+                out.moviCut = data + reader.ChunkSize() + 4 > reader.size();
                 return true; // the headers come before the frames
             }
             if (reader.ListType() == fcc::strl)
@@ -104,9 +106,11 @@ int chunkStream(FourCC id)
 }
 
 // Offset and size of the first non-empty data chunk of a stream.
+// cut: the walk met the end of the file before it found the chunk.
 std::optional<std::pair<std::uint64_t, std::uint32_t>> findFirstChunk(RiffReader &reader, const AviHeaders &headers,
-                                                                     int stream)
+                                                                     int stream, bool &cut)
 {
+    cut = false;
     if (!reader.seek(headers.moviStart))
         return std::nullopt;
     for (int visited = 0; visited < kMaxChunksToFirstFrame && reader.leftBefore(headers.moviEnd) >= 8; ++visited) {
@@ -120,9 +124,12 @@ std::optional<std::pair<std::uint64_t, std::uint32_t>> findFirstChunk(RiffReader
         }
         if (chunkStream(reader.ChunkId()) == stream && reader.ChunkSize() > 0)
             return std::make_pair(reader.position(), reader.ChunkSize());
-        if (!reader.SkipChunk())
+        if (!reader.SkipChunk()) {
+            cut = true;
             return std::nullopt;
+        }
     }
+    cut = headers.moviCut && reader.leftBefore(headers.moviEnd) < 8;
     return std::nullopt;
 }
 
@@ -132,15 +139,26 @@ bool isDvFrame(const std::vector<std::uint8_t> &frame)
         && RawDvLoader::startsWithDifHeader(frame.data(), frame.size());
 }
 
-std::optional<std::vector<std::uint8_t>> readFirstDvFrame(RiffReader &reader, const AviHeaders &headers, int stream)
+enum class FirstFrame { Dv, NotDv, Cut };
+
+// The first frame of a stream when it is a DV frame. A chunk of a DV frame's size that the
+// file does not hold in full (a capture cut short) is Cut, and so is an iavs stream whose
+// frames cannot be found: such a file cannot be played, whatever else it holds.
+FirstFrame readFirstDvFrame(RiffReader &reader, const AviHeaders &headers, int stream, std::vector<std::uint8_t> &frame)
 {
-    const auto chunk = findFirstChunk(reader, headers, stream);
-    if (!chunk || core::SequencesForFrameSize(chunk->second) == 0)
-        return std::nullopt;
-    std::vector<std::uint8_t> frame(chunk->second);
-    if (!reader.seek(chunk->first) || !reader.readFully(frame) || !isDvFrame(frame))
-        return std::nullopt;
-    return frame;
+    const bool interleaved = headers.streams[static_cast<std::size_t>(stream)].strh.fccType == fcc::iavs;
+    bool cut = false;
+    const auto chunk = findFirstChunk(reader, headers, stream, cut);
+    if (!chunk)
+        return interleaved || cut ? FirstFrame::Cut : FirstFrame::NotDv;
+    if (core::SequencesForFrameSize(chunk->second) == 0)
+        return interleaved ? FirstFrame::Cut : FirstFrame::NotDv;
+    frame.resize(chunk->second);
+    if (!reader.seek(chunk->first) || !reader.readFully(frame))
+        return FirstFrame::Cut;
+    if (!isDvFrame(frame))
+        return interleaved ? FirstFrame::Cut : FirstFrame::NotDv;
+    return FirstFrame::Dv;
 }
 
 std::int64_t streamDuration(const core::AviStreamHeader &strh)
@@ -392,9 +410,10 @@ bool probeAvi(const std::string &path, ProbeResult &result)
         for (std::size_t i = 0; dvStream < 0 && i < headers.streams.size(); ++i) {
             if (headers.streams[i].strh.fccType != type)
                 continue;
-            if (auto first = readFirstDvFrame(reader, headers, static_cast<int>(i))) {
-                dvStream = static_cast<int>(i);
-                frame = std::move(*first);
+            switch (readFirstDvFrame(reader, headers, static_cast<int>(i), frame)) {
+            case FirstFrame::Dv: dvStream = static_cast<int>(i); break;
+            case FirstFrame::Cut: return false;
+            case FirstFrame::NotDv: break;
             }
         }
     }
