@@ -1,0 +1,74 @@
+// The command that lets a media graph play each file through to its end, with progress and abort.
+#include "engine/graph_command.h"
+
+#include "engine/command_engine.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
+namespace camlog::engine {
+
+namespace {
+// Media times in 100-ns units, scaled into the gauge's 32-bit range.
+int gaugeUnits(std::int64_t mediaTime)
+{
+    const std::int64_t units = mediaTime / 1024;
+    return static_cast<int>(std::clamp<std::int64_t>(units, 0, std::numeric_limits<int>::max()));
+}
+
+// Stops a graph that was started, whichever way the run of it ends.
+class RunningGraph {
+public:
+    explicit RunningGraph(TFilterGraph &graph) : m_graph(graph) { m_graph.Run(); }
+    ~RunningGraph()
+    {
+        try {
+            m_graph.Stop();
+        } catch (...) {
+        }
+    }
+    RunningGraph(const RunningGraph &) = delete;
+    RunningGraph &operator=(const RunningGraph &) = delete;
+
+private:
+    TFilterGraph &m_graph;
+};
+} // namespace
+
+void TGraphCmd::ExecuteFichier(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce, int passe)
+{
+    if (!OnBuildGraph)
+        return;
+    try {
+        sendStartMessage(fichier, ce, passe);
+        std::shared_ptr<TMediaSeeking> seeking = OnBuildGraph(fichier, m_destination, params, passe);
+        if (seeking) {
+            if (Filtergraph == nullptr)
+                throw std::logic_error("graph command without a filter graph");
+            // A duration read from the graph holds for this file and pass only.
+            const std::int64_t length = Duree != 0 ? Duree : Filtergraph->GetDuration();
+            if (length == 0)
+                return;
+            Filtergraph->SetNoSyncSource();
+            ce.StartProgress(gaugeUnits(length));
+            {
+                // A completion left over from an earlier graph must not end this one.
+                ce.ResetGraphEvent();
+                RunningGraph running(*Filtergraph);
+                while (!ce.Aborted()) {
+                    ce.SetProgress(gaugeUnits(seeking->GetCurrentPosition() - Debut));
+                    if (ce.WaitGraph(kPollMs))
+                        break;
+                }
+                ce.EndProgress();
+            }
+            seeking.reset();
+        }
+        applyUpdate(ce, m_destination);
+    } catch (...) {
+        reportFailure(fichier, ce, passe);
+    }
+}
+
+} // namespace camlog::engine

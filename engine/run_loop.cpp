@@ -1,0 +1,179 @@
+// The worker's body: the per-file loop with its conditions, questions, passes and aborts.
+#include "engine/command_engine.h"
+
+#include "engine/ce_thread.h"
+
+#include <exception>
+
+namespace camlog::engine {
+
+namespace {
+bool isAll(TAnswer a)
+{
+    return a == TAnswer::NoToAll || a == TAnswer::YesToAll;
+}
+
+// NbPasses below 1 means one pass; handlers may change it during the run.
+int passCount(const tCustomCmd &command)
+{
+    return command.NbPasses < 1 ? 1 : command.NbPasses;
+}
+
+// Leaves the file loop and the pass loop together.
+struct StopRun {
+    TRunEnd ending;
+};
+} // namespace
+
+void TCommandEngine::runBody(TceThread &run)
+{
+    bindWorkerThread(true);
+    run.Answer = TAnswer::Yes;
+    try {
+        const bool lockList = run.Command.Nombre == fnSelect || run.Command.Nombre == fnAll;
+        handOff([&] {
+            if (lockList)
+                SourceFichierListbox->SetEnabled(false);
+            m_host.OnStartCommand();
+        });
+        if (run.Fichiers.empty())
+            runNoFile(run);
+        else
+            runFiles(run);
+    } catch (const StopRun &stop) {
+        m_summary.ending = stop.ending;
+    } catch (const std::exception &e) {
+        // Something that catches nothing (a plain command's handler, a condition, an event)
+        // failed: the run stops, and says so instead of ending as if all went well.
+        m_summary.ending = TRunEnd::Failed;
+        ++m_summary.failedPasses;
+        try {
+            handOff([&] { m_host.OnErrorCommand(e.what(), etAllError); });
+        } catch (...) {
+        }
+    } catch (...) {
+        m_summary.ending = TRunEnd::Failed;
+        ++m_summary.failedPasses;
+        try {
+            handOff([&] { m_host.OnErrorCommand("Unknown error", etAllError); });
+        } catch (...) {
+        }
+    }
+    finishRun(run);
+    bindWorkerThread(false);
+}
+
+void TCommandEngine::runNoFile(TceThread &run)
+{
+    run.Fichier = nullptr;
+    for (run.Passe = 1;; ++run.Passe) {
+        run.ErrorType = etNoError;
+        run.Command.ExecuteFichier(nullptr, run.Params, *this, run.Passe);
+        ++m_summary.executedPasses;
+        if (run.ErrorType != etNoError)
+            ++m_summary.failedPasses;
+        if (run.ErrorType == etAllError)
+            throw StopRun{TRunEnd::AllError};
+        if (run.Passe >= passCount(run.Command))
+            break;
+        if (m_abortAllFlag)
+            throw StopRun{TRunEnd::AbortedAll};
+    }
+}
+
+void TCommandEngine::runFiles(TceThread &run)
+{
+    tCustomCmd &cmd = run.Command;
+    for (const FichierPtr &entry : run.Fichiers) {
+        if (m_abortAllFlag)
+            throw StopRun{TRunEnd::AbortedAll};
+        if (m_abortFlag) {
+            m_abortFlag = false;
+            continue;
+        }
+        run.Fichier = entry;
+        bool visible = true;
+        bool enabled = true;
+        cmd.FileCondition(run.Fichier.get(), visible, enabled);
+        if (!enabled)
+            continue;
+
+        run.Passe = 1;
+        while (run.Passe <= passCount(cmd)) {
+            handOff([&] {
+                if (cmd.FileVerification(run.Fichier.get(), run.Params, *this, run.Passe)) {
+                    if (!isAll(run.Answer))
+                        run.Answer = TAnswer::Yes;
+                } else if (!isAll(run.Answer)) {
+                    run.Answer = cmd.FileConfirmation(run.Fichier.get(), run.Params, *this, run.Passe);
+                }
+            });
+            if (run.Answer == TAnswer::Cancel)
+                throw StopRun{TRunEnd::Cancelled};
+            if (run.Answer == TAnswer::No || run.Answer == TAnswer::NoToAll) {
+                // A declined pass moves on to the next one; asking again for the same pass
+                // would repeat the question (No) or never end (No to All).
+                ++run.Passe;
+                continue;
+            }
+
+            handOff([&] {
+                SourceFichierListbox->SetSelected(run.Fichier.get(), true);
+                m_host.OnStartFichier(run.Fichier.get(), run.Params, run.Passe);
+            });
+            run.ErrorType = etNoError;
+            m_abortSeen = false;
+            cmd.ExecuteFichier(run.Fichier.get(), run.Params, *this, run.Passe);
+            ++m_summary.executedPasses;
+            if (run.ErrorType != etNoError)
+                ++m_summary.failedPasses;
+            if (run.ErrorType == etAllError)
+                throw StopRun{TRunEnd::AllError};
+            handOff([&] {
+                if (cmd.UpdateDisplay == udEach)
+                    SourceFichierListbox->RefreshActive();
+                m_host.OnEndFichier(run.Fichier.get(), run.Params, run.Passe);
+            });
+            ++run.Passe;
+
+            if (m_abortAllFlag)
+                throw StopRun{TRunEnd::AbortedAll};
+            // An abort ends the current file. It is spent once something stopped for it: the
+            // execution saw it and stopped early, or passes of this file are left out. Otherwise
+            // (a short execution that never looked) it skips the next file, at the loop's top.
+            if (m_abortFlag && (m_abortSeen || run.Passe <= passCount(cmd))) {
+                m_abortFlag = false;
+                break;
+            }
+        }
+    }
+}
+
+void TCommandEngine::finishRun(TceThread &run)
+{
+    try {
+        handOff([&] {
+            // The engine accepts the next run once the host has heard of the end of this one,
+            // whatever the end handlers do.
+            struct Release {
+                TCommandEngine &engine;
+                ~Release()
+                {
+                    engine.m_current = nullptr;
+                    engine.m_running = false;
+                }
+            } release{*this};
+            try {
+                if (run.Command.UpdateDisplay == udFinal)
+                    SourceFichierListbox->RefreshActiveAndCounts();
+            } catch (...) {
+            }
+            SourceFichierListbox->SetEnabled(true);
+            m_host.OnEndCommand();
+        });
+    } catch (...) {
+        // Nothing is left to report to once the end of the run has been handed over.
+    }
+}
+
+} // namespace camlog::engine
