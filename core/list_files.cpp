@@ -1,6 +1,8 @@
 // Text files of the file list: the playlist (written and read back) and the detailed list.
 #include "core/list_files.h"
 
+#include "core/avi_fichier.h"
+#include "core/friendly_params.h"
 #include "core/text_encoding.h"
 
 #include <cerrno>
@@ -130,6 +132,55 @@ Expected<std::vector<std::string>, ListFileError> ReadPlaylist(const std::filesy
         start = end + 1;
     }
     return paths;
+}
+
+} // namespace camlog::core
+
+
+namespace camlog::core {
+
+std::string DetailedListLine(const TaviFichier &file, const std::string &displayPattern)
+{
+    std::string shift;
+    if (file.Shift.days() > 0)
+        shift = "+" + file.ShiftText;
+    else if (file.Shift.days() < 0)
+        shift = file.ShiftText;
+    const std::string fields[] = {
+        file.FullPath,
+        PanelDatecodeText(file, displayPattern, nullptr),
+        file.HasScn ? "scn" : "no scn",
+        file.HasSrt ? "srt" : "no srt",
+        file.TimecodeText,
+        PanelCodecText(file),
+        PanelImageText(file),
+        PanelDurationText(file),
+        PanelFpsText(file.FrameRate),
+        file.AudioText,
+        file.AudioFormatText,
+        FormatFileSize(static_cast<std::int64_t>(file.FileSize())),
+        FormatDateTimePattern(displayPattern, file.Modified).value_or(""),
+        shift,
+    };
+    std::string line;
+    for (const auto &field : fields) {
+        if (&field != &fields[0])
+            line += ",";
+        line += field;
+    }
+    return line;
+}
+
+Expected<bool, ListFileError> WriteDetailedList(const std::filesystem::path &path,
+                                                const std::vector<const TaviFichier *> &files,
+                                                const std::string &displayPattern)
+{
+    std::vector<std::string> lines;
+    lines.reserve(files.size());
+    for (const auto *file : files)
+        if (file)
+            lines.push_back(DetailedListLine(*file, displayPattern));
+    return WriteUtf16Lines(path, lines);
 }
 
 } // namespace camlog::core

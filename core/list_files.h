@@ -38,8 +38,8 @@ Expected<bool, ListFileError> WritePlaylist(const std::filesystem::path &path, c
 // Windows-1252 text, so any text file of one path per line is a playlist.
 Expected<std::vector<std::string>, ListFileError> ReadPlaylist(const std::filesystem::path &path);
 
-// One line of the detailed list for a file object; displayPattern is the datecode display
-// pattern and thousandsSeparator the locale's (empty: the formatter's own choice).
+// One line of the detailed list for a file object, its fields joined by commas; displayPattern
+// is the datecode display pattern (file dates and datecodes).
 std::string DetailedListLine(const TaviFichier &file, const std::string &displayPattern);
 
 Expected<bool, ListFileError> WriteDetailedList(const std::filesystem::path &path,

@@ -1,10 +1,15 @@
 // Playlists written and read back, and the lines of the detailed list.
 #include "core/list_files.h"
 
+#include "core/avi_fichier.h"
 #include "core/text_encoding.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <clocale>
+#include <functional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -133,4 +138,94 @@ TEST(Playlist, FailuresAreReportedAndLeaveFilesAlone)
         EXPECT_EQ(kept.value(), std::vector<std::string>{"/old.avi"});
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "locked" / "list.txt.camlog-tmp"));
+}
+
+namespace {
+
+// A PAL type 2 file as the file object describes it after opening.
+TaviFichier palType2File()
+{
+    TaviFichier f;
+    f.SetPath("/videos/holiday.avi");
+    f.Found = true;
+    f.SizeHigh = 1;
+    f.SizeLow = 705032704; // 5 000 000 000 bytes
+    f.Modified = *DateTime::fromFields({2024, 5, 2, 8, 30, 0, 0});
+    f.Datecode = *DateTime::fromFields({2024, 5, 1, 10, 0, 0, 0});
+    f.DatecodeText = "01/05/2024 10:00:00";
+    f.TimecodeText = "00.00.00.00";
+    f.Codec = "dvsd";
+    f.IsDV = true;
+    f.FileType = 2;
+    f.SizeText = "720 x 576 (Pal";
+    f.AspectText = " 4x3)";
+    f.DurationText = "5s 00fr";
+    f.AudioDurationText = "5s 00fr";
+    f.FrameRate = 25.0;
+    f.AudioText = "48000Hz 16 bits  stereo";
+    f.AudioFormatText = "PCM 192000 bytes/s";
+    return f;
+}
+
+} // namespace
+
+TEST(DetailedList, LineOfAPalType2File)
+{
+    setlocale(LC_ALL, "C");
+    const std::string pattern = "yyyy-mm-dd hh:nn:ss";
+    auto f = palType2File();
+    EXPECT_EQ(DetailedListLine(f, pattern),
+              "/videos/holiday.avi,2024-05-01 10:00:00,no scn,no srt,00.00.00.00,dvsd (type 2),720 x 576 (Pal 4x3),"
+              "5s 00fr,25,48000Hz 16 bits  stereo,PCM 192000 bytes/s,5,000,000,000,2024-05-02 08:30:00,");
+
+    struct Case {
+        const char *what;
+        std::function<void(TaviFichier &)> change;
+        std::size_t field;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"no datecode", [](TaviFichier &x) { x.Datecode = {}; x.DatecodeText = "N/A"; }, 1, "N/A"},
+        {"scn beside", [](TaviFichier &x) { x.HasScn = true; }, 2, "scn"},
+        {"srt beside", [](TaviFichier &x) { x.HasSrt = true; }, 3, "srt"},
+        {"type 1", [](TaviFichier &x) { x.FileType = 1; }, 5, "dvsd (type 1)"},
+        {"type 2 iavs", [](TaviFichier &x) { x.Type2Iavs = true; }, 5, "dvsd (type 2 iavs)"},
+        {"atypical", [](TaviFichier &x) { x.FileType = 0; }, 5, "dvsd (atypical)"},
+        {"not DV", [](TaviFichier &x) { x.IsDV = false; x.Codec = "XVID"; }, 5, "XVID"},
+        {"audio longer", [](TaviFichier &x) { x.AudioDurationText = "5s 01fr"; }, 7, "5s 00fr (5s 01fr)"},
+        {"no video", [](TaviFichier &x) { x.FrameRate = 0; }, 8, ""},
+        {"NTSC rate", [](TaviFichier &x) { x.FrameRate = 30000.0 / 1001.0; }, 8, "29.97002997003"},
+        {"shift forwards", [](TaviFichier &x) { x.Shift = DateTime::fromDays(0.5); x.ShiftText = "12h"; }, 16, "+12h"},
+        {"shift backwards", [](TaviFichier &x) { x.Shift = DateTime::fromDays(-0.5); x.ShiftText = "-12h"; }, 16, "-12h"},
+    };
+    for (const auto &c : cases) {
+        auto changed = palType2File();
+        c.change(changed);
+        // Fields are split on commas; the size field holds three separators of its own.
+        std::vector<std::string> fields;
+        std::string line = DetailedListLine(changed, pattern);
+        for (std::size_t start = 0;;) {
+            const auto comma = line.find(',', start);
+            fields.push_back(line.substr(start, comma - start));
+            if (comma == std::string::npos)
+                break;
+            start = comma + 1;
+        }
+        ASSERT_EQ(fields.size(), 17u) << c.what;
+        EXPECT_EQ(fields[c.field], c.expected) << c.what;
+    }
+}
+
+TEST(DetailedList, WrittenLikeAPlaylist)
+{
+    const auto dir = test::scratchDir("DetailedList");
+    const auto a = palType2File();
+    auto b = palType2File();
+    b.SetPath("/videos/second.avi");
+    ASSERT_TRUE(WriteDetailedList(dir / "list.txt", {&a, &b}, "yyyy"));
+    const auto text = utf16FileAsUtf8(dir / "list.txt");
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
+    EXPECT_TRUE(text.starts_with("/videos/holiday.avi,2024,"));
+    EXPECT_NE(text.find("\r\n/videos/second.avi,"), std::string::npos);
+    EXPECT_TRUE(text.ends_with(",2024,\r\n"));
 }
