@@ -221,6 +221,17 @@ TEST_F(PreferenceStore, NormalModeUsesThePerUserFileAndCreatesItsFolder)
     EXPECT_FALSE(fs::exists(m_env.portableFile));
 }
 
+TEST_F(PreferenceStore, AConfigFolderThatCannotBeMadeSkipsTheSave)
+{
+    fs::remove_all(m_root / "config");
+    writeFileBytes((m_root / "config").string(), QByteArray("a file, not a folder"));
+    TWritePreferences w(kKeyPath, pmNormal, m_env);
+    w.WriteString("k", "v");
+    EXPECT_FALSE(w.commit());
+    EXPECT_EQ(TReadPreferences(kKeyPath, pmNormal, m_env).ReadString("k", "d"), "d");
+    EXPECT_EQ(ChoosePreferenceMode(m_env), pmNone);
+}
+
 TEST_F(PreferenceStore, ConfigFolderFollowsXdgConfigHomeElseHome)
 {
     EXPECT_EQ(PrefsEnvironment::forProgram("/p/camlog").normalFile, (m_root / "config/Ovrand/Camlog.ini").string());
