@@ -13,12 +13,12 @@ std::string FormatCommandMessage(std::string_view tmpl, std::string_view text, i
             out += c;
             continue;
         }
-        const char spec = tmpl[i + 1];
-        if (spec == 's') {
+        const char kind = tmpl[i + 1];
+        if (kind == 's') {
             out += text;
-        } else if (spec == 'd') {
+        } else if (kind == 'd') {
             out += std::to_string(passe);
-        } else if (spec == '%') {
+        } else if (kind == '%') {
             out += '%';
         } else {
             out += c;
