@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -48,7 +49,19 @@ void writeBytes(const std::filesystem::path &path, const std::vector<std::uint8_
 
 std::filesystem::path scratchDir(const std::string &testName)
 {
-    const auto dir = std::filesystem::path(CAMLOG_FIXTURE_DIR).parent_path() / "scratch" / testName;
+    // ctest runs every test in its own process, several at once: the folder also carries the
+    // running test's full name so that parameterised cases sharing a testName never collide.
+    std::string unique = testName;
+    if (const auto *info = ::testing::UnitTest::GetInstance()->current_test_info()) {
+        unique += "-";
+        unique += info->test_suite_name();
+        unique += ".";
+        unique += info->name();
+    }
+    for (auto &c : unique)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '.' && c != '_')
+            c = '_';
+    const auto dir = std::filesystem::path(CAMLOG_FIXTURE_DIR).parent_path() / "scratch" / unique;
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;
