@@ -1,8 +1,15 @@
 // camlog: lists DV videos with their datecode and the scenes found by the recording dates.
-#include "core/dv_frame.h"
+#include "core/avi_fichier.h"
+#include "core/format.h"
+#include "core/friendly_params.h"
+#include "media/avi_probe.h"
 #include "media/datecode_scan.h"
 #include "media/dv_frame_reader.h"
+#include "prefs/current_settings.h"
+#include "prefs/prefs_environment.h"
 #include "scenes/dv_scene_detect.h"
+
+#include <clocale>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,14 +27,15 @@ namespace {
 constexpr std::string_view kUsage =
     "Usage: camlog [--scenes] PATH...\n"
     "\n"
-    "Lists DV videos (DV AVI type 1 and type 2, OpenDML, raw .dv/.dif) with the recording\n"
-    "date and time (datecode) and the timecode of their first frame, and the scenes that\n"
-    "begin at every new recording. PATH is a video file or a folder (its videos are listed,\n"
-    "not those of its subfolders).\n"
+    "Lists videos (DV AVI type 1 and type 2, OpenDML, raw .dv/.dif, other AVI files) with\n"
+    "the recording date and time (datecode) and the timecode of their first frame, their\n"
+    "codec, picture, duration and audio, and the scenes of DV videos, which begin at every\n"
+    "new recording. PATH is a video file or a folder (its videos are listed, not those of\n"
+    "its subfolders). Datecodes are shown in the display format of Camlog's settings.\n"
     "\n"
     "Options:\n"
     "  --scenes     also list the scenes of every video (the default)\n"
-    "  --no-scenes  list the videos only (reads the first frame of each)\n"
+    "  --no-scenes  list the videos only (reads the headers and the first frame of each)\n"
     "  -h, --help   show this help\n"
     "  --version    show the version\n"
     "\n"
@@ -40,84 +48,54 @@ bool isVideoName(const fs::path &path)
     return ext == ".avi" || ext == ".dv" || ext == ".dif";
 }
 
-std::string formatDatecode(const scenes::FrameRecord &r)
+std::string formatDatecode(const scenes::FrameRecord &r, const std::string &pattern)
 {
     if (!r.datecodeValid)
         return "-";
-    const auto f = r.datecode.fields();
-    if (!f)
-        return "N/A";
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", f->year, f->month, f->day, f->hour, f->minute,
-                  f->second);
-    return text;
+    return core::FormatDateTimePattern(pattern, r.datecode).value_or("N/A");
 }
 
-std::string formatTimecode(const scenes::FrameRecord &r)
+// The file as the list shows it, then its scenes: a scan of the datecodes of every frame.
+bool listVideo(const fs::path &path, bool withScenes, const core::FichierContext &context)
 {
-    if (!r.timecodeValid)
-        return "-";
-    char text[24];
-    std::snprintf(text, sizeof text, "%02d.%02d.%02d.%02d", r.timecode.hours, r.timecode.minutes, r.timecode.seconds,
-                  r.timecode.frames);
-    return text;
-}
+    const auto file = core::TaviFichier::Create(path.string(), context);
+    if (!file->Found) {
+        std::fprintf(stderr, "camlog: '%s': no such file\n", path.c_str());
+        return false;
+    }
+    const auto texts = core::MakePanelTexts(*file, context.datecodePattern);
+    std::printf("%s\n", file->FullPath.c_str());
+    if (file->DatecodeKey == core::kKeyUnreadable) {
+        std::printf("  not a readable video\n");
+        return true;
+    }
+    std::printf("  datecode %s, timecode %s\n", texts.Datecode.c_str(), texts.Timecode.c_str());
+    std::printf("  codec %s, %s, %s, %s fps\n", texts.Codec.c_str(), texts.Image.c_str(), texts.Duration.c_str(),
+                texts.Fps.empty() ? "-" : texts.Fps.c_str());
+    std::printf("  audio %s%s%s\n", texts.Audio1.c_str(), texts.Audio2.empty() ? "" : ", ", texts.Audio2.c_str());
+    if (file->HasScn || file->HasSrt)
+        std::printf("  beside it:%s%s\n", file->HasScn ? " scn" : "", file->HasSrt ? " srt" : "");
+    if (!withScenes || !file->IsDV)
+        return true;
 
-std::string describeKind(const media::DvFrameReader &reader)
-{
-    if (reader.container() == media::ContainerKind::RawDv)
-        return "raw DV";
-    const auto &stream = reader.streams()[static_cast<std::size_t>(reader.dvStream())];
-    return stream.type == core::fcc::iavs ? "DV type 1" : "DV type 2";
-}
-
-std::string describeFormat(const scenes::FrameRecord &r)
-{
-    std::string text = r.ntsc ? "NTSC" : "PAL";
-    text += r.widePicture ? " 16:9" : " 4:3";
-    if (r.audioRate > 0)
-        text += " " + std::to_string(r.audioRate) + " Hz " + std::to_string(r.audioBits) + "-bit";
-    return text;
-}
-
-bool listVideo(const fs::path &path, bool withScenes)
-{
     auto opened = media::DvFrameReader::open(path);
     if (!opened) {
         std::fprintf(stderr, "camlog: %s\n", opened.error().message.c_str());
         return false;
     }
-    auto &reader = *opened.value();
-
-    struct Scene {
-        scenes::FrameRecord start;
-        std::int32_t end;
-    };
-    std::vector<Scene> found;
+    std::vector<std::pair<scenes::FrameRecord, std::int32_t>> found;
     scenes::Tdv_sceneDetect detector;
     detector.OnScene = [&](const scenes::FrameRecord &start, const scenes::FrameRecord &current) {
-        found.push_back({start, current.frameNumber});
+        found.emplace_back(start, current.frameNumber);
     };
-    if (withScenes) {
-        media::ScanDatecodes(reader, detector);
-    } else if (reader.frameCount() > 0) {
-        std::vector<std::uint8_t> frame;
-        if (reader.readFrame(0, frame)) {
-            detector.StartStreaming();
-            detector.Receive(frame);
-            detector.Stop();
-        }
-    }
-
-    const auto first = found.empty() ? scenes::FrameRecord{} : found.front().start;
-    std::printf("%s\n  %s, %zu frames, %s, datecode %s, timecode %s\n", path.c_str(), describeKind(reader).c_str(),
-                reader.frameCount(), found.empty() ? "-" : describeFormat(first).c_str(),
-                formatDatecode(first).c_str(), formatTimecode(first).c_str());
-    if (withScenes) {
-        for (std::size_t i = 0; i < found.size(); ++i)
-            std::printf("  scene %zu: frames %d-%d, %d frames, datecode %s\n", i + 1, found[i].start.frameNumber,
-                        found[i].end - 1, found[i].end - found[i].start.frameNumber,
-                        formatDatecode(found[i].start).c_str());
+    media::ScanDatecodes(*opened.value(), detector);
+    const double rate = file->FrameRate > 0 ? file->FrameRate : 25.0;
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        const auto &[start, end] = found[i];
+        std::printf("  scene %zu: %s - %s, %d frames, datecode %s\n", i + 1,
+                    core::FormatFramePosition(static_cast<std::uint32_t>(start.frameNumber), rate).c_str(),
+                    core::FormatFramePosition(static_cast<std::uint32_t>(end), rate).c_str(),
+                    end - start.frameNumber, formatDatecode(start, context.datecodePattern).c_str());
     }
     return true;
 }
@@ -153,6 +131,13 @@ int main(int argc, char **argv)
         return 2;
     }
 
+    std::setlocale(LC_ALL, "");
+    const auto settings = prefs::LoadPreferencesAtStart(prefs::PrefsEnvironment::current(), {});
+    const media::AviProber prober;
+    core::FichierContext context;
+    context.prober = &prober;
+    context.datecodePattern = settings.formatAfficherDatecode;
+
     bool allRead = true;
     for (const auto &path : paths) {
         std::error_code ec;
@@ -167,9 +152,9 @@ int main(int argc, char **argv)
             }
             std::sort(videos.begin(), videos.end());
             for (const auto &video : videos)
-                allRead = listVideo(video, withScenes) && allRead;
+                allRead = listVideo(video, withScenes, context) && allRead;
         } else {
-            allRead = listVideo(path, withScenes) && allRead;
+            allRead = listVideo(path, withScenes, context) && allRead;
         }
     }
     return allRead ? 0 : 1;
