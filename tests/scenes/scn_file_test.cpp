@@ -343,6 +343,9 @@ TEST(ScnRead, StringsWrittenOnWindowsAsEightBitTextAreWindows1252)
         {"long length 0", {0xFF, 0x00, 0x00}, "", ""},
         {"utf-16", {0xFF, 0xFE, 0xFF, 0x03, 'a', 0, '\r', 0, 'b', 0}, "a", "b"},
         {"utf-16 of 0 units", {0xFF, 0xFE, 0xFF, 0x00}, "", ""},
+        // Forms this layout does not know stand for an empty text and nothing after them.
+        {"utf-16 with a longer length", {0xFF, 0xFE, 0xFF, 0xFF}, "", ""},
+        {"8-bit text of 1024 bytes or more", {0xFF, 0x00, 0x04}, "", ""},
         {"lines after the second dropped", {5, 'a', '\r', 'b', '\n', 'c'}, "a", "b"},
     };
     const fs::path dir = test::scratchDir("ScnAnsi");
