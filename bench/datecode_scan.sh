@@ -22,7 +22,7 @@ if [ ! -f "$data/tape.done" ]; then
     for kind in 1 2; do
         for attempt in 1 2 3 4 5; do
             rm -f "$data/type$kind-"*.avi
-            dvgrab -noavc -input "$data/tape.dv" -format "dv$kind" -size 0 "$data/type$kind-" >/dev/null 2>&1 </dev/null || true
+            timeout -k 10 300 dvgrab -noavc -input "$data/tape.dv" -format "dv$kind" -size 0 "$data/type$kind-" >/dev/null 2>&1 </dev/null || true
             frames=$(ffprobe -v error -select_streams v:0 -count_packets -show_entries stream=nb_read_packets -of csv=p=0 "$data/type$kind-001.avi")
             [ "$frames" = 7500 ] && break
         done

@@ -18,7 +18,7 @@ if [ ! -f "$data/done" ]; then
     for kind in 1 2; do
         for attempt in 1 2 3 4 5; do
             rm -f "$data/make/type$kind-"*.avi
-            dvgrab -noavc -input "$data/make/clip.dv" -format "dv$kind" -size 0 "$data/make/type$kind-" >/dev/null 2>&1 </dev/null || true
+            timeout -k 10 300 dvgrab -noavc -input "$data/make/clip.dv" -format "dv$kind" -size 0 "$data/make/type$kind-" >/dev/null 2>&1 </dev/null || true
             frames=$(ffprobe -v error -select_streams v:0 -count_packets -show_entries stream=nb_read_packets -of csv=p=0 "$data/make/type$kind-001.avi")
             [ "$frames" = 25 ] && break
         done
