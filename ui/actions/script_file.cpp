@@ -1,0 +1,125 @@
+// Reading a script file into text lines, with the failures a script launch can meet.
+#include "ui/actions/script_file.h"
+
+#include "core/text_encoding.h"
+
+#include <cstdint>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+namespace camlog::ui {
+
+namespace {
+
+ScriptFailure Failure(ScriptError code, const std::string &what, const std::filesystem::path &path)
+{
+    return {code, "The script \"" + path.string() + "\" " + what};
+}
+
+bool IsValidUtf8(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t extra = 0;
+        std::uint32_t code = 0;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if ((lead & 0xE0) == 0xC0) {
+            extra = 1;
+            code = lead & 0x1Fu;
+        } else if ((lead & 0xF0) == 0xE0) {
+            extra = 2;
+            code = lead & 0x0Fu;
+        } else if ((lead & 0xF8) == 0xF0) {
+            extra = 3;
+            code = lead & 0x07u;
+        } else {
+            return false;
+        }
+        if (i + extra >= text.size())
+            return false;
+        for (std::size_t k = 1; k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (next & 0x3Fu);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+        static constexpr std::uint32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+        if (code < kSmallest[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+std::string DecodeScriptText(const std::string &bytes)
+{
+    const auto *data = reinterpret_cast<const std::uint8_t *>(bytes.data());
+    if (core::HasUtf16LeBom(data, bytes.size()))
+        return core::Utf16ToUtf8(core::DecodeUtf16Le(data, bytes.size()));
+    std::string_view text = bytes;
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    if (IsValidUtf8(text))
+        return std::string(text);
+    return core::Windows1252ToUtf8(text);
+}
+
+std::vector<std::string> SplitLines(std::string_view text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        lines.emplace_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+} // namespace
+
+core::Expected<std::vector<std::string>, ScriptError> ReadScriptLines(const std::filesystem::path &path)
+{
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return Failure(ScriptError::Missing, "does not exist.", path);
+    if (error)
+        return Failure(ScriptError::Unreadable, "cannot be read: " + error.message() + ".", path);
+    if (status.type() != std::filesystem::file_type::regular)
+        return Failure(ScriptError::NotAFile, "is not a file.", path);
+
+    // stdio rather than a stream: a stream reports a read error as a plain end of file.
+    const std::unique_ptr<std::FILE, int (*)(std::FILE *)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file)
+        return Failure(ScriptError::Unreadable, "cannot be opened: " + std::string(std::strerror(errno)) + ".", path);
+    // The reported size is not trusted (files of /proc say 0): read up to the limit.
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const std::size_t count = std::fread(buffer, 1, sizeof buffer, file.get());
+        bytes.append(buffer, count);
+        if (bytes.size() > kMaxScriptBytes)
+            return Failure(ScriptError::TooLarge, "is too large for a script.", path);
+        if (count < sizeof buffer)
+            break;
+    }
+    if (std::ferror(file.get()))
+        return Failure(ScriptError::Unreadable, "cannot be read.", path);
+    return SplitLines(DecodeScriptText(bytes));
+}
+
+} // namespace camlog::ui
