@@ -48,21 +48,11 @@ std::vector<std::size_t> differences(const std::vector<std::uint8_t> &a, const s
     return at;
 }
 
-std::string run(const std::string &command)
-{
-    std::unique_ptr<FILE, int (*)(FILE *)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string out;
-    std::array<char, 256> buffer{};
-    while (pipe && fgets(buffer.data(), buffer.size(), pipe.get()) != nullptr)
-        out += buffer.data();
-    return out;
-}
-
 // What ffprobe reads of the first video stream: tag, frame rate and the frames it decodes.
 std::string ffprobeVideo(const fs::path &path)
 {
-    return run("ffprobe -v error -select_streams v:0 -count_frames -show_entries "
-               "stream=codec_tag_string,r_frame_rate,nb_read_frames -of csv=p=0 '" + path.string() + "'");
+    return camlog::test::runCommand("ffprobe -v error -select_streams v:0 -count_frames -show_entries "
+               "stream=codec_tag_string,r_frame_rate,nb_read_frames -of csv=p=0 '" + path.string() + "'").output;
 }
 
 TEST(LocateFields, DvgrabFilesOfBothTypes)

@@ -1,6 +1,7 @@
 // DV frames read from AVI files by their indexes: agreement with the raw tapes and ffprobe, damage.
 #include "media/dv_frame_reader.h"
 
+#include "media_test_support.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +22,7 @@
 namespace camlog::media {
 namespace {
 
+using test::ffprobeVideoPackets;
 using test::fixturePath;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -81,26 +83,6 @@ void expectFramesFromTape(DvFrameReader &reader, const Bytes &tape, std::size_t 
     }
 }
 
-// The positions and sizes of the video packets that ffprobe reads, or nothing when ffprobe
-// cannot be run.
-std::optional<std::vector<SampleEntry>> ffprobeVideoPackets(const std::filesystem::path &path)
-{
-    const std::string command =
-        "ffprobe -v error -select_streams v:0 -show_entries packet=pos,size -of csv=p=0 '" + path.string() + "' 2>/dev/null";
-    FILE *pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return std::nullopt;
-    std::vector<SampleEntry> packets;
-    char line[256];
-    while (std::fgets(line, sizeof line, pipe) != nullptr) {
-        unsigned long long size = 0, pos = 0;
-        if (std::sscanf(line, "%llu,%llu", &size, &pos) == 2)
-            packets.push_back({pos, static_cast<std::uint32_t>(size)});
-    }
-    if (::pclose(pipe) != 0 || packets.empty())
-        return std::nullopt;
-    return packets;
-}
 
 std::vector<SampleEntry> framesOf(const DvFrameReader &reader)
 {

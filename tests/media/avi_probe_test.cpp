@@ -53,11 +53,7 @@ FichierContext context()
 
 std::string run(const std::string &command)
 {
-    std::unique_ptr<FILE, int (*)(FILE *)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string out;
-    std::array<char, 256> buffer{};
-    while (pipe && fgets(buffer.data(), buffer.size(), pipe.get()) != nullptr)
-        out += buffer.data();
+    auto out = camlog::test::runCommand(command).output;
     while (!out.empty() && (out.back() == '\n' || out.back() == '\r'))
         out.pop_back();
     return out;

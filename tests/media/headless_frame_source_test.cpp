@@ -39,16 +39,8 @@ std::vector<std::uint8_t> ffmpegPicture(const fs::path &file, int frame)
 {
     const std::string command = "ffmpeg -nostdin -v error -i '" + file.string() + "' -map 0:v:0 -vf 'select=eq(n\\," +
                                 std::to_string(frame) + ")' -frames:v 1 -f rawvideo -pix_fmt bgr24 - 2>/dev/null";
-    std::vector<std::uint8_t> out;
-    std::FILE *pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return out;
-    std::uint8_t buffer[65536];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.insert(out.end(), buffer, buffer + n);
-    ::pclose(pipe);
-    return out;
+    const auto output = camlog::test::runCommand(command).output;
+    return {output.begin(), output.end()};
 }
 
 double meanDifference(const scenes::BgrPicture &picture, const std::vector<std::uint8_t> &tight)

@@ -1,6 +1,7 @@
 // Raw DV files: frames at fixed offsets, the DIF header as format probe, partial frames, reads.
 #include "media/dv_frame_reader.h"
 
+#include "media_test_support.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -14,28 +15,10 @@
 namespace camlog::media {
 namespace {
 
+using test::ffprobeVideoPackets;
 using test::fixturePath;
 using Bytes = std::vector<std::uint8_t>;
 
-// Video packet positions and sizes as ffprobe's DV demuxer sees them; nothing without ffprobe.
-std::optional<std::vector<SampleEntry>> ffprobeVideoPackets(const std::filesystem::path &path)
-{
-    const std::string command =
-        "ffprobe -v error -select_streams v:0 -show_entries packet=pos,size -of csv=p=0 '" + path.string() + "' 2>/dev/null";
-    FILE *pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return std::nullopt;
-    std::vector<SampleEntry> packets;
-    char line[256];
-    while (std::fgets(line, sizeof line, pipe) != nullptr) {
-        unsigned long long size = 0, pos = 0;
-        if (std::sscanf(line, "%llu,%llu", &size, &pos) == 2)
-            packets.push_back({pos, static_cast<std::uint32_t>(size)});
-    }
-    if (::pclose(pipe) != 0 || packets.empty())
-        return std::nullopt;
-    return packets;
-}
 
 std::unique_ptr<DvFrameReader> openOk(const std::filesystem::path &path)
 {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -45,6 +46,20 @@ void writeBytes(const std::filesystem::path &path, const std::vector<std::uint8_
     out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (!out)
         throw std::runtime_error("cannot write " + path.string());
+}
+
+CommandResult runCommand(const std::string &command)
+{
+    CommandResult result;
+    std::FILE *pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return result;
+    char buffer[65536];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        result.output.append(buffer, n);
+    result.ok = ::pclose(pipe) == 0;
+    return result;
 }
 
 std::filesystem::path scratchDir(const std::string &testName)

@@ -21,6 +21,14 @@ std::filesystem::path requireSample(const std::string &name);
 std::vector<std::uint8_t> readBytes(const std::filesystem::path &path);
 void writeBytes(const std::filesystem::path &path, const std::vector<std::uint8_t> &bytes);
 
+// What a shell command wrote on its standard output (bytes as they came), and whether it
+// exited with status 0. Used to ask the independent tools (ffprobe, ffmpeg, exiftool).
+struct CommandResult {
+    bool ok = false;
+    std::string output;
+};
+CommandResult runCommand(const std::string &command);
+
 // A fresh empty folder for one test's scratch files, under the build tree.
 std::filesystem::path scratchDir(const std::string &testName);
 
