@@ -1,0 +1,437 @@
+// The file list model: sorted entries, active entry and selection, and openings of files, folders
+// and playlists on their threads with every change delivered on the owner's thread.
+#include "ui/list/file_list_model.h"
+#include "ui/list/queue_dispatcher.h"
+
+#include "media/avi_probe.h"
+#include "support/test_files.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <unistd.h>
+
+namespace camlog::ui {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using ::testing::ElementsAre;
+
+FichierPtr Fake(const std::string &path)
+{
+    return core::TaviFichier::Create(path, core::FichierContext{});
+}
+
+std::vector<std::string> Names(const FileListModel &list)
+{
+    std::vector<std::string> names;
+    for (const auto &f : list.Files())
+        names.push_back(f->FileName);
+    return names;
+}
+
+class FileListTest : public ::testing::Test {
+protected:
+    FileListTest()
+        : list(dispatcher, TaviFichierFactory(core::FichierContext{&prober}))
+    {
+        ownerThread = std::this_thread::get_id();
+        list.SelectionnerOuverts = true;
+        list.OnOpenTestExtension = [](const std::string &name) { return IsAviFileName(name); };
+        list.OnOpenStart = [this] { checkThread(); events.push_back("start"); };
+        list.OnOpenEnd = [this](int nb) { checkThread(); events.push_back("end " + std::to_string(nb)); ++ended; };
+        list.OnOpenFolderFound = [this](const std::string &folder) { checkThread(); folders.push_back(folder); };
+        list.OnOpenFileFound = [this](const std::string &, const FichierPtr &f) { checkThread(); found.push_back(f->FileName); };
+        list.OnOpenError = [this](const OpenError &e) { checkThread(); errors.push_back(e); };
+        list.OnActiveChange = [this](const FichierPtr &f) { checkThread(); actives.push_back(f ? f->FileName : "(none)"); };
+        list.OnCountsChange = [this](int sel, int count) { checkThread(); lastCounts = {sel, count}; };
+    }
+
+    void checkThread() { EXPECT_EQ(std::this_thread::get_id(), ownerThread); }
+
+    // Serves the dispatcher until n openings have ended.
+    void WaitEnded(int n = 1)
+    {
+        ASSERT_TRUE(dispatcher.runUntil([&] { return ended >= n; }, 60s));
+        EXPECT_FALSE(list.Opening());
+    }
+
+    fs::path Scratch(const std::string &name)
+    {
+        return camlog::test::scratchDir("filelist_" + name);
+    }
+
+    static void Link(const std::string &fixture, const fs::path &to)
+    {
+        fs::create_directories(to.parent_path());
+        fs::create_symlink(camlog::test::fixturePath(fixture), to);
+    }
+
+    static void WriteText(const fs::path &path, const std::string &text)
+    {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+
+    // n fake entries a.avi, b.avi, ... (nothing probed).
+    void Fill(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            list.AddFile(Fake("/v/" + std::string(1, static_cast<char>('a' + i)) + ".avi"), false);
+    }
+
+    media::AviProber prober;
+    QueueDispatcher dispatcher;
+    FileListModel list;
+    std::thread::id ownerThread;
+    std::vector<std::string> events, folders, found, actives;
+    std::vector<OpenError> errors;
+    std::pair<int, int> lastCounts{-1, -1};
+    int ended = 0;
+};
+
+// ---- Sort indexes and keys -------------------------------------------------------------------
+
+TEST(SortIndexes, RestoringAnUnknownOrUnofferedKeyWordGivesAlpha)
+{
+    EXPECT_EQ(RestoreSortIndex("datecode"), *FindSortIndex("datecode"));
+    EXPECT_EQ(RestoreSortIndex("duree"), 7u);
+    EXPECT_EQ(RestoreSortIndex("bogus"), kSortAlpha);
+    EXPECT_EQ(RestoreSortIndex(""), kSortAlpha);
+    EXPECT_EQ(RestoreSortIndex("extension"), kSortAlpha);
+    EXPECT_EQ(RestoreSortIndex("chemin"), kSortAlpha);
+    EXPECT_EQ(FindSortIndex("chemin"), 2u);
+    EXPECT_FALSE(FindSortIndex("Alpha").has_value());
+}
+
+TEST(SortKeys, ComparedWithoutRegardToCase)
+{
+    EXPECT_EQ(CompareKeys("ABC", "abc"), 0);
+    EXPECT_LT(CompareKeys("abc", "ABD"), 0);
+    EXPECT_LT(CompareKeys("ab", "abc"), 0);
+    EXPECT_LT(CompareKeys("2004", std::string(core::kKeyNotLearned)), 0);
+    EXPECT_LT(CompareKeys("zzz", std::string(core::kKeyUnreadable)), 0);
+    EXPECT_TRUE(IsAviFileName("x.AVI"));
+    EXPECT_FALSE(IsAviFileName("x.avi.txt"));
+    EXPECT_FALSE(IsAviFileName("avi"));
+}
+
+// ---- Entries ------------------------------------------------------------------------------
+
+TEST_F(FileListTest, EntriesAreKeptInKeyOrderAndTheFirstBecomesActive)
+{
+    list.AddFile(Fake("/v/Charlie.avi"), false);
+    list.AddFile(Fake("/v/alpha.avi"), false);
+    list.AddFile(Fake("/v/Bravo.avi"), true);
+    EXPECT_THAT(Names(list), ElementsAre("alpha.avi", "Bravo.avi", "Charlie.avi"));
+    ASSERT_TRUE(list.ActiveFile());
+    EXPECT_EQ(list.ActiveFile()->FileName, "Charlie.avi"); // the first one added
+    EXPECT_THAT(actives, ElementsAre("Charlie.avi"));
+    EXPECT_EQ(list.ItemIndex(), 2);
+    EXPECT_EQ(lastCounts, std::make_pair(2, 3));
+    EXPECT_EQ(list.CountsText(), "2 files on 3 - sorted alphabetically");
+}
+
+TEST_F(FileListTest, TheSameFileAgainKeepsOneEntryHoldingTheNewObject)
+{
+    list.AddFile(Fake("/v/a.avi"), false);
+    list.AddFile(Fake("/v/b.avi"), true);
+    const FichierPtr again = Fake("/v/b.avi");
+    EXPECT_EQ(list.InsertFile(again, false), 1);
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.GetFile(1), again);
+    EXPECT_TRUE(list.IsSelected(1)); // the selection stays with the entry
+}
+
+TEST_F(FileListTest, PathsDifferingOnlyInCaseStayTwoEntries)
+{
+    list.AddFile(Fake("/v/Clip.avi"), false);
+    list.AddFile(Fake("/v/clip.avi"), false);
+    EXPECT_EQ(list.Count(), 2);
+}
+
+TEST_F(FileListTest, BeforeListerRefusesAnEntry)
+{
+    list.BeforeLister = [](const FichierPtr &f) { return f->FileName != "no.avi"; };
+    EXPECT_EQ(list.InsertFile(Fake("/v/no.avi"), true), -1);
+    EXPECT_EQ(list.InsertFile(Fake("/v/yes.avi"), true), 0);
+    EXPECT_EQ(list.Count(), 1);
+}
+
+TEST_F(FileListTest, RemovingTheSelectedEntriesActivatesTheEntryBeforeTheFirst)
+{
+    Fill(6);
+    list.SetSelectedAt(3, true);
+    list.SetSelectedAt(4, true);
+    list.SetSelectedAt(0, false);
+    list.RemoveSelected();
+    EXPECT_THAT(Names(list), ElementsAre("a.avi", "b.avi", "c.avi", "f.avi"));
+    EXPECT_EQ(list.ActiveFile()->FileName, "c.avi");
+    EXPECT_EQ(list.SelCount(), 1);
+    EXPECT_EQ(lastCounts, std::make_pair(1, 4));
+
+    list.SelectAll(false);
+    list.SetSelectedAt(list.ItemIndex(), false);
+    list.SetSelectedAt(0, true);
+    list.RemoveSelected();
+    EXPECT_EQ(list.ActiveFile()->FileName, "b.avi");
+    EXPECT_EQ(list.ItemIndex(), 0);
+}
+
+TEST_F(FileListTest, RemovingTheActiveEntryTellsThePanels)
+{
+    Fill(2);
+    const FichierPtr a = list.GetFile(0);
+    list.RemoveFile(a.get());
+    EXPECT_EQ(list.ActiveFile(), nullptr);
+    EXPECT_THAT(actives, ElementsAre("a.avi", "(none)"));
+    list.ClearList();
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(lastCounts, std::make_pair(0, 0));
+}
+
+TEST_F(FileListTest, SetActiveAndSelectAll)
+{
+    Fill(3);
+    list.SetActive(2);
+    EXPECT_EQ(list.ActiveFile()->FileName, "c.avi");
+    list.SetActive(7); // ignored
+    EXPECT_EQ(list.ActiveFile()->FileName, "c.avi");
+    list.SelectAll(true);
+    EXPECT_EQ(list.SelCount(), 3);
+    list.SelectAll(false);
+    EXPECT_EQ(list.SelectedFiles(), std::vector<FichierPtr>{list.GetFile(2)});
+    list.SetActive(-1);
+    EXPECT_EQ(list.ActiveFile(), nullptr);
+    EXPECT_EQ(list.ItemIndex(), -1);
+}
+
+TEST_F(FileListTest, ResortingKeepsTheActiveEntryAndTheSelection)
+{
+    const auto dir = Scratch("resort");
+    Link("tape_three-type1.avi", dir / "a_tape.avi");
+    Link("ntsc_nodate-ffmpeg.avi", dir / "b_nodate.avi");
+    Link("pal_16x9_32k-type1.avi", dir / "c_pal.avi");
+    core::FichierContext context{&prober};
+    for (const char *name : {"a_tape.avi", "b_nodate.avi", "c_pal.avi"})
+        list.AddFile(core::TaviFichier::Create((dir / name).string(), context), false);
+    list.SetActive(1);
+    list.SelectAll(false);
+    list.SetSelectedAt(2, true);
+    const FichierPtr active = list.ActiveFile();
+    const FichierPtr selected = list.GetFile(2);
+
+    list.SetSortIndex(*FindSortIndex("datecode"));
+    // The file without a datecode comes after every dated file.
+    EXPECT_EQ(list.GetFile(2)->FileName, "b_nodate.avi");
+    EXPECT_EQ(list.ActiveFile(), active);
+    EXPECT_EQ(list.ItemIndex(), list.IndexOf(active.get()));
+    EXPECT_TRUE(list.IsSelected(list.IndexOf(selected.get())));
+    EXPECT_EQ(list.SelCount(), 2);
+    EXPECT_THAT(list.CountsText(), ::testing::EndsWith("sorted by datecode"));
+
+    list.SetSortIndex(kSortAlpha);
+    EXPECT_THAT(Names(list), ElementsAre("a_tape.avi", "b_nodate.avi", "c_pal.avi"));
+}
+
+// ---- What the engine asks ------------------------------------------------------------------
+
+TEST_F(FileListTest, SwapFileKeepsThePlaceAndTheOldObject)
+{
+    Fill(2);
+    const FichierPtr a = list.GetFile(0);
+    const FichierPtr reloaded = Fake("/v/a.avi");
+    EXPECT_TRUE(list.SwapFile(a.get(), reloaded));
+    EXPECT_EQ(list.GetFile(0), reloaded);
+    EXPECT_FALSE(list.SwapFile(a.get(), reloaded)); // no entry holds the old one any more
+    list.RefreshActive();
+    EXPECT_EQ(list.ActiveFile(), reloaded);
+}
+
+TEST_F(FileListTest, ReplaceFileWithTheRenamedObjectItselfMovesItsEntry)
+{
+    Fill(3);
+    const FichierPtr a = list.GetFile(0);
+    a->SetPath("/v/z.avi");
+    list.ReplaceFile(a.get(), a);
+    EXPECT_THAT(Names(list), ElementsAre("b.avi", "c.avi", "z.avi"));
+    EXPECT_EQ(list.ActiveFile(), a);
+    EXPECT_TRUE(list.IsSelected(2));
+
+    const FichierPtr other = Fake("/v/0.avi");
+    list.ReplaceFile(list.GetFile(0).get(), other);
+    EXPECT_THAT(Names(list), ElementsAre("0.avi", "c.avi", "z.avi"));
+    EXPECT_EQ(list.ActiveFile(), a);
+    EXPECT_TRUE(list.IsSelected(0));
+}
+
+// ---- Openings ----------------------------------------------------------------------------
+
+TEST_F(FileListTest, OpeningAFolderOpensEveryAviFileBelowIt)
+{
+    const auto dir = Scratch("folder");
+    Link("tape_three-type1.avi", dir / "one.avi");
+    Link("pal_16x9_32k-type2.avi", dir / "sub" / "two.AVI");
+    Link("ntsc_4x3_48k-opendml.avi", dir / "sub" / "deeper" / "three.avi");
+    Link("tape_three.dv", dir / "sub" / "raw.dv");
+    WriteText(dir / "notes.txt", "x\n");
+    fs::create_directory_symlink(dir, dir / "sub" / "loop"); // a link back must not loop
+
+    list.OpenFolder(dir.string());
+    EXPECT_TRUE(list.Opening());
+    WaitEnded();
+    EXPECT_THAT(events, ElementsAre("start", "end 3"));
+    EXPECT_THAT(found, ::testing::UnorderedElementsAre("one.avi", "two.AVI", "three.avi"));
+    EXPECT_THAT(Names(list), ElementsAre("one.avi", "three.avi", "two.AVI"));
+    EXPECT_EQ(folders.front(), dir.string() + "/");
+    EXPECT_EQ(folders.size(), 3u);
+    EXPECT_EQ(list.SelCount(), 3);
+    EXPECT_TRUE(list.ActiveFile());
+    EXPECT_TRUE(list.GetFile(0)->IsDV);
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(FileListTest, OpeningPathsOpensFilesAndTellsWhatItCannotOpen)
+{
+    const auto dir = Scratch("paths");
+    Link("tape_three-type1.avi", dir / "one.avi");
+    Link("tape_three.dv", dir / "raw.dv");
+    fs::create_directories(dir / "folder");
+    list.OpenPaths({(dir / "one.avi").string(), (dir / "missing.avi").string(), (dir / "raw.dv").string(),
+                    (dir / "folder").string()});
+    WaitEnded();
+    EXPECT_THAT(events, ElementsAre("start", "end 1"));
+    EXPECT_THAT(Names(list), ElementsAre("one.avi"));
+    ASSERT_EQ(errors.size(), 3u);
+    EXPECT_EQ(errors[0].code, OpenErrorCode::NotFound);
+    EXPECT_EQ(errors[1].code, OpenErrorCode::NotAccepted);
+    EXPECT_EQ(errors[2].code, OpenErrorCode::FolderNotOpened);
+}
+
+TEST_F(FileListTest, APlaylistOpensItsLinesButNotItsFolders)
+{
+    const auto dir = Scratch("playlist");
+    Link("tape_three-type1.avi", dir / "one.avi");
+    Link("pal_16x9_32k-type1.avi", dir / "sub" / "two.avi");
+    Link("ntsc_4x3_48k-type1.avi", dir / "sub" / "three.avi");
+    WriteText(dir / "list.txt", "# header\n\n     " + (dir / "one.avi").string() + "  \n" + (dir / "sub").string() +
+                                    "\nsub/two.avi\n" + (dir / "gone.avi").string() + "\n");
+    list.OpenPlayList((dir / "list.txt").string());
+    WaitEnded();
+    EXPECT_THAT(events, ElementsAre("start", "end 2"));
+    EXPECT_THAT(Names(list), ElementsAre("one.avi", "two.avi"));
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0].code, OpenErrorCode::FolderNotOpened);
+    EXPECT_EQ(errors[1].code, OpenErrorCode::NotFound);
+    EXPECT_TRUE(folders.empty());
+}
+
+TEST_F(FileListTest, AnUnreadablePlaylistIsReported)
+{
+    list.OpenPlayList((Scratch("noplaylist") / "none.txt").string());
+    WaitEnded();
+    EXPECT_THAT(events, ElementsAre("start", "end 0"));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].code, OpenErrorCode::UnreadablePlaylist);
+}
+
+TEST_F(FileListTest, DroppingAFolderAndATextFile)
+{
+    const auto dir = Scratch("drop");
+    Link("tape_three-type1.avi", dir / "f" / "a" / "one.avi");
+    Link("pal_16x9_32k-type1.avi", dir / "f" / "two.avi");
+    Link("ntsc_4x3_48k-type1.avi", dir / "p" / "three.avi");
+    WriteText(dir / "p" / "list.txt", "three.avi\n");
+    list.OpenDropped({(dir / "f").string(), (dir / "p" / "list.txt").string()});
+    WaitEnded();
+    EXPECT_THAT(events, ElementsAre("start", "end 3"));
+    EXPECT_THAT(Names(list), ElementsAre("one.avi", "three.avi", "two.avi"));
+}
+
+TEST_F(FileListTest, AnUnreadableFolderIsReported)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not stop root";
+    const auto dir = Scratch("unreadable");
+    Link("tape_three-type1.avi", dir / "one.avi");
+    fs::create_directories(dir / "locked");
+    fs::permissions(dir / "locked", fs::perms::none);
+    list.OpenFolder(dir.string());
+    WaitEnded();
+    fs::permissions(dir / "locked", fs::perms::owner_all);
+    EXPECT_THAT(Names(list), ElementsAre("one.avi"));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].code, OpenErrorCode::UnreadableFolder);
+}
+
+TEST_F(FileListTest, ReopeningAListedFileKeepsOneEntry)
+{
+    const auto dir = Scratch("reopen");
+    Link("tape_three-type1.avi", dir / "one.avi");
+    list.OpenPaths({(dir / "one.avi").string()});
+    WaitEnded();
+    const FichierPtr first = list.GetFile(0);
+    list.OpenPaths({(dir / "one.avi").string()});
+    WaitEnded(2);
+    EXPECT_EQ(list.Count(), 1);
+    EXPECT_NE(list.GetFile(0), first);
+    EXPECT_EQ(list.ActiveFile(), list.GetFile(0)); // the active entry follows its new object
+}
+
+TEST_F(FileListTest, AbortOpenReturnsOnceTheOpeningHasEnded)
+{
+    const auto dir = Scratch("abort");
+    for (int i = 0; i < 40; ++i)
+        Link("tape_three-type1.avi", dir / ("d" + std::to_string(i)) / "clip.avi");
+    list.OpenFolder(dir.string());
+    list.OpenFolder(dir.string());
+    list.AbortOpen();
+    EXPECT_FALSE(list.Opening());
+    EXPECT_EQ(ended, 2);
+    EXPECT_EQ(events.back().rfind("end ", 0), 0u);
+    EXPECT_LE(list.Count(), 40);
+    dispatcher.runPending(); // the wake-ups left in the queue find nothing to do
+    EXPECT_EQ(ended, 2);
+}
+
+TEST_F(FileListTest, OpeningsOneAfterAnotherEachEnd)
+{
+    const auto dir = Scratch("several");
+    Link("tape_three-type1.avi", dir / "a" / "one.avi");
+    Link("pal_16x9_32k-type1.avi", dir / "b" / "two.avi");
+    list.OpenFolder((dir / "a").string());
+    list.OpenFolder((dir / "b").string());
+    WaitEnded(2);
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_EQ(std::count(events.begin(), events.end(), "start"), 2);
+}
+
+TEST(FileListLifetime, DestroyingTheListStopsItsOpenings)
+{
+    const auto dir = camlog::test::scratchDir("filelist_destroy");
+    for (int i = 0; i < 20; ++i) {
+        fs::create_directories(dir / std::to_string(i));
+        fs::create_symlink(camlog::test::fixturePath("tape_three-type1.avi"), dir / std::to_string(i) / "c.avi");
+    }
+    media::AviProber prober;
+    QueueDispatcher dispatcher;
+    int ended = 0;
+    {
+        FileListModel list(dispatcher, TaviFichierFactory(core::FichierContext{&prober}));
+        list.OnOpenEnd = [&](int) { ++ended; };
+        list.OpenFolder(dir.string());
+        dispatcher.runPending();
+    }
+    EXPECT_GE(dispatcher.runPending(), 0); // wake-ups for a list that is gone do nothing
+    EXPECT_EQ(ended, 0);
+}
+
+} // namespace
+} // namespace camlog::ui
