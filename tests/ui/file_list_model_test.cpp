@@ -423,14 +423,16 @@ TEST(FileListLifetime, DestroyingTheListStopsItsOpenings)
     media::AviProber prober;
     QueueDispatcher dispatcher;
     int ended = 0;
+    int endedBefore = 0;
     {
         FileListModel list(dispatcher, TaviFichierFactory(core::FichierContext{&prober}));
         list.OnOpenEnd = [&](int) { ++ended; };
         list.OpenFolder(dir.string());
-        dispatcher.runPending();
+        dispatcher.runPending(); // the opening may or may not have ended by now
+        endedBefore = ended;
     }
     EXPECT_GE(dispatcher.runPending(), 0); // wake-ups for a list that is gone do nothing
-    EXPECT_EQ(ended, 0);
+    EXPECT_EQ(ended, endedBefore);
 }
 
 } // namespace
