@@ -3,6 +3,7 @@
 
 #include "core/avi_fichier.h"
 #include "core/friendly_params.h"
+#include "core/replacing_file.h"
 #include "core/text_encoding.h"
 
 #include <cerrno>
@@ -27,12 +28,6 @@ std::string trim(std::string_view text)
     while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
         --end;
     return std::string(text.substr(begin, end - begin));
-}
-
-// Invalid bytes decode to U+FFFD and so do not survive the round trip.
-bool isValidUtf8(std::string_view text)
-{
-    return Utf16ToUtf8(Utf8ToUtf16(text)) == text;
 }
 
 ListFileFailure failure(ListFileError code, const std::filesystem::path &path, const std::string &what)
@@ -66,28 +61,10 @@ Expected<bool, ListFileError> WriteUtf16Lines(const std::filesystem::path &path,
     }
     const auto bytes = EncodeUtf16Le(text, true);
 
-    // Written beside the target under a temporary name, then renamed over it.
-    auto temporary = path;
-    temporary += ".camlog-tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return failure(ListFileError::Unwritable, path, std::strerror(errno));
-        out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return failure(ListFileError::Unwritable, path, "write failed");
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return failure(ListFileError::Unwritable, path, ec.message());
-    }
+    ReplacingFile file(path);
+    file.append(bytes.data(), bytes.size());
+    if (!file.commit())
+        return ListFileFailure{ListFileError::Unwritable, file.errorMessage()};
     return true;
 }
 
@@ -109,16 +86,7 @@ Expected<std::vector<std::string>, ListFileError> ReadPlaylist(const std::filesy
     if (in.bad())
         return failure(ListFileError::Unreadable, path, "read failed");
 
-    const auto *bytes = reinterpret_cast<const std::uint8_t *>(raw.data());
-    std::string text;
-    if (HasUtf16LeBom(bytes, raw.size()))
-        text = Utf16ToUtf8(DecodeUtf16Le(bytes, raw.size()));
-    else if (raw.starts_with("\xEF\xBB\xBF"))
-        text = raw.substr(3);
-    else if (isValidUtf8(raw))
-        text = raw;
-    else
-        text = Windows1252ToUtf8(raw);
+    const std::string text = DecodeTextFile(raw);
 
     std::vector<std::string> paths;
     std::size_t start = 0;

@@ -1,14 +1,14 @@
 // The RIFF header report: walks one AVI file's chunks and prints what it reads.
 #include "core/riff_report.h"
 
+#include "core/replacing_file.h"
+
 #include "core/avi_param.h"
 #include "core/four_cc.h"
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <span>
 #include <system_error>
 
@@ -414,33 +414,13 @@ std::filesystem::path ReportLogPath(const std::filesystem::path &path)
 Expected<bool, RiffReportSaveError> SaveReport(const std::filesystem::path &target,
                                                const std::vector<std::string> &lines)
 {
-    const auto failure = [&](const std::string &why) {
-        return Error<RiffReportSaveError>{RiffReportSaveError::Unwritable, target.string() + ": " + why};
-    };
-    auto temporary = target;
-    temporary += ".camlog-tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return failure(std::strerror(errno));
-        for (const auto &text : lines) {
-            out.write(text.data(), static_cast<std::streamsize>(text.size()));
-            out.put('\n');
-        }
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return failure("write failed");
-        }
+    ReplacingFile file(target);
+    for (const auto &text : lines) {
+        file.append(text.data(), text.size());
+        file.append("\n", 1);
     }
-    std::error_code ec;
-    std::filesystem::rename(temporary, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return failure(ec.message());
-    }
+    if (!file.commit())
+        return Error<RiffReportSaveError>{RiffReportSaveError::Unwritable, file.errorMessage()};
     return true;
 }
 

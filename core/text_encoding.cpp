@@ -166,4 +166,17 @@ std::u16string DecodeUtf16Le(const std::uint8_t *data, std::size_t size)
     return out;
 }
 
+std::string DecodeTextFile(std::string_view bytes)
+{
+    const auto *data = reinterpret_cast<const std::uint8_t *>(bytes.data());
+    if (HasUtf16LeBom(data, bytes.size()))
+        return Utf16ToUtf8(DecodeUtf16Le(data, bytes.size()));
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
+    // Invalid UTF-8 decodes to U+FFFD and so does not survive the round trip.
+    if (Utf16ToUtf8(Utf8ToUtf16(bytes)) == bytes)
+        return std::string(bytes);
+    return Windows1252ToUtf8(bytes);
+}
+
 } // namespace camlog::core

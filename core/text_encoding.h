@@ -22,6 +22,10 @@ std::vector<std::uint8_t> EncodeUtf16Le(std::u16string_view text, bool withBom);
 // Decodes UTF-16 little-endian bytes (a leading byte-order mark is skipped; an odd last byte is
 // ignored).
 std::u16string DecodeUtf16Le(const std::uint8_t *data, std::size_t size);
+// The text of a file that people may have written anywhere: UTF-16 little-endian with its
+// byte-order mark, UTF-8 (with or without its mark), or else Windows-1252.
+std::string DecodeTextFile(std::string_view bytes);
+
 // True when the bytes start with the UTF-16 little-endian byte-order mark FF FE.
 bool HasUtf16LeBom(const std::uint8_t *data, std::size_t size);
 

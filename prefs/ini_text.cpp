@@ -1,6 +1,8 @@
 // Decoding and encoding of settings file text (UTF-16 with mark, UTF-8, Windows-1252).
 #include "prefs/ini_text.h"
 
+#include "core/text_encoding.h"
+
 #include <QStringDecoder>
 
 #include <array>
@@ -9,14 +11,6 @@
 
 namespace camlog::prefs {
 namespace {
-
-// Code points of the bytes 0x80..0x9F in Windows-1252.
-constexpr std::array<char16_t, 32> kWindows1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
 
 std::uint8_t byteAt(const QByteArray &bytes, qsizetype i)
 {
@@ -82,14 +76,7 @@ QStringList splitLines(const QString &text)
 
 QString decodeWindows1252(const QByteArray &bytes)
 {
-    QString text;
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto b = static_cast<std::uint8_t>(c);
-        const char16_t unit = (b >= 0x80 && b <= 0x9F) ? kWindows1252High[b - 0x80] : static_cast<char16_t>(b);
-        text.append(QChar(unit));
-    }
-    return text;
+    return QString::fromStdString(core::Windows1252ToUtf8(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
 }
 
 QStringList decodeIniText(const QByteArray &bytes)

@@ -42,14 +42,16 @@ void DecodeFrameRecord(std::span<const std::uint8_t> frame, int nseq, FrameRecor
 
 bool DecodeFrameRecordFromPrefix(std::span<const std::uint8_t> prefix, int nseq, FrameRecord &rec)
 {
+    FrameRecord decoded = rec;
+    DecodeFrameRecord(prefix, nseq, decoded);
+    // The timecode, audio source and source-control searches already told whether their pack
+    // is inside the prefix; the datecode may have come from the fixed places instead, so its
+    // two packs are looked up once more.
     DvPack p;
-    DifBlock block;
-    for (const auto id : {pack::kRecordingTime, pack::kRecordingDate, pack::kTimecode, pack::kVideoSourceControl})
-        if (!FindPack(prefix, id, nseq, p))
-            return false;
-    if (!FindAudioSourceBlock(prefix, pack::kAudioSource, nseq, block))
+    if (!decoded.timecodeValid || !decoded.formatValid || !FindPack(prefix, pack::kRecordingTime, nseq, p)
+        || !FindPack(prefix, pack::kRecordingDate, nseq, p))
         return false;
-    DecodeFrameRecord(prefix, nseq, rec);
+    rec = decoded;
     return true;
 }
 

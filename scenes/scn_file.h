@@ -2,7 +2,7 @@
 #pragma once
 
 #include "scenes/companion_file.h"
-#include "scenes/replacing_file.h"
+#include "core/replacing_file.h"
 #include "scenes/scene_class.h"
 
 #include <cstdint>
@@ -44,7 +44,7 @@ public:
 
 private:
     std::u16string m_videoPath; // as stored: cut to kScnStringMaxUnits
-    ReplacingFile m_file;
+    core::ReplacingFile m_file;
     int m_count = 0;
     std::uint64_t m_countPosition = 0;
     std::string m_error; // a refusal of the writer's own; file errors stay in m_file

@@ -1,7 +1,7 @@
 // A text file that Camlog writes for people: UTF-8 lines ending in CR LF, put in place when closed.
 #pragma once
 
-#include "scenes/replacing_file.h"
+#include "core/replacing_file.h"
 
 #include <filesystem>
 #include <string>
@@ -37,7 +37,7 @@ protected:
     virtual void writeTrailer() {}
 
 private:
-    ReplacingFile m_file;
+    core::ReplacingFile m_file;
     bool m_closed = false;
 };
 

@@ -19,59 +19,6 @@ ScriptFailure Failure(ScriptError code, const std::string &what, const std::file
     return {code, "The script \"" + path.string() + "\" " + what};
 }
 
-bool IsValidUtf8(std::string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t extra = 0;
-        std::uint32_t code = 0;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        if ((lead & 0xE0) == 0xC0) {
-            extra = 1;
-            code = lead & 0x1Fu;
-        } else if ((lead & 0xF0) == 0xE0) {
-            extra = 2;
-            code = lead & 0x0Fu;
-        } else if ((lead & 0xF8) == 0xF0) {
-            extra = 3;
-            code = lead & 0x07u;
-        } else {
-            return false;
-        }
-        if (i + extra >= text.size())
-            return false;
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (next & 0x3Fu);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-        static constexpr std::uint32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
-        if (code < kSmallest[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
-        i += extra + 1;
-    }
-    return true;
-}
-
-std::string DecodeScriptText(const std::string &bytes)
-{
-    const auto *data = reinterpret_cast<const std::uint8_t *>(bytes.data());
-    if (core::HasUtf16LeBom(data, bytes.size()))
-        return core::Utf16ToUtf8(core::DecodeUtf16Le(data, bytes.size()));
-    std::string_view text = bytes;
-    if (text.starts_with("\xEF\xBB\xBF"))
-        text.remove_prefix(3);
-    if (IsValidUtf8(text))
-        return std::string(text);
-    return core::Windows1252ToUtf8(text);
-}
-
 std::vector<std::string> SplitLines(std::string_view text)
 {
     std::vector<std::string> lines;
@@ -119,7 +66,7 @@ core::Expected<std::vector<std::string>, ScriptError> ReadScriptLines(const std:
     }
     if (std::ferror(file.get()))
         return Failure(ScriptError::Unreadable, "cannot be read.", path);
-    return SplitLines(DecodeScriptText(bytes));
+    return SplitLines(core::DecodeTextFile(bytes));
 }
 
 } // namespace camlog::ui

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-namespace camlog::scenes {
+namespace camlog::core {
 
 // The destination keeps its old content (or stays absent) until commit() renames the finished
 // file onto it, so a full disk, a removed folder or a crash never leaves it half written. The
@@ -51,4 +51,4 @@ private:
     std::string m_error;
 };
 
-} // namespace camlog::scenes
+} // namespace camlog::core

@@ -1,5 +1,5 @@
 // A file written under a temporary name beside its destination and put in place only when every write succeeded.
-#include "scenes/replacing_file.h"
+#include "core/replacing_file.h"
 
 #include <atomic>
 #include <cerrno>
@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace camlog::scenes {
+namespace camlog::core {
 
 namespace {
 
@@ -133,4 +133,4 @@ void ReplacingFile::abandon()
     closeAndRemove();
 }
 
-} // namespace camlog::scenes
+} // namespace camlog::core
