@@ -20,13 +20,7 @@ if [ ! -f "$data/tape.done" ]; then
     cat "$data"/rec0.dv "$data"/rec1.dv "$data"/rec2.dv "$data"/rec3.dv "$data"/rec4.dv > "$data/tape.dv"
     rm -f "$data"/rec*.dv
     for kind in 1 2; do
-        for attempt in 1 2 3 4 5; do
-            rm -f "$data/type$kind-"*.avi
-            timeout -k 10 300 dvgrab -noavc -input "$data/tape.dv" -format "dv$kind" -size 0 "$data/type$kind-" >/dev/null 2>&1 </dev/null || true
-            frames=$(ffprobe -v error -select_streams v:0 -count_packets -show_entries stream=nb_read_packets -of csv=p=0 "$data/type$kind-001.avi")
-            [ "$frames" = 7500 ] && break
-        done
-        mv "$data/type$kind-001.avi" "$data/type$kind.avi"
+        tests/fixtures/dvgrab_wrap.sh "$data/tape.dv" type$kind "$data/type$kind.avi" 300
     done
     touch "$data/tape.done"
 fi

@@ -16,13 +16,7 @@ if [ ! -f "$data/done" ]; then
         -f lavfi -i "sine=frequency=440:duration=1:sample_rate=48000" -target pal-dv -f dv \
         -metadata creation_time="2024-05-01T10:00:00Z" "$data/make/clip.dv"
     for kind in 1 2; do
-        for attempt in 1 2 3 4 5; do
-            rm -f "$data/make/type$kind-"*.avi
-            timeout -k 10 300 dvgrab -noavc -input "$data/make/clip.dv" -format "dv$kind" -size 0 "$data/make/type$kind-" >/dev/null 2>&1 </dev/null || true
-            frames=$(ffprobe -v error -select_streams v:0 -count_packets -show_entries stream=nb_read_packets -of csv=p=0 "$data/make/type$kind-001.avi")
-            [ "$frames" = 25 ] && break
-        done
-        mv "$data/make/type$kind-001.avi" "$data/make/type$kind.avi"
+        tests/fixtures/dvgrab_wrap.sh "$data/make/clip.dv" type$kind "$data/make/type$kind.avi"
     done
     i=0
     while [ $i -lt 100 ]; do
