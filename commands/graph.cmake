@@ -1,0 +1,1 @@
+# Graph command builds (sources added by their author).

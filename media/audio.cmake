@@ -1,0 +1,1 @@
+# media audio sources (added by their author).

@@ -1,0 +1,1 @@
+# media pipeline sources (added by their author).

@@ -1,0 +1,1 @@
+# media writer sources (added by their author).

@@ -1,0 +1,1 @@
+# batch mode tests

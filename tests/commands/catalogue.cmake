@@ -1,0 +1,1 @@
+# Command catalogue and handler tests.

@@ -1,0 +1,1 @@
+# audio tests (added by their author).
