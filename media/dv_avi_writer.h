@@ -1,0 +1,106 @@
+// Writes DV AVI files of type 1 (one interleaved iavs stream) and type 2 (DV video plus PCM
+// audio), OpenDML past the first RIFF, streamed so memory stays flat at any length.
+#pragma once
+
+#include "core/expected.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace camlog::media {
+
+enum class DvAviType { Type1, Type2 };
+enum class DvSystem { Pal, Ntsc }; // 625/50 at 25 fps, 525/60 at 30000/1001 fps
+
+// One PCM stream of a type 2 file: 16-bit little-endian samples, channels interleaved.
+struct DvAudioFormat {
+    std::uint32_t sampleRate = 48000;
+    std::uint16_t channels = 2;
+    bool operator==(const DvAudioFormat &) const = default;
+};
+
+struct DvAviFormat {
+    // The first RIFF stays within 1 GB so that readers without OpenDML support play it;
+    // later RIFFs (AVIX) are held to the same size. Tests lower it to force several RIFFs.
+    static constexpr std::uint64_t kDefaultRiffSizeLimit = 1000ull * 1000 * 1000;
+
+    DvAviType type = DvAviType::Type2;
+    DvSystem system = DvSystem::Pal;
+    bool wide = false; // 16:9 picture, else 4:3
+    // Type 2: one entry per audio stream (usually one; none for a silent file). Type 1
+    // ignores it: the audio lies inside the DV frames.
+    std::vector<DvAudioFormat> audio{DvAudioFormat{}};
+    std::uint64_t riffSizeLimit = kDefaultRiffSizeLimit;
+
+    // PAL or NTSC and 4:3 or 16:9 read from a DV frame's VAUX packs, audio from its AAUX
+    // source pack (the rate and channel count of the first audio pair, 16 bits); false when
+    // the frame is not a DV frame.
+    static std::optional<DvAviFormat> fromFrame(std::span<const std::uint8_t> dvFrame, DvAviType type);
+
+    std::uint32_t frameSize() const { return system == DvSystem::Pal ? 144000u : 120000u; }
+};
+
+enum class WriterErrorCode {
+    CannotCreate, // the destination folder is missing or not writable
+    DiskFull,     // no space left (or the file size limit was reached)
+    WriteFailed,  // any other write or read error
+    BadFrame,     // a frame of the wrong size for the format
+    TooLong,      // more RIFFs than the super index can list (about 250 GB)
+    Finished,     // a write after finish() or after an error
+};
+using WriterError = core::Error<WriterErrorCode>;
+
+// The file is written under a temporary name beside the destination and renamed onto it by
+// finish(), so an existing file of that name is never half overwritten.
+// - finish() (a deliberate end, or a stop on abort) writes the indexes and headers: the file
+//   plays to its last written frame. The destructor of an unfinished writer does the same.
+// - After a write error the temporary file is removed at once and the destination is
+//   untouched; every later call returns the first error.
+// - discard() removes the temporary file (a run that failed for another reason).
+// Not thread-safe: one writer is used by one thread at a time.
+class DvAviWriter {
+public:
+    static core::Expected<std::unique_ptr<DvAviWriter>, WriterErrorCode> create(const std::filesystem::path &path,
+                                                                                 const DvAviFormat &format);
+    ~DvAviWriter();
+    DvAviWriter(const DvAviWriter &) = delete;
+    DvAviWriter &operator=(const DvAviWriter &) = delete;
+
+    // The return value of the write calls: no value on success.
+    using Status = std::optional<WriterError>;
+
+    // One DV frame (format.frameSize() bytes): type 1, the interleaved frame as an iavs
+    // chunk; type 2, the video chunk. For type 2, write the frame's audio after it. The
+    // DVINFO of the headers is taken from the first frame's AAUX and VAUX packs.
+    Status writeFrame(std::span<const std::uint8_t> dvFrame);
+    // The same frame copied from another file without passing through user memory
+    // (copy_file_range; read and write where the file systems do not allow it).
+    Status writeFrameFrom(int fd, std::uint64_t offset, std::uint32_t size);
+    // Type 2: the PCM of the frame just written for one audio stream (any whole number of
+    // sample frames, empty allowed). An error for type 1.
+    Status writeAudio(std::span<const std::uint8_t> pcm, std::size_t stream = 0);
+
+    // Completes the indexes and headers and puts the file in place. Idempotent; after an
+    // error it returns that error.
+    Status finish();
+    // Removes the unfinished file; the destination is untouched.
+    void discard();
+
+    std::uint64_t framesWritten() const;
+    // Bytes written so far (the file's current size).
+    std::uint64_t bytesWritten() const;
+    const std::filesystem::path &path() const;
+    const DvAviFormat &format() const;
+
+    class Impl;
+
+private:
+    explicit DvAviWriter(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace camlog::media
