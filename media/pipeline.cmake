@@ -1,1 +1,7 @@
-# media pipeline sources (added by their author).
+# The processing pipeline, its stages (DV header filter, media stamper, caption step) and the recipes.
+target_sources(camlog_media PRIVATE
+  pipeline.cpp
+  dv_header_filter.cpp
+  media_stamper.cpp
+  caption_step.cpp
+)

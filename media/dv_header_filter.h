@@ -1,0 +1,48 @@
+// The DV header filter: rewrites the recording data inside DV frames, never the picture or sound.
+#pragma once
+
+#include "media/media_stage.h"
+
+namespace camlog::scenes {
+class Tdv_sceneDetect;
+}
+
+namespace camlog::media {
+
+// Per frame, in this order: puts back the header, subcode and VAUX blocks that the scene
+// detector saved from the source frame (CopyHeaders), shifts the recording date and time by
+// TimeShift days, and marks the picture 16:9 or 4:3 (AspectRewrite / Wide). Samples that are
+// not whole DV frames pass unchanged.
+class Tdv_DVheader : public MediaStage {
+public:
+    // The detector stands upstream on the same video path; its SavedHeaders belong to the
+    // source frame of the sample in hand.
+    explicit Tdv_DVheader(const scenes::Tdv_sceneDetect &sceneDetect);
+
+    // Interleaved DV ("iavs", any subtype) or DV video ("vids" / "dvsd").
+    static bool AcceptsMediaType(core::FourCC majorType, core::FourCC subtype);
+
+    bool StartStream(const MediaFormat &format) override;
+    void Receive(MediaSample &sample) override;
+    void StopStream() override {}
+
+    // The frame itself, for callers without a pipeline around it.
+    void Transform(std::span<std::uint8_t> frame) const;
+
+    void SetTimeShift(double days) { m_timeShift = days; }
+    double TimeShift() const { return m_timeShift; }
+    // The settings every build starts from.
+    void ResetDefaults();
+
+    bool CopyHeaders = true;
+    bool AspectRewrite = false;
+    bool Wide = false;
+
+private:
+    void shiftDatecode(std::span<std::uint8_t> frame, int nseq) const;
+
+    const scenes::Tdv_sceneDetect &m_sceneDetect;
+    double m_timeShift = 0.0;
+};
+
+} // namespace camlog::media
