@@ -1,0 +1,87 @@
+// "Modify the date of file": the question with the old and new dates, and the change of the
+// modification time to the recording moment.
+#include "commands/file_date.h"
+
+#include "commands/command_failure.h"
+#include "core/avi_fichier.h"
+#include "core/format.h"
+
+#include <cerrno>
+#include <ctime>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace camlog::commands {
+
+namespace {
+constexpr std::size_t kMaxQuestionLength = 254;
+
+std::string dateText(core::DateTime value)
+{
+    return core::FormatDateTimePattern("ddddd tt", value).value_or("");
+}
+
+// Characters, not bytes: the limit is the message box's.
+std::size_t characterCount(const std::string &text)
+{
+    std::size_t count = 0;
+    for (const char c : text)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
+            ++count;
+    return count;
+}
+} // namespace
+
+core::DateTime RecordingMoment(const core::TaviFichier &fichier)
+{
+    return fichier.Datecode + fichier.Shift;
+}
+
+std::string DateFichierFileConFirmation(const core::TaviFichier &fichier)
+{
+    const std::string dates = "\n\nOld creation date: " + dateText(fichier.Created) + "\nOld modified date:  "
+                              + dateText(fichier.Modified) + "\nNew date : " + dateText(RecordingMoment(fichier));
+    std::string question = "Do you really want to modify the dates of the file '" + fichier.FileName + "'" + dates;
+    if (characterCount(question) > kMaxQuestionLength)
+        question = "Do you really want to change the dates of this file?" + dates;
+    return question;
+}
+
+std::error_code SetModificationTime(const std::string &path, core::DateTime moment)
+{
+    const auto fields = moment.fields();
+    if (!fields)
+        return std::make_error_code(std::errc::invalid_argument);
+    std::tm local{};
+    local.tm_year = fields->year - 1900;
+    local.tm_mon = fields->month - 1;
+    local.tm_mday = fields->day;
+    local.tm_hour = fields->hour;
+    local.tm_min = fields->minute;
+    local.tm_sec = fields->second;
+    local.tm_isdst = -1; // the zone's rule for that day
+    errno = 0;
+    const std::time_t seconds = std::mktime(&local);
+    if (seconds == static_cast<std::time_t>(-1) && errno != 0)
+        return std::make_error_code(std::errc::value_too_large);
+    timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = seconds;
+    times[1].tv_nsec = static_cast<long>(fields->millisecond) * 1'000'000L;
+    if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0)
+        return {errno, std::generic_category()};
+    return {};
+}
+
+void DateFichierExecution(const core::TaviFichier &fichier, engine::TCommandEngine &ce,
+                          const std::function<void(const std::string &)> &closePreview)
+{
+    if (closePreview)
+        closePreview(fichier.FullPath);
+    if (const std::error_code ec = SetModificationTime(fichier.FullPath, RecordingMoment(fichier)))
+        FailFile(ce, "Cannot modify the date of " + fichier.FullPath + ": " + ec.message());
+}
+
+} // namespace camlog::commands

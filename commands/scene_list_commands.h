@@ -1,0 +1,29 @@
+// The commands that write a scene list without a media graph: scenes at fixed intervals into
+// the scn file, and the export of a scn file as text.
+#pragma once
+
+#include "engine/command_engine.h"
+#include "prefs/settings.h"
+#include "scenes/write_scn_text.h"
+
+#include <string>
+
+namespace camlog::core {
+class TaviFichier;
+}
+
+namespace camlog::commands {
+
+// Cuts the video into scenes of the parameter's seconds ("/ci=30") and writes them into its
+// scn file. Nothing is written when the interval is 0 frames. Stops at an abort with the
+// scenes written so far; raises when the scn file cannot be written (the old one then stays).
+void CreerScnByIntervalleExecution(const core::TaviFichier &fichier, const engine::TParams &params,
+                                   engine::TCommandEngine &ce);
+
+// Writes the scenes of the video's scn file (whatever of it could be read) as text to
+// destination. Raises when the text file cannot be written.
+void ExporterScenesTexteExecution(const core::TaviFichier &fichier, const std::string &destination,
+                                  const prefs::Settings &settings, const scenes::ScnTextExportInfo &info,
+                                  engine::TCommandEngine &ce);
+
+} // namespace camlog::commands

@@ -1,0 +1,82 @@
+// The time difference of a file: its text, the file-name ending of a shifted copy, and the
+// difference a run carries from file to file.
+#include "commands/time_difference.h"
+
+#include "commands/decimal_text.h"
+#include "core/avi_fichier.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace camlog::commands {
+
+namespace {
+std::int64_t wholeSeconds(double days)
+{
+    return std::llround(days * 86400.0);
+}
+} // namespace
+
+std::optional<double> ParseTimeDifference(std::string_view text)
+{
+    return ParseDecimal(text);
+}
+
+double RoundedTimeDifference(double days)
+{
+    return static_cast<double>(wholeSeconds(days)) / 86400.0;
+}
+
+std::string TimeDifferenceText(double days)
+{
+    const std::int64_t s = wholeSeconds(days);
+    const std::int64_t d = s / 86400;
+    const std::int64_t hours = (s / 3600) % 24;
+    const std::int64_t minutes = (s / 60) % 60;
+    const std::int64_t seconds = s % 60;
+    char text[96];
+    if (d != 0 || minutes != 0 || seconds != 0)
+        std::snprintf(text, sizeof text, "%lld days %.2lldh %.2lldm %.2llds", static_cast<long long>(d),
+                      static_cast<long long>(hours), static_cast<long long>(minutes),
+                      static_cast<long long>(seconds));
+    else
+        std::snprintf(text, sizeof text, "%lld hours", static_cast<long long>(hours));
+    return text;
+}
+
+std::string TimeDifferenceEnding(double days)
+{
+    const std::int64_t s = std::llabs(wholeSeconds(days));
+    std::string parts;
+    if (const std::int64_t d = s / 86400; d > 0)
+        parts += std::to_string(d) + "days";
+    if (const std::int64_t h = (s / 3600) % 24; h != 0)
+        parts += std::to_string(h) + "h";
+    if (const std::int64_t m = (s / 60) % 60; m != 0)
+        parts += std::to_string(m) + "mn";
+    if (const std::int64_t sec = s % 60; sec != 0)
+        parts += std::to_string(sec) + "s";
+    return std::string("_(") + (days >= 0 ? "+" : "-") + parts + ").avi";
+}
+
+void TRunTimeDifference::StartFichier(const core::TaviFichier *fichier)
+{
+    m_days = fichier != nullptr ? fichier->Shift.days() : 0.0;
+}
+
+void TRunTimeDifference::EndFichier(core::TaviFichier *fichier) const
+{
+    if (fichier == nullptr)
+        return;
+    fichier->Shift = core::DateTime::fromDays(m_days);
+    fichier->ShiftText = TimeDifferenceText(m_days);
+}
+
+void TRunTimeDifference::Set(double days)
+{
+    m_days = RoundedTimeDifference(days);
+}
+
+} // namespace camlog::commands
