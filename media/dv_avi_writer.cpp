@@ -1,0 +1,443 @@
+// Writes DV AVI files of type 1 and type 2: the RIFF layout, OpenDML parts and their indexes.
+#include "media/dv_avi_writer.h"
+
+#include "core/dv_frame.h"
+#include "media/avi_output_file.h"
+#include "media/dv_avi_headers.h"
+
+#include <algorithm>
+#include <array>
+
+#include <unistd.h>
+
+namespace camlog::media {
+
+namespace {
+
+using core::FourCC;
+namespace fcc = core::fcc;
+
+// Offsets inside idx1 and the standard indexes are 32-bit and some readers take RIFF sizes
+// as signed: no RIFF grows past 2 GB whatever the limit asked for.
+constexpr std::uint64_t kMaxRiffSize = 0x7FFFFFFFu;
+
+std::array<std::uint8_t, 8> chunkHeader(FourCC id, std::uint32_t size)
+{
+    std::array<std::uint8_t, 8> h{};
+    for (int i = 0; i < 4; ++i) {
+        h[i] = static_cast<std::uint8_t>(id.value() >> (8 * i));
+        h[4 + i] = static_cast<std::uint8_t>(size >> (8 * i));
+    }
+    return h;
+}
+
+std::array<std::uint8_t, 4> le32(std::uint64_t value)
+{
+    const auto v = static_cast<std::uint32_t>(value);
+    return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
+            static_cast<std::uint8_t>(v >> 24)};
+}
+
+std::uint32_t audioBlockAlign(const DvAudioFormat &audio)
+{
+    return std::uint32_t{audio.channels} * 2;
+}
+
+} // namespace
+
+std::optional<DvAviFormat> DvAviFormat::fromFrame(std::span<const std::uint8_t> dvFrame, DvAviType type)
+{
+    const int nseq = core::SequencesForFrameSize(dvFrame.size());
+    if (nseq == 0)
+        return std::nullopt;
+    DvAviFormat format;
+    format.type = type;
+    bool ntsc = nseq == 10;
+    core::ReadIsNtsc(dvFrame, ntsc);
+    format.system = ntsc ? DvSystem::Ntsc : DvSystem::Pal;
+    bool wide = false;
+    if (core::ReadIs16x9(dvFrame, nseq, wide))
+        format.wide = wide;
+    int rate = 0, channels = 0, bits = 0;
+    format.audio.clear();
+    if (core::ReadAudioFormat(dvFrame, nseq, rate, channels, bits) && rate > 0)
+        format.audio.push_back({static_cast<std::uint32_t>(rate), static_cast<std::uint16_t>(channels == 1 ? 1 : 2)});
+    return format;
+}
+
+class DvAviWriter::Impl {
+public:
+    Impl(std::filesystem::path path, const DvAviFormat &format, std::unique_ptr<AviOutputFile> file)
+        : m_path(std::move(path)), m_format(format), m_file(std::move(file))
+    {
+        m_format.riffSizeLimit = std::min(m_format.riffSizeLimit, kMaxRiffSize);
+        if (m_format.type == DvAviType::Type1)
+            m_format.audio.clear();
+        m_streamCount = avi::StreamCount(m_format);
+        m_counts.streams.resize(m_streamCount);
+        m_index.resize(m_streamCount);
+        m_riffSamples.resize(m_streamCount);
+        m_dvInfo = avi::DvInfoFromFrame({}, m_format.system);
+    }
+
+    Status start();
+    Status writeFrame(std::span<const std::uint8_t> frame);
+    Status writeFrameFrom(int fd, std::uint64_t offset, std::uint32_t size);
+    Status writeAudio(std::span<const std::uint8_t> pcm, std::size_t stream);
+    Status finish();
+    void discard();
+
+    std::uint64_t frames() const { return m_counts.totalFrames; }
+    std::uint64_t bytes() const { return m_file ? m_file->size() : 0; }
+    const std::filesystem::path &path() const { return m_path; }
+    const DvAviFormat &format() const { return m_format; }
+
+private:
+    Status usable() const;
+    Status checkFrameSize(std::size_t size) const;
+    Status makeRoomForFrame();
+    Status openRiff(FourCC type);
+    Status closeRiff();
+    Status writeHeaders();
+    // Appends one chunk header and records the chunk in the indexes; the data follows.
+    Status beginChunk(std::size_t stream, std::uint32_t size);
+    void countChunk(std::size_t stream, std::uint32_t size);
+    Status fail(const Status &error);
+
+    std::filesystem::path m_path;
+    DvAviFormat m_format;
+    std::unique_ptr<AviOutputFile> m_file;
+    std::size_t m_streamCount = 0;
+    std::array<std::uint8_t, 32> m_dvInfo{};
+    bool m_haveDvInfo = false;
+    std::size_t m_headerSize = 0;
+
+    int m_riff = -1;                // 0: the RIFF 'AVI ', 1...: the AVIX parts
+    std::uint64_t m_riffStart = 0;  // position of the current 'RIFF'
+    std::uint64_t m_moviStart = 0;  // position of its movi 'LIST'
+    std::uint64_t m_riffFrames = 0; // frames in the current RIFF
+    std::vector<std::vector<avi::StandardIndexEntry>> m_index; // per stream, current RIFF
+    std::vector<std::uint64_t> m_riffSamples;                  // per stream, current RIFF
+    std::vector<avi::Idx1Entry> m_idx1;                         // the first RIFF only
+    avi::HeaderCounts m_counts;
+
+    bool m_finished = false;
+    Status m_error;
+};
+
+DvAviWriter::Status DvAviWriter::Impl::fail(const Status &error)
+{
+    if (!m_error)
+        m_error = error;
+    if (m_file)
+        m_file->discard();
+    return m_error;
+}
+
+DvAviWriter::Status DvAviWriter::Impl::usable() const
+{
+    if (m_error)
+        return m_error;
+    if (m_finished)
+        return WriterError{WriterErrorCode::Finished, "\"" + m_path.string() + "\" is already finished"};
+    return std::nullopt;
+}
+
+DvAviWriter::Status DvAviWriter::Impl::start()
+{
+    // RIFF 'AVI ' and the header list with empty counts; both are rewritten at the end.
+    if (auto failed = openRiff(fcc::AVI))
+        return failed;
+    return std::nullopt;
+}
+
+DvAviWriter::Status DvAviWriter::Impl::openRiff(FourCC type)
+{
+    ++m_riff;
+    m_riffStart = m_file->size();
+    m_riffFrames = 0;
+    auto riff = chunkHeader(fcc::RIFF, 0);
+    if (auto failed = m_file->append(riff))
+        return fail(failed);
+    if (auto failed = m_file->append(le32(type.value())))
+        return fail(failed);
+    if (m_riff == 0) {
+        const auto header = avi::BuildHeaderList(m_format, m_dvInfo, m_counts);
+        m_headerSize = header.size();
+        if (auto failed = m_file->append(header))
+            return fail(failed);
+    }
+    m_moviStart = m_file->size();
+    if (auto failed = m_file->append(chunkHeader(fcc::LIST, 0)))
+        return fail(failed);
+    if (auto failed = m_file->append(le32(fcc::movi.value())))
+        return fail(failed);
+    return std::nullopt;
+}
+
+// The standard indexes at the end of the movi list, the legacy index after the first one,
+// and the sizes of the list and the RIFF.
+DvAviWriter::Status DvAviWriter::Impl::closeRiff()
+{
+    const std::uint64_t base = m_moviStart + 8;
+    for (std::size_t s = 0; s < m_streamCount; ++s) {
+        const std::uint64_t at = m_file->size();
+        const auto index = avi::BuildStandardIndex(s, avi::DataChunkId(m_format.type, s), base, m_index[s]);
+        if (auto failed = m_file->append(index))
+            return fail(failed);
+        m_counts.streams[s].superIndex.push_back({at, static_cast<std::uint32_t>(index.size()),
+                                                  static_cast<std::uint32_t>(m_riffSamples[s])});
+        m_index[s].clear();
+        m_riffSamples[s] = 0;
+    }
+    if (auto failed = m_file->writeAt(m_moviStart + 4, le32(m_file->size() - (m_moviStart + 8))))
+        return fail(failed);
+    if (m_riff == 0) {
+        if (auto failed = m_file->append(avi::BuildIdx1(m_idx1)))
+            return fail(failed);
+        m_idx1.clear();
+        m_idx1.shrink_to_fit();
+    }
+    if (auto failed = m_file->writeAt(m_riffStart + 4, le32(m_file->size() - (m_riffStart + 8))))
+        return fail(failed);
+    return std::nullopt;
+}
+
+// A new AVIX part begins before a frame whose chunk, with the frame's audio and the indexes
+// that must still close this RIFF, would carry it past the limit. Every RIFF holds at least
+// one frame.
+DvAviWriter::Status DvAviWriter::Impl::makeRoomForFrame()
+{
+    if (m_riffFrames == 0)
+        return std::nullopt;
+    std::uint64_t needed = m_file->size() - m_riffStart + 8 + m_format.frameSize();
+    for (const DvAudioFormat &audio : m_format.audio) {
+        const std::uint64_t fps = m_format.system == DvSystem::Pal ? 25 : 29;
+        needed += 8 + (std::uint64_t{audio.sampleRate} / fps + 1) * audioBlockAlign(audio);
+    }
+    for (std::size_t s = 0; s < m_streamCount; ++s)
+        needed += avi::StandardIndexSize(m_index[s].size() + 1);
+    if (m_riff == 0)
+        needed += avi::Idx1Size(m_idx1.size() + m_streamCount);
+    if (needed <= m_format.riffSizeLimit)
+        return std::nullopt;
+    if (m_riff + 1 >= static_cast<int>(avi::kSuperIndexEntries)) {
+        // No room for another part in the super indexes: the file is kept, finished with
+        // the frames so far, and nothing more is taken.
+        auto done = finish();
+        m_error = done ? done : WriterError{WriterErrorCode::TooLong, "\"" + m_path.string() + "\" cannot grow longer"};
+        return m_error;
+    }
+    if (auto failed = closeRiff())
+        return failed;
+    return openRiff(fcc::AVIX);
+}
+
+void DvAviWriter::Impl::countChunk(std::size_t stream, std::uint32_t size)
+{
+    avi::StreamTotals &totals = m_counts.streams[stream];
+    totals.largestChunk = std::max(totals.largestChunk, size);
+    if (stream == 0) {
+        ++m_counts.totalFrames;
+        ++m_riffFrames;
+        ++m_riffSamples[0];
+        ++totals.length;
+        if (m_riff == 0)
+            ++m_counts.firstRiffFrames;
+    } else {
+        const std::uint32_t samples = size / audioBlockAlign(m_format.audio[stream - 1]);
+        m_riffSamples[stream] += samples;
+        totals.length += samples;
+    }
+}
+
+DvAviWriter::Status DvAviWriter::Impl::beginChunk(std::size_t stream, std::uint32_t size)
+{
+    const std::uint64_t at = m_file->size();
+    const FourCC id = avi::DataChunkId(m_format.type, stream);
+    if (auto failed = m_file->append(chunkHeader(id, size)))
+        return fail(failed);
+    const std::uint64_t base = m_moviStart + 8;
+    m_index[stream].push_back({static_cast<std::uint32_t>(at + 8 - base), size});
+    if (m_riff == 0)
+        m_idx1.push_back({id, static_cast<std::uint32_t>(at - base), size});
+    countChunk(stream, size);
+    return std::nullopt;
+}
+
+DvAviWriter::Status DvAviWriter::Impl::checkFrameSize(std::size_t size) const
+{
+    if (size == m_format.frameSize())
+        return std::nullopt;
+    return WriterError{WriterErrorCode::BadFrame, "A DV frame of " + std::to_string(size) + " bytes where "
+                                                      + std::to_string(m_format.frameSize()) + " were expected"};
+}
+
+DvAviWriter::Status DvAviWriter::Impl::writeFrame(std::span<const std::uint8_t> frame)
+{
+    if (auto refused = usable())
+        return refused;
+    if (auto refused = checkFrameSize(frame.size()))
+        return refused;
+    if (auto failed = makeRoomForFrame())
+        return failed;
+    if (!m_haveDvInfo) {
+        m_dvInfo = avi::DvInfoFromFrame(frame, m_format.system);
+        m_haveDvInfo = true;
+    }
+    if (auto failed = beginChunk(0, static_cast<std::uint32_t>(frame.size())))
+        return failed;
+    if (auto failed = m_file->append(frame))
+        return fail(failed);
+    return std::nullopt;
+}
+
+DvAviWriter::Status DvAviWriter::Impl::writeFrameFrom(int fd, std::uint64_t offset, std::uint32_t size)
+{
+    if (auto refused = usable())
+        return refused;
+    if (auto refused = checkFrameSize(size))
+        return refused;
+    if (!m_haveDvInfo) {
+        // The headers describe the first frame's packs: that one frame is read.
+        std::vector<std::uint8_t> first(size);
+        if (::pread(fd, first.data(), size, static_cast<off_t>(offset)) != static_cast<ssize_t>(size))
+            return fail(WriterError{WriterErrorCode::WriteFailed,
+                                    "Cannot read the first frame for \"" + m_path.string() + "\""});
+        return writeFrame(first);
+    }
+    if (auto failed = makeRoomForFrame())
+        return failed;
+    if (auto failed = beginChunk(0, size))
+        return failed;
+    if (auto failed = m_file->appendFrom(fd, offset, size))
+        return fail(failed);
+    return std::nullopt;
+}
+
+DvAviWriter::Status DvAviWriter::Impl::writeAudio(std::span<const std::uint8_t> pcm, std::size_t stream)
+{
+    if (auto refused = usable())
+        return refused;
+    if (m_format.type == DvAviType::Type1)
+        return WriterError{WriterErrorCode::BadFrame, "A type 1 file carries its audio inside the DV frames"};
+    if (stream >= m_format.audio.size())
+        return WriterError{WriterErrorCode::BadFrame, "No audio stream " + std::to_string(stream)};
+    const std::uint32_t align = audioBlockAlign(m_format.audio[stream]);
+    if (pcm.size() % align != 0 || pcm.size() > 0x7FFFFFFFu)
+        return WriterError{WriterErrorCode::BadFrame, "Audio of " + std::to_string(pcm.size())
+                                                          + " bytes is not a whole number of samples"};
+    if (pcm.empty())
+        return std::nullopt;
+    if (auto failed = beginChunk(stream + 1, static_cast<std::uint32_t>(pcm.size())))
+        return failed;
+    if (auto failed = m_file->append(pcm))
+        return fail(failed);
+    return std::nullopt;
+}
+
+DvAviWriter::Status DvAviWriter::Impl::writeHeaders()
+{
+    const auto header = avi::BuildHeaderList(m_format, m_dvInfo, m_counts);
+    if (header.size() != m_headerSize)
+        return fail(WriterError{WriterErrorCode::WriteFailed, "Header size changed while writing \"" + m_path.string() + "\""});
+    if (auto failed = m_file->writeAt(12, header))
+        return fail(failed);
+    return std::nullopt;
+}
+
+DvAviWriter::Status DvAviWriter::Impl::finish()
+{
+    if (m_error)
+        return m_error;
+    if (m_finished)
+        return std::nullopt;
+    m_finished = true;
+    if (auto failed = closeRiff())
+        return failed;
+    if (auto failed = writeHeaders())
+        return failed;
+    if (auto failed = m_file->commit())
+        return fail(failed);
+    return std::nullopt;
+}
+
+void DvAviWriter::Impl::discard()
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_file->discard();
+}
+
+// ---------------------------------------------------------------------------------------
+
+core::Expected<std::unique_ptr<DvAviWriter>, WriterErrorCode> DvAviWriter::create(const std::filesystem::path &path,
+                                                                                  const DvAviFormat &format)
+{
+    if (format.type == DvAviType::Type2)
+        for (const DvAudioFormat &audio : format.audio)
+            if (audio.channels == 0 || audio.sampleRate == 0)
+                return WriterError{WriterErrorCode::BadFrame, "An audio stream without channels or sample rate"};
+    auto file = AviOutputFile::create(path);
+    if (!file)
+        return file.error();
+    auto impl = std::make_unique<Impl>(path, format, std::move(file.value()));
+    if (auto failed = impl->start())
+        return *failed;
+    return std::unique_ptr<DvAviWriter>(new DvAviWriter(std::move(impl)));
+}
+
+DvAviWriter::DvAviWriter(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
+
+DvAviWriter::~DvAviWriter()
+{
+    m_impl->finish();
+}
+
+DvAviWriter::Status DvAviWriter::writeFrame(std::span<const std::uint8_t> dvFrame)
+{
+    return m_impl->writeFrame(dvFrame);
+}
+
+DvAviWriter::Status DvAviWriter::writeFrameFrom(int fd, std::uint64_t offset, std::uint32_t size)
+{
+    return m_impl->writeFrameFrom(fd, offset, size);
+}
+
+DvAviWriter::Status DvAviWriter::writeAudio(std::span<const std::uint8_t> pcm, std::size_t stream)
+{
+    return m_impl->writeAudio(pcm, stream);
+}
+
+DvAviWriter::Status DvAviWriter::finish()
+{
+    return m_impl->finish();
+}
+
+void DvAviWriter::discard()
+{
+    m_impl->discard();
+}
+
+std::uint64_t DvAviWriter::framesWritten() const
+{
+    return m_impl->frames();
+}
+
+std::uint64_t DvAviWriter::bytesWritten() const
+{
+    return m_impl->bytes();
+}
+
+const std::filesystem::path &DvAviWriter::path() const
+{
+    return m_impl->path();
+}
+
+const DvAviFormat &DvAviWriter::format() const
+{
+    return m_impl->format();
+}
+
+} // namespace camlog::media

@@ -1,0 +1,328 @@
+// DV AVI files written by DvAviWriter, read back by our reader, ffprobe and mediainfo.
+#include "media/dv_avi_writer.h"
+
+#include "core/avi_param.h"
+#include "media/dv_frame_reader.h"
+#include "support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace camlog::media {
+namespace {
+
+using test::fixturePath;
+using test::runCommand;
+using test::scratchDir;
+using Bytes = std::vector<std::uint8_t>;
+
+// ---------------------------------------------------------------------------------------
+// Sources: the DV frames of a raw tape and its audio as 16-bit PCM, cut per frame.
+
+struct Tape {
+    std::filesystem::path path;
+    std::vector<Bytes> frames;
+    DvAviFormat format;
+    Bytes pcm; // the whole audio of the tape, stereo 16-bit at the format's rate
+};
+
+Tape loadTape(const std::string &name, DvAviType type)
+{
+    Tape tape;
+    tape.path = fixturePath(name);
+    auto reader = DvFrameReader::open(tape.path);
+    if (!reader)
+        throw std::runtime_error("cannot open " + name);
+    for (std::size_t i = 0; i < reader.value()->frameCount(); ++i) {
+        Bytes frame;
+        if (!reader.value()->readFrame(i, frame))
+            throw std::runtime_error("cannot read " + name);
+        tape.frames.push_back(std::move(frame));
+    }
+    tape.format = DvAviFormat::fromFrame(tape.frames.front(), type).value();
+    if (type == DvAviType::Type2 && !tape.format.audio.empty()) {
+        const auto pcm = runCommand("ffmpeg -nostdin -v error -i '" + tape.path.string() + "' -f s16le -ac 2 -");
+        tape.pcm.assign(pcm.output.begin(), pcm.output.end());
+    }
+    return tape;
+}
+
+// The sample frames that belong to video frame i: the running total at the frame rate.
+std::size_t samplesBefore(std::size_t frame, const DvAviFormat &format)
+{
+    const std::uint64_t rate = format.audio.empty() ? 0 : format.audio.front().sampleRate;
+    return format.system == DvSystem::Pal ? frame * rate / 25 : frame * rate * 1001 / 30000;
+}
+
+Bytes pcmOfFrame(const Tape &tape, std::size_t frame)
+{
+    const std::size_t from = samplesBefore(frame, tape.format) * 4;
+    const std::size_t to = samplesBefore(frame + 1, tape.format) * 4;
+    Bytes pcm(to - from, 0);
+    for (std::size_t i = from; i < to && i < tape.pcm.size(); ++i)
+        pcm[i - from] = tape.pcm[i];
+    return pcm;
+}
+
+// Writes frames [0, count) of the tape (cycling when count is larger), with their audio.
+void writeTape(DvAviWriter &writer, const Tape &tape, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t f = i % tape.frames.size();
+        ASSERT_FALSE(writer.writeFrame(tape.frames[f]));
+        for (std::size_t a = 0; a < writer.format().audio.size(); ++a)
+            ASSERT_FALSE(writer.writeAudio(pcmOfFrame(tape, f), a));
+    }
+}
+
+std::unique_ptr<DvAviWriter> createWriter(const std::filesystem::path &path, const DvAviFormat &format)
+{
+    auto created = DvAviWriter::create(path, format);
+    if (!created)
+        throw std::runtime_error(created.error().message);
+    return std::move(created.value());
+}
+
+// ---------------------------------------------------------------------------------------
+// What the independent tools say.
+
+struct Probe {
+    std::string errors; // ffprobe's error output: empty for a sound file
+    std::vector<std::map<std::string, std::string>> streams;
+    double duration = 0;
+};
+
+Probe ffprobe(const std::filesystem::path &path)
+{
+    Probe probe;
+    const std::string errors = path.string() + ".ffprobe-errors";
+    const auto result = runCommand("ffprobe -v error -count_packets -show_entries "
+                                   "stream=codec_type,codec_name,nb_read_packets,sample_rate,channels,"
+                                   "display_aspect_ratio:format=duration -of default=nw=1 '"
+                                   + path.string() + "' 2>'" + errors + "'");
+    const Bytes errorBytes = test::readBytes(errors);
+    probe.errors.assign(errorBytes.begin(), errorBytes.end());
+    if (!result.ok && probe.errors.empty())
+        probe.errors = "ffprobe failed";
+    std::istringstream lines(result.output);
+    for (std::string line; std::getline(lines, line);) {
+        const auto eq = line.find('=');
+        if (eq == std::string::npos)
+            continue;
+        const std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+        if (key == "codec_name")
+            probe.streams.emplace_back();
+        if (key == "duration" && value != "N/A")
+            probe.duration = std::stod(value);
+        else if (!probe.streams.empty())
+            probe.streams.back()[key] = value;
+    }
+    return probe;
+}
+
+const std::map<std::string, std::string> *streamOf(const Probe &probe, const std::string &type)
+{
+    for (const auto &s : probe.streams)
+        if (s.count("codec_type") && s.at("codec_type") == type)
+            return &s;
+    return nullptr;
+}
+
+// mediainfo's frame count, format and display aspect of the video.
+std::string mediainfoVideo(const std::filesystem::path &path)
+{
+    auto result = runCommand("mediainfo '--Inform=Video;%FrameCount%|%Format%|%DisplayAspectRatio/String%' '"
+                             + path.string() + "' 2>&1");
+    while (!result.output.empty() && (result.output.back() == '\n' || result.output.back() == '\r'))
+        result.output.pop_back();
+    return result.output;
+}
+
+// ---------------------------------------------------------------------------------------
+// The file's own structure, walked here independently of the code under test.
+
+std::uint32_t get32(const Bytes &b, std::size_t pos)
+{
+    return static_cast<std::uint32_t>(b[pos]) | static_cast<std::uint32_t>(b[pos + 1]) << 8
+           | static_cast<std::uint32_t>(b[pos + 2]) << 16 | static_cast<std::uint32_t>(b[pos + 3]) << 24;
+}
+
+struct Layout {
+    std::vector<std::string> riffTypes;
+    std::vector<std::uint64_t> riffSizes;
+    bool hasIdx1 = false;
+    std::uint32_t dmlhTotal = 0;
+};
+
+// The top-level RIFFs and the dmlh total, read with plain seeks.
+Layout readLayout(const std::filesystem::path &path)
+{
+    Layout layout;
+    std::ifstream in(path, std::ios::binary);
+    const std::uint64_t size = std::filesystem::file_size(path);
+    std::uint64_t pos = 0;
+    while (pos + 12 <= size) {
+        Bytes head(12);
+        in.seekg(static_cast<std::streamoff>(pos));
+        in.read(reinterpret_cast<char *>(head.data()), 12);
+        if (std::memcmp(head.data(), "RIFF", 4) != 0)
+            break;
+        const std::uint32_t riffSize = get32(head, 4);
+        layout.riffTypes.emplace_back(reinterpret_cast<const char *>(&head[8]), 4);
+        layout.riffSizes.push_back(riffSize);
+        if (pos == 0) {
+            // Chunks of the first RIFF: the header list (with dmlh) and idx1.
+            std::uint64_t c = 12;
+            while (c + 8 <= 8 + std::uint64_t{riffSize}) {
+                Bytes ch(12);
+                in.seekg(static_cast<std::streamoff>(c));
+                in.read(reinterpret_cast<char *>(ch.data()), 12);
+                const std::uint32_t chSize = get32(ch, 4);
+                if (std::memcmp(ch.data(), "idx1", 4) == 0)
+                    layout.hasIdx1 = true;
+                if (std::memcmp(ch.data(), "LIST", 4) == 0 && std::memcmp(&ch[8], "hdrl", 4) == 0) {
+                    Bytes hdrl(chSize + 8);
+                    in.seekg(static_cast<std::streamoff>(c));
+                    in.read(reinterpret_cast<char *>(hdrl.data()), static_cast<std::streamsize>(hdrl.size()));
+                    const auto it = std::search(hdrl.begin(), hdrl.end(), "dmlh", "dmlh" + 4);
+                    if (it != hdrl.end())
+                        layout.dmlhTotal = get32(hdrl, static_cast<std::size_t>(it - hdrl.begin()) + 8);
+                }
+                c += 8 + chSize + (chSize & 1);
+            }
+        }
+        pos += 8 + std::uint64_t{riffSize} + (riffSize & 1);
+    }
+    return layout;
+}
+
+// Every DV frame our reader finds equals the source frame; the audio of a type 2 file
+// equals the PCM written.
+void expectReadBack(const std::filesystem::path &path, const Tape &tape, std::size_t count)
+{
+    auto opened = DvFrameReader::open(path);
+    ASSERT_TRUE(opened) << opened.error().message;
+    DvFrameReader &reader = *opened.value();
+    ASSERT_EQ(reader.frameCount(), count);
+    Bytes frame;
+    for (std::size_t i = 0; i < count; ++i) {
+        ASSERT_TRUE(reader.readFrame(i, frame));
+        ASSERT_EQ(frame, tape.frames[i % tape.frames.size()]) << "frame " << i;
+    }
+    if (tape.format.type != DvAviType::Type2 || tape.format.audio.empty())
+        return;
+    ASSERT_EQ(reader.streams().size(), 2u);
+    EXPECT_EQ(reader.streams()[1].type, core::fcc::auds);
+    Bytes audio, expected;
+    for (const SampleEntry &s : reader.streams()[1].samples) {
+        Bytes chunk(s.size);
+        ASSERT_EQ(reader.readAt(s.offset, chunk), s.size);
+        audio.insert(audio.end(), chunk.begin(), chunk.end());
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        const Bytes pcm = pcmOfFrame(tape, i % tape.frames.size());
+        expected.insert(expected.end(), pcm.begin(), pcm.end());
+    }
+    EXPECT_TRUE(audio == expected) << audio.size() << " audio bytes read, " << expected.size() << " written";
+}
+
+double frameRate(const DvAviFormat &format)
+{
+    return format.system == DvSystem::Pal ? 25.0 : 30000.0 / 1001.0;
+}
+
+void expectFfprobeReads(const std::filesystem::path &path, const Tape &tape, std::size_t count)
+{
+    const Probe probe = ffprobe(path);
+    EXPECT_EQ(probe.errors, "");
+    const auto *video = streamOf(probe, "video");
+    ASSERT_NE(video, nullptr);
+    EXPECT_EQ(video->at("codec_name"), "dvvideo");
+    EXPECT_EQ(video->at("nb_read_packets"), std::to_string(count));
+    EXPECT_EQ(video->at("display_aspect_ratio"), tape.format.wide ? "16:9" : "4:3");
+    EXPECT_NEAR(probe.duration, static_cast<double>(count) / frameRate(tape.format), 0.05);
+    if (tape.format.type == DvAviType::Type2 && !tape.format.audio.empty()) {
+        const auto *audio = streamOf(probe, "audio");
+        ASSERT_NE(audio, nullptr);
+        EXPECT_EQ(audio->at("codec_name"), "pcm_s16le");
+        EXPECT_EQ(audio->at("sample_rate"), std::to_string(tape.format.audio.front().sampleRate));
+        EXPECT_EQ(audio->at("channels"), "2");
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+
+struct WriteCase {
+    const char *tape;
+    DvAviType type;
+};
+
+class DvAviWriterRoundTrip : public ::testing::TestWithParam<WriteCase> {};
+
+TEST_P(DvAviWriterRoundTrip, ReadBackByOurReaderFfprobeAndMediainfo)
+{
+    const Tape tape = loadTape(GetParam().tape, GetParam().type);
+    const auto out = scratchDir("writer") / "out.avi";
+    auto writer = createWriter(out, tape.format);
+    writeTape(*writer, tape, tape.frames.size());
+    EXPECT_EQ(writer->framesWritten(), tape.frames.size());
+    ASSERT_FALSE(writer->finish());
+
+    expectReadBack(out, tape, tape.frames.size());
+    expectFfprobeReads(out, tape, tape.frames.size());
+    EXPECT_EQ(mediainfoVideo(out),
+              std::to_string(tape.frames.size()) + "|DV|" + (tape.format.wide ? "16:9" : "4:3"));
+
+    // The headers as the program's own header walk reads them.
+    const core::TAviParam param(out);
+    ASSERT_TRUE(param.Valid());
+    ASSERT_TRUE(param.mainHeader());
+    EXPECT_EQ(param.mainHeader()->dwTotalFrames, tape.frames.size());
+    const auto &streams = param.Streams();
+    ASSERT_EQ(streams.size(), tape.format.type == DvAviType::Type1 ? 1u : 1u + tape.format.audio.size());
+    EXPECT_EQ(streams[0].header.fccType, tape.format.type == DvAviType::Type1 ? core::fcc::iavs : core::fcc::vids);
+    EXPECT_EQ(streams[0].header.fccHandler, core::fcc::dvsd);
+    EXPECT_EQ(streams[0].header.dwLength, tape.frames.size());
+    EXPECT_EQ(streams[0].header.dwSuggestedBufferSize, tape.format.frameSize());
+    if (streams.size() > 1) {
+        EXPECT_EQ(streams[1].header.dwLength, samplesBefore(tape.frames.size(), tape.format));
+        std::size_t largest = 0;
+        for (std::size_t i = 0; i < tape.frames.size(); ++i)
+            largest = std::max(largest, pcmOfFrame(tape, i).size());
+        EXPECT_EQ(streams[1].header.dwSuggestedBufferSize, largest);
+    }
+    const Layout layout = readLayout(out);
+    EXPECT_EQ(layout.riffTypes, std::vector<std::string>{"AVI "});
+    EXPECT_TRUE(layout.hasIdx1);
+    EXPECT_EQ(layout.dmlhTotal, tape.frames.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Tapes, DvAviWriterRoundTrip,
+                         ::testing::Values(WriteCase{"pal_4x3_48k.dv", DvAviType::Type1},
+                                           WriteCase{"pal_4x3_48k.dv", DvAviType::Type2},
+                                           WriteCase{"pal_16x9_32k.dv", DvAviType::Type1},
+                                           WriteCase{"pal_16x9_32k.dv", DvAviType::Type2},
+                                           WriteCase{"ntsc_4x3_48k.dv", DvAviType::Type1},
+                                           WriteCase{"ntsc_4x3_48k.dv", DvAviType::Type2}),
+                         [](const auto &info) {
+                             std::string name = info.param.tape;
+                             name = name.substr(0, name.find('.'));
+                             return name + (info.param.type == DvAviType::Type1 ? "_type1" : "_type2");
+                         });
+
+} // namespace
+} // namespace camlog::media
