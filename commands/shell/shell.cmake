@@ -1,2 +1,8 @@
-# Shell services (sources added by their author).
-target_sources(camlog_shell PRIVATE shell/shell_placeholder.cpp)
+# Shell services: the freedesktop stand-ins and the small system helpers.
+target_sources(camlog_shell PRIVATE
+  shell/freedesktop_shell.cpp
+  shell/number_text.cpp
+  shell/file_helpers.cpp
+  shell/operating_system_name.cpp
+  shell/send_to_shortcut.cpp
+)

@@ -1,0 +1,149 @@
+// The desktop services on Linux, over Qt (D-Bus, QDesktopServices, QFile, QProcess).
+#include "commands/shell/freedesktop_shell.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <QProcess>
+#include <QStringList>
+#include <QThread>
+#include <QUrl>
+
+#include <filesystem>
+#include <system_error>
+
+namespace camlog::commands {
+namespace {
+
+QString fromUtf8(const std::string &text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// What the default handler receives: the URL for Qt, and the argument for xdg-open (the plain
+// absolute path of a local file, the encoded URL of an address).
+struct HandlerTarget {
+    QUrl url;
+    QString argument;
+};
+
+HandlerTarget localFileTarget(const QString &path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    return {QUrl::fromLocalFile(absolute), absolute};
+}
+
+// "mailto:...", "https://...": a scheme of two characters or more before the first ":". A path
+// that starts with "/" or names an existing file stays a file, whatever colons it holds.
+bool isAddress(const QString &text)
+{
+    if (text.startsWith(u'/') || QFileInfo::exists(text))
+        return false;
+    const qsizetype colon = text.indexOf(u':');
+    if (colon < 2)
+        return false;
+    for (qsizetype i = 0; i < colon; ++i) {
+        const QChar c = text.at(i);
+        const bool schemeChar = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
+                                (i > 0 && ((c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.'));
+        if (!schemeChar)
+            return false;
+    }
+    return true;
+}
+
+HandlerTarget targetOf(const std::string &pathOrAddress)
+{
+    const QString text = fromUtf8(pathOrAddress);
+    if (!isAddress(text))
+        return localFileTarget(text);
+    // Tolerant parsing keeps the escapes the caller made ("%0D%0A") and encodes the rest (blanks).
+    const QUrl url(text, QUrl::TolerantMode);
+    return {url, url.toString(QUrl::FullyEncoded)};
+}
+
+bool startXdgOpen(const QString &argument)
+{
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {argument});
+}
+
+// QDesktopServices needs a QGuiApplication and its thread; the batch mode may have neither, and
+// then xdg-open (which QDesktopServices itself ends up calling on most desktops) does the job.
+void openWithDefaultHandler(const HandlerTarget &target)
+{
+    auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+    if (!app) {
+        startXdgOpen(target.argument);
+        return;
+    }
+    auto open = [target] {
+        if (!QDesktopServices::openUrl(target.url))
+            startXdgOpen(target.argument);
+    };
+    if (QThread::currentThread() == app->thread())
+        open();
+    else
+        QMetaObject::invokeMethod(app, open, Qt::QueuedConnection);
+}
+
+bool showItemsOverDBus(const QString &absolutePath, int timeoutMs)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return false;
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    call << QStringList{QUrl::fromLocalFile(absolutePath).toString(QUrl::FullyEncoded)} << QString();
+    const QDBusMessage reply = bus.call(call, QDBus::Block, timeoutMs);
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+} // namespace
+
+void FreedesktopShell::ShowInFolder(const std::string &path)
+{
+    const QFileInfo info(fromUtf8(path));
+    if (showItemsOverDBus(info.absoluteFilePath(), showItemsTimeoutMs))
+        return;
+    openWithDefaultHandler(localFileTarget(info.absolutePath()));
+}
+
+void FreedesktopShell::OpenDocument(const std::string &pathOrAddress)
+{
+    if (pathOrAddress.empty())
+        return;
+    openWithDefaultHandler(targetOf(pathOrAddress));
+}
+
+void FreedesktopShell::SendMailTo(const std::string &address, const std::string &subject, const std::string &body)
+{
+    OpenDocument("mailto:" + address + "?subject=" + subject + "&body=" + body);
+}
+
+bool FreedesktopShell::RecycleFile(const std::string &path)
+{
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(path, error);
+    if (error || !std::filesystem::exists(status) || std::filesystem::is_directory(status))
+        return false;
+    // The path as it is: file names are case-sensitive here.
+    return QFile::moveToTrash(QFile::decodeName(QByteArray::fromStdString(path)));
+}
+
+bool FreedesktopShell::StartProgram(const std::string &program, const std::vector<std::string> &arguments)
+{
+    if (program.empty())
+        return false;
+    QStringList list;
+    for (const std::string &argument : arguments)
+        list << fromUtf8(argument);
+    return QProcess::startDetached(fromUtf8(program), list);
+}
+
+} // namespace camlog::commands

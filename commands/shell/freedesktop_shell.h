@@ -1,0 +1,32 @@
+// The desktop services on Linux: the file manager over D-Bus, the default applications through
+// Qt or xdg-open, the freedesktop Trash, and programs started detached.
+#pragma once
+
+#include "commands/shell/shell_services.h"
+
+#include <string>
+#include <vector>
+
+namespace camlog::commands {
+
+// Safe to use without a QCoreApplication (the batch mode may have none) and from any thread.
+// Nothing here waits on another program: a missing session bus or a missing xdg-open only means
+// the request has no effect.
+class FreedesktopShell : public ShellServices {
+public:
+    // Asks the file manager (org.freedesktop.FileManager1.ShowItems on the session bus) to show
+    // the file; when nobody answers within the timeout, opens the file's folder instead.
+    void ShowInFolder(const std::string &path) override;
+    // A local file is handed over as its absolute path, anything of the form "scheme:..." as an
+    // address (percent-encoded where a URI needs it; existing escapes are kept).
+    void OpenDocument(const std::string &pathOrAddress) override;
+    void SendMailTo(const std::string &address, const std::string &subject, const std::string &body) override;
+    // Only files (or links) go to the Trash; a folder or a missing path gives false.
+    bool RecycleFile(const std::string &path) override;
+    bool StartProgram(const std::string &program, const std::vector<std::string> &arguments) override;
+
+    // How long ShowInFolder waits for the file manager's answer.
+    int showItemsTimeoutMs = 2000;
+};
+
+} // namespace camlog::commands

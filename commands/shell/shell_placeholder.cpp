@@ -1,1 +1,0 @@
-// Placeholder so the library has a source until the shell services land.
