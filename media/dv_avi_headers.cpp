@@ -107,13 +107,13 @@ std::uint32_t heightOf(DvSystem system)
 }
 constexpr std::uint32_t kWidth = 720;
 
-std::uint16_t blockAlign(const DvAudioFormat &audio)
+std::uint16_t blockAlign(const AviPcmFormat &audio)
 {
     return static_cast<std::uint16_t>(audio.channels * 2);
 }
 
 // The PCM of one frame, rounded up: the size of an audio chunk before any was written.
-std::uint32_t audioPerFrame(const DvAudioFormat &audio, const Timing &timing)
+std::uint32_t audioPerFrame(const AviPcmFormat &audio, const Timing &timing)
 {
     const std::uint64_t samples = (std::uint64_t{audio.sampleRate} * timing.scale + timing.rate - 1) / timing.rate;
     return static_cast<std::uint32_t>(samples * blockAlign(audio));
@@ -219,7 +219,7 @@ void writeVideoStream(Bytes &out, const DvAviFormat &format, std::span<const std
 
 void writeAudioStream(Bytes &out, const DvAviFormat &format, std::size_t index, const HeaderCounts &counts)
 {
-    const DvAudioFormat &audio = format.audio[index];
+    const AviPcmFormat &audio = format.audio[index];
     const std::size_t stream = index + 1;
     const StreamTotals *totals = totalsOf(counts, stream);
     const std::uint16_t align = blockAlign(audio);
@@ -262,7 +262,7 @@ std::uint32_t maxBytesPerSec(const DvAviFormat &format)
     const Timing timing = timingOf(format.system);
     std::uint64_t perSec = (std::uint64_t{format.frameSize() + 8} * timing.rate + timing.scale - 1) / timing.scale;
     if (format.type == DvAviType::Type2)
-        for (const DvAudioFormat &audio : format.audio)
+        for (const AviPcmFormat &audio : format.audio)
             perSec += std::uint64_t{audio.sampleRate} * blockAlign(audio);
     return clamp32(perSec);
 }

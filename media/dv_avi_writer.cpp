@@ -38,7 +38,7 @@ std::array<std::uint8_t, 4> le32(std::uint64_t value)
             static_cast<std::uint8_t>(v >> 24)};
 }
 
-std::uint32_t audioBlockAlign(const DvAudioFormat &audio)
+std::uint32_t audioBlockAlign(const AviPcmFormat &audio)
 {
     return std::uint32_t{audio.channels} * 2;
 }
@@ -211,7 +211,7 @@ DvAviWriter::Status DvAviWriter::Impl::makeRoomForFrame()
     if (m_riffFrames == 0)
         return std::nullopt;
     std::uint64_t needed = m_file->size() - m_riffStart + 8 + m_format.frameSize();
-    for (const DvAudioFormat &audio : m_format.audio) {
+    for (const AviPcmFormat &audio : m_format.audio) {
         const std::uint64_t fps = m_format.system == DvSystem::Pal ? 25 : 29;
         needed += 8 + (std::uint64_t{audio.sampleRate} / fps + 1) * audioBlockAlign(audio);
     }
@@ -376,7 +376,7 @@ core::Expected<std::unique_ptr<DvAviWriter>, WriterErrorCode> DvAviWriter::creat
                                                                                   const DvAviFormat &format)
 {
     if (format.type == DvAviType::Type2)
-        for (const DvAudioFormat &audio : format.audio)
+        for (const AviPcmFormat &audio : format.audio)
             if (audio.channels == 0 || audio.sampleRate == 0)
                 return WriterError{WriterErrorCode::BadFrame, "An audio stream without channels or sample rate"};
     auto file = AviOutputFile::create(path);

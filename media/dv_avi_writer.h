@@ -17,10 +17,10 @@ enum class DvAviType { Type1, Type2 };
 enum class DvSystem { Pal, Ntsc }; // 625/50 at 25 fps, 525/60 at 30000/1001 fps
 
 // One PCM stream of a type 2 file: 16-bit little-endian samples, channels interleaved.
-struct DvAudioFormat {
+struct AviPcmFormat {
     std::uint32_t sampleRate = 48000;
     std::uint16_t channels = 2;
-    bool operator==(const DvAudioFormat &) const = default;
+    bool operator==(const AviPcmFormat &) const = default;
 };
 
 struct DvAviFormat {
@@ -33,7 +33,7 @@ struct DvAviFormat {
     bool wide = false; // 16:9 picture, else 4:3
     // Type 2: one entry per audio stream (usually one; none for a silent file). Type 1
     // ignores it: the audio lies inside the DV frames.
-    std::vector<DvAudioFormat> audio{DvAudioFormat{}};
+    std::vector<AviPcmFormat> audio{AviPcmFormat{}};
     std::uint64_t riffSizeLimit = kDefaultRiffSizeLimit;
 
     // PAL or NTSC and 4:3 or 16:9 read from a DV frame's VAUX packs, audio from its AAUX

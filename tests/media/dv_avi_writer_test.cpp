@@ -324,5 +324,280 @@ INSTANTIATE_TEST_SUITE_P(Tapes, DvAviWriterRoundTrip,
                              return name + (info.param.type == DvAviType::Type1 ? "_type1" : "_type2");
                          });
 
+
+// ---------------------------------------------------------------------------------------
+// OpenDML parts: a small RIFF limit forces many AVIX RIFFs on a short tape.
+
+class DvAviWriterParts : public ::testing::TestWithParam<DvAviType> {};
+
+TEST_P(DvAviWriterParts, EveryPartReadsToTheLastFrame)
+{
+    Tape tape = loadTape("tape_three.dv", GetParam());
+    tape.format.riffSizeLimit = 1000 * 1000;
+    const auto out = scratchDir("writer-parts") / "parts.avi";
+    auto writer = createWriter(out, tape.format);
+    writeTape(*writer, tape, tape.frames.size());
+    ASSERT_FALSE(writer->finish());
+
+    const Layout layout = readLayout(out);
+    ASSERT_GT(layout.riffTypes.size(), 10u);
+    EXPECT_EQ(layout.riffTypes.front(), "AVI ");
+    for (std::size_t r = 1; r < layout.riffTypes.size(); ++r)
+        EXPECT_EQ(layout.riffTypes[r], "AVIX");
+    for (const std::uint64_t size : layout.riffSizes)
+        EXPECT_LE(size + 8, tape.format.riffSizeLimit);
+    EXPECT_TRUE(layout.hasIdx1);
+    EXPECT_EQ(layout.dmlhTotal, tape.frames.size());
+
+    auto opened = DvFrameReader::open(out);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(opened.value()->indexSource(), IndexSource::OpenDml);
+    // avih counts the frames of the first RIFF only, for readers that know no AVIX.
+    std::size_t inFirstRiff = 0;
+    for (std::size_t i = 0; i < opened.value()->frameCount(); ++i)
+        inFirstRiff += opened.value()->frame(i).offset < layout.riffSizes.front() + 8 ? 1 : 0;
+    const core::TAviParam param(out);
+    ASSERT_TRUE(param.mainHeader());
+    EXPECT_EQ(param.mainHeader()->dwTotalFrames, inFirstRiff);
+    EXPECT_LT(inFirstRiff, tape.frames.size());
+    EXPECT_EQ(param.Streams()[0].header.dwLength, tape.frames.size());
+
+    expectReadBack(out, tape, tape.frames.size());
+    expectFfprobeReads(out, tape, tape.frames.size());
+    EXPECT_EQ(mediainfoVideo(out), std::to_string(tape.frames.size()) + "|DV|4:3");
+}
+
+// A run stopped halfway: the writer is dropped without finish(), as on an abort.
+TEST_P(DvAviWriterParts, AnUnfinishedWriterLeavesAFileThatPlaysToWhereItStopped)
+{
+    Tape tape = loadTape("tape_three.dv", GetParam());
+    tape.format.riffSizeLimit = 1000 * 1000;
+    const auto out = scratchDir("writer-abort") / "stopped.avi";
+    {
+        auto writer = createWriter(out, tape.format);
+        writeTape(*writer, tape, 37);
+        EXPECT_FALSE(std::filesystem::exists(out)); // still under its temporary name
+    }
+    expectReadBack(out, tape, 37);
+    expectFfprobeReads(out, tape, 37);
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, DvAviWriterParts, ::testing::Values(DvAviType::Type1, DvAviType::Type2),
+                         [](const auto &info) { return info.param == DvAviType::Type1 ? "type1" : "type2"; });
+
+TEST(DvAviWriter, AFileWithoutFramesIsStillAValidAvi)
+{
+    const Tape tape = loadTape("pal_4x3_48k.dv", DvAviType::Type2);
+    const auto out = scratchDir("writer-empty") / "empty.avi";
+    auto writer = createWriter(out, tape.format);
+    ASSERT_FALSE(writer->finish());
+    const core::TAviParam param(out);
+    EXPECT_TRUE(param.Valid());
+    EXPECT_EQ(param.Streams().size(), 2u);
+    EXPECT_EQ(readLayout(out).riffTypes, std::vector<std::string>{"AVI "});
+    EXPECT_TRUE(runCommand("ffprobe -v error '" + out.string() + "' 2>&1").output.empty());
+}
+
+// ---------------------------------------------------------------------------------------
+// Frames copied from another file: in-kernel, and through memory where the kernel refuses.
+
+TEST(DvAviWriter, FramesCopiedFromAFileEqualFramesWrittenFromMemory)
+{
+    const Tape tape = loadTape("pal_16x9_32k.dv", DvAviType::Type2);
+    const auto dir = scratchDir("writer-copy");
+    auto reader = DvFrameReader::open(tape.path);
+    ASSERT_TRUE(reader);
+
+    auto fromMemory = createWriter(dir / "memory.avi", tape.format);
+    writeTape(*fromMemory, tape, tape.frames.size());
+    ASSERT_FALSE(fromMemory->finish());
+
+    // The tape itself (same file system: copy_file_range), and an in-memory copy of it on
+    // another file system, where the kernel copy is refused and the writer reads instead.
+    const int tapeFd = ::open(tape.path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(tapeFd, 0);
+    const int memFd = ::memfd_create("tape", MFD_CLOEXEC);
+    ASSERT_GE(memFd, 0);
+    const Bytes raw = test::readBytes(tape.path);
+    ASSERT_EQ(::write(memFd, raw.data(), raw.size()), static_cast<ssize_t>(raw.size()));
+
+    for (const auto &[name, fd] : {std::pair{"kernel.avi", tapeFd}, std::pair{"memory-fd.avi", memFd}}) {
+        auto copied = createWriter(dir / name, tape.format);
+        for (std::size_t i = 0; i < tape.frames.size(); ++i) {
+            const SampleEntry e = reader.value()->frame(i);
+            ASSERT_FALSE(copied->writeFrameFrom(fd, e.offset, e.size));
+            ASSERT_FALSE(copied->writeAudio(pcmOfFrame(tape, i)));
+        }
+        ASSERT_FALSE(copied->finish());
+        EXPECT_TRUE(test::readBytes(dir / name) == test::readBytes(dir / "memory.avi")) << name;
+    }
+    ::close(tapeFd);
+    ::close(memFd);
+}
+
+// ---------------------------------------------------------------------------------------
+// Mistakes of the caller are refused without harming the file.
+
+TEST(DvAviWriter, RefusedWritesLeaveTheFileAsItWas)
+{
+    const Tape tape = loadTape("pal_4x3_48k.dv", DvAviType::Type2);
+    const auto dir = scratchDir("writer-refused");
+    auto writer = createWriter(dir / "out.avi", tape.format);
+    ASSERT_FALSE(writer->writeFrame(tape.frames[0]));
+    ASSERT_FALSE(writer->writeAudio(pcmOfFrame(tape, 0)));
+
+    const Bytes shortFrame(120000, 0);
+    const auto badSize = writer->writeFrame(shortFrame);
+    ASSERT_TRUE(badSize);
+    EXPECT_EQ(badSize->code, WriterErrorCode::BadFrame);
+    const Bytes oddPcm(7, 0);
+    ASSERT_TRUE(writer->writeAudio(oddPcm));
+    EXPECT_EQ(writer->writeAudio(oddPcm)->code, WriterErrorCode::BadFrame);
+    EXPECT_EQ(writer->writeAudio(pcmOfFrame(tape, 0), 1)->code, WriterErrorCode::BadFrame); // no such stream
+
+    ASSERT_FALSE(writer->writeFrame(tape.frames[1]));
+    ASSERT_FALSE(writer->writeAudio(pcmOfFrame(tape, 1)));
+    ASSERT_FALSE(writer->finish());
+    EXPECT_FALSE(writer->finish()); // again: nothing to do
+    EXPECT_EQ(writer->writeFrame(tape.frames[2])->code, WriterErrorCode::Finished);
+    EXPECT_EQ(writer->framesWritten(), 2u);
+    expectReadBack(dir / "out.avi", tape, 2);
+
+    const Tape type1 = loadTape("pal_4x3_48k.dv", DvAviType::Type1);
+    auto interleaved = createWriter(dir / "type1.avi", type1.format);
+    EXPECT_EQ(interleaved->writeAudio(pcmOfFrame(tape, 0))->code, WriterErrorCode::BadFrame);
+}
+
+TEST(DvAviWriter, UnwritableDestinationIsAnError)
+{
+    const DvAviFormat format;
+    const auto dir = scratchDir("writer-unwritable");
+    const auto missing = DvAviWriter::create(dir / "no such folder" / "out.avi", format);
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.error().code, WriterErrorCode::CannotCreate);
+    EXPECT_NE(missing.error().message.find("no such folder"), std::string::npos);
+
+    if (::geteuid() != 0) { // the superuser writes into read-only folders
+        const auto locked = dir / "locked";
+        std::filesystem::create_directory(locked);
+        std::filesystem::permissions(locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        const auto refused = DvAviWriter::create(locked / "out.avi", format);
+        std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+        ASSERT_FALSE(refused);
+        EXPECT_EQ(refused.error().code, WriterErrorCode::CannotCreate);
+    }
+}
+
+// A full disk, played by a file size limit in a child process: the write fails with a clear
+// error, the unfinished file is removed, and the file it would have replaced is untouched.
+TEST(DvAviWriter, AFullDiskEndsWithAnErrorAndLeavesNoPartialFile)
+{
+    const Tape tape = loadTape("pal_4x3_48k.dv", DvAviType::Type1);
+    const auto dir = scratchDir("writer-full");
+    const auto out = dir / "out.avi";
+    const Bytes old = {'o', 'l', 'd'};
+    test::writeBytes(out, old);
+
+    EXPECT_EXIT(
+        {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{2 * 1000 * 1000, 2 * 1000 * 1000};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            auto created = DvAviWriter::create(out, tape.format);
+            if (!created)
+                std::_Exit(2);
+            DvAviWriter &writer = *created.value();
+            DvAviWriter::Status status;
+            for (std::size_t i = 0; i < 100 && !status; ++i)
+                status = writer.writeFrame(tape.frames[i % tape.frames.size()]);
+            if (!status || status->code != WriterErrorCode::DiskFull)
+                std::_Exit(3);
+            if (std::string(status->message).find("disk is full") == std::string::npos)
+                std::_Exit(4);
+            // Later calls give the same error; finishing cannot bring the file back.
+            if (!writer.writeFrame(tape.frames[0]) || !writer.finish())
+                std::_Exit(5);
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+
+    EXPECT_EQ(test::readBytes(out), old);
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator(dir))
+        ++files;
+    EXPECT_EQ(files, 1u) << "a temporary file was left behind";
+}
+
+TEST(DvAviWriter, AnExistingFileIsReplacedOnlyWhenTheNewOneIsFinished)
+{
+    const Tape tape = loadTape("pal_4x3_48k.dv", DvAviType::Type1);
+    const auto dir = scratchDir("writer-replace");
+    const auto out = dir / "out.avi";
+    const Bytes old = {'o', 'l', 'd'};
+    test::writeBytes(out, old);
+    {
+        auto discarded = createWriter(out, tape.format);
+        writeTape(*discarded, tape, 5);
+        discarded->discard();
+        EXPECT_TRUE(discarded->writeFrame(tape.frames[0]));
+    }
+    EXPECT_EQ(test::readBytes(out), old);
+
+    auto writer = createWriter(out, tape.format);
+    writeTape(*writer, tape, 5);
+    EXPECT_EQ(test::readBytes(out), old);
+    ASSERT_FALSE(writer->finish());
+    expectReadBack(out, tape, 5);
+}
+
+// ---------------------------------------------------------------------------------------
+
+struct FormatCase {
+    const char *tape;
+    DvSystem system;
+    bool wide;
+    std::uint32_t sampleRate;
+};
+
+TEST(DvAviFormat, ReadFromTheFirstFrame)
+{
+    for (const FormatCase &c : {FormatCase{"pal_4x3_48k.dv", DvSystem::Pal, false, 48000},
+                                FormatCase{"pal_16x9_32k.dv", DvSystem::Pal, true, 32000},
+                                FormatCase{"ntsc_4x3_48k.dv", DvSystem::Ntsc, false, 48000}}) {
+        const Tape tape = loadTape(c.tape, DvAviType::Type1);
+        const DvAviFormat &f = tape.format;
+        EXPECT_EQ(f.type, DvAviType::Type1) << c.tape;
+        EXPECT_EQ(f.system, c.system) << c.tape;
+        EXPECT_EQ(f.wide, c.wide) << c.tape;
+        ASSERT_EQ(f.audio.size(), 1u) << c.tape;
+        EXPECT_EQ(f.audio[0], (AviPcmFormat{c.sampleRate, 2})) << c.tape;
+    }
+    // A frame without audio packs gives a silent type 2 file.
+    const Tape silent = loadTape("ntsc_nodate.dv", DvAviType::Type2);
+    EXPECT_TRUE(silent.format.audio.empty());
+    EXPECT_EQ(silent.format.system, DvSystem::Ntsc);
+    EXPECT_FALSE(DvAviFormat::fromFrame(Bytes(1000, 0), DvAviType::Type2));
+}
+
+// The program's own header walk takes PAL or NTSC from the DVINFO of a type 1 file.
+TEST(DvAviWriter, Type1HeadersCarryTheFramesDvInfo)
+{
+    for (const char *name : {"pal_16x9_32k.dv", "ntsc_4x3_48k.dv"}) {
+        const Tape tape = loadTape(name, DvAviType::Type1);
+        const auto out = scratchDir("writer-dvinfo") / "out.avi";
+        auto writer = createWriter(out, tape.format);
+        writeTape(*writer, tape, 3);
+        ASSERT_FALSE(writer->finish());
+        const Bytes file = test::readBytes(out);
+        const auto strf = std::search(file.begin(), file.end(), "strf", "strf" + 4);
+        ASSERT_NE(strf, file.end());
+        const std::size_t at = static_cast<std::size_t>(strf - file.begin()) + 8;
+        EXPECT_EQ(get32(file, at - 4), 32u);
+        const std::uint32_t vauxSource = get32(file, at + 16);
+        EXPECT_EQ((vauxSource & 0x200000) != 0, tape.format.system == DvSystem::Pal) << name;
+        EXPECT_NE(get32(file, at), 0u) << name << ": AAUX source of the first audio half";
+    }
+}
+
 } // namespace
 } // namespace camlog::media
