@@ -1,0 +1,58 @@
+// The batch mode's entry: options, settings, the command module, the session.
+#include "app/batch/batch_main.h"
+
+#include "app/batch/batch_session.h"
+#include "app/batch/command_module.h"
+#include "media/avi_probe.h"
+#include "prefs/current_settings.h"
+#include "prefs/prefs_environment.h"
+#include "ui/actions/command_line.h"
+
+#include <cstdio>
+#include <vector>
+
+#include <unistd.h>
+
+namespace camlog::app {
+
+int RunBatch(std::span<const std::string> args)
+{
+    AnswerRule rule = AnswerRule::Ask;
+    std::vector<std::string> words;
+    for (const std::string &arg : args) {
+        if (arg == "--yes" || arg == "--no") {
+            const AnswerRule wanted = arg == "--yes" ? AnswerRule::YesToAll : AnswerRule::NoToAll;
+            if (rule != AnswerRule::Ask && rule != wanted) {
+                std::fputs("camlog: --yes and --no exclude each other\n", stderr);
+                return 2;
+            }
+            rule = wanted;
+        } else {
+            words.push_back(arg);
+        }
+    }
+
+    const ui::ParsedCalls parsed = ui::ParseArguments(words);
+    for (const ui::IgnoredWord &ignored : parsed.ignored)
+        std::fprintf(stderr, "camlog: argument \"%s\" names no action (camlog --help lists them)\n",
+                     ignored.text.c_str());
+
+    const prefs::Settings settings = prefs::LoadPreferencesAtStart(prefs::PrefsEnvironment::current(), {});
+    const media::AviProber prober;
+    core::FichierContext context;
+    context.prober = &prober;
+    context.datecodePattern = settings.formatAfficherDatecode;
+
+    CommandModule commands;
+    BatchStreams streams;
+    streams.inIsTerminal = ::isatty(STDIN_FILENO) == 1;
+    streams.errIsTerminal = ::isatty(STDERR_FILENO) == 1;
+    bool ok = false;
+    {
+        BatchSession session(settings, rule, streams, context, commands.binding(), commands.identity());
+        ok = session.run(parsed.calls);
+    }
+    return ok && parsed.ignored.empty() ? 0 : 1;
+}
+
+} // namespace camlog::app

@@ -1,0 +1,13 @@
+// What the program's texts say about the program itself: its title and its maker's web site.
+#pragma once
+
+#include <string>
+
+namespace camlog::app {
+
+struct ProgramIdentity {
+    std::string title;   // the name, a blank, the version and the language code: "Camlog 0.1.0En"
+    std::string webSite; // the maker's site, printed in playlists and reports
+};
+
+} // namespace camlog::app
