@@ -44,6 +44,9 @@ public:
 
 private:
     AudioRateConverter(int channels, int inputRate, int outputRate);
+    // Runs the resampler; a null input drains it.
+    core::Expected<std::size_t, AudioRateErrorCode> resample(const std::int16_t *input, std::size_t inFrames,
+                                                            std::vector<std::int16_t> &output);
 
     int m_channels;
     int m_inputRate;

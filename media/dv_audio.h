@@ -25,7 +25,7 @@ struct DvAudioFormat {
 };
 
 enum class DvAudioErrorCode {
-    NotDvFrame,        // the buffer is not 120000 or 144000 bytes, or its system byte is unknown
+    NotDvFrame,        // the buffer is not 120000 or 144000 bytes, or not of the format's system
     NoAudio,           // no AAUX source pack in the audio blocks
     UnsupportedFormat, // a rate, quantisation or channel layout that 25 Mbit/s DV cannot carry
     BadSampleCount,    // more samples than the frame holds, or fewer than its rate allows
@@ -42,7 +42,7 @@ struct DvFrameAudio {
 
 // The format of the frame's audio and the number of samples per channel it carries, from the
 // AAUX source pack of the first DIF sequence that has one; the system comes from the frame's
-// header block. 12-bit audio counts 4 channels when the second half of the frame carries a
+// size (a damaged header byte does not matter). 12-bit audio counts 4 channels when the second half of the frame carries a
 // pair of its own (its source pack says so), 2 otherwise.
 struct DvAudioInfo {
     DvAudioFormat format;
