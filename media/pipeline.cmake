@@ -4,4 +4,10 @@ target_sources(camlog_media PRIVATE
   dv_header_filter.cpp
   media_stamper.cpp
   caption_step.cpp
+  audio_track.cpp
+  dv_source_file.cpp
+  dv_copy_source.cpp
+  audio_extract_source.cpp
+  datecode_scan_source.cpp
+  processing_module.cpp
 )

@@ -76,6 +76,8 @@ public:
     // Requests the stop and waits for the source to return. Harmless when not running.
     void Stop();
     bool IsRunning() const;
+    // Whether a stop has been asked of the run in progress (for stages that wait).
+    bool StopRequested() const { return m_run && m_run->stopRequested(); }
 
     // The outcome of the last run that ended (ok before any run).
     PipelineEnd LastEnd() const;

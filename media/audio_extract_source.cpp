@@ -1,0 +1,167 @@
+// The source of the audio extraction: the first audio stream of a DV file written as a WAV file.
+#include "media/audio_extract_source.h"
+
+#include "media/audio_rate_converter.h"
+#include "media/dv_audio.h"
+#include "media/dv_source_file.h"
+#include "media/wav_writer.h"
+
+#include <stdexcept>
+
+namespace camlog::media {
+
+namespace {
+
+template <typename T>
+T checked(core::Expected<T, WavErrorCode> result)
+{
+    if (!result)
+        throw std::runtime_error(result.error().message);
+    return std::move(result.value());
+}
+
+std::unique_ptr<WavWriter> createWav(const std::filesystem::path &path, const WavFormat &format)
+{
+    auto created = WavWriter::create(path, format);
+    if (!created)
+        throw std::runtime_error(created.error().message);
+    return std::move(created.value());
+}
+
+} // namespace
+
+AudioExtractSource::~AudioExtractSource() = default;
+
+std::unique_ptr<AudioExtractSource> AudioExtractSource::open(const std::filesystem::path &source,
+                                                             const std::filesystem::path &destination,
+                                                             std::string &error)
+{
+    auto file = DvSourceFile::open(source, error);
+    if (!file)
+        return nullptr;
+    std::unique_ptr<AudioExtractSource> result(new AudioExtractSource());
+    if (!file->audio.empty()) {
+        result->m_sourceRate = file->audio[0].track->sampleRate();
+    } else {
+        std::vector<std::uint8_t> frame;
+        if (!file->reader->readFrame(0, frame))
+            return nullptr;
+        const auto info = ReadDvAudioInfo(frame);
+        if (!info)
+            return nullptr; // no audio: nothing to extract, and nothing to report
+        result->m_sourceRate = info.value().format.sampleRate;
+    }
+    result->m_file = std::move(file);
+    result->m_destination = destination;
+    return result;
+}
+
+std::int64_t AudioExtractSource::Duration() const
+{
+    return m_file->duration();
+}
+
+void AudioExtractSource::Run(PipelineRun &run)
+{
+    if (!m_file->audio.empty())
+        runFromStream(run);
+    else
+        runFromFrames(run);
+}
+
+void AudioExtractSource::runFromStream(PipelineRun &run)
+{
+    const DvSourceFile::Audio &audio = m_file->audio[0];
+    AudioTrack &track = *audio.track;
+    const int outputRate = m_outputRate > 0 ? m_outputRate : m_sourceRate;
+    const bool convert = outputRate != m_sourceRate && audio.bitsPerSample == 16;
+    auto wav = createWav(m_destination,
+                         {convert ? outputRate : m_sourceRate, audio.channels, audio.bitsPerSample});
+    std::unique_ptr<AudioRateConverter> converter;
+    if (convert) {
+        auto created = AudioRateConverter::create(audio.channels, m_sourceRate, outputRate);
+        if (!created)
+            throw std::runtime_error(created.error().message);
+        converter = std::move(created.value());
+    }
+
+    // About a fifth of a second per read; position from the bytes done.
+    const std::size_t block = static_cast<std::size_t>(track.blockAlign()) * (m_sourceRate / 5 + 1);
+    const double bytesPerUnit = static_cast<double>(track.blockAlign()) * m_sourceRate / 10'000'000.0;
+    std::vector<std::uint8_t> bytes;
+    std::vector<std::int16_t> samples;
+    std::vector<std::int16_t> converted;
+    for (std::uint64_t at = 0; at < track.size() && !run.stopRequested();) {
+        const std::size_t got = track.read(at, block, bytes);
+        if (got == 0)
+            throw std::runtime_error("cannot read the audio stream");
+        at += got;
+        if (converter) {
+            samples.resize(got / 2);
+            for (std::size_t k = 0; k < samples.size(); ++k)
+                samples[k] = static_cast<std::int16_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8));
+            converted.clear();
+            const auto done = converter->convert(samples, converted);
+            if (!done)
+                throw std::runtime_error(done.error().message);
+            checked(wav->write(std::span<const std::int16_t>(converted)));
+        } else {
+            checked(wav->write(std::span<const std::uint8_t>(bytes.data(), got)));
+        }
+        run.setPosition(static_cast<std::int64_t>(static_cast<double>(at) / bytesPerUnit));
+    }
+    if (converter) {
+        converted.clear();
+        if (const auto done = converter->flush(converted); done && done.value() > 0)
+            checked(wav->write(std::span<const std::int16_t>(converted)));
+    }
+    checked(wav->finish());
+}
+
+void AudioExtractSource::runFromFrames(PipelineRun &run)
+{
+    const int outputRate = m_outputRate > 0 ? m_outputRate : m_sourceRate;
+    auto wav = createWav(m_destination, {outputRate, 2, 16});
+    DvFrameReader &reader = *m_file->reader;
+    const std::int64_t d = m_file->frameDuration;
+    std::vector<std::uint8_t> frame;
+    DvFrameAudio audio;
+    std::vector<std::int16_t> converted;
+    std::unique_ptr<AudioRateConverter> converter;
+    int converterRate = 0;
+    for (std::size_t i = 0; i < reader.frameCount() && !run.stopRequested(); ++i) {
+        if (!reader.readFrame(i, frame))
+            throw std::runtime_error("cannot read frame " + std::to_string(i));
+        const auto split = SplitDvAudio(frame, audio);
+        if (!split) {
+            // Silence keeps the sound in step with the pictures over a frame without audio.
+            const std::size_t count = DvAudioSamplesForFrame(outputRate, m_file->pal, i);
+            converted.assign(count * 2, 0);
+            checked(wav->write(std::span<const std::int16_t>(converted)));
+        } else if (audio.format.sampleRate == outputRate) {
+            checked(wav->write(std::span<const std::int16_t>(audio.pairs[0].data(), audio.samples * 2)));
+        } else {
+            if (!converter || converterRate != audio.format.sampleRate) {
+                auto created = AudioRateConverter::create(2, audio.format.sampleRate, outputRate);
+                if (!created)
+                    throw std::runtime_error(created.error().message);
+                converter = std::move(created.value());
+                converterRate = audio.format.sampleRate;
+            }
+            converted.clear();
+            const auto done = converter->convert({audio.pairs[0].data(), audio.samples * 2}, converted);
+            if (!done)
+                throw std::runtime_error(done.error().message);
+            checked(wav->write(std::span<const std::int16_t>(converted)));
+        }
+        run.setPosition(static_cast<std::int64_t>(i + 1) * d);
+    }
+    if (converter) {
+        converted.clear();
+        if (const auto done = converter->flush(converted); done && done.value() > 0)
+            checked(wav->write(std::span<const std::int16_t>(converted)));
+    }
+    checked(wav->finish());
+}
+
+} // namespace camlog::media

@@ -1,0 +1,59 @@
+// The source of the scene and subtitle recipes: the fast datecode scan feeding the scene detector.
+#include "media/datecode_scan_source.h"
+
+#include "core/dv_frame.h"
+#include "media/caption_step.h"
+#include "media/datecode_scan.h"
+
+namespace camlog::media {
+
+namespace {
+constexpr std::int64_t kPalFrameDuration = 400000;
+constexpr std::int64_t kNtscFrameDuration = 333667;
+} // namespace
+
+DatecodeScanSource::DatecodeScanSource(std::unique_ptr<DvFrameReader> reader, scenes::Tdv_sceneDetect &detector,
+                                       DatecodeCaptionStep *captionStep, std::int64_t frameDuration)
+    : m_reader(std::move(reader)), m_detector(detector), m_captionStep(captionStep), m_frameDuration(frameDuration)
+{
+}
+
+DatecodeScanSource::~DatecodeScanSource() = default;
+
+std::unique_ptr<DatecodeScanSource> DatecodeScanSource::open(const std::filesystem::path &source,
+                                                             scenes::Tdv_sceneDetect &detector,
+                                                             DatecodeCaptionStep *captionStep, std::string &error)
+{
+    auto opened = DvFrameReader::open(source);
+    if (!opened) {
+        error = opened.error().message;
+        return nullptr;
+    }
+    auto reader = std::move(opened.value());
+    if (reader->dvStream() < 0 || reader->frameCount() == 0) {
+        error = "no DV frame in " + source.string();
+        return nullptr;
+    }
+    const bool ntsc = core::SequencesForFrameSize(reader->frame(0).size) == 10;
+    return std::unique_ptr<DatecodeScanSource>(new DatecodeScanSource(
+        std::move(reader), detector, captionStep, ntsc ? kNtscFrameDuration : kPalFrameDuration));
+}
+
+std::int64_t DatecodeScanSource::Duration() const
+{
+    return static_cast<std::int64_t>(m_reader->frameCount()) * m_frameDuration;
+}
+
+void DatecodeScanSource::Run(PipelineRun &run)
+{
+    if (m_captionStep)
+        m_captionStep->SetFrameDuration(m_frameDuration);
+    DatecodeScanOptions options;
+    options.abort = &run.stopFlag();
+    options.progress = [&](std::size_t done, std::size_t) {
+        run.setPosition(static_cast<std::int64_t>(done) * m_frameDuration);
+    };
+    ScanDatecodes(*m_reader, m_detector, options);
+}
+
+} // namespace camlog::media

@@ -1,0 +1,80 @@
+// The processing module: the one processing pipeline, the program's own stages, and the recipes
+// that build the pipeline for each graph command.
+#pragma once
+
+#include "media/caption_step.h"
+#include "media/dv_header_filter.h"
+#include "media/media_stamper.h"
+#include "media/pipeline.h"
+#include "scenes/dv_scene_detect.h"
+
+#include <cstdint>
+#include <string>
+
+namespace camlog::media {
+
+// Every build starts with ResetGraph: the previous run is stopped and dropped, the detector's
+// callbacks are cleared and the DV header filter returns to its defaults; the caller sets the
+// rest after a successful build. A build returns true when the pipeline holds something to
+// run. False with an empty BuildError means there is nothing to do for this file (no audio to
+// extract); with a message, the file could not be read or written.
+// Builds and runs happen on one thread at a time (the engine's worker).
+class TCdm {
+public:
+    TCdm();
+    ~TCdm();
+    TCdm(const TCdm &) = delete;
+    TCdm &operator=(const TCdm &) = delete;
+
+    Pipeline &fg() { return m_fg; }
+    scenes::Tdv_sceneDetect &SceneDetect() { return m_sceneDetect; }
+    Tdv_DVheader &DVheader() { return m_dvHeader; }
+    Tdv_MediaStamper &MediaStamper() { return m_mediaStamper; }
+    DatecodeCaptionStep &CaptionStep() { return m_captionStep; }
+
+    void ResetGraph();
+    const std::string &BuildError() const { return m_buildError; }
+
+    // Type 1 to type 2: the DV frames unchanged into the video stream, each audio pair of the
+    // frames into a PCM stream of its own.
+    bool BuildConvertirDV2(const std::string &source, const std::string &destination);
+    // Type 2 to type 1: the first audio stream joined into the DV frames.
+    bool BuildConvertirDV1(const std::string &source, const std::string &destination);
+    // A type 2 file whose DV came as an interleaved stream, written as a clean type 2 file.
+    bool BuildCorrigerType2(const std::string &source, const std::string &destination);
+    // The DV header filter on the DV stream; the output keeps the type and audio of the source.
+    bool BuildDVheaderGraph(const std::string &source, const std::string &destination);
+    // The detector on the fast datecode scan; the caller sets OnScene / OnFinished.
+    bool BuildScnByDate(const std::string &source);
+    // The same with the caption step; the caller sets OnCaption and the caption settings.
+    bool BuildCreerSrt(const std::string &source);
+    // The first audio stream into a WAV file.
+    bool BuildExtraireAudio(const std::string &source, const std::string &destination);
+    // One scene of a type 1 or type 2 file: the frames copied unchanged with their audio.
+    // The caller restricts the run with fg().SetPositions.
+    bool BuildCutScenes1(const std::string &source, const std::string &destination);
+    bool BuildCutScenes2(const std::string &source, const std::string &destination);
+
+    // The audio converter's forced rate for the audio extraction (its only use where the rate
+    // may differ from the source's). False when the current build has no audio converter.
+    bool SetAcmSampleRate(int rate);
+
+    // The frame duration of the source of the last successful build (100-ns units).
+    std::int64_t FrameDuration() const { return m_frameDuration; }
+
+private:
+    bool buildCopy(const std::string &source, const std::string &destination, int type, int audioRoute,
+                   bool withHeaderFilter);
+    bool fail(std::string message);
+
+    Pipeline m_fg;
+    scenes::Tdv_sceneDetect m_sceneDetect;
+    Tdv_DVheader m_dvHeader{m_sceneDetect};
+    Tdv_MediaStamper m_mediaStamper;
+    DatecodeCaptionStep m_captionStep;
+    std::string m_buildError;
+    std::int64_t m_frameDuration = 0;
+    class AudioExtractSource *m_audioExtract = nullptr;
+};
+
+} // namespace camlog::media
