@@ -2,12 +2,14 @@
 #include "media/avi_output_file.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace camlog::media {
@@ -16,6 +18,8 @@ namespace {
 
 // Appends gather here so that chunk headers and small audio chunks cost no system call each.
 constexpr std::size_t kBufferSize = 1024 * 1024;
+// Appends this large (DV frames) are written at once rather than copied into the buffer.
+constexpr std::size_t kDirectWrite = 64 * 1024;
 // The read-and-write fallback of appendFrom moves this much per read.
 constexpr std::size_t kCopyBlock = 1024 * 1024;
 
@@ -118,18 +122,56 @@ AviOutputFile::Status AviOutputFile::append(std::span<const std::uint8_t> bytes)
 {
     if (m_error)
         return m_error;
-    if (m_buffer.size() + bytes.size() > kBufferSize) {
-        if (auto failed = flush())
+    if (bytes.size() >= kDirectWrite) {
+        // A frame goes out with what is buffered in one system call, without a copy.
+        if (auto failed = writeBufferAnd(bytes))
             return failed;
-    }
-    if (bytes.size() >= kBufferSize) {
-        if (auto failed = writeAll(m_flushed, bytes.data(), bytes.size()))
-            return failed;
-        m_flushed += bytes.size();
     } else {
+        if (m_buffer.size() + bytes.size() > kBufferSize) {
+            if (auto failed = flush())
+                return failed;
+        }
         m_buffer.insert(m_buffer.end(), bytes.begin(), bytes.end());
     }
     m_size += bytes.size();
+    return std::nullopt;
+}
+
+AviOutputFile::Status AviOutputFile::writeBufferAnd(std::span<const std::uint8_t> bytes)
+{
+    std::array<iovec, 2> parts{iovec{m_buffer.data(), m_buffer.size()},
+                               iovec{const_cast<std::uint8_t *>(bytes.data()), bytes.size()}};
+    iovec *next = parts.data();
+    int count = 2;
+    std::uint64_t offset = m_flushed;
+    while (count > 0) {
+        if (next->iov_len == 0) {
+            ++next;
+            --count;
+            continue;
+        }
+        const ssize_t written = ::pwritev(m_fd, next, count, static_cast<off_t>(offset));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(errno, "Cannot write");
+        }
+        if (written == 0)
+            return fail(ENOSPC, "Cannot write");
+        offset += static_cast<std::uint64_t>(written);
+        auto left = static_cast<std::size_t>(written);
+        while (count > 0 && left >= next->iov_len) {
+            left -= next->iov_len;
+            ++next;
+            --count;
+        }
+        if (count > 0) {
+            next->iov_base = static_cast<std::uint8_t *>(next->iov_base) + left;
+            next->iov_len -= left;
+        }
+    }
+    m_flushed = offset;
+    m_buffer.clear();
     return std::nullopt;
 }
 

@@ -47,6 +47,8 @@ public:
 private:
     AviOutputFile(std::filesystem::path destination, std::filesystem::path temporary, int fd);
     Status flush();
+    // Writes the buffer followed by bytes, and empties the buffer.
+    Status writeBufferAnd(std::span<const std::uint8_t> bytes);
     Status writeAll(std::uint64_t offset, const std::uint8_t *data, std::size_t size);
     Status copyAll(int fd, std::uint64_t offset, std::uint64_t size);
     const Status &fail(int errorNumber, const std::string &what);

@@ -435,6 +435,50 @@ TEST(DvAviWriter, FramesCopiedFromAFileEqualFramesWrittenFromMemory)
     ::close(memFd);
 }
 
+// Past 1 GB: one OpenDML file of 7 500 PAL frames (5 minutes) with its audio, the frames
+// copied in-kernel from a short tape over and over. Removed at the end.
+TEST(DvAviWriter, AFileAboveOneGigabyteReadsToItsLastFrame)
+{
+    const Tape tape = loadTape("pal_4x3_48k.dv", DvAviType::Type2);
+    const auto dir = scratchDir("writer-large");
+    const auto out = dir / "large.avi";
+    constexpr std::size_t kFrames = 7500;
+    auto reader = DvFrameReader::open(tape.path);
+    ASSERT_TRUE(reader);
+    const int fd = ::open(tape.path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    {
+        auto writer = createWriter(out, tape.format);
+        for (std::size_t i = 0; i < kFrames; ++i) {
+            const std::size_t f = i % tape.frames.size();
+            const SampleEntry e = reader.value()->frame(f);
+            ASSERT_FALSE(writer->writeFrameFrom(fd, e.offset, e.size));
+            ASSERT_FALSE(writer->writeAudio(pcmOfFrame(tape, f)));
+        }
+        ASSERT_FALSE(writer->finish());
+    }
+    ::close(fd);
+    EXPECT_GT(std::filesystem::file_size(out), 1024ull * 1024 * 1024);
+
+    const Layout layout = readLayout(out);
+    ASSERT_EQ(layout.riffTypes, (std::vector<std::string>{"AVI ", "AVIX"}));
+    EXPECT_LE(layout.riffSizes[0] + 8, DvAviFormat::kDefaultRiffSizeLimit);
+    EXPECT_EQ(layout.dmlhTotal, kFrames);
+
+    auto written = DvFrameReader::open(out);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written.value()->indexSource(), IndexSource::OpenDml);
+    ASSERT_EQ(written.value()->frameCount(), kFrames);
+    Bytes frame;
+    for (const std::size_t i : {std::size_t{0}, kFrames / 2, kFrames - 1}) {
+        ASSERT_TRUE(written.value()->readFrame(i, frame));
+        EXPECT_TRUE(frame == tape.frames[i % tape.frames.size()]) << "frame " << i;
+    }
+    Tape cycled = tape;
+    expectFfprobeReads(out, cycled, kFrames);
+    std::filesystem::remove_all(dir);
+}
+
 // ---------------------------------------------------------------------------------------
 // Mistakes of the caller are refused without harming the file.
 
@@ -488,6 +532,30 @@ TEST(DvAviWriter, UnwritableDestinationIsAnError)
     }
 }
 
+// Runs in a child process whose file size limit plays a full disk; the exit status says
+// which expectation failed (0: all held).
+int writeUntilTheDiskIsFull(const std::filesystem::path &out, const Tape &tape)
+{
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{2 * 1000 * 1000, 2 * 1000 * 1000};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    auto created = DvAviWriter::create(out, tape.format);
+    if (!created)
+        return 2;
+    DvAviWriter &writer = *created.value();
+    DvAviWriter::Status status;
+    for (std::size_t i = 0; i < 100 && !status; ++i)
+        status = writer.writeFrame(tape.frames[i % tape.frames.size()]);
+    if (!status || status->code != WriterErrorCode::DiskFull)
+        return 3;
+    if (status->message.find("disk is full") == std::string::npos)
+        return 4;
+    // Later calls give the same error; finishing cannot bring the file back.
+    if (!writer.writeFrame(tape.frames[0]) || !writer.finish())
+        return 5;
+    return 0;
+}
+
 // A full disk, played by a file size limit in a child process: the write fails with a clear
 // error, the unfinished file is removed, and the file it would have replaced is untouched.
 TEST(DvAviWriter, AFullDiskEndsWithAnErrorAndLeavesNoPartialFile)
@@ -498,28 +566,7 @@ TEST(DvAviWriter, AFullDiskEndsWithAnErrorAndLeavesNoPartialFile)
     const Bytes old = {'o', 'l', 'd'};
     test::writeBytes(out, old);
 
-    EXPECT_EXIT(
-        {
-            ::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{2 * 1000 * 1000, 2 * 1000 * 1000};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-            auto created = DvAviWriter::create(out, tape.format);
-            if (!created)
-                std::_Exit(2);
-            DvAviWriter &writer = *created.value();
-            DvAviWriter::Status status;
-            for (std::size_t i = 0; i < 100 && !status; ++i)
-                status = writer.writeFrame(tape.frames[i % tape.frames.size()]);
-            if (!status || status->code != WriterErrorCode::DiskFull)
-                std::_Exit(3);
-            if (std::string(status->message).find("disk is full") == std::string::npos)
-                std::_Exit(4);
-            // Later calls give the same error; finishing cannot bring the file back.
-            if (!writer.writeFrame(tape.frames[0]) || !writer.finish())
-                std::_Exit(5);
-            std::_Exit(0);
-        },
-        ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(std::_Exit(writeUntilTheDiskIsFull(out, tape)), ::testing::ExitedWithCode(0), "");
 
     EXPECT_EQ(test::readBytes(out), old);
     std::size_t files = 0;
