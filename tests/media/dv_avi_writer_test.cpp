@@ -317,7 +317,9 @@ INSTANTIATE_TEST_SUITE_P(Tapes, DvAviWriterRoundTrip,
                                            WriteCase{"pal_16x9_32k.dv", DvAviType::Type1},
                                            WriteCase{"pal_16x9_32k.dv", DvAviType::Type2},
                                            WriteCase{"ntsc_4x3_48k.dv", DvAviType::Type1},
-                                           WriteCase{"ntsc_4x3_48k.dv", DvAviType::Type2}),
+                                           WriteCase{"ntsc_4x3_48k.dv", DvAviType::Type2},
+                                           WriteCase{"ntsc_nodate.dv", DvAviType::Type1},
+                                           WriteCase{"ntsc_nodate.dv", DvAviType::Type2}),
                          [](const auto &info) {
                              std::string name = info.param.tape;
                              name = name.substr(0, name.find('.'));
@@ -396,6 +398,52 @@ TEST(DvAviWriter, AFileWithoutFramesIsStillAValidAvi)
     EXPECT_EQ(param.Streams().size(), 2u);
     EXPECT_EQ(readLayout(out).riffTypes, std::vector<std::string>{"AVI "});
     EXPECT_TRUE(runCommand("ffprobe -v error '" + out.string() + "' 2>&1").output.empty());
+}
+
+// A type 1 source with two stereo pairs (32 kHz, 4 channels) becomes a type 2 file with two
+// PCM streams.
+TEST(DvAviWriter, Type2WithTwoAudioStreams)
+{
+    Tape tape = loadTape("pal_16x9_32k.dv", DvAviType::Type2);
+    tape.format.audio = {AviPcmFormat{32000, 2}, AviPcmFormat{32000, 2}};
+    const auto out = scratchDir("writer-two-pairs") / "out.avi";
+    auto writer = createWriter(out, tape.format);
+    writeTape(*writer, tape, tape.frames.size());
+    ASSERT_FALSE(writer->finish());
+
+    const Probe probe = ffprobe(out);
+    EXPECT_EQ(probe.errors, "");
+    ASSERT_EQ(probe.streams.size(), 3u);
+    for (std::size_t s = 1; s < 3; ++s) {
+        EXPECT_EQ(probe.streams[s].at("codec_name"), "pcm_s16le");
+        EXPECT_EQ(probe.streams[s].at("sample_rate"), "32000");
+    }
+    auto reader = DvFrameReader::open(out);
+    ASSERT_TRUE(reader);
+    ASSERT_EQ(reader.value()->streams().size(), 3u);
+    EXPECT_EQ(reader.value()->streams()[2].samples.size(), tape.frames.size());
+    EXPECT_EQ(reader.value()->frameCount(), tape.frames.size());
+}
+
+// The super index has room for 256 parts: a writer that needs more stops, keeps the file
+// finished with what it holds, and refuses further frames.
+TEST(DvAviWriter, TooManyPartsEndsTheFileCleanly)
+{
+    Tape tape = loadTape("pal_4x3_48k.dv", DvAviType::Type1);
+    tape.format.riffSizeLimit = 1; // one frame per RIFF
+    const auto out = scratchDir("writer-too-long") / "long.avi";
+    auto writer = createWriter(out, tape.format);
+    DvAviWriter::Status status;
+    std::size_t written = 0;
+    for (; written < 300 && !status; ++written)
+        status = writer->writeFrame(tape.frames[written % tape.frames.size()]);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->code, WriterErrorCode::TooLong);
+    EXPECT_EQ(writer->framesWritten(), 256u);
+    EXPECT_EQ(writer->finish()->code, WriterErrorCode::TooLong);
+    EXPECT_EQ(readLayout(out).riffTypes.size(), 256u);
+    expectReadBack(out, tape, 256);
+    expectFfprobeReads(out, tape, 256);
 }
 
 // ---------------------------------------------------------------------------------------
