@@ -1,1 +1,5 @@
-# Graph command builds (sources added by their author).
+# The graph commands' builds: the processing pipeline behind the engine's graph interface.
+target_sources(camlog_commands PRIVATE
+  processing_graph.cpp
+  graph_bindings.cpp
+)

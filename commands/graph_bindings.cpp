@@ -1,0 +1,289 @@
+// Binds the graph commands of the command module to the processing module's builds.
+#include "commands/graph_bindings.h"
+
+#include "commands/dm_action.h"
+#include "commands/processing_graph.h"
+#include "commands/time_difference.h"
+#include "core/avi_fichier.h"
+#include "core/text_encoding.h"
+#include "engine/command_engine.h"
+#include "scenes/scn_file.h"
+#include "scenes/write_srt.h"
+
+#include <cmath>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace camlog::commands {
+
+namespace {
+
+using engine::TGraphCmd;
+using engine::TMediaSeeking;
+using engine::TParams;
+using SeekingPtr = std::shared_ptr<TMediaSeeking>;
+
+// The first five characters of the audio description, trimmed, read as a rate in hertz; 0
+// when they are not a number.
+int RateFromAudioText(const std::string &audioText)
+{
+    std::string head = audioText.substr(0, 5);
+    const auto first = head.find_first_not_of(' ');
+    const auto last = head.find_last_not_of(' ');
+    if (first == std::string::npos)
+        return 0;
+    head = head.substr(first, last - first + 1);
+    int rate = 0;
+    for (char c : head) {
+        if (c < '0' || c > '9')
+            return 0;
+        rate = rate * 10 + (c - '0');
+    }
+    return rate;
+}
+
+// The frames per second of the file, from its object or, failing that, from the build.
+double FrameRateOf(const core::TaviFichier &fichier, media::TCdm &cdm)
+{
+    if (fichier.FrameRate > 0)
+        return fichier.FrameRate;
+    return cdm.FrameDuration() > 0 ? 10'000'000.0 / static_cast<double>(cdm.FrameDuration()) : 25.0;
+}
+
+class Binder : public std::enable_shared_from_this<Binder> {
+public:
+    Binder(TdmAction &dm, ProcessingGraph &graph) : m_dm(dm), m_graph(graph), m_cdm(graph.Cdm()) {}
+
+    void bindAll();
+
+private:
+    using Build = std::function<bool(const core::TaviFichier &, const std::string &dest, const TParams &, int passe)>;
+
+    // Wraps a build: a build that cannot read or write its files raises its reason (the engine
+    // then reports the file with the command's error message); a build with nothing to do
+    // hands back no seeking interface.
+    void bind(TGraphCmd &cmd, Build build)
+    {
+        cmd.Filtergraph = &m_graph;
+        cmd.OnBuildGraph = [this, keep = shared_from_this(), &cmd, build = std::move(build)](core::TaviFichier *fichier, const std::string &dest,
+                                                                   const TParams &params, int passe) -> SeekingPtr {
+            if (fichier == nullptr)
+                return nullptr;
+            m_graph.SetEngine(cmd.Engine());
+            if (build(*fichier, dest, params, passe))
+                return m_graph.Seeking();
+            if (!m_cdm.BuildError().empty())
+                raise(cmd, m_cdm.BuildError());
+            return nullptr;
+        };
+    }
+
+    // Tells the reason on the status line, then fails the file.
+    [[noreturn]] static void raise(TGraphCmd &cmd, const std::string &reason)
+    {
+        if (cmd.Engine() != nullptr)
+            cmd.Engine()->MessageCommand(reason);
+        throw std::runtime_error(reason);
+    }
+
+    void bindNotAvailable(TGraphCmd &cmd)
+    {
+        cmd.Filtergraph = &m_graph;
+        cmd.OnBuildGraph = [&cmd](core::TaviFichier *, const std::string &, const TParams &, int) -> SeekingPtr {
+            raise(cmd, "\"" + cmd.Name + "\" is not available in this version");
+        };
+    }
+
+    void bindConversions();
+    void bindHeaderCommands();
+    void bindScnByDate();
+    void bindSrt();
+    void bindCutScenes();
+
+    TdmAction &m_dm;
+    ProcessingGraph &m_graph;
+    media::TCdm &m_cdm;
+    // The scene list of the file being cut, read at its first pass.
+    std::shared_ptr<scenes::SceneList> m_cutList = std::make_shared<scenes::SceneList>();
+};
+
+void Binder::bindAll()
+{
+    bindConversions();
+    bindHeaderCommands();
+    bindScnByDate();
+    bindSrt();
+    bindCutScenes();
+    for (TGraphCmd *cmd : {&m_dm.RecompresserDV2, &m_dm.ConvertirNTSC, &m_dm.ConvertirPal, &m_dm.Incruster,
+                           &m_dm.CreerScnByContenu})
+        bindNotAvailable(*cmd);
+}
+
+void Binder::bindConversions()
+{
+    bind(m_dm.ConvertirDV2, [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {
+        return m_cdm.BuildConvertirDV2(f.FullPath, dest);
+    });
+    bind(m_dm.ConvertirDV1, [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {
+        return m_cdm.BuildConvertirDV1(f.FullPath, dest);
+    });
+    bind(m_dm.CorrigerType2, [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {
+        return m_cdm.BuildCorrigerType2(f.FullPath, dest);
+    });
+    bind(m_dm.ExtraireAudio, [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {
+        if (!m_cdm.BuildExtraireAudio(f.FullPath, dest))
+            return false;
+        if (const int rate = RateFromAudioText(f.AudioText); rate > 0)
+            m_cdm.SetAcmSampleRate(rate);
+        return true;
+    });
+}
+
+void Binder::bindHeaderCommands()
+{
+    const auto aspect = [this, keep = shared_from_this()](bool wide) {
+        return [this, keep = shared_from_this(), wide](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {
+            if (!m_cdm.BuildDVheaderGraph(f.FullPath, dest))
+                return false;
+            media::Tdv_DVheader &filter = m_cdm.DVheader();
+            filter.SetTimeShift(0);
+            filter.CopyHeaders = false;
+            filter.AspectRewrite = true;
+            filter.Wide = wide;
+            return true;
+        };
+    };
+    bind(m_dm.Convertir16x9, aspect(true));
+    bind(m_dm.Convertir4x3, aspect(false));
+    bind(m_dm.DecalerHoraire, [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &params, int) {
+        // Without a readable difference there is no destination either.
+        if (dest.empty())
+            return false;
+        if (!m_cdm.BuildDVheaderGraph(f.FullPath, dest))
+            return false;
+        const std::optional<double> shift = params.empty() ? std::nullopt : ParseTimeDifference(params.front());
+        m_cdm.DVheader().SetTimeShift(shift.value_or(0.0));
+        m_cdm.DVheader().CopyHeaders = false;
+        return true;
+    });
+}
+
+void Binder::bindScnByDate()
+{
+    bind(m_dm.CreerScnByDate, [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &, const TParams &, int) {
+        if (!m_cdm.BuildScnByDate(f.FullPath))
+            return false;
+        auto writer = std::make_shared<scenes::TwriteScene>(f.FullPath);
+        scenes::SceneContext context;
+        context.frameRate = FrameRateOf(f, m_cdm);
+        scenes::Tdv_sceneDetect &detector = m_cdm.SceneDetect();
+        detector.OnScene = [writer, context](const scenes::FrameRecord &start, const scenes::FrameRecord &current) {
+            writer->WriteScene(scenes::TSceneClass(start.frameNumber, current.frameNumber, context));
+        };
+        detector.OnFinished = [this, keep = shared_from_this(), writer](int) mutable {
+            if (!writer)
+                return;
+            if (!writer->close())
+                m_graph.Fail(writer->errorMessage());
+            writer.reset();
+        };
+        return true;
+    });
+}
+
+void Binder::bindSrt()
+{
+    bind(m_dm.CreerSrt, [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &, const TParams &, int) {
+        if (!m_cdm.BuildCreerSrt(f.FullPath))
+            return false;
+        auto writer = std::make_shared<scenes::TWriteSrt>(f.FullPath, FrameRateOf(f, m_cdm));
+        scenes::Tdv_sceneDetect &detector = m_cdm.SceneDetect();
+        m_cdm.CaptionStep().SetCaptionSettings(CaptionSettingsFor(m_dm.Settings(), f));
+        detector.OnCaption = [writer](const scenes::FrameRecord &record, const std::u16string &line1,
+                                      const std::u16string &line2) {
+            writer->WriteCaption(static_cast<std::uint32_t>(record.frameNumber), line1, line2);
+        };
+        detector.OnFinished = [this, keep = shared_from_this(), writer](int) mutable {
+            if (!writer)
+                return;
+            if (!writer->close())
+                m_graph.Fail(writer->errorMessage());
+            writer.reset();
+        };
+        return true;
+    });
+}
+
+void Binder::bindCutScenes()
+{
+    TGraphCmd &cmd = m_dm.CutScenes;
+    bind(cmd, [this, keep = shared_from_this(), &cmd](const core::TaviFichier &f, const std::string &dest,
+                                                       const TParams &, int passe) {
+        // Every pass of every file starts from nothing.
+        cmd.Debut = 0;
+        cmd.Duree = 0;
+        const double rate = f.FrameRate;
+        if (rate <= 0 || dest.empty())
+            return false;
+        if (passe == 1) {
+            scenes::SceneContext context;
+            context.frameRate = rate;
+            m_cutList->clear();
+            scenes::ReadScnFile(scenes::ScnFileName(f.FullPath), *m_cutList, context);
+            cmd.NbPasses = static_cast<int>(m_cutList->size());
+        }
+        if (passe < 1 || static_cast<std::size_t>(passe) > m_cutList->size() || !(*m_cutList)[passe - 1].scene)
+            return false;
+        const scenes::TSceneClass &scene = *(*m_cutList)[static_cast<std::size_t>(passe - 1)].scene;
+        const auto d = static_cast<std::int64_t>(std::llround(10'000'000.0 / rate));
+        const std::int64_t start = static_cast<std::int64_t>(scene.start) * d;
+        const std::int64_t stop = static_cast<std::int64_t>(scene.end) * d;
+        const bool last = passe >= cmd.NbPasses;
+        const bool built = f.FileType == 2 ? m_cdm.BuildCutScenes2(f.FullPath, dest)
+                                           : m_cdm.BuildCutScenes1(f.FullPath, dest);
+        if (last)
+            m_cutList->clear();
+        if (!built)
+            return false;
+        cmd.Debut = start;
+        cmd.Duree = stop - start;
+        m_cdm.fg().SetPositions(start, stop);
+        return true;
+    });
+}
+
+} // namespace
+
+void BindGraphCommands(TdmAction &dm, ProcessingGraph &graph)
+{
+    // The handlers keep the binder alive.
+    std::make_shared<Binder>(dm, graph)->bindAll();
+}
+
+media::CaptionSettings CaptionSettingsFor(const prefs::Settings &settings, const core::TaviFichier &fichier)
+{
+    media::CaptionSettings caption;
+    switch (settings.whatIncrust) {
+    case 1:
+        caption.line1.clear();
+        caption.line2 = u"%T";
+        break;
+    case 2:
+        caption.line1 = core::Utf8ToUtf16(settings.texte1);
+        caption.line2 = core::Utf8ToUtf16(settings.texte2);
+        break;
+    default:
+        caption.line1 = u"%D1";
+        caption.line2 = u"%D2";
+        break;
+    }
+    caption.timing = settings.whenIncrust;
+    caption.dateFormat1 = settings.formatDate1;
+    caption.dateFormat2 = settings.formatDate2;
+    caption.durationSeconds = settings.dureeIncrustation;
+    caption.timeDifference = fichier.Shift.days();
+    return caption;
+}
+
+} // namespace camlog::commands

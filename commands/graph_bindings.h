@@ -1,0 +1,27 @@
+// Binds the graph commands of the command module to the processing module's builds.
+#pragma once
+
+#include "media/caption_step.h"
+#include "prefs/settings.h"
+
+namespace camlog::core {
+class TaviFichier;
+}
+
+namespace camlog::commands {
+
+class TdmAction;
+class ProcessingGraph;
+
+// Sets Filtergraph and OnBuildGraph on every graph command of dm, and does around each build
+// what its handler does: the DV header filter's settings, the audio converter's rate, the scn
+// and srt writers on the detector's callbacks, the passes of "Split in scenes". The commands
+// that re-encode the picture are bound to a build that fails with "not available in this
+// version". Both objects must outlive every run of the commands.
+void BindGraphCommands(TdmAction &dm, ProcessingGraph &graph);
+
+// The caption lines of the subtitles: the inlay settings ("What Incrust" gives the templates)
+// with the time difference of the file.
+media::CaptionSettings CaptionSettingsFor(const prefs::Settings &settings, const core::TaviFichier &fichier);
+
+} // namespace camlog::commands
