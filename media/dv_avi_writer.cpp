@@ -52,9 +52,8 @@ std::optional<DvAviFormat> DvAviFormat::fromFrame(std::span<const std::uint8_t> 
         return std::nullopt;
     DvAviFormat format;
     format.type = type;
-    bool ntsc = nseq == 10;
-    core::ReadIsNtsc(dvFrame, ntsc);
-    format.system = ntsc ? DvSystem::Ntsc : DvSystem::Pal;
+    // The frame's size decides, as it decides the size of every chunk to come.
+    format.system = nseq == 10 ? DvSystem::Ntsc : DvSystem::Pal;
     bool wide = false;
     if (core::ReadIs16x9(dvFrame, nseq, wide))
         format.wide = wide;

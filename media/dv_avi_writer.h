@@ -36,9 +36,9 @@ struct DvAviFormat {
     std::vector<AviPcmFormat> audio{AviPcmFormat{}};
     std::uint64_t riffSizeLimit = kDefaultRiffSizeLimit;
 
-    // PAL or NTSC and 4:3 or 16:9 read from a DV frame's VAUX packs, audio from its AAUX
-    // source pack (the rate and channel count of the first audio pair, 16 bits); false when
-    // the frame is not a DV frame.
+    // PAL or NTSC from the frame size, 4:3 or 16:9 from its VAUX packs, audio from its AAUX
+    // source pack (the rate and channel count of the first audio pair, 16 bits; no audio
+    // stream when the frame has no audio); nothing when the buffer is not a DV frame.
     static std::optional<DvAviFormat> fromFrame(std::span<const std::uint8_t> dvFrame, DvAviType type);
 
     std::uint32_t frameSize() const { return system == DvSystem::Pal ? 144000u : 120000u; }
