@@ -1,6 +1,7 @@
 // The commands that hand files to the desktop or to other programs, and the deletions to the Trash.
 #include "commands/file_commands.h"
 
+#include "commands/question_length.h"
 #include "core/avi_fichier.h"
 #include "scenes/companion_file.h"
 
@@ -10,17 +11,7 @@
 namespace camlog::commands {
 
 namespace {
-constexpr std::size_t kMaxQuestionLength = 254;
 const char kTrashNotice[] = "\nIf yes, it will be sent to the Recycle bin.";
-
-std::size_t characterCount(std::string_view text)
-{
-    std::size_t count = 0;
-    for (const char c : text)
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
-            ++count;
-    return count;
-}
 
 bool exists(const std::string &path)
 {
@@ -32,7 +23,7 @@ bool exists(const std::string &path)
 std::string DeleteFileQuestion(std::string_view fileName)
 {
     std::string question = "Do you really want to delete the file " + std::string(fileName) + " ?" + kTrashNotice;
-    if (characterCount(question) > kMaxQuestionLength)
+    if (TooLongForQuestion(question))
         question = std::string("Do you really want to delete this file?") + kTrashNotice;
     return question;
 }

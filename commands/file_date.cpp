@@ -3,6 +3,7 @@
 #include "commands/file_date.h"
 
 #include "commands/command_failure.h"
+#include "commands/question_length.h"
 #include "core/avi_fichier.h"
 #include "core/format.h"
 
@@ -15,21 +16,9 @@
 namespace camlog::commands {
 
 namespace {
-constexpr std::size_t kMaxQuestionLength = 254;
-
 std::string dateText(core::DateTime value)
 {
     return core::FormatDateTimePattern("ddddd tt", value).value_or("");
-}
-
-// Characters, not bytes: the limit is the message box's.
-std::size_t characterCount(const std::string &text)
-{
-    std::size_t count = 0;
-    for (const char c : text)
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
-            ++count;
-    return count;
 }
 } // namespace
 
@@ -43,7 +32,7 @@ std::string DateFichierFileConFirmation(const core::TaviFichier &fichier)
     const std::string dates = "\n\nOld creation date: " + dateText(fichier.Created) + "\nOld modified date:  "
                               + dateText(fichier.Modified) + "\nNew date : " + dateText(RecordingMoment(fichier));
     std::string question = "Do you really want to modify the dates of the file '" + fichier.FileName + "'" + dates;
-    if (characterCount(question) > kMaxQuestionLength)
+    if (TooLongForQuestion(question))
         question = "Do you really want to change the dates of this file?" + dates;
     return question;
 }

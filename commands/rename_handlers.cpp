@@ -28,11 +28,22 @@ bool isMissingMark(std::string_view text)
     return text == "N/A" || text == "Error" || text == "-";
 }
 
+enum class NameState { Free, Taken, Unknown };
+
+NameState nameState(const std::string &path)
+{
+    std::error_code ec;
+    const fs::file_type type = fs::symlink_status(fs::path(path), ec).type();
+    if (type == fs::file_type::not_found)
+        return NameState::Free;
+    return ec ? NameState::Unknown : NameState::Taken;
+}
+
+// An error other than "not found" (a name too long, a folder not readable) counts as taken: a
+// name in doubt is never used.
 bool pathTaken(const std::string &path)
 {
-    // An error other than "not found" counts as taken: a name in doubt is never used.
-    std::error_code ec;
-    return fs::symlink_status(fs::path(path), ec).type() != fs::file_type::not_found;
+    return nameState(path) != NameState::Free;
 }
 
 char lowerAscii(char c)
@@ -163,12 +174,14 @@ std::string ExpandNameTemplate(std::string_view nameTemplate, std::string_view d
 
 std::string FreeName(const std::string &path, const std::string &renamedFile)
 {
-    if (path != renamedFile && !pathTaken(path))
+    // A name that cannot even be looked up (too long, say) stays as it is: every numbered form
+    // would fail alike, and the rename, which never replaces a file, reports the reason.
+    if (path != renamedFile && nameState(path) != NameState::Taken)
         return path;
     const SplitPath parts = splitPath(path);
     for (unsigned long k = 1;; ++k) {
         std::string candidate = parts.folder + parts.name + "_" + std::to_string(k) + parts.extension;
-        if (candidate != renamedFile && !pathTaken(candidate))
+        if (candidate != renamedFile && nameState(candidate) != NameState::Taken)
             return candidate;
     }
 }
