@@ -1,0 +1,142 @@
+// Scenes at fixed intervals and the text export of a scn file, run through the engine.
+#include "commands_fixture.h"
+#include "scenes/fixed_interval.h"
+#include "scenes/scn_file.h"
+
+#include <sstream>
+
+namespace camlog::commands::test {
+namespace {
+
+using namespace camlog::engine;
+
+std::vector<scenes::FrameSpan> readSpans(const std::string &scnPath)
+{
+    scenes::SceneList list;
+    scenes::SceneContext context;
+    EXPECT_TRUE(scenes::ReadScnFile(scnPath, list, context).ok());
+    std::vector<scenes::FrameSpan> spans;
+    for (const scenes::SceneItem &item : list)
+        spans.push_back({item.scene->start, item.scene->end});
+    return spans;
+}
+
+std::vector<std::string> lines(const std::string &text)
+{
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        EXPECT_TRUE(!line.empty() && line.back() == '\r') << "line without CR LF: " << line;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        result.push_back(line);
+    }
+    return result;
+}
+
+using FixedIntervalScn = CommandsFixture;
+
+TEST_F(FixedIntervalScn, TheVideoIsCutIntoScenesOfTheParametersSeconds)
+{
+    // 125 frames at 25 frames per second.
+    const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
+    engine::FichierPtr fichier = AddToList(video);
+    ASSERT_EQ(fichier->FrameCount, 125u);
+    const std::string scn = (Scratch() / "clip.scn").string();
+
+    ASSERT_TRUE(Run(dm.CreerScnByIntervalle, {"2"}));
+    EXPECT_EQ(engine.LastRun().failedPasses, 0);
+    EXPECT_EQ(readSpans(scn), (std::vector<scenes::FrameSpan>{{0, 50}, {50, 100}, {100, 125}}));
+    EXPECT_TRUE(list.entries[0].fichier->HasScn);
+    EXPECT_EQ(host.log[1], "file clip.avi 1");
+    EXPECT_EQ(host.log[2], "msg Creating a scn file for clip.avi with fixed durations");
+    EXPECT_EQ(host.log[3], "progress 125");
+
+    // An interval longer than the video: one scene. The scn file exists now, so it is asked.
+    host.answers = {TAnswer::Yes};
+    host.questions.clear();
+    ASSERT_TRUE(Run(dm.CreerScnByIntervalle, {"30"}));
+    ASSERT_EQ(host.questions.size(), 1u);
+    EXPECT_EQ(host.questions[0].text, "Do you really want to delete the existing file " + scn);
+    EXPECT_EQ(readSpans(scn), (std::vector<scenes::FrameSpan>{{0, 125}}));
+}
+
+TEST_F(FixedIntervalScn, AnIntervalOfNoFramesWritesNothing)
+{
+    const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
+    AddToList(video);
+    for (const char *interval : {"0", "abc", ""}) {
+        ASSERT_TRUE(Run(dm.CreerScnByIntervalle, {interval}));
+        EXPECT_EQ(engine.LastRun().failedPasses, 0) << interval;
+        EXPECT_FALSE(Exists((Scratch() / "clip.scn").string())) << interval;
+    }
+}
+
+using TextExport = CommandsFixture;
+
+TEST_F(TextExport, TheScnFileIsWrittenAsText)
+{
+    const std::string video = CopyFixture("tape_three-type2.avi", "Clip.avi");
+    {
+        scenes::SceneContext context;
+        context.frameRate = 25.0;
+        scenes::TwriteScene writer(video);
+        ASSERT_TRUE(writer.WriteScene(scenes::TSceneClass(0, 50, context)));
+        scenes::TSceneClass beach(50, 125, context);
+        beach.title = "Beach";
+        ASSERT_TRUE(writer.WriteScene(beach));
+        ASSERT_TRUE(writer.close());
+    }
+    AddToList(video);
+    ASSERT_TRUE(Run(dm.ExporterScenesTexte));
+    EXPECT_EQ(engine.LastRun().failedPasses, 0);
+    EXPECT_EQ(host.log[2], "msg Exporting the scenes of Clip.avi  to a  text file");
+
+    const std::string textFile = (Scratch() / "Clip_scn.txt").string();
+    const std::vector<std::string> text = lines(Content(textFile));
+    ASSERT_EQ(text.size(), 11u + 2u + 5u);
+    std::string lowerPath = video;
+    for (char &c : lowerPath)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::vector<std::string> header{
+        "//--------------------------------------------------",
+        "// List of scenes of the video file:",
+        "//",
+        "// ***   " + lowerPath + "   ***",
+        "//",
+        "// exported by Camlog version 7.0.9 En",
+        "// with format:",
+        "// scene number, start, end, duration, datecode, timecode, caption",
+        "//",
+        "//--------------------------------------------------",
+        "",
+    };
+    EXPECT_EQ(std::vector<std::string>(text.begin(), text.begin() + 11), header);
+    EXPECT_EQ(text[11].rfind("  1, 0:00:00:00, 0:00:01:24, 02.00, ", 0), 0u) << text[11];
+    EXPECT_EQ(text[12].rfind("  2, 0:00:02:00, 0:00:04:24, 03.00, ", 0), 0u) << text[12];
+    EXPECT_EQ(text[12].substr(text[12].size() - 9), ", Beach, ") << text[12];
+    // The scenes of a DV file carry their datecode and timecode.
+    EXPECT_EQ(text[11].find("N/A"), std::string::npos) << text[11];
+    EXPECT_EQ(text[13], "");
+    EXPECT_EQ(text[14], "//--------------------------------------------------");
+    EXPECT_EQ(text[15].rfind("// Terminated at ", 0), 0u);
+    EXPECT_EQ(text[16], "// Visit my web site https://www.camlog.org/");
+    EXPECT_EQ(text[17], "//");
+}
+
+TEST_F(TextExport, AnUnwritableDestinationFailsTheFile)
+{
+    const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
+    Touch("clip.scn");
+    AddToList(video);
+    settings.saveInSameFolder = false;
+    settings.dossierPourSauver = (Scratch() / "missing" / "").string();
+    ASSERT_TRUE(Run(dm.ExporterScenesTexte));
+    EXPECT_EQ(engine.LastRun().failedPasses, 1);
+    EXPECT_NE(std::find(host.log.begin(), host.log.end(),
+                        "error etError Error while exporting the scenes of " + video + " to a text file"),
+              host.log.end());
+}
+
+} // namespace
+} // namespace camlog::commands::test
