@@ -1,20 +1,27 @@
 // The command module of the batch mode.
 #include "app/batch/command_module.h"
 
+#include "commands/graph_bindings.h"
+
 namespace camlog::app {
 
 namespace {
 
 commands::TdmActionContext BatchContext(commands::ShellServices &shell)
 {
-    commands::TdmActionContext context{shell, {}};
-    context.programVersion = CAMLOG_VERSION;
-    return context; // settings: the process-wide ones; no preview to close
+    // Settings: the process-wide ones. No preview holds a file open in batch mode.
+    return commands::TdmActionContext{.shell = shell,
+                                      .settings = {},
+                                      .programVersion = CAMLOG_VERSION,
+                                      .closePreview = {}};
 }
 
 } // namespace
 
-CommandModule::CommandModule() : m_commands(BatchContext(m_shell)) {}
+CommandModule::CommandModule() : m_commands(BatchContext(m_shell))
+{
+    commands::BindGraphCommands(m_commands, m_graph);
+}
 
 CommandBinding CommandModule::binding()
 {

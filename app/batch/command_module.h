@@ -1,10 +1,11 @@
-// The command module as the batch mode uses it: the commands over the freedesktop shell, and the
-// command each "cc" action starts.
+// The command module as the batch mode uses it: the commands over the freedesktop shell and the
+// processing pipeline, and the command each "cc" action starts.
 #pragma once
 
 #include "app/batch/headless_actions.h"
 #include "app/batch/program_identity.h"
 #include "commands/dm_action.h"
+#include "commands/processing_graph.h"
 #include "commands/shell/freedesktop_shell.h"
 
 namespace camlog::app {
@@ -24,6 +25,7 @@ public:
 private:
     commands::FreedesktopShell m_shell;
     commands::TdmAction m_commands;
+    commands::ProcessingGraph m_graph;
 };
 
 } // namespace camlog::app

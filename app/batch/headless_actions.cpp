@@ -2,6 +2,7 @@
 #include "app/batch/headless_actions.h"
 
 #include "core/format.h"
+#include "engine/graph_command.h"
 #include "core/list_files.h"
 #include "core/riff_report.h"
 #include "prefs/current_settings.h"
@@ -129,6 +130,11 @@ void HeadlessActions::startCommand(TCustomSuperAction &action)
     engine::tCustomCmd *command = m.commands.commandFor ? m.commands.commandFor(action.Name()) : nullptr;
     if (command == nullptr) {
         unavailable(action);
+        return;
+    }
+    // A graph command without a graph build would end each file at once, as if it had worked.
+    if (const auto *graph = dynamic_cast<const engine::TGraphCmd *>(command); graph && !graph->OnBuildGraph) {
+        fail("camlog: " + Quoted(ActionCaption(action)) + " is not available: its processing is not built in");
         return;
     }
     engine::TParams params;
