@@ -48,9 +48,13 @@ enum class WriterErrorCode {
     CannotCreate, // the destination folder is missing or not writable
     DiskFull,     // no space left (or the file size limit was reached)
     WriteFailed,  // any other write or read error
-    BadFrame,     // a frame of the wrong size for the format
-    TooLong,      // more RIFFs than the super index can list (about 250 GB)
-    Finished,     // a write after finish() or after an error
+    // Refused without harm, the file goes on: a frame of the wrong size, audio that is not a
+    // whole number of samples or has no stream (any audio in a type 1 file).
+    BadFrame,
+    // More RIFFs than the super index can list (about 250 GB): the file is finished with the
+    // frames so far and takes no more.
+    TooLong,
+    Finished, // a write after finish() or discard()
 };
 using WriterError = core::Error<WriterErrorCode>;
 
