@@ -560,6 +560,24 @@ TEST(DvAviWriter, RefusedWritesLeaveTheFileAsItWas)
     EXPECT_EQ(interleaved->writeAudio(pcmOfFrame(tape, 0))->code, WriterErrorCode::BadFrame);
 }
 
+// A source that ends inside the frame to copy is a read error: the run ends, no file is left.
+TEST(DvAviWriter, ACopyFromBeyondTheSourceEndsTheFile)
+{
+    const Tape tape = loadTape("pal_4x3_48k.dv", DvAviType::Type1);
+    const auto out = scratchDir("writer-short-source") / "out.avi";
+    const int fd = ::open(tape.path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    const std::uint64_t size = std::filesystem::file_size(tape.path);
+    auto writer = createWriter(out, tape.format);
+    ASSERT_FALSE(writer->writeFrameFrom(fd, 0, 144000));
+    const auto failed = writer->writeFrameFrom(fd, size - 1000, 144000);
+    ::close(fd);
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failed->code, WriterErrorCode::WriteFailed);
+    EXPECT_EQ(writer->finish()->code, WriterErrorCode::WriteFailed);
+    EXPECT_TRUE(std::filesystem::is_empty(out.parent_path()));
+}
+
 TEST(DvAviWriter, UnwritableDestinationIsAnError)
 {
     const DvAviFormat format;
