@@ -30,7 +30,13 @@ std::string DeleteFileQuestion(std::string_view fileName)
 
 void SupprimerFichierExecution(const core::TaviFichier &fichier, ShellServices &shell, engine::TCommandEngine &ce)
 {
-    if (!shell.RecycleFile(fichier.FullPath) && exists(fichier.FullPath)) {
+    bool recycled = false;
+    try {
+        recycled = shell.RecycleFile(fichier.FullPath);
+    } catch (...) {
+        // The desktop's failure is the file's failure, never the end of the run.
+    }
+    if (!recycled && exists(fichier.FullPath)) {
         ce.ErrorCommand("Cannot move " + fichier.FullPath + " to the Trash", engine::etError);
         return;
     }

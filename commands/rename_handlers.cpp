@@ -140,7 +140,8 @@ bool HasDatecode(const core::TaviFichier &fichier)
 
 bool HasTimecode(const core::TaviFichier &fichier)
 {
-    return !isMissingMark(fichier.TimecodeText);
+    // An unreadable file has no text at all: nothing to add to its name.
+    return !fichier.TimecodeText.empty() && !isMissingMark(fichier.TimecodeText);
 }
 
 std::string ExpandNameTemplate(std::string_view nameTemplate, std::string_view dateFormat,

@@ -232,6 +232,34 @@ TEST_F(CatalogueTest, FileConditionsFollowTheFilesFormat)
     }
 }
 
+TEST_F(CatalogueTest, UnreadableFilesOfferNoNameDateOrConversion)
+{
+    const std::string garbage = Touch("garbage.avi", std::string(5000, 'g'));
+    const std::string truncated = (Scratch() / "truncated.avi").string();
+    {
+        auto bytes = camlog::test::readBytes(camlog::test::fixturePath("tape_three-type2.avi"));
+        bytes.resize(3000);
+        camlog::test::writeBytes(truncated, bytes);
+    }
+    for (const std::string &path : {garbage, truncated}) {
+        engine::FichierPtr fichier = Probe(path);
+        for (tCustomCmd *cmd : dm.Commands()) {
+            bool visible = false;
+            bool enabled = false;
+            cmd->FileCondition(fichier.get(), visible, enabled); // never a crash
+        }
+        for (tCustomCmd *cmd : {static_cast<tCustomCmd *>(&dm.AjouterDatecode),
+                                static_cast<tCustomCmd *>(&dm.AjouterTimecode), static_cast<tCustomCmd *>(&dm.Renommer),
+                                static_cast<tCustomCmd *>(&dm.DateFichier), static_cast<tCustomCmd *>(&dm.ConvertirDV1),
+                                static_cast<tCustomCmd *>(&dm.ConvertirDV2), static_cast<tCustomCmd *>(&dm.CutScenes)}) {
+            bool visible = true;
+            bool enabled = true;
+            cmd->FileCondition(fichier.get(), visible, enabled);
+            EXPECT_FALSE(enabled) << cmd->Name << " on " << path;
+        }
+    }
+}
+
 TEST_F(CatalogueTest, CorrigerType2AppliesToType2FilesWithInterleavedDV)
 {
     core::TaviFichier fichier;
