@@ -7,3 +7,6 @@ target_compile_definitions(camlog_batch_tests PRIVATE
   CAMLOG_PROGRAM="$<TARGET_FILE:camlog>"
   CAMLOG_VERSION="${PROJECT_VERSION}")
 add_dependencies(camlog_batch_tests camlog)
+
+# The host's pieces on their own: typed answers, answer rules, the gauge, the hand-off.
+camlog_add_test_program(camlog_batch_host_tests SOURCES batch_host_test.cpp LIBS camlog_batch)
