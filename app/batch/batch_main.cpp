@@ -3,6 +3,7 @@
 
 #include "app/batch/batch_session.h"
 #include "app/batch/command_module.h"
+#include "app/batch/interrupt_watch.h"
 #include "media/avi_probe.h"
 #include "prefs/current_settings.h"
 #include "prefs/prefs_environment.h"
@@ -37,6 +38,7 @@ int RunBatch(std::span<const std::string> args)
         std::fprintf(stderr, "camlog: argument \"%s\" names no action (camlog --help lists them)\n",
                      ignored.text.c_str());
 
+    InterruptWatch interrupts; // before any other thread starts
     const prefs::Settings settings = prefs::LoadPreferencesAtStart(prefs::PrefsEnvironment::current(), {});
     const media::AviProber prober;
     core::FichierContext context;
@@ -50,7 +52,9 @@ int RunBatch(std::span<const std::string> args)
     bool ok = false;
     {
         BatchSession session(settings, rule, streams, context, commands.binding(), commands.identity());
+        interrupts.start([&session] { session.interrupt(); });
         ok = session.run(parsed.calls);
+        interrupts.stop();
     }
     return ok && parsed.ignored.empty() ? 0 : 1;
 }

@@ -99,6 +99,17 @@ void BatchSession::refreshActions()
     ui::RefreshActions(m_actions, inputs);
 }
 
+void BatchSession::interrupt()
+{
+    m_scripts.StopScript();
+    m_dispatcher.runOnOwnerThread([this] {
+        m_console.line("camlog: interrupted; stopping (press Ctrl+C again to quit at once)");
+        m_outcome.failed = true;
+        m_list.AbortOpen();
+        m_engine.AbortAll();
+    });
+}
+
 bool BatchSession::run(std::span<const ui::ActionCall> calls)
 {
     m_scripts.RunCalls(calls);

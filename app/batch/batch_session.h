@@ -44,6 +44,10 @@ public:
     // Returns whether every call went well (no failed file, no failed list action).
     bool run(std::span<const ui::ActionCall> calls);
 
+    // Stops the run as "Abort all" does: the calls, the openings and the command (a command
+    // writing a file finishes it up to where it stopped). Safe from any thread.
+    void interrupt();
+
     BatchConsole &console() { return m_console; }
     BatchOutcome &outcome() { return m_outcome; }
 
