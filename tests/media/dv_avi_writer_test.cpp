@@ -1,7 +1,9 @@
 // DV AVI files written by DvAviWriter, read back by our reader, ffprobe and mediainfo.
 #include "media/dv_avi_writer.h"
 
+#include "core/avi_fichier.h"
 #include "core/avi_param.h"
+#include "media/avi_probe.h"
 #include "media/dv_frame_reader.h"
 #include "support/test_files.h"
 
@@ -307,6 +309,20 @@ TEST_P(DvAviWriterRoundTrip, ReadBackByOurReaderFfprobeAndMediainfo)
     }
     const Layout layout = readLayout(out);
     EXPECT_EQ(layout.riffTypes, std::vector<std::string>{"AVI "});
+
+    // The file object sees the type, system, aspect and length the tape had.
+    static const AviProber prober;
+    core::FichierContext context;
+    context.prober = &prober;
+    const core::TaviFichier fichier(out.string(), context);
+    EXPECT_TRUE(fichier.IsDV);
+    EXPECT_EQ(fichier.FileType, tape.format.type == DvAviType::Type1 ? 1u : 2u);
+    EXPECT_EQ(fichier.System, tape.format.system == DvSystem::Pal ? 0 : 1);
+    EXPECT_EQ(fichier.Is16x9, tape.format.wide);
+    EXPECT_EQ(fichier.FrameCount, tape.frames.size());
+    if (!tape.format.audio.empty()) {
+        EXPECT_EQ(fichier.SampleRate, tape.format.audio.front().sampleRate);
+    }
     EXPECT_TRUE(layout.hasIdx1);
     EXPECT_EQ(layout.dmlhTotal, tape.frames.size());
 }
