@@ -4,6 +4,7 @@
 #include "core/list_files.h"
 
 #include <algorithm>
+#include <chrono>
 #include <deque>
 #include <filesystem>
 #include <set>
@@ -106,6 +107,13 @@ bool maskMatches(const std::string &mask, const std::string &name)
     return ::fnmatch(mask.c_str(), name.c_str(), FNM_CASEFOLD) == 0;
 }
 
+// Paths of one folder share their start and differ near their end: compared from the end, a
+// new file is told apart from every listed one at once.
+bool samePath(const std::string &a, const std::string &b)
+{
+    return a.size() == b.size() && std::equal(a.rbegin(), a.rend(), b.rbegin());
+}
+
 std::string withSlash(std::string folder)
 {
     if (folder.empty() || folder.back() != '/')
@@ -126,12 +134,32 @@ struct FileListModel::OpenJob {
     bool ended = false;                                // owner thread
     std::set<std::pair<dev_t, ino_t>> visitedFolders; // opening thread
 
-    void post(std::function<void(FileListModel &)> item)
+    // Found files are handed over in batches: waking the owner for every file costs more than
+    // building a small file's object. A found file is announced at once when kBatchWindow has
+    // passed since the last announcement, else with the next one, so it waits at most that window
+    // or the building of the next file. Every other item, the end included, goes at once.
+    static constexpr std::chrono::milliseconds kBatchWindow{10};
+    std::chrono::steady_clock::time_point lastWake{}; // opening thread
+    bool unannounced = false;                          // opening thread: items no drain was asked for
+
+    void post(std::function<void(FileListModel &)> item, bool batched = false)
     {
+        bool wasEmpty = false;
         {
             const std::lock_guard lock(inbox->mutex);
+            wasEmpty = inbox->items.empty();
             inbox->items.push_back(std::move(item));
         }
+        // A non-empty inbox already has a drain on its way, or items of ours that we still announce.
+        if (wasEmpty)
+            unannounced = true;
+        if (!unannounced)
+            return;
+        const auto now = std::chrono::steady_clock::now();
+        if (batched && now - lastWake < kBatchWindow)
+            return;
+        lastWake = now;
+        unannounced = false;
         dispatcher->runOnOwnerThread([weak = std::weak_ptr<Inbox>(inbox)] { Inbox::drain(weak); });
     }
 
@@ -155,10 +183,12 @@ struct FileListModel::OpenJob {
         FichierPtr fichier = factory(folder, rec);
         if (!fichier)
             return 0;
-        post([folder, fichier = std::move(fichier)](FileListModel &m) {
-            if (m.InsertFile(fichier, m.SelectionnerOuverts) >= 0 && m.OnOpenFileFound)
-                m.OnOpenFileFound(folder, fichier);
-        });
+        post(
+            [folder, fichier = std::move(fichier)](FileListModel &m) {
+                if (m.InsertFile(fichier, m.SelectionnerOuverts) >= 0 && m.OnOpenFileFound)
+                    m.OnOpenFileFound(folder, fichier);
+            },
+            true);
         return 1;
     }
 
@@ -378,7 +408,7 @@ int FileListModel::InsertFile(FichierPtr fichier, bool select)
     bool wasActive = false;
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         Entry &e = m_entries[i];
-        if (e.fichier->FullPath != fichier->FullPath)
+        if (!samePath(e.fichier->FullPath, fichier->FullPath))
             continue;
         if (e.key == key) {
             if (m_current == e.fichier)
@@ -397,9 +427,11 @@ int FileListModel::InsertFile(FichierPtr fichier, bool select)
         break;
     }
 
-    std::size_t place = 0;
-    while (place < m_entries.size() && !entryLess(key, fichier->FullPath, m_entries[place]))
-        ++place;
+    // After every entry that does not sort after the new one; the entries are in entryLess order.
+    const auto after = std::upper_bound(m_entries.begin(), m_entries.end(), key, [&](const std::string &k, const Entry &e) {
+        return entryLess(k, fichier->FullPath, e);
+    });
+    const auto place = static_cast<std::size_t>(after - m_entries.begin());
     m_entries.insert(m_entries.begin() + static_cast<std::ptrdiff_t>(place), Entry{key, fichier, select || keepSelected});
     if (wasCurrent)
         m_current = fichier;
