@@ -4,6 +4,7 @@
 #include "app/batch/batch_session.h"
 #include "app/batch/command_module.h"
 #include "app/batch/interrupt_watch.h"
+#include "app/usage.h"
 #include "media/avi_probe.h"
 #include "prefs/current_settings.h"
 #include "prefs/prefs_environment.h"
@@ -33,6 +34,11 @@ int RunBatch(std::span<const std::string> args)
         }
     }
 
+    if (words.empty()) {
+        std::fputs("camlog: --batch needs at least one action call\n", stderr);
+        std::fputs(ShortUsageText().c_str(), stderr);
+        return 2;
+    }
     const ui::ParsedCalls parsed = ui::ParseArguments(words);
     for (const ui::IgnoredWord &ignored : parsed.ignored)
         std::fprintf(stderr, "camlog: argument \"%s\" names no action (camlog --help lists them)\n",

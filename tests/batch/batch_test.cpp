@@ -167,13 +167,29 @@ TEST_F(BatchTest, SavedPlaylistOpensTheSameVideosAgain)
     EXPECT_THAT(Listed({"saved.txt", "/sortbysize"}), ElementsAre("a.avi", "b.avi"));
 }
 
-TEST_F(BatchTest, MissingFileIsReportedAndFailsTheRun)
+struct MissingCase {
+    const char *name;
+    const char *call;
+    const char *named; // what standard error must name
+};
+
+class BatchMissingTest : public BatchTest, public ::testing::WithParamInterface<MissingCase> {};
+
+TEST_P(BatchMissingTest, IsReportedAndFailsTheRunWhichGoesOn)
 {
     Copy(kWide, "a.avi");
-    EXPECT_THAT(Listed({"/o=v/a.avi", "/o=v/missing.avi"}), ElementsAre("a.avi"));
+    EXPECT_THAT(Listed({GetParam().call, "/o=v/a.avi"}), ElementsAre("a.avi"));
     EXPECT_EQ(last.status, 1);
-    EXPECT_THAT(last.err, HasSubstr("missing.avi"));
+    EXPECT_THAT(last.err, HasSubstr(GetParam().named));
 }
+
+INSTANTIATE_TEST_SUITE_P(Paths, BatchMissingTest,
+                         ::testing::Values(MissingCase{"file", "/o=v/missing.avi", "missing.avi"},
+                                           MissingCase{"folder", "/l=nofolder", "nofolder"},
+                                           MissingCase{"playlist", "nolist.txt", "nolist.txt"},
+                                           MissingCase{"script", "/os=noscript.txt", "noscript.txt"},
+                                           MissingCase{"no_parameter", "/o", "needs a file"}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // ---- Sorting ----------------------------------------------------------------------------------
 
@@ -277,9 +293,12 @@ INSTANTIATE_TEST_SUITE_P(Rules, BatchAnswerTest,
                                            AnswerCase{"yes", {"--yes"}, true}),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(BatchTest, YesAndNoTogetherAreBadUsage)
+TEST_F(BatchTest, BadUsageGivesStatusTwo)
 {
     EXPECT_EQ(runner.batch({"--yes", "--no", "/sa"}).status, 2);
+    EXPECT_EQ(runner.batch({}).status, 2);
+    EXPECT_EQ(runner.batch({"--yes"}).status, 2);
+    EXPECT_EQ(runner.run({"--unknown-option"}).status, 2);
 }
 
 // ---- File commands ----------------------------------------------------------------------------
@@ -342,6 +361,20 @@ TEST_F(BatchTest, FixedDurationsThenTextExportThenDeleteTheScnFile)
     EXPECT_FALSE(fs::exists(videos / "clip.scn"));
     EXPECT_TRUE(fs::exists(runner.trashFiles() / "clip.scn"));
     EXPECT_TRUE(fs::exists(videos / "clip.avi"));
+}
+
+TEST_F(BatchTest, DeleteTheFilesSendsThemToTheTrashOnlyWithConsent)
+{
+    Copy(kTape, "keep.avi");
+    Copy(kWide, "gone.avi");
+    EXPECT_THAT(Listed({"/l=v", "/a", "/del"}), ElementsAre("gone.avi", "keep.avi"));
+    EXPECT_EQ(last.status, 0) << last.err;
+    EXPECT_THAT(last.err, HasSubstr("Do you really want to delete the file gone.avi ?"));
+
+    EXPECT_THAT(Listed({"--yes", "/o=v/gone.avi", "/delete", "/o=v/keep.avi"}), ElementsAre("keep.avi"));
+    EXPECT_EQ(last.status, 0) << last.err;
+    EXPECT_THAT(NamesIn(videos), ElementsAre("keep.avi"));
+    EXPECT_TRUE(fs::exists(runner.trashFiles() / "gone.avi"));
 }
 
 TEST_F(BatchTest, DeleteTheScnFileIsSkippedWithoutOne)
