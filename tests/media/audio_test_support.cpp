@@ -4,18 +4,24 @@
 #include "support/test_files.h"
 
 #include <cstring>
+#include <fstream>
 
 namespace camlog::test {
 
-std::vector<Frame> readRawDvFrames(const std::filesystem::path &path) {
-    const auto bytes = readBytes(path);
+std::vector<Frame> readRawDvFrames(const std::filesystem::path &path, std::size_t maxFrames) {
     std::vector<Frame> frames;
-    if (bytes.size() < 4)
+    std::ifstream in(path, std::ios::binary);
+    char header[4] = {};
+    if (!in.read(header, 4))
         return frames;
-    const std::size_t size = (bytes[3] & 0x80) ? 144000 : 120000;
-    for (std::size_t at = 0; at + size <= bytes.size(); at += size)
-        frames.emplace_back(bytes.begin() + static_cast<std::ptrdiff_t>(at),
-                            bytes.begin() + static_cast<std::ptrdiff_t>(at + size));
+    const std::size_t size = (static_cast<unsigned char>(header[3]) & 0x80) ? 144000 : 120000;
+    in.seekg(0);
+    while (frames.size() < maxFrames) {
+        Frame frame(size);
+        if (!in.read(reinterpret_cast<char *>(frame.data()), static_cast<std::streamsize>(size)))
+            break;
+        frames.push_back(std::move(frame));
+    }
     return frames;
 }
 

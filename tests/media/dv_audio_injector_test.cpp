@@ -82,7 +82,7 @@ TEST(DvAudioInjector, FramesWithoutAudioFollowTheScheduleAndEndInSilence) {
 }
 
 TEST(DvAudioInjector, TwelveBitStorageCarriesTwoPairs) {
-    auto frames = test::readRawDvFrames(test::fixturePath("ntsc_nodate.dv"));
+    auto frames = test::readRawDvFrames(test::fixturePath("ntsc_nodate.dv"), 1);
     ASSERT_FALSE(frames.empty());
     DvAudioInjector injector(32000, 4, true);
     std::vector<std::int16_t> left(2 * 2000, 20000), right(2 * 2000, -20000);

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <random>
+#include <thread>
 
 namespace camlog::media {
 namespace {
@@ -242,7 +243,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, DvAudioJoins,
 // Frames with blank audio blocks get the source packs at their usual places, with the audio
 // copies of the video's recording date and time when the frame has them.
 TEST(DvAudioJoin, BlankFramesGetPacksAtTheUsualPlaces) {
-    auto frames = test::readRawDvFrames(test::fixturePath("ntsc_nodate.dv"));
+    auto frames = test::readRawDvFrames(test::fixturePath("ntsc_nodate.dv"), 1);
     ASSERT_FALSE(frames.empty());
     Frame frame = frames[0];
     EXPECT_EQ(ReadDvAudioInfo(frame).error().code, DvAudioErrorCode::NoAudio);
@@ -264,8 +265,34 @@ TEST(DvAudioJoin, BlankFramesGetPacksAtTheUsualPlaces) {
     }
 }
 
+TEST(DvAudioJoin, BlankFramesRepeatTheVideoRecordingDateInTheAudio) {
+    auto frames = test::readRawDvFrames(test::fixturePath("pal_4x3_48k.dv"), 1);
+    ASSERT_EQ(frames.size(), 1u);
+    Frame frame = frames[0];
+    for (int s = 0; s < 12; ++s)
+        for (int k = 0; k < 9; ++k)
+            std::fill_n(frame.begin() + static_cast<std::ptrdiff_t>(dv_audio::AudioBlockOffset(s, k) + 3), 77, 0xFF);
+    DvFrameAudio audio;
+    audio.format = {32000, 2, 16, true};
+    audio.samples = 1280;
+    audio.pairs[0].assign(2560, -3);
+    ASSERT_TRUE(JoinDvAudio(frame, audio));
+    core::DvPack date{}, time{};
+    ASSERT_TRUE(core::FindPack(frame, core::pack::kRecordingDate, 12, date));
+    ASSERT_TRUE(core::FindPack(frame, core::pack::kRecordingTime, 12, time));
+    const std::uint8_t *audioDate = frame.data() + dv_audio::AudioBlockOffset(0, 5) + 3;
+    const std::uint8_t *audioTime = frame.data() + dv_audio::AudioBlockOffset(1, 3) + 3;
+    EXPECT_EQ(audioDate[0], 0x52);
+    EXPECT_TRUE(std::equal(date.begin() + 1, date.end(), audioDate + 1));
+    EXPECT_EQ(audioTime[0], 0x53);
+    EXPECT_TRUE(std::equal(time.begin() + 1, time.end(), audioTime + 1));
+    const auto info = ReadDvAudioInfo(frame);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->samples, 1280u);
+}
+
 TEST(DvAudioSplit, TruncatedOrOddSizedBuffersAreNotFrames) {
-    const auto frames = test::readRawDvFrames(test::fixturePath("pal_4x3_48k.dv"));
+    const auto frames = test::readRawDvFrames(test::fixturePath("pal_4x3_48k.dv"), 1);
     ASSERT_FALSE(frames.empty());
     DvFrameAudio audio;
     for (std::size_t size : {std::size_t{0}, std::size_t{80}, std::size_t{4400}, std::size_t{119999},
@@ -312,7 +339,7 @@ TEST(DvAudioSplit, GarbageGivesAnErrorOrSamples) {
 }
 
 TEST(DvAudioSplit, PackFaultsAreErrors) {
-    const auto frames = test::readRawDvFrames(test::fixturePath("pal_4x3_48k.dv"));
+    const auto frames = test::readRawDvFrames(test::fixturePath("pal_4x3_48k.dv"), 1);
     ASSERT_FALSE(frames.empty());
     struct Fault {
         std::uint8_t pc1, pc4;
@@ -342,7 +369,7 @@ TEST(DvAudioSplit, PackFaultsAreErrors) {
 }
 
 TEST(DvAudioJoin, RefusalsLeaveTheFrameUnchanged) {
-    const auto frames = test::readRawDvFrames(test::fixturePath("pal_4x3_48k.dv"));
+    const auto frames = test::readRawDvFrames(test::fixturePath("pal_4x3_48k.dv"), 1);
     ASSERT_FALSE(frames.empty());
     DvFrameAudio good;
     good.format = {48000, 2, 16, true};
@@ -387,6 +414,24 @@ TEST(DvAudioJoin, RefusalsLeaveTheFrameUnchanged) {
         EXPECT_EQ(joined.error().code, r.code) << r.what;
         EXPECT_TRUE(frame == before) << r.what;
     }
+}
+
+// The conversion and preview pipelines split and join on their own threads at once: the
+// shared sample tables are built once and only read.
+TEST(DvAudioSplit, RunsOnSeveralThreadsAtOnce) {
+    const auto frames = test::readRawDvFrames(test::fixturePath("ntsc_4x3_48k.dv"), 4);
+    ASSERT_EQ(frames.size(), 4u);
+    std::vector<std::thread> threads;
+    std::array<bool, 4> same{};
+    for (std::size_t t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            Frame frame = frames[t];
+            DvFrameAudio audio;
+            same[t] = SplitDvAudio(frame, audio) && JoinDvAudio(frame, audio) && frame == frames[t];
+        });
+    for (auto &thread : threads)
+        thread.join();
+    EXPECT_EQ(same, (std::array<bool, 4>{true, true, true, true}));
 }
 
 TEST(DvAudioSchedule, FramesCarryTheRateExactlyOverTime) {
