@@ -63,9 +63,10 @@ core::Expected<std::size_t, DvAudioErrorCode> SplitDvAudio(std::span<const std::
 // AAUX packs (recording date and time), and the sample places past the frame's count. When
 // the frame has no source pack yet (audio blocks blank), the packs are written at their
 // usual places in the blocks.
-// `audio.format.pal` must match the frame; `audio.samples` must lie within the range the
-// rate allows for one frame (see DvAudioSamplesForFrame), and each pair buffer must hold
-// samples × 2 values. A sample of -32768 is written as -32767, as the lowest value is the
+// `audio.format.pal` must match the frame; `audio.samples` must lie within what one frame
+// may carry at the rate (DvAudioMinSamples to DvAudioMaxSamples; DvAudioSamplesForFrame gives
+// the count that keeps step with the pictures), and each pair buffer must hold samples × 2
+// values. A sample of -32768 is written as -32767, as the lowest value is the
 // DV error code. Returns the samples per channel written; on an error the frame is unchanged.
 core::Expected<std::size_t, DvAudioErrorCode> JoinDvAudio(std::span<std::uint8_t> frame, const DvFrameAudio &audio);
 

@@ -21,8 +21,9 @@ namespace camlog::media {
 // the frame's place in the stream, stored as 16-bit (or 12-bit at 32 kHz when asked).
 class DvAudioInjector {
 public:
-    // `channels` 2 or 4 (a second pair is only kept in 12-bit storage); `prefer12Bit` asks for
-    // 12-bit storage of 32 kHz audio in frames that have no audio of their own.
+    // `sampleRate` one that DV carries (48000, 44100, 32000: convert others first with
+    // AudioRateConverter); `channels` 2 or 4 (a second pair is only kept in 12-bit storage);
+    // `prefer12Bit` asks for 12-bit storage of 32 kHz audio in frames without audio of their own.
     DvAudioInjector(int sampleRate, int channels, bool prefer12Bit = false);
 
     // Queues interleaved stereo samples (left, right) of pair 0 or 1.
