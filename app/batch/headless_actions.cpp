@@ -7,6 +7,8 @@
 #include "core/riff_report.h"
 #include "prefs/current_settings.h"
 #include "scenes/write_scn_text.h"
+#include "ui/actions/script_file.h"
+#include "ui/actions/script_reader.h"
 
 #include <exception>
 #include <filesystem>
@@ -257,7 +259,14 @@ void HeadlessActions::launchScript(TCustomSuperAction &action)
     const std::string script = requiredParameter(action, "a script file");
     if (script.empty())
         return;
-    const auto report = m.scripts.RunScriptFile(AbsolutePath(script));
+    const std::string path = AbsolutePath(script);
+    // The runner skips lines that name no action; a batch run says which, as for its arguments.
+    if (const auto lines = ui::ReadScriptLines(path)) {
+        for (const ui::IgnoredWord &ignored : ui::ParseScriptLines(lines.value()).ignored)
+            fail("camlog: " + script + ", line " + std::to_string(ignored.position) + ": " + Quoted(ignored.text) +
+                 " names no action");
+    }
+    const auto report = m.scripts.RunScriptFile(path);
     if (!report) {
         const std::string why = report.error().code == ui::ScriptError::Missing
                                     ? "no such file"

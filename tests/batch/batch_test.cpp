@@ -479,12 +479,13 @@ TEST_F(BatchTest, NestedScriptRunsCompletelyAndASelfLaunchIsRefused)
 {
     Copy(kTape, "clip.avi");
     Copy(kWide, "wide.avi");
-    WriteText(root / "inner.txt", "openfiles=v/wide.avi\n");
+    WriteText(root / "inner.txt", "# the second video\nopenfiles=v/wide.avi\nopenfile=v/typo.avi\n");
     WriteText(root / "outer.txt", "openfiles=v/clip.avi\nopenscript=inner.txt\nopenscript=outer.txt\nsortbydate\n");
     EXPECT_THAT(Listed({"/openscript=outer.txt"}), ElementsAre("wide.avi", "clip.avi"));
     EXPECT_EQ(last.status, 1);
     EXPECT_THAT(last.err, HasSubstr("would launch itself again"));
     EXPECT_THAT(last.err, HasSubstr("sorted by datecode"));
+    EXPECT_THAT(last.err, HasSubstr("inner.txt, line 3: \"openfile=v/typo.avi\" names no action"));
 }
 
 TEST_F(BatchTest, SettingsComeFromTheUsersFile)
