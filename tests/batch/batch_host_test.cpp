@@ -72,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TypedCase{"a\nmaybe\nn\n", TQuestionButtons::YesNoCancel, TAnswer::No},
                       // The end of the input cancels rather than guess.
                       TypedCase{"", TQuestionButtons::YesNoCancelAll, TAnswer::Cancel},
-                      TypedCase{"x\n", TQuestionButtons::YesNoCancel, TAnswer::Cancel}));
+                      TypedCase{"x\n", TQuestionButtons::YesNoCancel, TAnswer::Cancel}),
+    [](const auto &info) { return "reply" + std::to_string(info.index); });
 
 struct RuleCase {
     AnswerRule rule;
@@ -100,7 +101,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RuleCase{AnswerRule::NoToAll, true, TQuestionButtons::YesNoCancelAll, TAnswer::NoToAll},
                       RuleCase{AnswerRule::NoToAll, true, TQuestionButtons::YesNoCancel, TAnswer::No},
                       RuleCase{AnswerRule::Ask, false, TQuestionButtons::YesNoCancelAll, TAnswer::NoToAll},
-                      RuleCase{AnswerRule::Ask, false, TQuestionButtons::YesNoCancel, TAnswer::No}));
+                      RuleCase{AnswerRule::Ask, false, TQuestionButtons::YesNoCancel, TAnswer::No}),
+    [](const auto &info) { return "rule" + std::to_string(info.index); });
 
 TEST(ProgressBarText, FillsInProportionAndClamps)
 {
