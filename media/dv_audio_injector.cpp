@@ -41,6 +41,9 @@ DvAudioFormat DvAudioInjector::formatFor(std::span<const std::uint8_t> frame, st
         samples = DvAudioSamplesForFrame(m_sampleRate, format.pal, m_frames);
     }
     format.channels = format.bitsPerSample == 12 ? m_channels : 2;
+    // A second pair of the frame's own that the stream does not replace stays (see joinNext).
+    if (own && own->format.sampleRate == m_sampleRate && own->format.channels == 4)
+        format.channels = 4;
     return format;
 }
 
@@ -54,8 +57,19 @@ core::Expected<std::size_t, DvAudioErrorCode> DvAudioInjector::joinNext(std::spa
     std::size_t samples = 0;
     m_scratch.format = formatFor(frame, samples);
     m_scratch.samples = samples;
+    // The frame's own second pair, kept when the stream brings only one.
+    const bool keepOwnSecondPair = m_scratch.format.pairs() == 2 && m_channels == 2;
+    if (keepOwnSecondPair) {
+        DvFrameAudio own;
+        if (SplitDvAudio(frame, own) && own.format.pairs() == 2)
+            m_scratch.pairs[1] = std::move(own.pairs[1]);
+        else
+            m_scratch.pairs[1].assign(2 * samples, 0);
+    }
     std::size_t missing = 0;
     for (int pair = 0; pair < 2; ++pair) {
+        if (pair == 1 && keepOwnSecondPair)
+            continue;
         auto &out = m_scratch.pairs[pair];
         out.assign(2 * samples, 0);
         if (pair >= m_scratch.format.pairs())

@@ -18,7 +18,8 @@ namespace camlog::media {
 // audio at the stream's rate (a type 2 file keeps the camera's audio blocks in its video
 // frames), it gets back its own count and sample size, so that audio split from a frame and
 // joined back gives the very same frame; otherwise the count of DvAudioSamplesForFrame for
-// the frame's place in the stream, stored as 16-bit (or 12-bit at 32 kHz when asked).
+// the frame's place in the stream, stored as 16-bit (or 12-bit at 32 kHz when asked). A frame
+// with two pairs of its own keeps its second pair when the stream brings only one.
 class DvAudioInjector {
 public:
     // `sampleRate` one that DV carries (48000, 44100, 32000: convert others first with

@@ -97,5 +97,27 @@ TEST(DvAudioInjector, TwelveBitStorageCarriesTwoPairs) {
     EXPECT_EQ(injector.queued(0), injector.queued(1));
 }
 
+// A stereo stream joined into frames that carry two 12-bit pairs replaces the first pair only.
+TEST(DvAudioInjector, TheFramesOwnSecondPairStays) {
+    auto frames = test::readRawDvFrames(test::fixturePath("pal_16x9_32k.dv"), 1);
+    ASSERT_EQ(frames.size(), 1u);
+    DvFrameAudio four;
+    four.format = {32000, 4, 12, true};
+    four.samples = 1280;
+    four.pairs[0].assign(2 * 1280, 100);
+    four.pairs[1].assign(2 * 1280, -300);
+    ASSERT_TRUE(JoinDvAudio(frames[0], four));
+
+    DvAudioInjector injector(32000, 2);
+    const std::vector<std::int16_t> stereo(2 * 1280, 50);
+    injector.push(0, stereo);
+    ASSERT_TRUE(injector.joinNext(frames[0]));
+    DvFrameAudio back;
+    ASSERT_TRUE(SplitDvAudio(frames[0], back));
+    EXPECT_EQ(back.format, four.format);
+    EXPECT_EQ(back.pairs[0], stereo);
+    EXPECT_EQ(back.pairs[1], four.pairs[1]);
+}
+
 } // namespace
 } // namespace camlog::media

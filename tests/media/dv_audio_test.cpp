@@ -330,8 +330,21 @@ TEST(DvAudioSplit, GarbageGivesAnErrorOrSamples) {
             ++splits;
             EXPECT_LE(split.value(), DvAudioMaxSamples(audio.format.sampleRate, audio.format.pal));
             EXPECT_EQ(audio.pairs[0].size(), 2 * split.value());
+            // Joined back, the garbage frame reads the same audio.
+            ASSERT_TRUE(JoinDvAudio(frame, audio));
+            DvFrameAudio back;
+            ASSERT_TRUE(SplitDvAudio(frame, back));
+            EXPECT_EQ(back.pairs, audio.pairs);
         } else {
             ++errors;
+            // Joining into it still works: its packs are rewritten or written afresh.
+            DvFrameAudio fresh;
+            fresh.format = {48000, 2, 16, frame.size() == core::kPalFrameSize};
+            fresh.samples = DvAudioSamplesForFrame(48000, fresh.format.pal, 0);
+            fresh.pairs[0].assign(2 * fresh.samples, 9);
+            ASSERT_TRUE(JoinDvAudio(frame, fresh));
+            ASSERT_TRUE(SplitDvAudio(frame, audio));
+            EXPECT_EQ(audio.pairs[0], fresh.pairs[0]);
         }
     }
     EXPECT_GT(splits, 0);
