@@ -91,9 +91,8 @@ void openWithDefaultHandler(const HandlerTarget &target)
         QMetaObject::invokeMethod(app, open, Qt::QueuedConnection);
 }
 
-bool showItemsOverDBus(const QString &absolutePath, int timeoutMs)
+bool showItemsOverDBus(QDBusConnection bus, const QString &absolutePath, int timeoutMs)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return false;
     QDBusMessage call = QDBusMessage::createMethodCall(
@@ -109,7 +108,16 @@ bool showItemsOverDBus(const QString &absolutePath, int timeoutMs)
 void FreedesktopShell::ShowInFolder(const std::string &path)
 {
     const QFileInfo info(fromUtf8(path));
-    if (showItemsOverDBus(info.absoluteFilePath(), showItemsTimeoutMs))
+    bool shown = false;
+    if (busAddress.empty()) {
+        shown = showItemsOverDBus(QDBusConnection::sessionBus(), info.absoluteFilePath(), showItemsTimeoutMs);
+    } else {
+        const QString name = QStringLiteral("camlog-shell");
+        shown = showItemsOverDBus(QDBusConnection::connectToBus(fromUtf8(busAddress), name), info.absoluteFilePath(),
+                                  showItemsTimeoutMs);
+        QDBusConnection::disconnectFromBus(name);
+    }
+    if (shown)
         return;
     openWithDefaultHandler(localFileTarget(info.absolutePath()));
 }

@@ -27,6 +27,8 @@ public:
 
     // How long ShowInFolder waits for the file manager's answer.
     int showItemsTimeoutMs = 2000;
+    // The bus the file manager is asked on: empty for the session bus, else a D-Bus address.
+    std::string busAddress;
 };
 
 } // namespace camlog::commands

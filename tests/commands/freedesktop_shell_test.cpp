@@ -15,6 +15,9 @@
 #include <sstream>
 #include <string>
 
+#include <csignal>
+#include <cstdlib>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -128,7 +131,22 @@ TEST_F(TrashTest, AFileInAFolderWithoutWritePermissionStaysAndGivesFalse)
 
 // ---- Default handler and file manager ------------------------------------------------------
 
-// A fake xdg-open first on PATH: each call leaves a file with its arguments, one per line.
+// A fake xdg-open in bin, put first on PATH: each call leaves a file in calls with its arguments,
+// one per line.
+void InstallFakeXdgOpen(const fs::path &bin, const fs::path &calls, camlog::test::ScopedEnv &env)
+{
+    fs::create_directories(bin);
+    fs::create_directories(calls);
+    const fs::path script = bin / "xdg-open";
+    WriteText(script, "#!/bin/sh\n"
+                      "tmp=\"" + bin.string() + "/call.$$\"\n"
+                      "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$tmp\"\n"
+                      "mv \"$tmp\" \"" + calls.string() + "/\"\n");
+    fs::permissions(script, fs::perms::owner_all);
+    const char *path = std::getenv("PATH");
+    env.set("PATH", bin.string() + ":" + (path ? path : "/usr/bin:/bin"));
+}
+
 class DefaultHandlerTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -136,16 +154,7 @@ protected:
         scratch = camlog::test::scratchDir("handler");
         bin = scratch / "bin";
         calls = scratch / "calls";
-        fs::create_directories(bin);
-        fs::create_directories(calls);
-        const fs::path script = bin / "xdg-open";
-        WriteText(script, "#!/bin/sh\n"
-                          "tmp=\"" + scratch.string() + "/call.$$\"\n"
-                          "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$tmp\"\n"
-                          "mv \"$tmp\" \"" + calls.string() + "/\"\n");
-        fs::permissions(script, fs::perms::owner_all);
-        const char *path = std::getenv("PATH");
-        env.set("PATH", bin.string() + ":" + (path ? path : "/usr/bin:/bin"));
+        InstallFakeXdgOpen(bin, calls, env);
         // No session bus: the file manager cannot be asked.
         env.set("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (scratch / "no-bus").string());
     }
@@ -201,6 +210,85 @@ TEST_F(DefaultHandlerTest, WithoutXdgOpenNothingHappensAndNothingHangs)
     shell.SendMailTo("maker@example.org", "About", "Hello");
     shell.ShowInFolder((scratch / "clip.avi").string());
     EXPECT_TRUE(fs::is_empty(calls));
+}
+
+// ---- File manager over D-Bus -----------------------------------------------------------------
+
+// A private bus with a stand-in file manager on it, both stopped by their process ids.
+class FileManagerBusTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        scratch = camlog::test::scratchDir("file_manager");
+        calls = scratch / "calls";
+        fs::create_directories(calls);
+        fs::create_directories(scratch / "ready");
+        // A socket path has a short limit: the bus lives in /tmp under a name of its own.
+        const auto daemon = camlog::test::runCommand(
+            "dbus-daemon --session --address=unix:tmpdir=/tmp --fork --print-address=1 --print-pid=1 2>/dev/null");
+        const auto newline = daemon.output.find('\n');
+        if (!daemon.ok || newline == std::string::npos)
+            GTEST_SKIP() << "no dbus-daemon";
+        address = daemon.output.substr(0, newline);
+        daemonPid = std::atoi(daemon.output.c_str() + newline + 1);
+    }
+
+    void StartFileManager()
+    {
+        const auto manager = camlog::test::runCommand("DBUS_SESSION_BUS_ADDRESS='" + address + "' '" +
+                                                      CAMLOG_FAKE_FILE_MANAGER + "' '" + calls.string() + "' '" +
+                                                      (scratch / "ready/ready").string() +
+                                                      "' >/dev/null 2>&1 & echo $!");
+        ASSERT_TRUE(manager.ok);
+        managerPid = std::atoi(manager.output.c_str());
+        ASSERT_EQ(camlog::test::waitForFiles(scratch / "ready").size(), 1u) << "the file manager did not start";
+    }
+
+    void TearDown() override
+    {
+        if (managerPid > 0)
+            ::kill(managerPid, SIGTERM);
+        if (daemonPid > 0)
+            ::kill(daemonPid, SIGTERM);
+    }
+
+    fs::path scratch, calls;
+    std::string address;
+    pid_t daemonPid = 0, managerPid = 0;
+    camlog::test::ScopedEnv env;
+};
+
+TEST_F(FileManagerBusTest, TheFileManagerIsAskedToShowTheFileByItsUri)
+{
+    const fs::path video = scratch / "My Tapes" / "clip 1.avi";
+    fs::create_directories(video.parent_path());
+    WriteText(video, "dv");
+    ASSERT_NO_FATAL_FAILURE(StartFileManager());
+    env.set("PATH", (scratch / "empty").string()); // no xdg-open: only the bus can show the file
+    FreedesktopShell shell;
+    shell.busAddress = address;
+    shell.ShowInFolder(video.string());
+    const auto files = camlog::test::waitForFiles(calls);
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(ReadText(files.front()),
+              "uri " + QUrl::fromLocalFile(QString::fromStdString(video.string())).toString(QUrl::FullyEncoded).toStdString() +
+                  "\nstartup []\n");
+    EXPECT_NE(ReadText(files.front()).find("My%20Tapes/clip%201.avi"), std::string::npos);
+}
+
+TEST_F(FileManagerBusTest, ABusWithoutAFileManagerFallsBackToTheFolder)
+{
+    const fs::path video = scratch / "tapes" / "clip.avi";
+    fs::create_directories(video.parent_path());
+    WriteText(video, "dv");
+    const fs::path opened = scratch / "opened";
+    InstallFakeXdgOpen(scratch / "bin", opened, env);
+    FreedesktopShell shell;
+    shell.busAddress = address;
+    shell.ShowInFolder(video.string());
+    const auto files = camlog::test::waitForFiles(opened);
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(ReadText(files.front()), (scratch / "tapes").string() + "\n");
 }
 
 // ---- Programs --------------------------------------------------------------------------------
