@@ -91,6 +91,9 @@ void openWithDefaultHandler(const HandlerTarget &target)
         QMetaObject::invokeMethod(app, open, Qt::QueuedConnection);
 }
 
+// True when the file manager took the request, or may still be taking it: a file manager that
+// the bus is starting can take longer than the timeout, and opening the folder as well would
+// give the user two windows. Any other error (no bus, no file manager) is a refusal.
 bool showItemsOverDBus(QDBusConnection bus, const QString &absolutePath, int timeoutMs)
 {
     if (!bus.isConnected())
@@ -100,7 +103,11 @@ bool showItemsOverDBus(QDBusConnection bus, const QString &absolutePath, int tim
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     call << QStringList{QUrl::fromLocalFile(absolutePath).toString(QUrl::FullyEncoded)} << QString();
     const QDBusMessage reply = bus.call(call, QDBus::Block, timeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage;
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        return true;
+    const QString error = reply.errorName();
+    return error == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
+           error == QLatin1String("org.freedesktop.DBus.Error.Timeout");
 }
 
 } // namespace

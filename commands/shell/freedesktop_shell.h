@@ -15,7 +15,8 @@ namespace camlog::commands {
 class FreedesktopShell : public ShellServices {
 public:
     // Asks the file manager (org.freedesktop.FileManager1.ShowItems on the session bus) to show
-    // the file; when nobody answers within the timeout, opens the file's folder instead.
+    // the file; without a bus or a file manager on it, opens the file's folder instead. A file
+    // manager that does not answer within the timeout is taken to be starting: nothing more.
     void ShowInFolder(const std::string &path) override;
     // A local file is handed over as its absolute path, anything of the form "scheme:..." as an
     // address (percent-encoded where a URI needs it; existing escapes are kept).

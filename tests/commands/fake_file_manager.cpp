@@ -1,5 +1,6 @@
 // A stand-in file manager on the session bus: answers org.freedesktop.FileManager1.ShowItems and
-// writes each call's arguments to a file. Usage: fake_file_manager CALLS_FOLDER READY_FILE
+// writes each call's arguments to a file. Usage: fake_file_manager CALLS_FOLDER READY_FILE [silent]
+// With "silent" it takes the calls but never answers, as a file manager still starting.
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -11,7 +12,7 @@ namespace {
 
 class FileManager : public QDBusVirtualObject {
 public:
-    explicit FileManager(QString callsFolder) : m_callsFolder(std::move(callsFolder)) {}
+    FileManager(QString callsFolder, bool silent) : m_callsFolder(std::move(callsFolder)), m_silent(silent) {}
 
     QString introspect(const QString &) const override
     {
@@ -43,12 +44,14 @@ public:
             file.close();
             QFile::rename(file.fileName(), m_callsFolder + QLatin1Char('/') + name);
         }
-        connection.send(message.createReply());
+        if (!m_silent)
+            connection.send(message.createReply());
         return true;
     }
 
 private:
     QString m_callsFolder;
+    bool m_silent = false;
     int m_calls = 0;
 };
 
@@ -59,7 +62,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     if (argc < 3)
         return 2;
-    FileManager manager(QString::fromLocal8Bit(argv[1]));
+    FileManager manager(QString::fromLocal8Bit(argv[1]), argc > 3 && QByteArray(argv[3]) == "silent");
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerVirtualObject(QStringLiteral("/org/freedesktop/FileManager1"), &manager) ||
         !bus.registerService(QStringLiteral("org.freedesktop.FileManager1")))

@@ -233,12 +233,12 @@ protected:
         daemonPid = std::atoi(daemon.output.c_str() + newline + 1);
     }
 
-    void StartFileManager()
+    void StartFileManager(const std::string &mode = "")
     {
         const auto manager = camlog::test::runCommand("DBUS_SESSION_BUS_ADDRESS='" + address + "' '" +
                                                       CAMLOG_FAKE_FILE_MANAGER + "' '" + calls.string() + "' '" +
-                                                      (scratch / "ready/ready").string() +
-                                                      "' >/dev/null 2>&1 & echo $!");
+                                                      (scratch / "ready/ready").string() + "' " + mode +
+                                                      " >/dev/null 2>&1 & echo $!");
         ASSERT_TRUE(manager.ok);
         managerPid = std::atoi(manager.output.c_str());
         ASSERT_EQ(camlog::test::waitForFiles(scratch / "ready").size(), 1u) << "the file manager did not start";
@@ -289,6 +289,26 @@ TEST_F(FileManagerBusTest, ABusWithoutAFileManagerFallsBackToTheFolder)
     const auto files = camlog::test::waitForFiles(opened);
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(ReadText(files.front()), (scratch / "tapes").string() + "\n");
+}
+
+TEST_F(FileManagerBusTest, AFileManagerThatIsSlowToAnswerIsNotDoubledByTheFolder)
+{
+    ASSERT_NO_FATAL_FAILURE(StartFileManager("silent"));
+    const fs::path video = scratch / "tapes" / "clip.avi";
+    fs::create_directories(video.parent_path());
+    WriteText(video, "dv");
+    const fs::path opened = scratch / "opened";
+    InstallFakeXdgOpen(scratch / "bin", opened, env);
+    FreedesktopShell shell;
+    shell.busAddress = address;
+    shell.showItemsTimeoutMs = 200;
+    shell.ShowInFolder(video.string());
+    EXPECT_EQ(camlog::test::waitForFiles(calls).size(), 1u); // the file manager had the request
+    // A fallback would have started xdg-open before this marker.
+    shell.OpenDocument((scratch / "marker").string());
+    const auto files = camlog::test::waitForFiles(opened);
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(ReadText(files.front()), (scratch / "marker").string() + "\n");
 }
 
 // ---- Programs --------------------------------------------------------------------------------
