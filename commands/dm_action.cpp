@@ -445,7 +445,9 @@ void TdmAction::declareSimpleCommands()
     SendMail.Name = "SendMail";
     SendMail.OnExecution = [this](TaviFichier *, const TParams &, TCommandEngine &, int) {
         const std::string fullName = m_context.programName + " " + m_context.programVersion + m_context.languageCode;
-        shellCall([&] { m_context.shell.SendMailTo(m_context.mailAddress, "About  " + fullName, "Hello Ovrand,%0D%0A"); });
+        shellCall([&] {
+            m_context.shell.SendMailTo(m_context.mailAddress, "About  " + fullName, "Hello Ovrand,%0D%0A");
+        });
     };
 
     VisitBlog.Name = "VisitBlog";

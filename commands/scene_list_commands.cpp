@@ -47,7 +47,8 @@ void CreerScnByIntervalleExecution(const core::TaviFichier &fichier, const engin
     const std::int64_t seconds = scenes::ParseIntervalSeconds(params.empty() ? std::string() : params.front());
     const std::vector<scenes::FrameSpan> spans =
         scenes::FixedIntervalScenes(fichier.FrameCount, fichier.FrameRate, seconds);
-    if (spans.empty())
+    // An abort before the first scene leaves the scn file that was there.
+    if (spans.empty() || ce.Aborted())
         return;
 
     scenes::SceneContext context;

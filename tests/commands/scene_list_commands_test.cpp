@@ -72,6 +72,19 @@ TEST_F(FixedIntervalScn, AnIntervalOfNoFramesWritesNothing)
     }
 }
 
+TEST_F(FixedIntervalScn, AnAbortBeforeTheFirstSceneKeepsTheOldScnFile)
+{
+    const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
+    const std::string scn = Touch("clip.scn", "old scenes");
+    AddToList(video);
+    host.answers = {TAnswer::Yes};
+    host.onStartFichier = [this](core::TaviFichier *) { engine.Abort(); };
+    ASSERT_TRUE(Run(dm.CreerScnByIntervalle, {"2"}));
+    EXPECT_NE(std::find(host.log.begin(), host.log.end(), "msg Creating a scn file for clip.avi with fixed durations"),
+              host.log.end());
+    EXPECT_EQ(Content(scn), "old scenes");
+}
+
 using TextExport = CommandsFixture;
 
 TEST_F(TextExport, TheScnFileIsWrittenAsText)
