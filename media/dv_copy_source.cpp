@@ -73,8 +73,7 @@ private:
     }
     bool framePassesUnchanged() const
     {
-        return m_plan.videoStages.empty() && m_plan.audio != DvAudioRoute::JoinIntoFrames
-            && m_plan.audio != DvAudioRoute::SplitFromFrames;
+        return m_plan.videoStages.empty() && m_plan.audio != DvAudioRoute::JoinIntoFrames;
     }
     void splitAudio(std::span<const std::uint8_t> frame, std::size_t index);
     void passAudio(std::size_t index);
@@ -140,9 +139,9 @@ void DvCopySource::Impl::run(PipelineRun &run)
             const SampleEntry entry = reader.frame(i);
             if (core::SequencesForFrameSize(entry.size) == 0)
                 continue; // a damaged sample of the wrong size: the writer takes whole frames only
-            if (m_writer && framePassesUnchanged() && m_fd.fd() >= 0) {
-                check(m_writer->writeFrameFrom(m_fd.fd(), entry.offset, entry.size));
-            } else {
+            const bool inKernel = m_writer && framePassesUnchanged() && m_fd.fd() >= 0;
+            // The bytes come up into memory only when something reads or changes them.
+            if (!inKernel || m_plan.audio == DvAudioRoute::SplitFromFrames) {
                 if (!reader.readFrame(i, m_frame))
                     throw std::runtime_error("cannot read frame " + std::to_string(i) + " of " + m_plan.source.string());
                 MediaSample sample{m_frame, static_cast<std::int64_t>(i), static_cast<std::int64_t>(i) + 1,
@@ -153,10 +152,13 @@ void DvCopySource::Impl::run(PipelineRun &run)
                     joinAudio(m_frame, i);
                 if (!m_writer)
                     startWriter(m_frame);
-                check(m_writer->writeFrame(m_frame));
-                if (m_plan.audio == DvAudioRoute::SplitFromFrames)
-                    splitAudio(m_frame, i);
             }
+            if (inKernel)
+                check(m_writer->writeFrameFrom(m_fd.fd(), entry.offset, entry.size));
+            else
+                check(m_writer->writeFrame(m_frame));
+            if (m_plan.audio == DvAudioRoute::SplitFromFrames)
+                splitAudio(m_frame, i);
             if (m_plan.audio == DvAudioRoute::PassStreams)
                 passAudio(i);
             run.setPosition(static_cast<std::int64_t>(i + 1) * d);
