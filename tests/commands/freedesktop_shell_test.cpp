@@ -116,12 +116,18 @@ TEST_F(TrashTest, AFileInAFolderWithoutWritePermissionStaysAndGivesFalse)
     }
     fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                 fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    constexpr int kUnreachable = 50;
     const int result = RunUnprivileged([&] {
+        // A build tree under a private home cannot be reached by an unprivileged user at all.
+        if (::access(open.c_str(), W_OK | X_OK) != 0 || ::access(data.c_str(), W_OK | X_OK) != 0)
+            return kUnreachable;
         const bool openTrashed = shell.RecycleFile((open / "a.avi").string());
         const bool lockedTrashed = shell.RecycleFile((locked / "b.avi").string());
         return (openTrashed ? 1 : 0) | (lockedTrashed ? 2 : 0);
     });
     fs::permissions(locked, fs::perms::owner_all, fs::perm_options::add);
+    if (result == kUnreachable)
+        GTEST_SKIP() << "the scratch folder cannot be reached without privileges";
     EXPECT_EQ(result, 1) << "1: the file of the open folder trashed, the other not";
     EXPECT_FALSE(fs::exists(open / "a.avi"));
     EXPECT_EQ(ReadText(locked / "b.avi"), "b");
