@@ -243,10 +243,10 @@ int main(int argc, char **argv)
 
     const double cp1 = best([&] { shell("cp " + quoted(type1) + " " + quoted(outFile)); }, clean);
     const double cp2 = best([&] { shell("cp " + quoted(type2) + " " + quoted(outFile)); }, clean);
-    const double ff1 = best([&] { shell("ffmpeg -nostdin -v error -y -i " + quoted(type1) + " -c copy " + quoted(outFile)); },
-                            clean);
-    const double ff2 = best([&] { shell("ffmpeg -nostdin -v error -y -i " + quoted(type2) + " -c copy " + quoted(outFile)); },
-                            clean);
+    const double ff1 = best(
+        [&] { shell("ffmpeg -nostdin -v error -y -i " + quoted(type1) + " -c copy " + quoted(outFile)); }, clean);
+    const double ff2 = best(
+        [&] { shell("ffmpeg -nostdin -v error -y -i " + quoted(type2) + " -c copy " + quoted(outFile)); }, clean);
     const double to2 = best(
         [&] {
             cdm.BuildConvertirDV2(type1.string(), outFile.string());

@@ -66,8 +66,9 @@ private:
     void bind(TGraphCmd &cmd, Build build)
     {
         cmd.Filtergraph = &m_graph;
-        cmd.OnBuildGraph = [this, keep = shared_from_this(), &cmd, build = std::move(build)](core::TaviFichier *fichier, const std::string &dest,
-                                                                   const TParams &params, int passe) -> SeekingPtr {
+        cmd.OnBuildGraph
+            = [this, keep = shared_from_this(), &cmd, build = std::move(build)](
+                  core::TaviFichier *fichier, const std::string &dest, const TParams &params, int passe) -> SeekingPtr {
             if (fichier == nullptr)
                 return nullptr;
             m_graph.SetEngine(cmd.Engine());
@@ -115,35 +116,40 @@ void Binder::bindAll()
     bindScnByDate();
     bindSrt();
     bindCutScenes();
-    for (TGraphCmd *cmd : {&m_dm.RecompresserDV2, &m_dm.ConvertirNTSC, &m_dm.ConvertirPal, &m_dm.Incruster,
-                           &m_dm.CreerScnByContenu})
+    for (TGraphCmd *cmd :
+         {&m_dm.RecompresserDV2, &m_dm.ConvertirNTSC, &m_dm.ConvertirPal, &m_dm.Incruster, &m_dm.CreerScnByContenu})
         bindNotAvailable(*cmd);
 }
 
 void Binder::bindConversions()
 {
-    bind(m_dm.ConvertirDV2, [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {
-        return m_cdm.BuildConvertirDV2(f.FullPath, dest);
-    });
-    bind(m_dm.ConvertirDV1, [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {
-        return m_cdm.BuildConvertirDV1(f.FullPath, dest);
-    });
-    bind(m_dm.CorrigerType2, [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {
-        return m_cdm.BuildCorrigerType2(f.FullPath, dest);
-    });
-    bind(m_dm.ExtraireAudio, [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {
-        if (!m_cdm.BuildExtraireAudio(f.FullPath, dest))
-            return false;
-        if (const int rate = RateFromAudioText(f.AudioText); rate > 0)
-            m_cdm.SetAcmSampleRate(rate);
-        return true;
-    });
+    bind(m_dm.ConvertirDV2,
+         [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {
+             return m_cdm.BuildConvertirDV2(f.FullPath, dest);
+         });
+    bind(m_dm.ConvertirDV1,
+         [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {
+             return m_cdm.BuildConvertirDV1(f.FullPath, dest);
+         });
+    bind(m_dm.CorrigerType2,
+         [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {
+             return m_cdm.BuildCorrigerType2(f.FullPath, dest);
+         });
+    bind(m_dm.ExtraireAudio,
+         [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {
+             if (!m_cdm.BuildExtraireAudio(f.FullPath, dest))
+                 return false;
+             if (const int rate = RateFromAudioText(f.AudioText); rate > 0)
+                 m_cdm.SetAcmSampleRate(rate);
+             return true;
+         });
 }
 
 void Binder::bindHeaderCommands()
 {
     const auto aspect = [this, keep = shared_from_this()](bool wide) {
-        return [this, keep = shared_from_this(), wide](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {
+        return [this, keep = shared_from_this(), wide](const core::TaviFichier &f, const std::string &dest,
+                                                       const TParams &, int) {
             if (!m_cdm.BuildDVheaderGraph(f.FullPath, dest))
                 return false;
             media::Tdv_DVheader &filter = m_cdm.DVheader();
@@ -156,7 +162,8 @@ void Binder::bindHeaderCommands()
     };
     bind(m_dm.Convertir16x9, aspect(true));
     bind(m_dm.Convertir4x3, aspect(false));
-    bind(m_dm.DecalerHoraire, [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &params, int) {
+    bind(m_dm.DecalerHoraire, [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest,
+                                                                const TParams &params, int) {
         // Without a readable difference there is no destination either.
         if (dest.empty())
             return false;
@@ -171,7 +178,8 @@ void Binder::bindHeaderCommands()
 
 void Binder::bindScnByDate()
 {
-    bind(m_dm.CreerScnByDate, [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &, const TParams &, int) {
+    bind(m_dm.CreerScnByDate, [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &,
+                                                                const TParams &, int) {
         if (!m_cdm.BuildScnByDate(f.FullPath))
             return false;
         auto writer = std::make_shared<scenes::TwriteScene>(f.FullPath);
@@ -194,32 +202,33 @@ void Binder::bindScnByDate()
 
 void Binder::bindSrt()
 {
-    bind(m_dm.CreerSrt, [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &, const TParams &, int) {
-        if (!m_cdm.BuildCreerSrt(f.FullPath))
-            return false;
-        auto writer = std::make_shared<scenes::TWriteSrt>(f.FullPath, FrameRateOf(f, m_cdm));
-        scenes::Tdv_sceneDetect &detector = m_cdm.SceneDetect();
-        m_cdm.CaptionStep().SetCaptionSettings(CaptionSettingsFor(m_dm.Settings(), f));
-        detector.OnCaption = [writer](const scenes::FrameRecord &record, const std::u16string &line1,
-                                      const std::u16string &line2) {
-            writer->WriteCaption(static_cast<std::uint32_t>(record.frameNumber), line1, line2);
-        };
-        detector.OnFinished = [this, keep = shared_from_this(), writer](int) mutable {
-            if (!writer)
-                return;
-            if (!writer->close())
-                m_graph.Fail(writer->errorMessage());
-            writer.reset();
-        };
-        return true;
-    });
+    bind(m_dm.CreerSrt,
+         [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &, const TParams &, int) {
+             if (!m_cdm.BuildCreerSrt(f.FullPath))
+                 return false;
+             auto writer = std::make_shared<scenes::TWriteSrt>(f.FullPath, FrameRateOf(f, m_cdm));
+             scenes::Tdv_sceneDetect &detector = m_cdm.SceneDetect();
+             m_cdm.CaptionStep().SetCaptionSettings(CaptionSettingsFor(m_dm.Settings(), f));
+             detector.OnCaption = [writer](const scenes::FrameRecord &record, const std::u16string &line1,
+                                           const std::u16string &line2) {
+                 writer->WriteCaption(static_cast<std::uint32_t>(record.frameNumber), line1, line2);
+             };
+             detector.OnFinished = [this, keep = shared_from_this(), writer](int) mutable {
+                 if (!writer)
+                     return;
+                 if (!writer->close())
+                     m_graph.Fail(writer->errorMessage());
+                 writer.reset();
+             };
+             return true;
+         });
 }
 
 void Binder::bindCutScenes()
 {
     TGraphCmd &cmd = m_dm.CutScenes;
     bind(cmd, [this, keep = shared_from_this(), &cmd](const core::TaviFichier &f, const std::string &dest,
-                                                       const TParams &, int passe) {
+                                                      const TParams &, int passe) {
         // Every pass of every file starts from nothing.
         cmd.Debut = 0;
         cmd.Duree = 0;
@@ -240,8 +249,8 @@ void Binder::bindCutScenes()
         const std::int64_t start = static_cast<std::int64_t>(scene.start) * d;
         const std::int64_t stop = static_cast<std::int64_t>(scene.end) * d;
         const bool last = passe >= cmd.NbPasses;
-        const bool built = f.FileType == 2 ? m_cdm.BuildCutScenes2(f.FullPath, dest)
-                                           : m_cdm.BuildCutScenes1(f.FullPath, dest);
+        const bool built
+            = f.FileType == 2 ? m_cdm.BuildCutScenes2(f.FullPath, dest) : m_cdm.BuildCutScenes1(f.FullPath, dest);
         if (last)
             m_cutList->clear();
         if (!built)

@@ -90,9 +90,9 @@ private:
     std::vector<std::uint8_t> m_frame;
     std::vector<std::uint8_t> m_bytes;
     DvFrameAudio m_audio;
-    int m_outputRate = 0;                    // the rate of the split streams
-    std::size_t m_outputStreams = 0;         // split streams written beside the frames
-    std::uint64_t m_joinCursor = 0;          // byte position in the first audio stream
+    int m_outputRate = 0;            // the rate of the split streams
+    std::size_t m_outputStreams = 0; // split streams written beside the frames
+    std::uint64_t m_joinCursor = 0;  // byte position in the first audio stream
     std::map<std::pair<int, std::size_t>, std::unique_ptr<AudioRateConverter>> m_converters;
     std::vector<std::int16_t> m_converted;
 };
@@ -113,8 +113,8 @@ void DvCopySource::Impl::startWriter(std::span<const std::uint8_t> firstFrame)
             }
         } else if (m_plan.audio == DvAudioRoute::PassStreams) {
             for (const auto &a : m_file->audio)
-                format->audio.push_back({static_cast<std::uint32_t>(a.track->sampleRate()),
-                                         static_cast<std::uint16_t>(a.channels)});
+                format->audio.push_back(
+                    {static_cast<std::uint32_t>(a.track->sampleRate()), static_cast<std::uint16_t>(a.channels)});
         }
     }
     auto created = DvAviWriter::create(m_plan.destination, *format);
@@ -143,7 +143,8 @@ void DvCopySource::Impl::run(PipelineRun &run)
             // The bytes come up into memory only when something reads or changes them.
             if (!inKernel || m_plan.audio == DvAudioRoute::SplitFromFrames) {
                 if (!reader.readFrame(i, m_frame))
-                    throw std::runtime_error("cannot read frame " + std::to_string(i) + " of " + m_plan.source.string());
+                    throw std::runtime_error("cannot read frame " + std::to_string(i) + " of "
+                                             + m_plan.source.string());
                 MediaSample sample{m_frame, static_cast<std::int64_t>(i), static_cast<std::int64_t>(i) + 1,
                                    static_cast<std::int64_t>(i) * d, static_cast<std::int64_t>(i + 1) * d};
                 for (MediaStage *stage : m_plan.videoStages)
@@ -281,9 +282,8 @@ void DvCopySource::Impl::joinAudio(std::span<std::uint8_t> frame, std::size_t in
     auto &pcm = m_audio.pairs[0];
     pcm.resize(count * 2);
     for (std::size_t n = 0; n < count; ++n) {
-        const auto sampleAt = [&](std::size_t k) {
-            return static_cast<std::int16_t>(m_bytes[2 * k] | (m_bytes[2 * k + 1] << 8));
-        };
+        const auto sampleAt
+            = [&](std::size_t k) { return static_cast<std::int16_t>(m_bytes[2 * k] | (m_bytes[2 * k + 1] << 8)); };
         const std::size_t base = n * static_cast<std::size_t>(stream.channels);
         pcm[2 * n] = sampleAt(base);
         pcm[2 * n + 1] = sampleAt(stream.channels == 2 ? base + 1 : base);

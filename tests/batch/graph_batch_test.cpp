@@ -112,13 +112,14 @@ void writeIavsType2(const fs::path &type2Source, const fs::path &out)
     }
     Bytes moviList = chunkHeader("LIST", static_cast<std::uint32_t>(movi.size()));
     moviList.insert(moviList.end(), movi.begin(), movi.end());
-    const Bytes file = riff("AVI ", {list("hdrl", {chunk("avih", mainHeaderData(40000, n, 2, 720, 576)),
-                                                   list("strl", {chunk("strh", streamHeaderData("iavs", "dvsd", 1, 25, n)),
-                                                                 chunk("strf", dvinfo)}),
-                                                   list("strl", {chunk("strh", streamHeaderData("auds", "", 1, 48000,
-                                                                                                static_cast<std::uint32_t>(pcm.size() / 4))),
-                                                                 chunk("strf", wave)})}),
-                                     moviList});
+    const Bytes file = riff(
+        "AVI ",
+        {list("hdrl", {chunk("avih", mainHeaderData(40000, n, 2, 720, 576)),
+                       list("strl", {chunk("strh", streamHeaderData("iavs", "dvsd", 1, 25, n)), chunk("strf", dvinfo)}),
+                       list("strl", {chunk("strh", streamHeaderData("auds", "", 1, 48000,
+                                                                    static_cast<std::uint32_t>(pcm.size() / 4))),
+                                     chunk("strf", wave)})}),
+         moviList});
     writeBytes(out, file);
 }
 
@@ -281,7 +282,7 @@ TEST_F(GraphBatchTest, ScnByDateThenSplitInScenes)
         EXPECT_TRUE(std::equal(cut.begin(), cut.end(), all.begin() + expected[p].first));
         const std::size_t perFrame = 1920 * 4;
         EXPECT_EQ(audioBytes(scene), std::vector<std::uint8_t>(audio.begin() + expected[p].first * perFrame,
-                                                                audio.begin() + expected[p].second * perFrame));
+                                                               audio.begin() + expected[p].second * perFrame));
         EXPECT_EQ(videoPackets(scene), std::to_string(cut.size()) + "\n");
     }
     EXPECT_FALSE(fs::exists(videos / "three_scene_4.avi"));
@@ -297,8 +298,9 @@ TEST_F(GraphBatchTest, CreerSrtWritesTheSubtitlesBesideTheVideo)
     EXPECT_EQ(srt.rfind("1\r\n00:00:00,000 --> 00:00:01,000\r\n", 0), 0u) << srt;
     EXPECT_NE(srt.find("5\r\n00:00:04,000 --> 00:00:05,000\r\n"), std::string::npos) << srt;
     EXPECT_EQ(srt.find("6\r\n"), std::string::npos) << srt;
-    EXPECT_NE(tool("ffprobe -v error -show_entries stream=codec_name -of csv=p=0 '" + (videos / "sub.srt").string() + "'"),
-              "");
+    EXPECT_NE(
+        tool("ffprobe -v error -show_entries stream=codec_name -of csv=p=0 '" + (videos / "sub.srt").string() + "'"),
+        "");
 }
 
 } // namespace

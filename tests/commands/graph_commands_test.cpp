@@ -261,8 +261,8 @@ TEST_F(GraphCommands, AspectConversionsFlipTheFlagOnly)
     RunOn(dm.Convertir16x9, "tape_three-type2.avi", "narrow.avi");
     const std::string wide = (Scratch() / "narrow_16x9.avi").string();
     ASSERT_TRUE(Exists(wide));
-    EXPECT_EQ(tool("ffprobe -v error -select_streams v:0 -show_entries stream=display_aspect_ratio -of csv=p=0 '"
-                   + wide + "'"),
+    EXPECT_EQ(tool("ffprobe -v error -select_streams v:0 -show_entries stream=display_aspect_ratio -of csv=p=0 '" + wide
+                   + "'"),
               "16:9\n");
     for (const auto &frame : readFrames(wide)) {
         bool is16x9 = false;
@@ -285,9 +285,10 @@ TEST_F(GraphCommands, ReEncodingCommandsFailClearlyInThisVersion)
 {
     RunOn(dm.ConvertirNTSC, "tape_three-type2.avi", "pal.avi");
     EXPECT_TRUE(ErrorLogged());
-    EXPECT_NE(std::find_if(host.log.begin(), host.log.end(),
-                           [](const std::string &l) { return l.find("not available in this version") != std::string::npos; }),
-              host.log.end());
+    EXPECT_NE(
+        std::find_if(host.log.begin(), host.log.end(),
+                     [](const std::string &l) { return l.find("not available in this version") != std::string::npos; }),
+        host.log.end());
     EXPECT_FALSE(Exists((Scratch() / "pal_ntsc.avi").string()));
 }
 

@@ -250,7 +250,8 @@ TEST_F(RecipesTest, ExtractAudioWritesTheWavHeaderWithTheRightSizes)
         const std::uint32_t data = 125 * 1920 * 4; // 5 s of 48 kHz 16-bit stereo
         ASSERT_EQ(bytes.size(), 44 + data) << fixture;
         const auto le32 = [&](std::size_t at) {
-            return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+            return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16
+                   | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
         };
         EXPECT_EQ(le32(4), data + 36);
         EXPECT_EQ(le32(40), data);
