@@ -152,6 +152,20 @@ INSTANTIATE_TEST_SUITE_P(
                       OpenCase{"folder_token", {"/openfolder={v}"}}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST_F(BatchTest, PreferredFolderAndDefaultPlaylistAreThoseOfTheSettings)
+{
+    // Without stored settings: the user's video folder and, for playlists, documents folder.
+    const fs::path home = root / "home";
+    Copy(kWide, "holiday.avi", home / "Videos" / "2010");
+    Copy(kTape, "party.avi", home / "Documents");
+    WriteText(home / "Documents" / "PlayList.txt", (home / "Documents" / "party.avi").string() + "\n");
+    EXPECT_THAT(Listed({"/f7"}), ElementsAre("holiday.avi")) << last.err;
+    EXPECT_THAT(Listed({"/openpreferred", "/defaultplaylist", "/sortalpha"}), ElementsAre("holiday.avi", "party.avi"))
+        << last.err;
+    EXPECT_EQ(last.status, 0) << last.err;
+    EXPECT_THAT(last.err, HasSubstr("Opening the default playlist"));
+}
+
 TEST_F(BatchTest, SavedPlaylistOpensTheSameVideosAgain)
 {
     Copy(kTape, "b.avi");
