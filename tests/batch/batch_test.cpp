@@ -327,6 +327,16 @@ TEST_F(BatchTest, ModifyTheDateOfFileSetsTheModificationTimeToTheDatecode)
     EXPECT_EQ(st.st_mtime, 1714557600); // 2024-05-01 10:00:00 in the run's time zone, UTC
 }
 
+TEST_F(BatchTest, ATimeDifferenceMovesTheNameAndTheFileDate)
+{
+    Copy(kTape, "clip.avi");
+    EXPECT_THAT(Listed({"--yes", "/o=v/clip.avi", "/td=1", "/d", "/b"}), ElementsAre("clip_2024.05.02_10.00.00_am.avi"));
+    ASSERT_EQ(last.status, 0) << last.err;
+    struct stat st {};
+    ASSERT_EQ(::stat((videos / "clip_2024.05.02_10.00.00_am.avi").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtime, 1714557600 + 86400);
+}
+
 TEST_F(BatchTest, ChangeTheCodecWritesTheHandlerCode)
 {
     const auto clip = Copy(kTape, "clip.avi");
