@@ -22,6 +22,10 @@ int RunBatch(std::span<const std::string> args)
     AnswerRule rule = AnswerRule::Ask;
     std::vector<std::string> words;
     for (const std::string &arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(UsageText().c_str(), stdout);
+            return 0;
+        }
         if (arg == "--yes" || arg == "--no") {
             const AnswerRule wanted = arg == "--yes" ? AnswerRule::YesToAll : AnswerRule::NoToAll;
             if (rule != AnswerRule::Ask && rule != wanted) {

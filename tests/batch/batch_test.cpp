@@ -109,6 +109,8 @@ TEST_F(BatchTest, HelpListsEveryActionWithItsTokenSwitchAndCaption)
     EXPECT_THAT(help.out, HasSubstr("detailedlist         dl"));
     EXPECT_THAT(help.out, HasSubstr("riffheader           h       Ctrl+H"));
 
+    EXPECT_EQ(runner.batch({"--yes", "--help"}).out, help.out);
+
     const BatchResult version = runner.run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_THAT(version.out, HasSubstr("camlog " CAMLOG_VERSION));
