@@ -68,7 +68,6 @@ private:
     void refreshActions();
     bool idle() const;
 
-    BatchStreams m_streams;
     ui::QueueDispatcher m_dispatcher;
     ProgressBar m_bar;
     BatchConsole m_console;
