@@ -139,6 +139,20 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, RoundTripTest,
                                            RoundTripCase{"ntsc_4x3_48k-type1.avi", 29},
                                            RoundTripCase{"pal_16x9_32k-opendml.avi", 25}));
 
+// A recording whose sound changes from 48 to 32 kHz keeps one stream at the first rate: the
+// later audio is converted, not played at the wrong speed.
+TEST_F(RecipesTest, AnAudioRateChangeInsideTheTapeIsConverted)
+{
+    const auto source = test::fixturePath("tape_audio.dv"); // 50 frames at 48 kHz, then 25 at 32 kHz
+    const auto type2 = out("t2.avi");
+    ASSERT_TRUE(cdm.BuildConvertirDV2(source.string(), type2.string()));
+    ASSERT_TRUE(runToEnd(cdm));
+    EXPECT_EQ(readFrames(type2), readFrames(source));
+    const double samples = static_cast<double>(audioBytes(type2).size()) / 4;
+    EXPECT_NEAR(samples, 75 * 1920, 200);
+    EXPECT_EQ(ffprobe(type2, "-select_streams a:0 -show_entries stream=sample_rate"), "48000\n");
+}
+
 TEST_F(RecipesTest, Type2ToType1FromDvgrabsType2)
 {
     const auto source = test::fixturePath("tape_three-type2.avi");
