@@ -189,10 +189,13 @@ void Binder::bindScnByDate()
         detector.OnScene = [writer, context](const scenes::FrameRecord &start, const scenes::FrameRecord &current) {
             writer->WriteScene(scenes::TSceneClass(start.frameNumber, current.frameNumber, context));
         };
-        detector.OnFinished = [this, keep = shared_from_this(), writer](int) mutable {
+        detector.OnFinished = [this, keep = shared_from_this(), writer](int status) mutable {
             if (!writer)
                 return;
-            if (!writer->close())
+            // An aborted scan leaves the scn file that was there.
+            if (status != 0)
+                writer->discard();
+            else if (!writer->close())
                 m_graph.Fail(writer->errorMessage());
             writer.reset();
         };
@@ -213,10 +216,13 @@ void Binder::bindSrt()
                                            const std::u16string &line2) {
                  writer->WriteCaption(static_cast<std::uint32_t>(record.frameNumber), line1, line2);
              };
-             detector.OnFinished = [this, keep = shared_from_this(), writer](int) mutable {
+             detector.OnFinished = [this, keep = shared_from_this(), writer](int status) mutable {
                  if (!writer)
                      return;
-                 if (!writer->close())
+                 // An aborted scan leaves the srt file that was there.
+                 if (status != 0)
+                     writer->discard();
+                 else if (!writer->close())
                      m_graph.Fail(writer->errorMessage());
                  writer.reset();
              };

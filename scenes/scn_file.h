@@ -36,6 +36,8 @@ public:
 
     // Puts the file in place; false when anything failed (the old file is then kept).
     bool close();
+    // Drops the records written so far: the old file stays as it was (an aborted run).
+    void discard() { m_file.abandon(); }
 
     bool ok() const { return m_error.empty() && m_file.ok(); }
     const std::string &errorMessage() const { return m_error.empty() ? m_file.errorMessage() : m_error; }

@@ -21,6 +21,12 @@ void TwriteFile::WriteLine(std::string_view text)
     m_file.append(line.data(), line.size());
 }
 
+void TwriteFile::discard()
+{
+    m_closed = true;
+    m_file.abandon();
+}
+
 bool TwriteFile::close()
 {
     if (!m_closed) {

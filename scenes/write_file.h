@@ -27,6 +27,8 @@ public:
     // Writes the closing lines (writeTrailer) once, then puts the file in place; false when
     // anything failed since the file was created.
     bool close();
+    // Drops what was written: the old file stays as it was (an aborted run).
+    void discard();
 
     bool ok() const { return m_file.ok(); }
     const std::string &errorMessage() const { return m_file.errorMessage(); }

@@ -508,6 +508,19 @@ TEST(ScnWrite, FailedReplacementKeepsWhatWasThere)
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
+TEST(ScnWrite, DiscardedListKeepsTheOldFile)
+{
+    const fs::path dir = test::scratchDir("ScnDiscard");
+    test::writeBytes(dir / "clip.scn", {'o', 'l', 'd'});
+    {
+        TwriteScene writer((dir / "clip.avi").string());
+        EXPECT_TRUE(writer.WriteScene(TSceneClass(0, 10, palContext())));
+        writer.discard();
+    }
+    EXPECT_EQ(test::readBytes(dir / "clip.scn"), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
 TEST(ScnWrite, MoreScenesThanTheCountHoldsAreRefusedAndTheOldFileKept)
 {
     const fs::path dir = test::scratchDir("ScnTooMany");

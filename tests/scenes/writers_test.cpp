@@ -131,6 +131,27 @@ TEST(TextFile, ReplacesAnExistingFileOnlyWhenClosed)
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
+// An aborted run discards its file: the old one stays and no temporary is left behind, also
+// when the writer ends its file with closing lines (the srt writer) in its destructor.
+TEST(TextFile, DiscardedFileLeavesTheOldOneAlone)
+{
+    const fs::path dir = test::scratchDir("TextFileDiscard");
+    test::writeBytes(dir / "out.txt", {'o', 'l', 'd'});
+    test::writeBytes(dir / "clip.srt", {'o', 'l', 'd'});
+    {
+        scenes::TwriteFile file(dir / "out.txt");
+        file.WriteLine("new");
+        file.discard();
+        EXPECT_FALSE(file.close());
+        scenes::TWriteSrt srt((dir / "clip.avi").string(), 25.0);
+        srt.WriteCaption(0, u"line", u"");
+        srt.discard();
+    }
+    EXPECT_EQ(readText(dir / "out.txt"), "old");
+    EXPECT_EQ(readText(dir / "clip.srt"), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+}
+
 TEST(TextFile, FileThatCannotBeCreatedMakesWritesHarmlessAndSaysSo)
 {
     const fs::path dir = test::scratchDir("TextFileCannotCreate");
