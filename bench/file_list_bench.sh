@@ -11,25 +11,7 @@ cmake --build "$build" --target camlog_bench_file_list
 
 data=$build/file_list
 export TZ=UTC
-if [ ! -f "$data/done" ]; then
-    rm -rf "$data"
-    mkdir -p "$data/make" "$data/videos"
-    # Three frames of PAL DV recorded 2024-05-01 10:00:00, wrapped by dvgrab as type 1 and type 2.
-    ffmpeg -nostdin -v error -y -f lavfi -i "testsrc=size=720x576:rate=25:duration=0.12" \
-        -f lavfi -i "sine=frequency=440:duration=0.12:sample_rate=48000" -target pal-dv -f dv \
-        -metadata creation_time="2024-05-01T10:00:00Z" "$data/make/clip.dv"
-    for kind in 1 2; do
-        tests/fixtures/dvgrab_wrap.sh "$data/make/clip.dv" type$kind "$data/make/type$kind.avi"
-    done
-    i=0
-    while [ $i -lt 500 ]; do
-        n=$(printf %03d $i)
-        cp "$data/make/type1.avi" "$data/videos/clip$n-type1.avi"
-        cp "$data/make/type2.avi" "$data/videos/clip$n-type2.avi"
-        i=$((i + 1))
-    done
-    touch "$data/done"
-fi
+bench/make_dv_folder.sh "$data" 0.12 500
 folder="$data/videos"
 cat "$folder"/* > /dev/null # both ways start from a warm page cache
 

@@ -96,6 +96,22 @@ private:
         };
     }
 
+    // The detector's end puts the scn or srt file in place; an aborted scan (status not 0) leaves
+    // the file that was there, and a file that cannot be written fails the run.
+    template <typename Writer>
+    std::function<void(int)> finishWriterAtEnd(std::shared_ptr<Writer> writer)
+    {
+        return [this, keep = shared_from_this(), writer = std::move(writer)](int status) mutable {
+            if (!writer)
+                return;
+            if (status != 0)
+                writer->discard();
+            else if (!writer->close())
+                m_graph.Fail(writer->errorMessage());
+            writer.reset();
+        };
+    }
+
     void bindConversions();
     void bindHeaderCommands();
     void bindScnByDate();
@@ -189,16 +205,7 @@ void Binder::bindScnByDate()
         detector.OnScene = [writer, context](const scenes::FrameRecord &start, const scenes::FrameRecord &current) {
             writer->WriteScene(scenes::TSceneClass(start.frameNumber, current.frameNumber, context));
         };
-        detector.OnFinished = [this, keep = shared_from_this(), writer](int status) mutable {
-            if (!writer)
-                return;
-            // An aborted scan leaves the scn file that was there.
-            if (status != 0)
-                writer->discard();
-            else if (!writer->close())
-                m_graph.Fail(writer->errorMessage());
-            writer.reset();
-        };
+        detector.OnFinished = finishWriterAtEnd(writer);
         return true;
     });
 }
@@ -216,16 +223,7 @@ void Binder::bindSrt()
                                            const std::u16string &line2) {
                  writer->WriteCaption(static_cast<std::uint32_t>(record.frameNumber), line1, line2);
              };
-             detector.OnFinished = [this, keep = shared_from_this(), writer](int status) mutable {
-                 if (!writer)
-                     return;
-                 // An aborted scan leaves the srt file that was there.
-                 if (status != 0)
-                     writer->discard();
-                 else if (!writer->close())
-                     m_graph.Fail(writer->errorMessage());
-                 writer.reset();
-             };
+             detector.OnFinished = finishWriterAtEnd(writer);
              return true;
          });
 }

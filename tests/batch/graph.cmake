@@ -1,4 +1,4 @@
 # End-to-end runs of the graph commands through the batch mode, checked with independent tools.
 camlog_add_test_program(camlog_graph_batch_tests
   SOURCES graph_batch_test.cpp
-  LIBS camlog_batch_runner camlog_media camlog_scenes camlog_core)
+  LIBS camlog_batch_runner camlog_media_test_support camlog_media camlog_scenes camlog_core)

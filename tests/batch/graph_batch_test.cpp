@@ -2,6 +2,7 @@
 // files; every output is read back by our frame reader and by ffprobe, mediainfo and exiftool.
 #include "batch/batch_runner.h"
 
+#include "media/media_test_support.h"
 #include "core/dv_frame.h"
 #include "media/dv_frame_reader.h"
 #include "scenes/scn_file.h"
@@ -20,38 +21,7 @@ namespace camlog::test {
 namespace {
 
 namespace fs = std::filesystem;
-using Frames = std::vector<std::vector<std::uint8_t>>;
-
-Frames readFrames(const fs::path &path)
-{
-    Frames frames;
-    auto reader = media::DvFrameReader::open(path);
-    EXPECT_TRUE(reader.ok()) << path;
-    if (!reader)
-        return frames;
-    frames.resize(reader.value()->frameCount());
-    for (std::size_t i = 0; i < frames.size(); ++i)
-        EXPECT_TRUE(reader.value()->readFrame(i, frames[i]));
-    return frames;
-}
-
-std::vector<std::uint8_t> audioBytes(const fs::path &path)
-{
-    std::vector<std::uint8_t> bytes;
-    auto reader = media::DvFrameReader::open(path);
-    if (!reader)
-        return bytes;
-    for (const auto &stream : reader.value()->streams())
-        if (stream.type == core::fcc::auds) {
-            for (const media::SampleEntry &chunk : stream.samples) {
-                std::vector<std::uint8_t> data(chunk.size);
-                reader.value()->readAt(chunk.offset, data);
-                bytes.insert(bytes.end(), data.begin(), data.end());
-            }
-            break;
-        }
-    return bytes;
-}
+using Frames = DvFrames;
 
 std::string tool(const std::string &command)
 {
@@ -90,8 +60,8 @@ std::string exiftoolDate(const Frames &frames, const fs::path &raw)
 // made of the frames and audio of a dvgrab file.
 void writeIavsType2(const fs::path &type2Source, const fs::path &out)
 {
-    const Frames frames = readFrames(type2Source);
-    const std::vector<std::uint8_t> pcm = audioBytes(type2Source);
+    const Frames frames = readDvFrames(type2Source);
+    const std::vector<std::uint8_t> pcm = firstAudioStreamBytes(type2Source);
     const std::size_t perFrame = pcm.size() / frames.size();
     const auto n = static_cast<std::uint32_t>(frames.size());
 
@@ -161,17 +131,17 @@ TEST_F(GraphBatchTest, Type2AndBackToType1KeepTheFramesAndTheAudio)
         RunOn(type2, {"/1"});
         const fs::path type1 = videos / "tape_type2_type1.avi";
 
-        const Frames original = readFrames(source);
+        const Frames original = readDvFrames(source);
         ASSERT_EQ(original.size(), 125u);
-        EXPECT_EQ(readFrames(type2), original);
-        EXPECT_EQ(readFrames(type1), original);
-        EXPECT_EQ(audioBytes(type2), audioBytes(fixturePath("tape_three-type2.avi")));
+        EXPECT_EQ(readDvFrames(type2), original);
+        EXPECT_EQ(readDvFrames(type1), original);
+        EXPECT_EQ(firstAudioStreamBytes(type2), firstAudioStreamBytes(fixturePath("tape_three-type2.avi")));
         EXPECT_EQ(probe(type2, "-show_entries stream=codec_name,codec_type"), "dvvideo,video\npcm_s16le,audio\n");
         EXPECT_EQ(videoPackets(type2), "125\n");
         EXPECT_EQ(videoPackets(type1), "125\n");
         EXPECT_EQ(probe(type1, "-show_entries format=duration"), "5.000000\n");
         EXPECT_EQ(tool("mediainfo --Inform='Video;%Format% %FrameCount%' '" + type1.string() + "'"), "DV 125\n");
-        EXPECT_EQ(exiftoolDate(readFrames(type1), root / "t1.dv"), "2024:05:01 10:00:00\n");
+        EXPECT_EQ(exiftoolDate(readDvFrames(type1), root / "t1.dv"), "2024:05:01 10:00:00\n");
         fs::remove_all(videos);
         fs::create_directories(videos);
     }
@@ -184,8 +154,8 @@ TEST_F(GraphBatchTest, FixType2RewritesAnInterleavedStreamAsDvVideo)
     RunOn(source, {"/ft"});
     const fs::path fixed = videos / "iavs_fixed.avi";
     ASSERT_TRUE(fs::exists(fixed));
-    EXPECT_EQ(readFrames(fixed), readFrames(fixturePath("tape_three-type2.avi")));
-    EXPECT_EQ(audioBytes(fixed), audioBytes(fixturePath("tape_three-type2.avi")));
+    EXPECT_EQ(readDvFrames(fixed), readDvFrames(fixturePath("tape_three-type2.avi")));
+    EXPECT_EQ(firstAudioStreamBytes(fixed), firstAudioStreamBytes(fixturePath("tape_three-type2.avi")));
     auto reader = media::DvFrameReader::open(fixed);
     ASSERT_TRUE(reader.ok());
     EXPECT_EQ(reader.value()->streams().at(0).type, core::fcc::vids);
@@ -198,8 +168,8 @@ TEST_F(GraphBatchTest, AspectConversionsSetTheFlagOfEveryFrame)
     RunOn(narrow, {"/16x9"});
     const fs::path wide = videos / "narrow_16x9.avi";
     EXPECT_EQ(probe(wide, "-select_streams v:0 -show_entries stream=display_aspect_ratio"), "16:9\n");
-    const Frames source = readFrames(narrow);
-    const Frames out = readFrames(wide);
+    const Frames source = readDvFrames(narrow);
+    const Frames out = readDvFrames(wide);
     ASSERT_EQ(out.size(), source.size());
     for (std::size_t i = 0; i < out.size(); ++i) {
         auto expected = source[i];
@@ -211,7 +181,7 @@ TEST_F(GraphBatchTest, AspectConversionsSetTheFlagOfEveryFrame)
     RunOn(wideSource, {"/4x3"});
     const fs::path fourThree = videos / "wide_4x3.avi";
     EXPECT_EQ(probe(fourThree, "-select_streams v:0 -show_entries stream=display_aspect_ratio"), "4:3\n");
-    for (const auto &frame : readFrames(fourThree)) {
+    for (const auto &frame : readDvFrames(fourThree)) {
         bool is16x9 = true;
         ASSERT_TRUE(core::ReadIs16x9(frame, 12, is16x9));
         ASSERT_FALSE(is16x9);
@@ -225,8 +195,8 @@ TEST_F(GraphBatchTest, HalfADayOfTimeDifferenceCrossesMidnightAndTheYearEnd)
     RunOn(source, {"/e=0.5"});
     const fs::path shifted = videos / "ny_(+12h).avi";
     ASSERT_TRUE(fs::exists(shifted));
-    const Frames before = readFrames(source);
-    const Frames after = readFrames(shifted);
+    const Frames before = readDvFrames(source);
+    const Frames after = readDvFrames(shifted);
     ASSERT_EQ(after.size(), before.size());
     for (std::size_t i = 0; i < after.size(); ++i) {
         const auto was = core::DatecodeToDateTime(datecodeOf(before[i]));
@@ -235,14 +205,14 @@ TEST_F(GraphBatchTest, HalfADayOfTimeDifferenceCrossesMidnightAndTheYearEnd)
         EXPECT_EQ(*is, *was + core::DateTime::fromDays(0.5)) << i;
     }
     EXPECT_EQ(datecodeOf(after.front()), (core::TDatecode{2001, 1, 1, 11, 59, 58}));
-    EXPECT_EQ(audioBytes(shifted), audioBytes(source));
+    EXPECT_EQ(firstAudioStreamBytes(shifted), firstAudioStreamBytes(source));
     EXPECT_EQ(exiftoolDate(after, root / "ny.dv"), "2001:01:01 11:59:58\n");
     EXPECT_EQ(probe(shifted, "-show_entries stream=codec_name"), "dvvideo\npcm_s16le\n");
 
     // Evening recordings moved half a day on land on the next morning.
     const fs::path evening = Copy("pal_16x9_32k-type1.avi", "evening.avi"); // 2010-02-16 21:36:28
     RunOn(evening, {"/e=0.5"});
-    const Frames moved = readFrames(videos / "evening_(+12h).avi");
+    const Frames moved = readDvFrames(videos / "evening_(+12h).avi");
     ASSERT_FALSE(moved.empty());
     EXPECT_EQ(datecodeOf(moved.front()), (core::TDatecode{2010, 2, 17, 9, 36, 28}));
 }
@@ -272,16 +242,16 @@ TEST_F(GraphBatchTest, ScnByDateThenSplitInScenes)
     ASSERT_EQ(list.size(), 3u);
 
     RunOn(source, {"/c"});
-    const Frames all = readFrames(source);
-    const std::vector<std::uint8_t> audio = audioBytes(source);
+    const Frames all = readDvFrames(source);
+    const std::vector<std::uint8_t> audio = firstAudioStreamBytes(source);
     const std::pair<int, int> expected[] = {{0, 50}, {50, 100}, {100, 125}};
     for (int p = 0; p < 3; ++p) {
         const fs::path scene = videos / ("three_scene_" + std::to_string(p + 1) + ".avi");
-        const Frames cut = readFrames(scene);
+        const Frames cut = readDvFrames(scene);
         ASSERT_EQ(cut.size(), static_cast<std::size_t>(expected[p].second - expected[p].first));
         EXPECT_TRUE(std::equal(cut.begin(), cut.end(), all.begin() + expected[p].first));
         const std::size_t perFrame = 1920 * 4;
-        EXPECT_EQ(audioBytes(scene), std::vector<std::uint8_t>(audio.begin() + expected[p].first * perFrame,
+        EXPECT_EQ(firstAudioStreamBytes(scene), std::vector<std::uint8_t>(audio.begin() + expected[p].first * perFrame,
                                                                audio.begin() + expected[p].second * perFrame));
         EXPECT_EQ(videoPackets(scene), std::to_string(cut.size()) + "\n");
     }

@@ -3,6 +3,7 @@
 #include "commands/graph_bindings.h"
 #include "commands/processing_graph.h"
 #include "commands_fixture.h"
+#include "media/media_test_support.h"
 #include "core/dv_frame.h"
 #include "media/dv_frame_reader.h"
 #include "scenes/scn_file.h"
@@ -15,38 +16,10 @@
 namespace camlog::commands::test {
 namespace {
 
-using Frames = std::vector<std::vector<std::uint8_t>>;
-
-Frames readFrames(const std::string &path)
-{
-    Frames frames;
-    auto reader = media::DvFrameReader::open(path);
-    EXPECT_TRUE(reader.ok()) << path;
-    if (!reader)
-        return frames;
-    frames.resize(reader.value()->frameCount());
-    for (std::size_t i = 0; i < frames.size(); ++i)
-        EXPECT_TRUE(reader.value()->readFrame(i, frames[i]));
-    return frames;
-}
-
-std::vector<std::uint8_t> audioBytes(const std::string &path)
-{
-    std::vector<std::uint8_t> bytes;
-    auto reader = media::DvFrameReader::open(path);
-    if (!reader)
-        return bytes;
-    for (const auto &stream : reader.value()->streams())
-        if (stream.type == core::fcc::auds) {
-            for (const media::SampleEntry &chunk : stream.samples) {
-                std::vector<std::uint8_t> data(chunk.size);
-                reader.value()->readAt(chunk.offset, data);
-                bytes.insert(bytes.end(), data.begin(), data.end());
-            }
-            break;
-        }
-    return bytes;
-}
+using camlog::test::DvFrames;
+using camlog::test::firstAudioStreamBytes;
+using camlog::test::readDvFrames;
+using Frames = DvFrames;
 
 std::string tool(const std::string &command)
 {
@@ -105,15 +78,15 @@ TEST_F(GraphCommands, Type1ToType2ToType1GivesIdenticalFramesAndAudio)
     ASSERT_TRUE(Exists(type1));
     EXPECT_FALSE(ErrorLogged());
 
-    const Frames original = readFrames(source);
+    const Frames original = readDvFrames(source);
     ASSERT_EQ(original.size(), 125u);
-    EXPECT_EQ(readFrames(type2), original);
-    EXPECT_EQ(readFrames(type1), original);
+    EXPECT_EQ(readDvFrames(type2), original);
+    EXPECT_EQ(readDvFrames(type1), original);
     // The audio samples of a second type 2 conversion are those of the first.
     list.entries.clear();
     AddToList(type1);
     ASSERT_TRUE(Run(dm.ConvertirDV2));
-    EXPECT_EQ(audioBytes((Scratch() / "tape_type2_type1_type2.avi").string()), audioBytes(type2));
+    EXPECT_EQ(firstAudioStreamBytes((Scratch() / "tape_type2_type1_type2.avi").string()), firstAudioStreamBytes(type2));
 
     EXPECT_EQ(tool("ffprobe -v error -show_entries stream=codec_name,codec_type -of csv=p=0 '" + type2 + "'"),
               "dvvideo,video\npcm_s16le,audio\n");
@@ -154,12 +127,12 @@ TEST_F(GraphCommands, ScnByDateThenSplitInScenesCutsAtTheRecordings)
         host.log.clear();
         ASSERT_TRUE(Run(dm.CutScenes));
         EXPECT_FALSE(ErrorLogged());
-        const Frames all = readFrames(path);
+        const Frames all = readDvFrames(path);
         const std::vector<std::pair<int, int>> expected{{0, 50}, {50, 100}, {100, 125}};
         const std::string stem = path.substr(0, path.size() - 4);
         for (std::size_t p = 0; p < expected.size(); ++p) {
             const std::string scene = stem + "_scene_" + std::to_string(p + 1) + ".avi";
-            const Frames cut = readFrames(scene);
+            const Frames cut = readDvFrames(scene);
             ASSERT_EQ(cut.size(), static_cast<std::size_t>(expected[p].second - expected[p].first)) << scene;
             EXPECT_TRUE(std::equal(cut.begin(), cut.end(), all.begin() + expected[p].first)) << scene;
             EXPECT_EQ(videoPackets(scene), std::to_string(cut.size()) + "\n");
@@ -222,8 +195,8 @@ TEST_F(GraphCommands, FixATimeDifferenceShiftsAcrossMidnightAndTheYearEnd)
     const std::string path = RunOn(dm.DecalerHoraire, "ntsc_4x3_48k-type1.avi", "ny.avi", {"0.5"});
     const std::string shifted = (Scratch() / "ny_(+12h).avi").string();
     ASSERT_TRUE(Exists(shifted));
-    const Frames before = readFrames(path);
-    const Frames after = readFrames(shifted);
+    const Frames before = readDvFrames(path);
+    const Frames after = readDvFrames(shifted);
     ASSERT_EQ(after.size(), before.size());
     for (std::size_t i = 0; i < after.size(); ++i) {
         core::TDatecode d0, d1;
@@ -250,7 +223,7 @@ TEST_F(GraphCommands, FixATimeDifferenceShiftsAcrossMidnightAndTheYearEnd)
 
     // Half a day back crosses the year end the other way.
     RunOn(dm.DecalerHoraire, "ntsc_4x3_48k-type1.avi", "back.avi", {"-0.5"});
-    const Frames back = readFrames((Scratch() / "back_(-12h).avi").string());
+    const Frames back = readDvFrames((Scratch() / "back_(-12h).avi").string());
     ASSERT_FALSE(back.empty());
     ASSERT_TRUE(core::ReadDatecode(back.front(), 10, first));
     EXPECT_EQ(first, (core::TDatecode{2000, 12, 31, 11, 59, 58}));
@@ -264,17 +237,17 @@ TEST_F(GraphCommands, AspectConversionsFlipTheFlagOnly)
     EXPECT_EQ(tool("ffprobe -v error -select_streams v:0 -show_entries stream=display_aspect_ratio -of csv=p=0 '" + wide
                    + "'"),
               "16:9\n");
-    for (const auto &frame : readFrames(wide)) {
+    for (const auto &frame : readDvFrames(wide)) {
         bool is16x9 = false;
         ASSERT_TRUE(core::ReadIs16x9(frame, 12, is16x9));
         ASSERT_TRUE(is16x9);
     }
-    EXPECT_EQ(audioBytes(wide), audioBytes((Scratch() / "narrow.avi").string()));
+    EXPECT_EQ(firstAudioStreamBytes(wide), firstAudioStreamBytes((Scratch() / "narrow.avi").string()));
 
     RunOn(dm.Convertir4x3, "pal_16x9_32k-type1.avi", "wide.avi");
     const std::string narrow = (Scratch() / "wide_4x3.avi").string();
     ASSERT_TRUE(Exists(narrow));
-    for (const auto &frame : readFrames(narrow)) {
+    for (const auto &frame : readDvFrames(narrow)) {
         bool is16x9 = true;
         ASSERT_TRUE(core::ReadIs16x9(frame, 12, is16x9));
         ASSERT_FALSE(is16x9);

@@ -3,6 +3,8 @@
 
 #include "support/test_files.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <sstream>
 
@@ -24,6 +26,37 @@ std::optional<std::vector<media::SampleEntry>> ffprobeVideoPackets(const std::fi
     if (packets.empty())
         return std::nullopt;
     return packets;
+}
+
+DvFrames readDvFrames(const std::filesystem::path &path)
+{
+    DvFrames frames;
+    auto reader = media::DvFrameReader::open(path);
+    EXPECT_TRUE(reader.ok()) << path;
+    if (!reader)
+        return frames;
+    frames.resize(reader.value()->frameCount());
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        EXPECT_TRUE(reader.value()->readFrame(i, frames[i]));
+    return frames;
+}
+
+std::vector<std::uint8_t> firstAudioStreamBytes(const std::filesystem::path &path)
+{
+    std::vector<std::uint8_t> bytes;
+    auto reader = media::DvFrameReader::open(path);
+    if (!reader)
+        return bytes;
+    for (const auto &stream : reader.value()->streams())
+        if (stream.type == core::fcc::auds) {
+            for (const media::SampleEntry &chunk : stream.samples) {
+                std::vector<std::uint8_t> data(chunk.size);
+                reader.value()->readAt(chunk.offset, data);
+                bytes.insert(bytes.end(), data.begin(), data.end());
+            }
+            break;
+        }
+    return bytes;
 }
 
 } // namespace camlog::test

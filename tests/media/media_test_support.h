@@ -4,6 +4,7 @@
 #include "media/dv_frame_reader.h"
 
 #include <filesystem>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -12,5 +13,13 @@ namespace camlog::test {
 // The positions and sizes of the video packets that ffprobe reads, or nothing when ffprobe
 // cannot be run.
 std::optional<std::vector<media::SampleEntry>> ffprobeVideoPackets(const std::filesystem::path &path);
+
+using DvFrames = std::vector<std::vector<std::uint8_t>>;
+
+// Every DV frame of the file as our reader gives it (a failure to open or read is a test failure).
+DvFrames readDvFrames(const std::filesystem::path &path);
+
+// The bytes of the file's first audio stream, its chunks one after the other; empty without one.
+std::vector<std::uint8_t> firstAudioStreamBytes(const std::filesystem::path &path);
 
 } // namespace camlog::test

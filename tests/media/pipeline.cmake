@@ -1,4 +1,4 @@
 # The processing pipeline, its stages and its recipes on the fixtures.
 camlog_add_test_program(camlog_pipeline_tests
   SOURCES pipeline_test.cpp dv_header_filter_test.cpp caption_step_test.cpp recipes_test.cpp
-  LIBS camlog_media)
+  LIBS camlog_media camlog_media_test_support)

@@ -1,6 +1,7 @@
 // The recipes of the processing module on the fixtures, checked with our reader and with ffprobe.
 #include "media/processing_module.h"
 
+#include "media_test_support.h"
 #include "core/dv_frame.h"
 #include "media/dv_copy_source.h"
 #include "media/dv_frame_reader.h"
@@ -16,47 +17,10 @@
 namespace camlog::media {
 namespace {
 
-using Frames = std::vector<std::vector<std::uint8_t>>;
-
-std::unique_ptr<DvFrameReader> openReader(const std::filesystem::path &path)
-{
-    auto reader = DvFrameReader::open(path);
-    if (!reader)
-        return nullptr;
-    return std::move(reader.value());
-}
-
-Frames readFrames(const std::filesystem::path &path)
-{
-    Frames frames;
-    auto reader = openReader(path);
-    EXPECT_NE(reader, nullptr) << path;
-    if (!reader)
-        return frames;
-    frames.resize(reader->frameCount());
-    for (std::size_t i = 0; i < frames.size(); ++i)
-        EXPECT_TRUE(reader->readFrame(i, frames[i]));
-    return frames;
-}
-
-// The bytes of the file's first audio stream (its chunks one after the other).
-std::vector<std::uint8_t> audioBytes(const std::filesystem::path &path)
-{
-    std::vector<std::uint8_t> bytes;
-    auto reader = openReader(path);
-    if (!reader)
-        return bytes;
-    for (const auto &stream : reader->streams())
-        if (stream.type == core::fcc::auds) {
-            for (const SampleEntry &chunk : stream.samples) {
-                std::vector<std::uint8_t> data(chunk.size);
-                reader->readAt(chunk.offset, data);
-                bytes.insert(bytes.end(), data.begin(), data.end());
-            }
-            break;
-        }
-    return bytes;
-}
+using camlog::test::DvFrames;
+using camlog::test::firstAudioStreamBytes;
+using camlog::test::readDvFrames;
+using Frames = DvFrames;
 
 std::string ffprobe(const std::filesystem::path &path, const std::string &what)
 {
@@ -112,10 +76,10 @@ TEST_P(RoundTripTest, Type1ToType2AndBackGivesIdenticalFrames)
     ASSERT_TRUE(cdm.BuildConvertirDV1(type2.string(), type1.string())) << cdm.BuildError();
     ASSERT_TRUE(runToEnd(cdm));
 
-    const Frames original = readFrames(source);
+    const Frames original = readDvFrames(source);
     ASSERT_EQ(original.size(), GetParam().frames);
-    EXPECT_EQ(readFrames(type2), original);
-    const Frames back = readFrames(type1);
+    EXPECT_EQ(readDvFrames(type2), original);
+    const Frames back = readDvFrames(type1);
     ASSERT_EQ(back.size(), original.size());
     for (std::size_t i = 0; i < back.size(); ++i)
         ASSERT_EQ(back[i], original[i]) << "frame " << i;
@@ -128,7 +92,7 @@ TEST_P(RoundTripTest, Type1ToType2AndBackGivesIdenticalFrames)
     // Our audio matches what ffmpeg decodes from the source frames.
     const auto decoded = test::runCommand("ffmpeg -v error -i '" + source.string() + "' -map 0:a:0 -f s16le -");
     ASSERT_TRUE(decoded.ok);
-    const auto pcm = audioBytes(type2);
+    const auto pcm = firstAudioStreamBytes(type2);
     EXPECT_EQ(pcm.size(), decoded.output.size());
     EXPECT_TRUE(std::equal(pcm.begin(), pcm.end(), decoded.output.begin(),
                            [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); }));
@@ -147,8 +111,8 @@ TEST_F(RecipesTest, AnAudioRateChangeInsideTheTapeIsConverted)
     const auto type2 = out("t2.avi");
     ASSERT_TRUE(cdm.BuildConvertirDV2(source.string(), type2.string()));
     ASSERT_TRUE(runToEnd(cdm));
-    EXPECT_EQ(readFrames(type2), readFrames(source));
-    const double samples = static_cast<double>(audioBytes(type2).size()) / 4;
+    EXPECT_EQ(readDvFrames(type2), readDvFrames(source));
+    const double samples = static_cast<double>(firstAudioStreamBytes(type2).size()) / 4;
     EXPECT_NEAR(samples, 75 * 1920, 200);
     EXPECT_EQ(ffprobe(type2, "-select_streams a:0 -show_entries stream=sample_rate"), "48000\n");
 }
@@ -159,7 +123,7 @@ TEST_F(RecipesTest, Type2ToType1FromDvgrabsType2)
     const auto type1 = out("t1.avi");
     ASSERT_TRUE(cdm.BuildConvertirDV1(source.string(), type1.string()));
     ASSERT_TRUE(runToEnd(cdm));
-    EXPECT_EQ(readFrames(type1), readFrames(test::fixturePath("tape_three-type1.avi")));
+    EXPECT_EQ(readDvFrames(type1), readDvFrames(test::fixturePath("tape_three-type1.avi")));
 }
 
 TEST_F(RecipesTest, AspectRewriteKeepsTypeAudioAndEverythingButTheFlag)
@@ -172,15 +136,15 @@ TEST_F(RecipesTest, AspectRewriteKeepsTypeAudioAndEverythingButTheFlag)
     cdm.DVheader().Wide = true;
     ASSERT_TRUE(runToEnd(cdm));
 
-    const Frames before = readFrames(source);
-    const Frames after = readFrames(wide);
+    const Frames before = readDvFrames(source);
+    const Frames after = readDvFrames(wide);
     ASSERT_EQ(after.size(), before.size());
     for (std::size_t i = 0; i < after.size(); ++i) {
         auto expected = before[i];
         core::SetAspect16x9(expected, 12, true);
         ASSERT_EQ(after[i], expected) << i;
     }
-    EXPECT_EQ(audioBytes(wide), audioBytes(source));
+    EXPECT_EQ(firstAudioStreamBytes(wide), firstAudioStreamBytes(source));
     EXPECT_EQ(ffprobe(wide, "-select_streams v:0 -show_entries stream=display_aspect_ratio"), "16:9\n");
 }
 
@@ -192,8 +156,8 @@ TEST_F(RecipesTest, TimeShiftRewritesEveryDatecodeOfAType1File)
     cdm.DVheader().CopyHeaders = false;
     cdm.DVheader().SetTimeShift(0.5);
     ASSERT_TRUE(runToEnd(cdm));
-    const Frames before = readFrames(source);
-    const Frames after = readFrames(shifted);
+    const Frames before = readDvFrames(source);
+    const Frames after = readDvFrames(shifted);
     ASSERT_EQ(after.size(), before.size());
     for (std::size_t i = 0; i < after.size(); ++i) {
         core::TDatecode d0, d1;
@@ -232,16 +196,16 @@ TEST_P(CutScenesTest, ASceneHoldsExactlyItsFramesAndTheirAudio)
     ASSERT_TRUE(runToEnd(cdm));
     EXPECT_EQ(cdm.fg().CurrentPosition(), c.end * 400000);
 
-    const Frames all = readFrames(source);
-    const Frames cut = readFrames(scene);
+    const Frames all = readDvFrames(source);
+    const Frames cut = readDvFrames(scene);
     ASSERT_EQ(cut.size(), static_cast<std::size_t>(c.end - c.first));
     for (std::size_t i = 0; i < cut.size(); ++i)
         ASSERT_EQ(cut[i], all[static_cast<std::size_t>(c.first) + i]) << i;
     if (type2) {
-        const auto audio = audioBytes(source);
+        const auto audio = firstAudioStreamBytes(source);
         const std::size_t perFrame = 1920 * 4;
         const std::vector<std::uint8_t> expected(audio.begin() + c.first * perFrame, audio.begin() + c.end * perFrame);
-        EXPECT_EQ(audioBytes(scene), expected);
+        EXPECT_EQ(firstAudioStreamBytes(scene), expected);
     }
     EXPECT_EQ(ffprobe(scene, "-select_streams v:0 -count_packets -show_entries stream=nb_read_packets"),
               std::to_string(c.end - c.first) + "\n");
@@ -406,7 +370,7 @@ TEST_F(RecipesTest, AStoppedConversionLeavesAFileThatPlaysToWhereItStopped)
         const auto errors = test::runCommand("ffmpeg -v error -i '" + plan.destination.string() + "' -f null - 2>&1");
         EXPECT_TRUE(errors.ok);
         EXPECT_EQ(errors.output, "");
-        EXPECT_EQ(readFrames(plan.destination).size(), 61u);
+        EXPECT_EQ(readDvFrames(plan.destination).size(), 61u);
     }
 }
 
