@@ -89,8 +89,19 @@ const AviOutputFile::Status &AviOutputFile::fail(int errorNumber, const std::str
 
 AviOutputFile::Status AviOutputFile::writeAll(std::uint64_t offset, const std::uint8_t *data, std::size_t size)
 {
-    while (size > 0) {
-        const ssize_t written = ::pwrite(m_fd, data, size, static_cast<off_t>(offset));
+    iovec part{const_cast<std::uint8_t *>(data), size};
+    return writeVectors(offset, &part, 1);
+}
+
+AviOutputFile::Status AviOutputFile::writeVectors(std::uint64_t offset, iovec *next, int count)
+{
+    while (count > 0) {
+        if (next->iov_len == 0) {
+            ++next;
+            --count;
+            continue;
+        }
+        const ssize_t written = ::pwritev(m_fd, next, count, static_cast<off_t>(offset));
         if (written < 0) {
             if (errno == EINTR)
                 continue;
@@ -98,9 +109,17 @@ AviOutputFile::Status AviOutputFile::writeAll(std::uint64_t offset, const std::u
         }
         if (written == 0)
             return fail(ENOSPC, "Cannot write");
-        data += written;
-        size -= static_cast<std::size_t>(written);
         offset += static_cast<std::uint64_t>(written);
+        auto left = static_cast<std::size_t>(written);
+        while (count > 0 && left >= next->iov_len) {
+            left -= next->iov_len;
+            ++next;
+            --count;
+        }
+        if (count > 0) {
+            next->iov_base = static_cast<std::uint8_t *>(next->iov_base) + left;
+            next->iov_len -= left;
+        }
     }
     return std::nullopt;
 }
@@ -141,36 +160,9 @@ AviOutputFile::Status AviOutputFile::writeBufferAnd(std::span<const std::uint8_t
 {
     std::array<iovec, 2> parts{iovec{m_buffer.data(), m_buffer.size()},
                                iovec{const_cast<std::uint8_t *>(bytes.data()), bytes.size()}};
-    iovec *next = parts.data();
-    int count = 2;
-    std::uint64_t offset = m_flushed;
-    while (count > 0) {
-        if (next->iov_len == 0) {
-            ++next;
-            --count;
-            continue;
-        }
-        const ssize_t written = ::pwritev(m_fd, next, count, static_cast<off_t>(offset));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(errno, "Cannot write");
-        }
-        if (written == 0)
-            return fail(ENOSPC, "Cannot write");
-        offset += static_cast<std::uint64_t>(written);
-        auto left = static_cast<std::size_t>(written);
-        while (count > 0 && left >= next->iov_len) {
-            left -= next->iov_len;
-            ++next;
-            --count;
-        }
-        if (count > 0) {
-            next->iov_base = static_cast<std::uint8_t *>(next->iov_base) + left;
-            next->iov_len -= left;
-        }
-    }
-    m_flushed = offset;
+    if (auto failed = writeVectors(m_flushed, parts.data(), static_cast<int>(parts.size())))
+        return failed;
+    m_flushed += m_buffer.size() + bytes.size();
     m_buffer.clear();
     return std::nullopt;
 }

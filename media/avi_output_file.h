@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/uio.h>
+
 namespace camlog::media {
 
 // The first failure is kept: every later call returns it, and the temporary file is
@@ -50,6 +52,8 @@ private:
     // Writes the buffer followed by bytes, and empties the buffer.
     Status writeBufferAnd(std::span<const std::uint8_t> bytes);
     Status writeAll(std::uint64_t offset, const std::uint8_t *data, std::size_t size);
+    // Writes the parts one after the other at offset, whatever each call of the kernel takes.
+    Status writeVectors(std::uint64_t offset, iovec *parts, int count);
     Status copyAll(int fd, std::uint64_t offset, std::uint64_t size);
     const Status &fail(int errorNumber, const std::string &what);
 
