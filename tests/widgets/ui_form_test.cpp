@@ -1,15 +1,168 @@
-// The main window: caption and layouts.
+// The main window: caption, the five layouts, the empty-list panel, the selection label, the
+// status bar's colours and full screen's picture fitting.
+#include "ui/widgets/base_frame.h"
+#include "ui/widgets/empty_list_frame.h"
+#include "ui/widgets/list_frame.h"
+#include "ui/widgets/status_panel.h"
 #include "ui/widgets/ui_form.h"
+#include "ui/widgets/vue_frame.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 namespace camlog::widgets {
 namespace {
 
-TEST(UIFormTest, CaptionNamesTheProgramItsVersionAndItsMaker)
-{
+class UIFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        form.countsChanged(0, 0, "alpha"); // the first showing refreshes for an empty list
+        QApplication::processEvents();
+    }
+
     TUIForm form;
+};
+
+TEST_F(UIFormTest, CaptionNamesTheProgramItsVersionAndItsMaker)
+{
     EXPECT_EQ(form.windowTitle().toStdString(), "Camlog 7.0.9En by Ovrand");
+}
+
+TEST_F(UIFormTest, AnEmptyListGivesTheNarrowLayoutWithTheEmptyListPanelOverTheVideo)
+{
+    EXPECT_EQ(form.layout(), Layout::WithoutList);
+    EXPECT_EQ(form.size(), QSize(304, 546));
+    EXPECT_EQ(form.minimumSize(), QSize(304, 546));
+    EXPECT_EQ(form.maximumSize(), QSize(304, 546));
+    EXPECT_TRUE(form.emptyListFrame()->isVisible());
+    EXPECT_FALSE(form.listFrame()->isVisible());
+    EXPECT_TRUE(form.baseFrame()->isVisible());
+    // The information panel above the video, the empty-list panel covering the video.
+    EXPECT_EQ(form.baseFrame()->geometry().top(), 0);
+    EXPECT_EQ(form.vueFrame()->geometry().top(), TBaseFrame::kHeight);
+    EXPECT_EQ(form.emptyListFrame()->geometry(), form.vueFrame()->geometry());
+    EXPECT_TRUE(form.emptyListFrame()->text().contains("Type F11 to display the list of available commands"));
+    EXPECT_TRUE(form.emptyListFrame()->text().contains("Only the files with extension *.avi  will be processed."));
+}
+
+TEST_F(UIFormTest, EntriesBringTheNormalLayoutAndAnEmptyListTakesItBack)
+{
+    form.countsChanged(3, 12, "alpha");
+    QApplication::processEvents();
+    EXPECT_EQ(form.layout(), Layout::Normal);
+    EXPECT_FALSE(form.emptyListFrame()->isVisible());
+    EXPECT_TRUE(form.listFrame()->isVisible());
+    EXPECT_EQ(form.minimumSize(), QSize(600, 546));
+    EXPECT_GE(form.width(), 600);
+    EXPECT_EQ(form.listFrame()->selectionLabel()->text().toStdString(), "3 files on 12 - alpha");
+    // The list column on the right: information panel on top, the list below it, both 296 wide.
+    const int clientWidth = form.centralWidget()->width();
+    EXPECT_EQ(form.baseFrame()->geometry(), QRect(clientWidth - 296, 0, 296, 208));
+    EXPECT_EQ(form.listFrame()->geometry().left(), clientWidth - 296);
+    EXPECT_EQ(form.listFrame()->geometry().top(), 208);
+    EXPECT_EQ(form.listFrame()->geometry().bottom(), form.centralWidget()->height() - 1);
+    EXPECT_EQ(form.vueFrame()->geometry(), QRect(0, 0, clientWidth - 296, form.centralWidget()->height()));
+
+    form.setListOnLeft(true);
+    EXPECT_EQ(form.baseFrame()->geometry().left(), 0);
+    EXPECT_EQ(form.vueFrame()->geometry().left(), 296);
+
+    form.countsChanged(0, 0, "alpha");
+    EXPECT_EQ(form.layout(), Layout::WithoutList);
+    EXPECT_TRUE(form.emptyListFrame()->isVisible());
+    EXPECT_EQ(form.size(), QSize(304, 546));
+}
+
+TEST_F(UIFormTest, SelectionLabelCountsFilesInTheSingularAndPlural)
+{
+    const struct {
+        int selected;
+        int count;
+        const char *text;
+    } cases[] = {
+        {0, 1, "0 file on 1 - alpha"},
+        {1, 1, "1 file on 1 - alpha"},
+        {2, 5, "2 files on 5 - alpha"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ListFrame::selectionText(c.selected, c.count, "alpha").toStdString(), c.text);
+}
+
+TEST_F(UIFormTest, VideoOnlyAndPanelLayoutsAndTheWayBack)
+{
+    form.countsChanged(0, 2, "alpha");
+    form.ApplyLayout(Layout::VideoOnly);
+    EXPECT_FALSE(form.listFrame()->isVisible());
+    EXPECT_FALSE(form.baseFrame()->isVisible());
+    EXPECT_EQ(form.vueFrame()->geometry(), form.centralWidget()->rect());
+
+    // A panel opened from layout 4 returns to layout 4.
+    form.ApplyLayout(Layout::Panel);
+    EXPECT_EQ(form.size(), QSize(600, 546));
+    EXPECT_EQ(form.returnLayout(), Layout::VideoOnly);
+    EXPECT_TRUE(form.panelPlace()->isVisible());
+    EXPECT_EQ(form.panelPlace()->geometry().left(), 296);
+    EXPECT_EQ(form.vueFrame()->geometry().width(), 288);
+    form.ApplyLayout(form.returnLayout());
+    EXPECT_EQ(form.layout(), Layout::VideoOnly);
+    EXPECT_FALSE(form.panelPlace()->isVisible());
+}
+
+TEST_F(UIFormTest, TheNormalSizeSurvivesTheNarrowLayout)
+{
+    form.countsChanged(0, 2, "alpha");
+    form.resize(900, 600);
+    QApplication::processEvents();
+    form.countsChanged(0, 0, "alpha");
+    EXPECT_EQ(form.size(), QSize(304, 546));
+    form.countsChanged(0, 1, "alpha");
+    EXPECT_EQ(form.size(), QSize(900, 600));
+}
+
+TEST(FitPicture, TakesTheLargestCentredRectangleOfThePicturesRatio)
+{
+    const struct {
+        int w, h;
+        QRect into, expected;
+    } cases[] = {
+        {720, 576, QRect(0, 0, 1920, 1080), QRect(285, 0, 1350, 1080)},
+        {16, 9, QRect(0, 0, 1280, 1024), QRect(0, 152, 1280, 720)},
+        {4, 3, QRect(10, 20, 400, 300), QRect(10, 20, 400, 300)},
+        {0, 576, QRect(10, 20, 400, 300), QRect(10, 20, 0, 0)},
+        {720, -1, QRect(10, 20, 400, 300), QRect(10, 20, 0, 0)},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(TUIForm::FitPicture(c.w, c.h, c.into), c.expected) << c.w << "x" << c.h;
+}
+
+TEST(StatusPanel, CommandMessageOnMoneyGreenBeforeTheLoadingMessageOnSkyBlue)
+{
+    StatusPanel status;
+    EXPECT_EQ(status.text().toStdString(), "Ready");
+    status.setOpenMessage("Analysing /tapes/");
+    EXPECT_EQ(status.text().toStdString(), "Analysing /tapes/");
+    EXPECT_EQ(status.colour(), QColor(166, 202, 240));
+    status.setCommandMessage("Renaming clip.avi");
+    EXPECT_EQ(status.text().toStdString(), "Renaming clip.avi");
+    EXPECT_EQ(status.colour(), QColor(192, 220, 192));
+    status.setCommandMessage({});
+    EXPECT_EQ(status.text().toStdString(), "Analysing /tapes/");
+    status.setOpenMessage({});
+    EXPECT_EQ(status.text().toStdString(), "Ready");
+    EXPECT_NE(status.colour(), QColor(192, 220, 192));
+}
+
+TEST(VueFrame, TimeStampGrowsWithWidePanels)
+{
+    EXPECT_EQ(TVueFrame::timeStampPointSize(300), 10);
+    EXPECT_EQ(TVueFrame::timeStampPointSize(500), 10);
+    EXPECT_EQ(TVueFrame::timeStampPointSize(960), 20);
 }
 
 } // namespace

@@ -1,13 +1,265 @@
 // The main window.
 #include "ui/widgets/ui_form.h"
 
+#include "ui/widgets/base_frame.h"
+#include "ui/widgets/empty_list_frame.h"
+#include "ui/widgets/list_frame.h"
+#include "ui/widgets/plaque.h"
+#include "ui/widgets/status_panel.h"
+#include "ui/widgets/vue_frame.h"
+
+#include <QCloseEvent>
+#include <QScreen>
+#include <QTimer>
+#include <QWindowStateChangeEvent>
+
 namespace camlog::widgets {
 
 TUIForm::TUIForm(QWidget *parent) : QMainWindow(parent)
 {
+    setObjectName("UIForm");
     setWindowTitle(QString::fromUtf8(kWindowCaption));
+    setFont(QFont("Arial"));
+
+    m_client = new QWidget(this);
+    m_client->setObjectName("Client");
+    setCentralWidget(m_client);
+    m_vue = new TVueFrame(m_client);
+    m_base = new TBaseFrame(m_client);
+    m_list = new ListFrame(m_client);
+    m_panelPlace = new QWidget(m_client);
+    m_panelPlace->setObjectName("PanelPlace");
+    m_panelPlace->hide();
+    m_empty = new EmptyListFrame(m_client);
+    m_empty->hide();
+    m_status = new StatusPanel(this);
+    setStatusBar(m_status);
+    m_plaque = std::make_unique<Tplaque>();
+
+    m_normal = QRect(0, 0, 596, kHeight);
+    resize(m_normal.size());
 }
 
 TUIForm::~TUIForm() = default;
+
+QRect TUIForm::FitPicture(int w, int h, const QRect &into)
+{
+    if (w <= 0 || h <= 0)
+        return QRect(into.topLeft(), QSize(0, 0));
+    if (static_cast<long long>(into.width()) * h < static_cast<long long>(into.height()) * w) {
+        const int height = static_cast<int>(static_cast<long long>(into.width()) * h / w);
+        return QRect(into.left(), into.top() + (into.height() - height) / 2, into.width(), height);
+    }
+    const int width = static_cast<int>(static_cast<long long>(into.height()) * w / h);
+    return QRect(into.left() + (into.width() - width) / 2, into.top(), width, into.height());
+}
+
+void TUIForm::ApplyLayout(Layout mode)
+{
+    m_applying = true;
+    const bool normalState = !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+    // The normal size is the one of layout 0 (or 4), the normal place the one of any layout but 3.
+    if ((m_layout == Layout::Normal || (m_layout == Layout::VideoOnly && normalState)) && isVisible())
+        m_normal.setSize(size());
+    if (m_layout != Layout::Maximised && normalState && isVisible())
+        m_normal.moveTopLeft(pos());
+    if (m_layout != Layout::Maximised) {
+        if (mode == Layout::Maximised)
+            setWindowState(windowState() | Qt::WindowMaximized);
+        else
+            setWindowState(windowState() & ~Qt::WindowMaximized);
+    }
+    if (mode != Layout::Panel && m_fullScreen)
+        setFullScreenVideo(false);
+
+    switch (mode) {
+    case Layout::Normal:
+    case Layout::VideoOnly:
+        setMinimumSize(kNormalMinWidth, kHeight);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        resize(m_normal.size().expandedTo(QSize(kNormalMinWidth, kHeight)));
+        if (isVisible())
+            move(m_normal.topLeft());
+        break;
+    case Layout::WithoutList:
+        setFixedSize(kWithoutListWidth, kHeight);
+        break;
+    case Layout::Panel:
+        if (m_layout != Layout::Panel)
+            m_return = m_layout;
+        if (m_fullScreen)
+            setFullScreenVideo(false);
+        setFixedSize(kNormalMinWidth, kHeight);
+        break;
+    case Layout::Maximised:
+        if (m_layout != Layout::Panel)
+            m_return = m_layout;
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        break;
+    }
+    m_layout = mode;
+    m_applying = false;
+    arrangePanels();
+}
+
+void TUIForm::setListOnLeft(bool left)
+{
+    m_listOnLeft = left;
+    arrangePanels();
+}
+
+void TUIForm::arrangePanels()
+{
+    const int w = m_client->width();
+    const int h = m_client->height();
+    const int column = kColumnWidth;
+    const bool panelMode = m_layout == Layout::Panel;
+    const bool listShown = m_layout != Layout::VideoOnly && m_layout != Layout::WithoutList;
+    const bool infoShown = m_layout != Layout::VideoOnly;
+    m_list->setVisible(listShown && !panelMode);
+    m_base->setVisible(infoShown);
+    m_panelPlace->setVisible(panelMode);
+
+    QRect video;
+    switch (m_layout) {
+    case Layout::Normal:
+    case Layout::Maximised: {
+        const int columnLeft = m_listOnLeft ? 0 : w - column;
+        const int videoLeft = m_listOnLeft ? column : 0;
+        video = QRect(videoLeft, 0, std::max(0, w - column), h);
+        m_base->move(columnLeft, 0);
+        m_list->setGeometry(columnLeft, TBaseFrame::kHeight, column, std::max(0, h - TBaseFrame::kHeight));
+        break;
+    }
+    case Layout::WithoutList:
+        m_base->move(0, 0);
+        video = QRect(0, TBaseFrame::kHeight, w, std::max(0, h - TBaseFrame::kHeight));
+        break;
+    case Layout::Panel:
+        m_base->move(0, 0);
+        video = QRect(0, TBaseFrame::kHeight, 288, std::max(0, h - TBaseFrame::kHeight));
+        m_panelPlace->setGeometry(column, 0, std::max(0, w - column), h);
+        break;
+    case Layout::VideoOnly:
+        video = QRect(0, 0, w, h);
+        break;
+    }
+    m_vue->setGeometry(video);
+    // The empty-list panel lies over the video area, in front of the other panels.
+    m_empty->setGeometry(video);
+    if (m_emptyShown)
+        m_empty->raise();
+}
+
+void TUIForm::showEmptyList(bool shown)
+{
+    m_emptyShown = shown;
+    m_empty->setVisible(shown);
+    if (shown) {
+        arrangePanels();
+        QTimer::singleShot(0, m_empty, [this] { m_empty->focusText(); });
+    }
+    if (onListToolBarsShown)
+        onListToolBarsShown(!shown);
+}
+
+void TUIForm::countsChanged(int selected, int count, const QString &sortName)
+{
+    m_list->setSelection(selected, count, sortName);
+    if (count > 0) {
+        if (m_emptyShown)
+            showEmptyList(false);
+        // The first entries also bring the list back: a list of one file is a list to see.
+        if (m_layout == Layout::WithoutList)
+            ApplyLayout(Layout::Normal);
+    } else if (!m_emptyShown) {
+        ApplyLayout(Layout::WithoutList);
+        showEmptyList(true);
+    }
+    refreshActions();
+}
+
+void TUIForm::ShowActiveFile(std::shared_ptr<const core::TaviFichier> fichier)
+{
+    if (fichier) {
+        m_vue->showIdle(QString::fromStdString(fichier->FileName));
+        m_base->ShowFile(std::move(fichier));
+    } else {
+        m_base->ClearPanel();
+        m_vue->showIdle({});
+    }
+    refreshActions();
+}
+
+void TUIForm::setFullScreenVideo(bool on)
+{
+    m_fullScreen = on;
+    if (on) {
+        m_plaque->setKeyTarget(m_list->listWidget() ? m_list->listWidget() : this);
+        if (QScreen *screen = this->screen())
+            m_plaque->setGeometry(screen->geometry());
+        m_plaque->showFullScreen();
+    } else {
+        m_plaque->hide();
+    }
+    refreshActions();
+}
+
+void TUIForm::refreshActions()
+{
+    if (onRefreshActions)
+        onRefreshActions();
+}
+
+void TUIForm::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    arrangePanels();
+}
+
+void TUIForm::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || m_applying)
+        return;
+    const auto *change = static_cast<QWindowStateChangeEvent *>(event);
+    const bool wasMaximised = change->oldState() & Qt::WindowMaximized;
+    const bool isMaximised = windowState() & Qt::WindowMaximized;
+    if (isMaximised && !wasMaximised) {
+        if (m_layout != Layout::Panel && m_layout != Layout::Maximised)
+            m_return = m_layout;
+        QTimer::singleShot(0, this, [this] { ApplyLayout(Layout::Maximised); });
+    } else if (wasMaximised && !isMaximised && m_layout == Layout::Maximised) {
+        QTimer::singleShot(0, this, [this] { ApplyLayout(m_return); });
+    }
+}
+
+bool TUIForm::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate) {
+        if (onActivation)
+            onActivation();
+        if (!m_activated) {
+            m_activated = true;
+            // Outside the activation's own handling: the command line may ask questions.
+            QTimer::singleShot(0, this, [this] {
+                if (onFirstActivation)
+                    onFirstActivation();
+            });
+        }
+    }
+    return QMainWindow::event(event);
+}
+
+void TUIForm::closeEvent(QCloseEvent *event)
+{
+    if (onCloseRequest && !onCloseRequest()) {
+        event->ignore();
+        return;
+    }
+    m_plaque->hide();
+    event->accept();
+}
 
 } // namespace camlog::widgets
