@@ -7,12 +7,15 @@ namespace camlog::app {
 
 namespace {
 
-constexpr const char *kSynopsis =
-    "Usage: camlog [--scenes|--no-scenes] PATH...\n"
-    "       camlog --batch [--yes|--no] ARG...\n"
-    "       camlog --help | --version\n";
+constexpr const char *kSynopsis = "Usage: camlog [ARG...]\n"
+                                  "       camlog --batch [--yes|--no] ARG...\n"
+                                  "       camlog --list [--scenes|--no-scenes] PATH...\n"
+                                  "       camlog --help | --version\n";
 
 constexpr const char *kModes =
+    "\n"
+    "Window: camlog opens the main window, which runs its ARGs once it shows, as the batch mode\n"
+    "runs them (this build has no window yet: it lists the ARGs as --list does).\n"
     "\n"
     "Listing mode: lists videos (DV AVI type 1 and type 2, OpenDML, raw .dv/.dif, other AVI\n"
     "files) with the recording date and time (datecode) and the timecode of their first frame,\n"

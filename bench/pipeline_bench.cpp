@@ -161,11 +161,6 @@ public:
         : m_file(core::TaviFichier::Create(video.string(), context())), m_list(m_file)
     {
         commands::BindGraphCommands(m_dm, m_graph);
-        m_engine.SourceFichierListbox = &m_list;
-        m_engine.DestFichierListbox = &m_list;
-        m_engine.FichierClass = [this](const std::string &path) {
-            return engine::FichierPtr(core::TaviFichier::Create(path, context()));
-        };
     }
 
     void run()
@@ -191,7 +186,9 @@ private:
     commands::ProcessingGraph m_graph;
     QuietHost m_host;
     OneFileList m_list;
-    engine::TCommandEngine m_engine{m_host};
+    engine::TCommandEngine m_engine{m_host, m_list, [this](const std::string &path) {
+                                        return engine::FichierPtr(core::TaviFichier::Create(path, context()));
+                                    }};
 };
 
 void rawScan(const fs::path &video)

@@ -16,7 +16,13 @@ namespace {
 thread_local const TCommandEngine *t_workerOf = nullptr;
 } // namespace
 
-TCommandEngine::TCommandEngine(EngineHost &host) : m_host(host) {}
+TCommandEngine::TCommandEngine(EngineHost &host, EngineList &source, EngineList &dest, TFichierClass fichierClass)
+    : m_host(host),
+      m_source(source),
+      m_dest(dest),
+      m_fichierClass(std::move(fichierClass))
+{
+}
 
 TCommandEngine::~TCommandEngine()
 {
@@ -30,14 +36,12 @@ bool TCommandEngine::ExecuteCommand(tCustomCmd &command, const TParams &params)
 {
     if (m_running.load() || onWorker())
         return false;
-    if (SourceFichierListbox == nullptr || DestFichierListbox == nullptr)
-        return false;
     if (!command.CommandCondition(*this))
         return false;
     command.m_engine = this;
 
     auto run = std::make_unique<TceThread>(command, params);
-    EngineList &source = *SourceFichierListbox;
+    EngineList &source = m_source;
     auto take = [&run](std::vector<FichierPtr> files) {
         for (auto &f : files)
             if (f)

@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 
 namespace camlog::engine {
 
@@ -32,22 +33,23 @@ public:
     // Builds the file object for an added, reloaded or replaced file (called on the worker).
     using TFichierClass = std::function<FichierPtr(const std::string &fullPath)>;
 
-    explicit TCommandEngine(EngineHost &host);
+    // source: the list that provides the files and receives remove, reload, replace and rename
+    // updates; dest: the list that receives added files (often the same); fichierClass: how the
+    // object of an added, reloaded or replaced file is built. The lists must outlive the engine.
+    TCommandEngine(EngineHost &host, EngineList &source, EngineList &dest, TFichierClass fichierClass);
+    TCommandEngine(EngineHost &host, EngineList &list, TFichierClass fichierClass)
+        : TCommandEngine(host, list, list, std::move(fichierClass))
+    {
+    }
     TCommandEngine(const TCommandEngine &) = delete;
     TCommandEngine &operator=(const TCommandEngine &) = delete;
     // Aborts a run in progress and joins its worker; the host must keep serving hand-offs
     // until then.
     ~TCommandEngine();
 
-    // The list that provides the files and receives remove, reload, replace and rename updates,
-    // and the list that receives added files (often the same).
-    EngineList *SourceFichierListbox = nullptr;
-    EngineList *DestFichierListbox = nullptr;
-    TFichierClass FichierClass;
-
     // --- Host thread ---------------------------------------------------------------------
     // Starts a run and returns at once. False, with no event fired, when a run is in progress
-    // (until its OnEndCommand has returned), a list is not set, the command's condition refuses,
+    // (until its OnEndCommand has returned), the command's condition refuses,
     // or the command's files are missing (no active file, empty selection, empty list).
     // Exceptions from the command condition reach the caller; nothing is started then.
     bool ExecuteCommand(tCustomCmd &command, const TParams &params = {});
@@ -115,6 +117,9 @@ private:
     TceThread &currentRun() const;
 
     EngineHost &m_host;
+    EngineList &m_source;
+    EngineList &m_dest;
+    TFichierClass m_fichierClass;
     tCustomCmd *m_current = nullptr; // host thread only
     std::unique_ptr<TceThread> m_run;
     std::atomic<bool> m_running{false};

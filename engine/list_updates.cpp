@@ -53,9 +53,9 @@ TceThread &TCommandEngine::currentRun() const
 
 FichierPtr TCommandEngine::buildFichier(const std::string &path) const
 {
-    if (!FichierClass)
+    if (!m_fichierClass)
         throw std::logic_error("the engine has no file class to build file objects with");
-    FichierPtr fichier = FichierClass(path);
+    FichierPtr fichier = m_fichierClass(path);
     if (!fichier)
         throw std::runtime_error("no file object could be built for " + path);
     return fichier;
@@ -66,7 +66,7 @@ void TCommandEngine::AddFichier(const std::string &path)
     if (!pathExists(path))
         return;
     FichierPtr fichier = buildFichier(path);
-    handOff([&] { DestFichierListbox->AddFile(fichier, false); });
+    handOff([&] { m_dest.AddFile(fichier, false); });
 }
 
 void TCommandEngine::RemoveFichier()
@@ -74,7 +74,7 @@ void TCommandEngine::RemoveFichier()
     TceThread &run = currentRun();
     if (!run.Fichier)
         return;
-    handOff([&] { SourceFichierListbox->RemoveFile(run.Fichier.get()); });
+    handOff([&] { m_source.RemoveFile(run.Fichier.get()); });
 }
 
 void TCommandEngine::ReloadFichier()
@@ -83,7 +83,7 @@ void TCommandEngine::ReloadFichier()
     if (!run.Fichier)
         return;
     FichierPtr fichier = buildFichier(run.Fichier->FullPath);
-    handOff([&] { SourceFichierListbox->SwapFile(run.Fichier.get(), fichier); });
+    handOff([&] { m_source.SwapFile(run.Fichier.get(), fichier); });
     run.Fichier = std::move(fichier);
 }
 
@@ -104,10 +104,10 @@ void TCommandEngine::ReplaceFichier(const std::string &path)
     fs::remove(fs::path(current), ec);
     if (ec) {
         // The old file stays, so its entry stays; the new file is listed beside it.
-        handOff([&] { DestFichierListbox->AddFile(fichier, false); });
+        handOff([&] { m_dest.AddFile(fichier, false); });
         throw std::system_error(ec, "cannot delete " + current);
     }
-    handOff([&] { SourceFichierListbox->ReplaceFile(run.Fichier.get(), fichier); });
+    handOff([&] { m_source.ReplaceFile(run.Fichier.get(), fichier); });
     run.Fichier = std::move(fichier);
 }
 
@@ -133,7 +133,7 @@ void TCommandEngine::RenameFichier(const std::string &path)
     }
     handOff([&] {
         run.Fichier->SetPath(path);
-        SourceFichierListbox->ReplaceFile(run.Fichier.get(), run.Fichier);
+        m_source.ReplaceFile(run.Fichier.get(), run.Fichier);
     });
 }
 

@@ -33,7 +33,7 @@ void TCommandEngine::runBody(TceThread &run)
         const bool lockList = run.Command.Nombre == fnSelect || run.Command.Nombre == fnAll;
         handOff([&] {
             if (lockList)
-                SourceFichierListbox->SetEnabled(false);
+                m_source.SetEnabled(false);
             m_host.OnStartCommand();
         });
         if (run.Fichiers.empty())
@@ -118,7 +118,7 @@ void TCommandEngine::runFiles(TceThread &run)
             }
 
             handOff([&] {
-                SourceFichierListbox->SetSelected(run.Fichier.get(), true);
+                m_source.SetSelected(run.Fichier.get(), true);
                 m_host.OnStartFichier(run.Fichier.get(), run.Params, run.Passe);
             });
             run.ErrorType = etNoError;
@@ -131,7 +131,7 @@ void TCommandEngine::runFiles(TceThread &run)
                 throw StopRun{TRunEnd::AllError};
             handOff([&] {
                 if (cmd.UpdateDisplay == udEach)
-                    SourceFichierListbox->RefreshActive();
+                    m_source.RefreshActive();
                 m_host.OnEndFichier(run.Fichier.get(), run.Params, run.Passe);
             });
             ++run.Passe;
@@ -165,10 +165,10 @@ void TCommandEngine::finishRun(TceThread &run)
             } release{*this};
             try {
                 if (run.Command.UpdateDisplay == udFinal)
-                    SourceFichierListbox->RefreshActiveAndCounts();
+                    m_source.RefreshActiveAndCounts();
             } catch (...) {
             }
-            SourceFichierListbox->SetEnabled(true);
+            m_source.SetEnabled(true);
             m_host.OnEndCommand();
         });
     } catch (...) {

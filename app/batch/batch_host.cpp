@@ -1,13 +1,10 @@
-// The batch mode's engine host.
+// The batch mode's session host.
 #include "app/batch/batch_host.h"
-
-#include <exception>
-#include <future>
 
 namespace camlog::app {
 
 using engine::TAnswer;
-using engine::TErrorType;
+using session::NoteKind;
 
 void BatchConsole::line(const std::string &text)
 {
@@ -16,92 +13,77 @@ void BatchConsole::line(const std::string &text)
     std::fflush(m_err);
 }
 
-BatchHost::BatchHost(ui::QueueDispatcher &dispatcher, TerminalQuestions &questions, BatchConsole &console,
-                     ProgressBar &bar)
-    : m_dispatcher(dispatcher), m_questions(questions), m_console(console), m_bar(bar)
+BatchHost::BatchHost(TerminalQuestions &questions, BatchConsole &console, ProgressBar &bar, std::FILE *out)
+    : m_questions(questions),
+      m_console(console),
+      m_bar(bar),
+      m_out(out)
 {
 }
 
-void BatchHost::runOnHostThread(std::function<void()> task)
+void BatchHost::post(std::function<void()> task)
 {
-    std::promise<void> ran;
-    std::future<void> done = ran.get_future();
-    m_dispatcher.runOnOwnerThread([&task, &ran] {
-        try {
-            task();
-            ran.set_value();
-        } catch (...) {
-            ran.set_exception(std::current_exception());
-        }
-    });
-    done.get();
+    m_queue.runOnOwnerThread(std::move(task));
 }
 
 void BatchHost::serveUntil(const std::function<bool()> &done)
 {
     // The wait blocks on the queue; the long timeout only bounds one wait, not the run.
-    while (!m_dispatcher.runUntil(done, std::chrono::hours(1))) {
-    }
+    while (!m_queue.runUntil(done, std::chrono::hours(1))) {}
 }
 
-void BatchHost::OnStartCommand() {}
-
-void BatchHost::OnEndCommand()
-{
-    m_bar.end();
-    if (onRunEnded)
-        onRunEnded();
-}
-
-void BatchHost::OnStartFichier(core::TaviFichier *aFichier, const engine::TParams &, int)
-{
-    if (onStartFichier)
-        onStartFichier(aFichier);
-}
-
-void BatchHost::OnEndFichier(core::TaviFichier *aFichier, const engine::TParams &, int)
-{
-    if (onEndFichier)
-        onEndFichier(aFichier);
-}
-
-void BatchHost::OnMessageCommand(const std::string &aMsg)
-{
-    if (!aMsg.empty())
-        m_console.line(aMsg);
-}
-
-void BatchHost::OnErrorCommand(const std::string &aMsg, TErrorType aErrorType)
-{
-    std::string text = "Error: " + aMsg;
-    switch (aErrorType) {
-    case TErrorType::etNoError: break;
-    case TErrorType::etError: text += "\nThe current file has been aborted."; break;
-    case TErrorType::etAllError: text += "\nThe command will be aborted."; break;
-    }
-    m_console.line(text);
-    m_bar.end();
-}
-
-void BatchHost::OnStartProgress(int progress)
-{
-    m_bar.start(progress);
-}
-
-void BatchHost::OnSetProgress(int progress)
-{
-    m_bar.set(progress);
-}
-
-void BatchHost::OnEndProgress()
-{
-    m_bar.end();
-}
-
-TAnswer BatchHost::AskQuestion(const std::string &text, engine::TQuestionButtons buttons)
+TAnswer BatchHost::askQuestion(const std::string &text, engine::TQuestionButtons buttons)
 {
     m_bar.clearForText();
     return m_questions.Ask(text, buttons);
+}
+
+void BatchHost::commandMessage(const std::string &text)
+{
+    m_console.line(text);
+}
+
+void BatchHost::commandError(const std::string &text)
+{
+    m_console.line("Error: " + text);
+}
+
+void BatchHost::startProgress(int maximum)
+{
+    m_bar.start(maximum);
+}
+
+void BatchHost::setProgress(int position)
+{
+    m_bar.set(position);
+}
+
+void BatchHost::endProgress()
+{
+    m_bar.end();
+}
+
+void BatchHost::note(NoteKind kind, const std::string &text)
+{
+    switch (kind) {
+    case NoteKind::Status:
+        m_console.line(text);
+        break;
+    case NoteKind::Warning:
+    case NoteKind::Failure:
+        m_console.line("camlog: " + text);
+        break;
+    case NoteKind::Unavailable:
+        m_console.line("camlog: " + text + " is not available in batch mode");
+        break;
+    }
+}
+
+void BatchHost::report(session::ReportKind, const std::string &text)
+{
+    m_bar.clearForText();
+    std::fprintf(m_out, "%s\n", text.c_str());
+    std::fflush(m_out);
 }
 
 } // namespace camlog::app

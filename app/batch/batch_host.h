@@ -1,12 +1,12 @@
-// The engine's host in the batch mode: the main thread serves the worker's hand-offs, questions
-// go to the terminal (or the --yes / --no rule), messages and errors to standard error, the
-// gauge to a text bar.
+// The session's host in the batch mode: the main thread serves the posted tasks from a queue,
+// questions go to the terminal (or the --yes / --no rule), messages and errors to standard
+// error, reports to standard output, the gauge to a text bar.
 #pragma once
 
 #include "app/batch/progress_bar.h"
 #include "app/batch/terminal_questions.h"
-#include "engine/engine_host.h"
 #include "ui/list/queue_dispatcher.h"
+#include "ui/session/session_host.h"
 
 #include <chrono>
 #include <cstdio>
@@ -28,40 +28,30 @@ private:
     ProgressBar &m_bar;
 };
 
-class BatchHost : public engine::EngineHost {
+class BatchHost : public session::SessionHost {
 public:
-    // The dispatcher is the main thread's queue, shared with the file list's openings.
-    BatchHost(ui::QueueDispatcher &dispatcher, TerminalQuestions &questions, BatchConsole &console, ProgressBar &bar);
+    // out: standard output, where the reports a user asked for go.
+    BatchHost(TerminalQuestions &questions, BatchConsole &console, ProgressBar &bar, std::FILE *out);
 
-    // Queues the task for the main thread and blocks the worker until it has run there.
-    void runOnHostThread(std::function<void()> task) override;
+    void post(std::function<void()> task) override;
+    // Main thread: runs posted tasks until done() holds. Waits on the queue without polling.
+    void serveUntil(const std::function<bool()> &done) override;
 
-    void OnStartCommand() override;
-    void OnEndCommand() override;
-    void OnStartFichier(core::TaviFichier *aFichier, const engine::TParams &aParams, int passe) override;
-    void OnEndFichier(core::TaviFichier *aFichier, const engine::TParams &aParams, int passe) override;
-    void OnMessageCommand(const std::string &aMsg) override;
-    void OnErrorCommand(const std::string &aMsg, engine::TErrorType aErrorType) override;
-    void OnStartProgress(int progress) override;
-    void OnSetProgress(int progress) override;
-    void OnEndProgress() override;
-    engine::TAnswer AskQuestion(const std::string &text, engine::TQuestionButtons buttons) override;
-
-    // Main thread: runs queued hand-offs and list events until done() holds. Waits on the queue
-    // without polling.
-    void serveUntil(const std::function<bool()> &done);
-
-    // Called on the main thread when a run has ended (the engine's LastRun is final then).
-    std::function<void()> onRunEnded;
-    // Called on the main thread around each file pass.
-    std::function<void(core::TaviFichier *fichier)> onStartFichier;
-    std::function<void(core::TaviFichier *fichier)> onEndFichier;
+    engine::TAnswer askQuestion(const std::string &text, engine::TQuestionButtons buttons) override;
+    void commandMessage(const std::string &text) override;
+    void commandError(const std::string &text) override;
+    void startProgress(int maximum) override;
+    void setProgress(int position) override;
+    void endProgress() override;
+    void note(session::NoteKind kind, const std::string &text) override;
+    void report(session::ReportKind kind, const std::string &text) override;
 
 private:
-    ui::QueueDispatcher &m_dispatcher;
+    ui::QueueDispatcher m_queue;
     TerminalQuestions &m_questions;
     BatchConsole &m_console;
     ProgressBar &m_bar;
+    std::FILE *m_out;
 };
 
 } // namespace camlog::app

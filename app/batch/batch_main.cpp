@@ -2,13 +2,13 @@
 #include "app/batch/batch_main.h"
 
 #include "app/batch/batch_session.h"
-#include "app/batch/command_module.h"
 #include "app/batch/interrupt_watch.h"
 #include "app/usage.h"
 #include "media/avi_probe.h"
 #include "prefs/current_settings.h"
 #include "prefs/prefs_environment.h"
 #include "ui/actions/command_line.h"
+#include "ui/session/command_module.h"
 
 #include <cstdio>
 #include <vector>
@@ -55,7 +55,7 @@ int RunBatch(std::span<const std::string> args)
     context.prober = &prober;
     context.datecodePattern = settings.formatAfficherDatecode;
 
-    CommandModule commands;
+    session::CommandModule commands;
     BatchStreams streams;
     streams.inIsTerminal = ::isatty(STDIN_FILENO) == 1;
     streams.errIsTerminal = ::isatty(STDERR_FILENO) == 1;

@@ -1,4 +1,4 @@
-// The listing mode: `camlog [--scenes|--no-scenes] PATH...`.
+// The listing mode: `camlog --list [--scenes|--no-scenes] PATH...`.
 #pragma once
 
 #include <span>

@@ -139,12 +139,12 @@ protected:
 
     bool Run(const std::vector<std::string> &words)
     {
-        CommandBinding binding;
+        session::CommandBinding binding;
         binding.commandFor = [this](std::string_view action) -> engine::tCustomCmd * {
             return action == "ccVisitHomepage" ? &command : nullptr;
         };
         BatchSession session(prefs::Settings{}, AnswerRule::NoToAll, streams, core::FichierContext{}, binding,
-                             ProgramIdentity{"Camlog 0.1.0En", "https://example.org"});
+                             session::ProgramIdentity{"Camlog 0.1.0En", "https://example.org"});
         std::vector<ui::ActionCall> calls;
         for (const auto &word : words)
             calls.push_back({ui::FindAction(word), ui::CallMode::Toggle, ""});

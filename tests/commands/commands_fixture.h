@@ -57,9 +57,6 @@ protected:
     {
         settings = prefs::currentSettings();
         shell.trashFolder = Scratch() / "Trash";
-        engine.SourceFichierListbox = &list;
-        engine.DestFichierListbox = &list;
-        engine.FichierClass = [this](const std::string &path) { return Probe(path); };
         // The host carries the run's time difference into and out of each file, as the program's do.
         host.onStartFichier = [this](core::TaviFichier *f) { dm.RunTimeDifference().StartFichier(f); };
         host.onEndFichier = [this](core::TaviFichier *f) { dm.RunTimeDifference().EndFichier(f); };
@@ -132,7 +129,9 @@ protected:
     media::AviProber prober;
     engine::test::TestHost host;
     engine::test::FakeList list;
-    engine::TCommandEngine engine{host};
+    engine::TCommandEngine engine{host, list, [this](const std::string &path) {
+                                      return Probe(path);
+                                  }};
 
 private:
     std::filesystem::path m_scratch;

@@ -125,7 +125,7 @@ TEST_F(Commands, DestinationIsComputedPerPass)
 TEST_F(Commands, AddedDestinationGoesToTheDestinationList)
 {
     FakeList dest;
-    engine.DestFichierListbox = &dest;
+    TCommandEngine toDest{host, list, dest, fichierClass};
     const std::string folder = Scratch().string() + "/";
     list.Fill({folder + "a.avi", folder + "b.avi"});
     Tcmd cmd;
@@ -137,7 +137,8 @@ TEST_F(Commands, AddedDestinationGoesToTheDestinationList)
         if (f->FileName == "a.avi")
             Touch(std::filesystem::path(d).filename().string());
     };
-    ASSERT_TRUE(Run(cmd));
+    ASSERT_TRUE(toDest.ExecuteCommand(cmd));
+    host.PumpUntilEnded();
     EXPECT_THAT(dest.Names(), ElementsAre("a.wav"));
     EXPECT_THAT(list.Names(), ElementsAre("a.avi", "b.avi"));
 }

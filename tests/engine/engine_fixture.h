@@ -15,15 +15,7 @@ namespace camlog::engine::test {
 
 class EngineFixture : public ::testing::Test {
 protected:
-    EngineFixture()
-    {
-        engine.SourceFichierListbox = &list;
-        engine.DestFichierListbox = &list;
-        engine.FichierClass = [this](const std::string &path) {
-            ++built;
-            return MakeFichier(path);
-        };
-    }
+    EngineFixture() = default;
 
     // Starts a run and serves its hand-offs to its end; false when the engine refused it.
     bool Run(tCustomCmd &cmd, const TParams &params = {})
@@ -75,10 +67,17 @@ protected:
 
     TestHost host;
     FakeList list;
-    TCommandEngine engine{host};
     std::vector<std::string> executed;
     std::vector<std::string> destinations;
     int built = 0;
+    // How the engine builds the objects of added, reloaded and replaced files; a test may change it.
+    TCommandEngine::TFichierClass fichierClass = [this](const std::string &path) {
+        ++built;
+        return MakeFichier(path);
+    };
+    TCommandEngine engine{host, list, [this](const std::string &path) {
+                              return fichierClass(path);
+                          }};
 
 private:
     std::filesystem::path m_scratch;

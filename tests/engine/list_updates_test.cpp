@@ -120,7 +120,7 @@ TEST_F(ListUpdates, ReplaceOrAddOfAMissingDestinationDoesNothing)
 TEST_F(ListUpdates, AFailedUpdateIsReportedAsTheFilesFailure)
 {
     list.Fill({"/v/a.avi", "/v/b.avi"});
-    engine.FichierClass = [](const std::string &path) -> FichierPtr {
+    fichierClass = [](const std::string &path) -> FichierPtr {
         throw std::runtime_error("cannot read " + path);
     };
     TFastcmd cmd;

@@ -87,18 +87,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, RefusedStart,
                                            RefusedCase{"EmptyListSingle", fnSingle, {}, -1}),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(RunLoop, CommandConditionAndMissingListsRefuseTheRun)
+TEST_F(RunLoop, CommandConditionRefusesTheRun)
 {
     list.Fill({"/v/a.avi"});
     tCustomCmd cmd;
     cmd.Nombre = fnAll;
     cmd.OnCommandCondition = [](TCommandEngine &) { return false; };
     EXPECT_FALSE(engine.ExecuteCommand(cmd));
-
-    tCustomCmd plain;
-    plain.Nombre = fnNone;
-    engine.DestFichierListbox = nullptr;
-    EXPECT_FALSE(engine.ExecuteCommand(plain));
     EXPECT_THAT(host.log, IsEmpty());
 }
 

@@ -3,12 +3,12 @@
 // the window.
 #pragma once
 
-#include "app/batch/headless_actions.h"
 #include "engine/command_engine.h"
 #include "ui/actions/action_refresh.h"
 #include "ui/list/file_list_model.h"
+#include "ui/session/command_binding.h"
 
-namespace camlog::app {
+namespace camlog::session {
 
 class ListCommandConditions : public ui::CommandConditions {
 public:
@@ -23,4 +23,4 @@ private:
     engine::TCommandEngine &m_engine;
 };
 
-} // namespace camlog::app
+} // namespace camlog::session

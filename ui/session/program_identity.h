@@ -3,11 +3,11 @@
 
 #include <string>
 
-namespace camlog::app {
+namespace camlog::session {
 
 struct ProgramIdentity {
     std::string title;   // the name, a blank, the version and the language code: "Camlog 0.1.0En"
     std::string webSite; // the maker's site, printed in playlists and reports
 };
 
-} // namespace camlog::app
+} // namespace camlog::session

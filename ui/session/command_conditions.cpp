@@ -1,19 +1,23 @@
-// Command conditions over the batch mode's file list.
-#include "app/batch/command_conditions.h"
+// Command conditions over the session's file list.
+#include "ui/session/command_conditions.h"
 
 #include <exception>
 
-namespace camlog::app {
+namespace camlog::session {
 
 namespace {
 
 ui::FileScope ScopeOf(engine::TcmdNombre nombre)
 {
     switch (nombre) {
-    case engine::fnSingle: return ui::FileScope::Single;
-    case engine::fnSelect: return ui::FileScope::Select;
-    case engine::fnAll: return ui::FileScope::All;
-    case engine::fnNone: break;
+    case engine::fnSingle:
+        return ui::FileScope::Single;
+    case engine::fnSelect:
+        return ui::FileScope::Select;
+    case engine::fnAll:
+        return ui::FileScope::All;
+    case engine::fnNone:
+        break;
     }
     return ui::FileScope::None;
 }
@@ -22,7 +26,9 @@ ui::FileScope ScopeOf(engine::TcmdNombre nombre)
 
 ListCommandConditions::ListCommandConditions(const CommandBinding &commands, const ui::FileListModel &list,
                                              engine::TCommandEngine &engine)
-    : m_commands(commands), m_list(list), m_engine(engine)
+    : m_commands(commands),
+      m_list(list),
+      m_engine(engine)
 {
 }
 
@@ -47,9 +53,14 @@ std::optional<ui::CommandFacts> ListCommandConditions::commandFacts(std::string_
         if (auto active = m_list.ActiveFile())
             files.push_back(std::move(active));
         break;
-    case ui::FileScope::Select: files = m_list.SelectedFiles(); break;
-    case ui::FileScope::All: files = m_list.Files(); break;
-    case ui::FileScope::None: break;
+    case ui::FileScope::Select:
+        files = m_list.SelectedFiles();
+        break;
+    case ui::FileScope::All:
+        files = m_list.Files();
+        break;
+    case ui::FileScope::None:
+        break;
     }
     for (const auto &file : files) {
         ui::FileVerdict verdict;
@@ -63,4 +74,4 @@ std::optional<ui::CommandFacts> ListCommandConditions::commandFacts(std::string_
     return facts;
 }
 
-} // namespace camlog::app
+} // namespace camlog::session

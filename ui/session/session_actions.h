@@ -1,60 +1,51 @@
-// The handlers of every action of the catalogue when there is no window: list actions on the file
-// list, command actions through the engine, scripts, the RIFF report on standard output, and a
-// note on standard error for the actions that need a window.
+// The handlers of every action of the catalogue that a session runs without a window: list
+// actions on the file list, command actions through the engine, scripts, the reports, and a note
+// for the actions that need a window (the window binds its own handlers over those).
 #pragma once
 
-#include "app/batch/batch_host.h"
-#include "app/batch/program_identity.h"
 #include "engine/command_engine.h"
 #include "ui/actions/action_list.h"
 #include "ui/actions/script_runner.h"
 #include "ui/list/file_list_model.h"
+#include "ui/session/command_binding.h"
+#include "ui/session/program_identity.h"
+#include "ui/session/session_host.h"
 
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
 
-namespace camlog::app {
+namespace camlog::session {
 
-// How an action reaches its command in the command module.
-struct CommandBinding {
-    // The command an action starts ("ccRenommer" starts "Renommer"); null when there is none.
-    std::function<engine::tCustomCmd *(std::string_view actionName)> commandFor;
-    // Whether the command takes the action's parameters (a codec, a frame rate, a duration...).
-    std::function<bool(const engine::tCustomCmd &command)> passesParameters;
-    // The run's file events, so that the time difference a run carries follows reloaded files.
-    std::function<void(core::TaviFichier *fichier)> startFichier;
-    std::function<void(core::TaviFichier *fichier)> endFichier;
-};
-
-// What a batch run remembers for its exit status.
-struct BatchOutcome {
+// What a session remembers of its work: a failure (of a file, a list action, an opening) and a
+// "Quit" call.
+struct SessionOutcome {
     bool failed = false;
     bool quit = false;
 };
 
-class HeadlessActions {
+class SessionActions {
 public:
     struct Parts {
         ui::ActionList &actions;
         ui::FileListModel &list;
         engine::TCommandEngine &engine;
         ui::ScriptRunner &scripts;
-        BatchConsole &console;
-        BatchOutcome &outcome;
-        CommandBinding commands;
+        SessionHost &host;
+        SessionOutcome &outcome;
+        const CommandBinding &commands;
         ProgramIdentity identity;
-        std::FILE *out; // standard output: the reports a user asked for
+        // Called when "Quit" runs, after the running calls were stopped.
+        std::function<void()> onQuit;
     };
 
-    explicit HeadlessActions(Parts parts);
+    explicit SessionActions(Parts parts);
 
     // Gives every action of the list its handler (and each toggle both of its handlers).
     void bind();
 
 private:
-    using Handler = void (HeadlessActions::*)(ui::TCustomSuperAction &action);
+    using Handler = void (SessionActions::*)(ui::TCustomSuperAction &action);
 
     void bindPlain(std::string_view name, Handler handler);
     void bindUnavailable(ui::TCustomSuperAction &action);
@@ -83,6 +74,7 @@ private:
     // The call's parameter; empty (after a note on standard error) when the action needs one.
     std::string requiredParameter(ui::TCustomSuperAction &action, std::string_view what);
     void fail(const std::string &text);
+    void warn(const std::string &text);
 
     Parts m;
 };
@@ -90,4 +82,4 @@ private:
 // The caption an action shows ("%s" replaced by the program's name).
 std::string ActionCaption(const ui::TCustomSuperAction &action);
 
-} // namespace camlog::app
+} // namespace camlog::session

@@ -1,18 +1,23 @@
-// The command module as the batch mode uses it: the commands over the freedesktop shell and the
+// The command module of a session: the commands over the freedesktop shell and the
 // processing pipeline, and the command each "cc" action starts.
 #pragma once
 
-#include "app/batch/headless_actions.h"
-#include "app/batch/program_identity.h"
 #include "commands/dm_action.h"
 #include "commands/processing_graph.h"
 #include "commands/shell/freedesktop_shell.h"
+#include "ui/session/command_binding.h"
+#include "ui/session/program_identity.h"
 
-namespace camlog::app {
+#include <functional>
+#include <string>
+
+namespace camlog::session {
 
 class CommandModule {
 public:
-    CommandModule();
+    // closePreview: closes the host's preview when it shows the file at that path (none without
+    // a preview).
+    explicit CommandModule(std::function<void(const std::string &path)> closePreview = {});
     CommandModule(const CommandModule &) = delete;
     CommandModule &operator=(const CommandModule &) = delete;
 
@@ -28,4 +33,4 @@ private:
     commands::ProcessingGraph m_graph;
 };
 
-} // namespace camlog::app
+} // namespace camlog::session

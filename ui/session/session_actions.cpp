@@ -1,10 +1,10 @@
-// The batch mode's action handlers.
-#include "app/batch/headless_actions.h"
+// The session's action handlers.
+#include "ui/session/session_actions.h"
 
 #include "core/format.h"
-#include "engine/graph_command.h"
 #include "core/list_files.h"
 #include "core/riff_report.h"
+#include "engine/graph_command.h"
 #include "prefs/current_settings.h"
 #include "scenes/write_scn_text.h"
 #include "ui/actions/script_file.h"
@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <utility>
 
-namespace camlog::app {
+namespace camlog::session {
 
 namespace fs = std::filesystem;
 using ui::TCustomSuperAction;
@@ -26,8 +26,8 @@ struct SortAction {
     std::string_view keyWord;
 };
 constexpr SortAction kSortActions[] = {
-    {"saOrdreAlpha", "alpha"},      {"saTriTaille", "taille"},     {"saTrierModify", "modify"},
-    {"saTriDatecode", "datecode"},  {"saTriTimecode", "timecode"}, {"saTriDuree", "duree"},
+    {"saOrdreAlpha", "alpha"},     {"saTriTaille", "taille"},     {"saTrierModify", "modify"},
+    {"saTriDatecode", "datecode"}, {"saTriTimecode", "timecode"}, {"saTriDuree", "duree"},
 };
 
 // A path typed on the command line or in a script is relative to the current folder.
@@ -56,32 +56,41 @@ std::string ActionCaption(const TCustomSuperAction &action)
     return ui::FormatWithProgramName(action.Caption());
 }
 
-HeadlessActions::HeadlessActions(Parts parts) : m(std::move(parts)) {}
+SessionActions::SessionActions(Parts parts) : m(std::move(parts)) {}
 
-void HeadlessActions::fail(const std::string &text)
+void SessionActions::fail(const std::string &text)
 {
-    m.console.line(text);
     m.outcome.failed = true;
+    m.host.note(NoteKind::Failure, text);
 }
 
-std::string HeadlessActions::requiredParameter(TCustomSuperAction &action, std::string_view what)
+void SessionActions::warn(const std::string &text)
+{
+    m.host.note(NoteKind::Warning, text);
+}
+
+std::string SessionActions::requiredParameter(TCustomSuperAction &action, std::string_view what)
 {
     std::string parameter = FirstParameter(action);
     if (parameter.empty())
-        fail("camlog: " + Quoted(ActionCaption(action)) + " needs " + std::string(what) +
-             " in batch mode, for instance " + action.Token() + "=PATH");
+        fail(Quoted(ActionCaption(action)) + " needs " + std::string(what) + ", for instance " + action.Token()
+             + "=PATH");
     return parameter;
 }
 
-void HeadlessActions::bindPlain(std::string_view name, Handler handler)
+void SessionActions::bindPlain(std::string_view name, Handler handler)
 {
     if (auto *action = m.actions.plain(name))
-        action->Onexecute = [this, handler](TCustomSuperAction &a, ui::ActionSender) { (this->*handler)(a); };
+        action->Onexecute = [this, handler](TCustomSuperAction &a, ui::ActionSender) {
+            (this->*handler)(a);
+        };
 }
 
-void HeadlessActions::bindUnavailable(TCustomSuperAction &action)
+void SessionActions::bindUnavailable(TCustomSuperAction &action)
 {
-    const auto handler = [this](TCustomSuperAction &a, ui::ActionSender) { unavailable(a); };
+    const auto handler = [this](TCustomSuperAction &a, ui::ActionSender) {
+        unavailable(a);
+    };
     if (auto *toggle = dynamic_cast<ui::TtoggleAction *>(&action)) {
         toggle->OnTrueExecute = handler;
         toggle->OnfalseExecute = handler;
@@ -91,43 +100,43 @@ void HeadlessActions::bindUnavailable(TCustomSuperAction &action)
     }
 }
 
-void HeadlessActions::bind()
+void SessionActions::bind()
 {
     // Everything starts as a window-only action; the list below gives the others their work.
     for (const auto &action : m.actions.actions()) {
         if (action->definition().startsCommand()) {
-            bindPlain(action->Name(), &HeadlessActions::startCommand);
+            bindPlain(action->Name(), &SessionActions::startCommand);
         } else {
             bindUnavailable(*action);
         }
     }
-    bindPlain("saQuitter", &HeadlessActions::quit);
-    bindPlain("saInterrompre", &HeadlessActions::abort);
-    bindPlain("saInterrompreTous", &HeadlessActions::abortAll);
-    bindPlain("saOuvrirFichiers", &HeadlessActions::openFiles);
-    bindPlain("saOuvrirunDossier", &HeadlessActions::openFolder);
-    bindPlain("saOuvrirDossierPrefere", &HeadlessActions::openPreferredFolder);
-    bindPlain("saOuvrirPlayList", &HeadlessActions::openPlaylist);
-    bindPlain("saOuvrirDefaultPlayList", &HeadlessActions::openDefaultPlaylist);
-    bindPlain("saSauverListe", &HeadlessActions::saveList);
-    bindPlain("saListeDetaillee", &HeadlessActions::saveDetailedList);
-    bindPlain("saViderListe", &HeadlessActions::emptyList);
-    bindPlain("saOterFichier", &HeadlessActions::removeFiles);
-    bindPlain("saSelectionnerTout", &HeadlessActions::selectAll);
-    bindPlain("saOuvrirScript", &HeadlessActions::launchScript);
-    bindPlain("saRiffHeader", &HeadlessActions::riffHeader);
-    bindPlain("saDureeTotale", &HeadlessActions::totalDuration);
+    bindPlain("saQuitter", &SessionActions::quit);
+    bindPlain("saInterrompre", &SessionActions::abort);
+    bindPlain("saInterrompreTous", &SessionActions::abortAll);
+    bindPlain("saOuvrirFichiers", &SessionActions::openFiles);
+    bindPlain("saOuvrirunDossier", &SessionActions::openFolder);
+    bindPlain("saOuvrirDossierPrefere", &SessionActions::openPreferredFolder);
+    bindPlain("saOuvrirPlayList", &SessionActions::openPlaylist);
+    bindPlain("saOuvrirDefaultPlayList", &SessionActions::openDefaultPlaylist);
+    bindPlain("saSauverListe", &SessionActions::saveList);
+    bindPlain("saListeDetaillee", &SessionActions::saveDetailedList);
+    bindPlain("saViderListe", &SessionActions::emptyList);
+    bindPlain("saOterFichier", &SessionActions::removeFiles);
+    bindPlain("saSelectionnerTout", &SessionActions::selectAll);
+    bindPlain("saOuvrirScript", &SessionActions::launchScript);
+    bindPlain("saRiffHeader", &SessionActions::riffHeader);
+    bindPlain("saDureeTotale", &SessionActions::totalDuration);
     for (const SortAction &sort : kSortActions)
-        bindPlain(sort.action, &HeadlessActions::sortList);
+        bindPlain(sort.action, &SessionActions::sortList);
     bindSelectWhenOpened();
 }
 
-void HeadlessActions::unavailable(TCustomSuperAction &action)
+void SessionActions::unavailable(TCustomSuperAction &action)
 {
-    m.console.line("camlog: " + Quoted(ActionCaption(action)) + " is not available in batch mode");
+    m.host.note(NoteKind::Unavailable, Quoted(ActionCaption(action)));
 }
 
-void HeadlessActions::startCommand(TCustomSuperAction &action)
+void SessionActions::startCommand(TCustomSuperAction &action)
 {
     engine::tCustomCmd *command = m.commands.commandFor ? m.commands.commandFor(action.Name()) : nullptr;
     if (command == nullptr) {
@@ -136,7 +145,7 @@ void HeadlessActions::startCommand(TCustomSuperAction &action)
     }
     // A graph command without a graph build would end each file at once, as if it had worked.
     if (const auto *graph = dynamic_cast<const engine::TGraphCmd *>(command); graph && !graph->OnBuildGraph) {
-        fail("camlog: " + Quoted(ActionCaption(action)) + " is not available: its processing is not built in");
+        fail(Quoted(ActionCaption(action)) + " is not available: its processing is not built in");
         return;
     }
     engine::TParams params;
@@ -144,22 +153,22 @@ void HeadlessActions::startCommand(TCustomSuperAction &action)
         params = action.parameters().list;
     try {
         if (!m.engine.ExecuteCommand(*command, params))
-            m.console.line("camlog: " + Quoted(ActionCaption(action)) + " has nothing to run on");
+            warn(Quoted(ActionCaption(action)) + " has nothing to run on");
     } catch (const std::exception &e) {
-        fail("camlog: " + Quoted(ActionCaption(action)) + " did not start: " + e.what());
+        fail(Quoted(ActionCaption(action)) + " did not start: " + e.what());
     }
 }
 
-void HeadlessActions::openFiles(TCustomSuperAction &action)
+void SessionActions::openFiles(TCustomSuperAction &action)
 {
     const std::string path = requiredParameter(action, "a file");
     if (path.empty())
         return;
-    m.console.line("Opening avi files");
+    m.host.note(NoteKind::Status, "Opening avi files");
     m.list.OpenPaths({AbsolutePath(path)});
 }
 
-void HeadlessActions::openFolder(TCustomSuperAction &action)
+void SessionActions::openFolder(TCustomSuperAction &action)
 {
     const std::string folder = requiredParameter(action, "a folder");
     if (folder.empty())
@@ -167,27 +176,27 @@ void HeadlessActions::openFolder(TCustomSuperAction &action)
     m.list.OpenFolder(AbsolutePath(folder));
 }
 
-void HeadlessActions::openPreferredFolder(TCustomSuperAction &)
+void SessionActions::openPreferredFolder(TCustomSuperAction &)
 {
     m.list.OpenPreferredFolder();
 }
 
-void HeadlessActions::openPlaylist(TCustomSuperAction &action)
+void SessionActions::openPlaylist(TCustomSuperAction &action)
 {
     const std::string playlist = requiredParameter(action, "a playlist");
     if (playlist.empty())
         return;
-    m.console.line("Opening the playlist " + fs::path(playlist).filename().string());
+    m.host.note(NoteKind::Status, "Opening the playlist " + fs::path(playlist).filename().string());
     m.list.OpenPlayList(AbsolutePath(playlist));
 }
 
-void HeadlessActions::openDefaultPlaylist(TCustomSuperAction &)
+void SessionActions::openDefaultPlaylist(TCustomSuperAction &)
 {
-    m.console.line("Opening the default playlist");
+    m.host.note(NoteKind::Status, "Opening the default playlist");
     m.list.OpenPreferredPlayList();
 }
 
-void HeadlessActions::saveList(TCustomSuperAction &action)
+void SessionActions::saveList(TCustomSuperAction &action)
 {
     const std::string target = requiredParameter(action, "a file name");
     if (target.empty())
@@ -203,10 +212,10 @@ void HeadlessActions::saveList(TCustomSuperAction &action)
         paths.push_back(file->FullPath);
     const auto written = core::WritePlaylist(AbsolutePath(target), paths, info);
     if (!written)
-        fail("camlog: the list was not saved: " + written.error().message);
+        fail("the list was not saved: " + written.error().message);
 }
 
-void HeadlessActions::saveDetailedList(TCustomSuperAction &action)
+void SessionActions::saveDetailedList(TCustomSuperAction &action)
 {
     const std::string target = requiredParameter(action, "a file name");
     if (target.empty())
@@ -218,25 +227,25 @@ void HeadlessActions::saveDetailedList(TCustomSuperAction &action)
     const auto written =
         core::WriteDetailedList(AbsolutePath(target), objects, prefs::currentSettings().formatAfficherDatecode);
     if (!written)
-        fail("camlog: the detailed list was not saved: " + written.error().message);
+        fail("the detailed list was not saved: " + written.error().message);
 }
 
-void HeadlessActions::emptyList(TCustomSuperAction &)
+void SessionActions::emptyList(TCustomSuperAction &)
 {
     m.list.ClearList();
 }
 
-void HeadlessActions::removeFiles(TCustomSuperAction &)
+void SessionActions::removeFiles(TCustomSuperAction &)
 {
     m.list.RemoveSelected();
 }
 
-void HeadlessActions::selectAll(TCustomSuperAction &)
+void SessionActions::selectAll(TCustomSuperAction &)
 {
     m.list.SelectAll(true);
 }
 
-void HeadlessActions::sortList(TCustomSuperAction &action)
+void SessionActions::sortList(TCustomSuperAction &action)
 {
     for (const SortAction &sort : kSortActions) {
         if (sort.action != action.Name())
@@ -245,62 +254,63 @@ void HeadlessActions::sortList(TCustomSuperAction &action)
         if (!index)
             return;
         m.list.SetSortIndex(*index);
-        // Kept for the rest of the run as the GUI keeps it; the batch mode saves no settings.
+        // Kept for the rest of the session; the host decides whether settings are saved.
         prefs::Settings settings = prefs::currentSettings();
         settings.sortIndex = std::string(sort.keyWord);
         prefs::setCurrentSettings(std::move(settings));
-        m.console.line(std::string(core::kSortIndexes[*index].StatusText));
+        m.host.note(NoteKind::Status, std::string(core::kSortIndexes[*index].StatusText));
         return;
     }
 }
 
-void HeadlessActions::launchScript(TCustomSuperAction &action)
+void SessionActions::launchScript(TCustomSuperAction &action)
 {
     const std::string script = requiredParameter(action, "a script file");
     if (script.empty())
         return;
     const std::string path = AbsolutePath(script);
-    // The runner skips lines that name no action; a batch run says which, as for its arguments.
+    // The runner skips lines that name no action; the session says which, as for the command line.
     if (const auto lines = ui::ReadScriptLines(path)) {
         for (const ui::IgnoredWord &ignored : ui::ParseScriptLines(lines.value()).ignored)
-            fail("camlog: " + script + ", line " + std::to_string(ignored.position) + ": " + Quoted(ignored.text) +
-                 " names no action");
+            fail(script + ", line " + std::to_string(ignored.position) + ": " + Quoted(ignored.text)
+                 + " names no action");
     }
     const auto report = m.scripts.RunScriptFile(path);
     if (!report) {
-        const std::string why = report.error().code == ui::ScriptError::Missing
-                                    ? "no such file"
-                                    : report.error().message;
-        fail("camlog: the script " + Quoted(script) + " was not run: " + why);
+        const std::string why =
+            report.error().code == ui::ScriptError::Missing ? "no such file" : report.error().message;
+        fail("the script " + Quoted(script) + " was not run: " + why);
     }
 }
 
-void HeadlessActions::abort(TCustomSuperAction &)
+void SessionActions::abort(TCustomSuperAction &)
 {
     m.scripts.StopScript();
     m.engine.Abort();
     m.list.AbortOpen();
 }
 
-void HeadlessActions::abortAll(TCustomSuperAction &)
+void SessionActions::abortAll(TCustomSuperAction &)
 {
     m.scripts.StopScript();
     m.list.AbortOpen();
     m.engine.AbortAll();
 }
 
-void HeadlessActions::quit(TCustomSuperAction &)
+void SessionActions::quit(TCustomSuperAction &)
 {
     // The calls after this one do not run; the run then ends as after its last call.
     m.outcome.quit = true;
     m.scripts.StopScript();
+    if (m.onQuit)
+        m.onQuit();
 }
 
-void HeadlessActions::riffHeader(TCustomSuperAction &action)
+void SessionActions::riffHeader(TCustomSuperAction &action)
 {
     const engine::FichierPtr active = m.list.ActiveFile();
     if (!active) {
-        m.console.line("camlog: " + Quoted(ActionCaption(action)) + " needs an active file");
+        warn(Quoted(ActionCaption(action)) + " needs an active file");
         return;
     }
     core::RiffReportOptions options;
@@ -309,15 +319,16 @@ void HeadlessActions::riffHeader(TCustomSuperAction &action)
     options.webSite = m.identity.webSite;
     const core::RiffReport report = core::BuildReport(active->FullPath, options);
     if (report.end == core::RiffReportEnd::NoFile) {
-        fail("camlog: " + active->FullPath + ": the file cannot be read");
+        fail(active->FullPath + ": the file cannot be read");
         return;
     }
-    for (const std::string &line : report.lines)
-        std::fprintf(m.out, "%s\n", line.c_str());
-    std::fflush(m.out);
+    std::string text;
+    for (std::size_t i = 0; i < report.lines.size(); ++i)
+        text += (i == 0 ? "" : "\n") + report.lines[i];
+    m.host.report(ReportKind::RiffHeader, text);
 }
 
-void HeadlessActions::totalDuration(TCustomSuperAction &)
+void SessionActions::totalDuration(TCustomSuperAction &)
 {
     std::int64_t selected = 0;
     std::int64_t all = 0;
@@ -325,12 +336,12 @@ void HeadlessActions::totalDuration(TCustomSuperAction &)
         all += file->Duration;
     for (const auto &file : m.list.SelectedFiles())
         selected += file->Duration;
-    std::fprintf(m.out, "Duration of selected videos  = %s\n\nTotal duration of all videos listed = %s\n",
-                 core::FormatDurationMs(selected).c_str(), core::FormatDurationMs(all).c_str());
-    std::fflush(m.out);
+    m.host.report(ReportKind::TotalDuration,
+                  "Duration of selected videos  = " + core::FormatDurationMs(selected)
+                      + "\n\nTotal duration of all videos listed = " + core::FormatDurationMs(all));
 }
 
-void HeadlessActions::bindSelectWhenOpened()
+void SessionActions::bindSelectWhenOpened()
 {
     auto *toggle = m.actions.toggle("taSelectionnerOuverts");
     if (toggle == nullptr)
@@ -343,9 +354,13 @@ void HeadlessActions::bindSelectWhenOpened()
         action.SetChecked(select);
     };
     // State False offers to switch the feature on; state True to switch it off.
-    toggle->OnfalseExecute = [set](TCustomSuperAction &action, ui::ActionSender) { set(action, true); };
-    toggle->OnTrueExecute = [set](TCustomSuperAction &action, ui::ActionSender) { set(action, false); };
+    toggle->OnfalseExecute = [set](TCustomSuperAction &action, ui::ActionSender) {
+        set(action, true);
+    };
+    toggle->OnTrueExecute = [set](TCustomSuperAction &action, ui::ActionSender) {
+        set(action, false);
+    };
     toggle->SetChecked(m.list.SelectionnerOuverts);
 }
 
-} // namespace camlog::app
+} // namespace camlog::session
