@@ -235,19 +235,29 @@ void TUIForm::changeEvent(QEvent *event)
     }
 }
 
+void TUIForm::firstActivation()
+{
+    if (m_activated)
+        return;
+    m_activated = true;
+    // Outside the activation's own handling: the command line may ask questions.
+    QTimer::singleShot(0, this, [this] {
+        if (onFirstActivation)
+            onFirstActivation();
+    });
+}
+
 bool TUIForm::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate) {
         if (onActivation)
             onActivation();
-        if (!m_activated) {
-            m_activated = true;
-            // Outside the activation's own handling: the command line may ask questions.
-            QTimer::singleShot(0, this, [this] {
-                if (onFirstActivation)
-                    onFirstActivation();
-            });
-        }
+        firstActivation();
+    } else if (event->type() == QEvent::Show && !m_shown) {
+        m_shown = true;
+        // A desktop that keeps new windows from taking the focus (or none at all) may never
+        // activate the window: its command line must run all the same.
+        QTimer::singleShot(kActivationGrace, this, [this] { firstActivation(); });
     }
     return QMainWindow::event(event);
 }

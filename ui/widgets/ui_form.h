@@ -95,6 +95,7 @@ protected:
 
 private:
     void arrangePanels();
+    void firstActivation();
     void showEmptyList(bool shown);
     void refreshActions();
 
@@ -114,6 +115,10 @@ private:
     bool m_panelOpen = false;
     bool m_fullScreen = false;
     bool m_activated = false;
+    bool m_shown = false;
+    // How long after the first showing the window waits for its activation before it processes
+    // its command line all the same (milliseconds).
+    static constexpr int kActivationGrace = 1000;
     bool m_applying = false;
     QRect m_normal;
 };

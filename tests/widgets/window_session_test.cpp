@@ -1,0 +1,159 @@
+// The window as the session's host: the command line at the first activation, questions answered
+// through the message box, the keyboard's abort, closing in order.
+#include "media/avi_probe.h"
+#include "prefs/current_settings.h"
+#include "support/test_files.h"
+#include "ui/session/command_module.h"
+#include "ui/widgets/base_frame.h"
+#include "ui/widgets/list_frame.h"
+#include "ui/widgets/status_panel.h"
+#include "ui/widgets/window_session.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace camlog::widgets {
+namespace {
+
+namespace fs = std::filesystem;
+
+class WindowSessionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        dir = test::scratchDir("WindowSession_" + name);
+        tapes = dir / "tapes";
+        fs::create_directories(tapes);
+        for (const char *file : {"pal_16x9_32k-type1.avi", "tape_three-type2.avi"})
+            fs::copy_file(test::fixturePath(file), tapes / file);
+        environment.programFile = (dir / "camlog").string();
+        environment.normalFile = (dir / "config/Ovrand/Camlog.ini").string();
+        environment.portableFile = (dir / "Camlog.ini").string();
+        environment.videoFolder = dir.string();
+        environment.documentsFolder = dir.string();
+        settings = prefs::defaultSettings(environment, {1280, 1024});
+        prefs::setCurrentSettings(settings);
+        prefs::setCurrentPreferenceMode(prefs::pmNormal);
+        context.prober = &prober;
+    }
+
+    std::unique_ptr<WindowSession> makeWindow(std::vector<std::string> arguments)
+    {
+        WindowStart start;
+        start.settings = settings;
+        start.environment = environment;
+        start.context = &context;
+        start.commands = commands.binding();
+        start.identity = commands.identity();
+        start.arguments = std::move(arguments);
+        return std::make_unique<WindowSession>(std::move(start));
+    }
+
+    // Shows and activates the window; its first activation processes the command line.
+    static void showAndActivate(WindowSession &window)
+    {
+        window.form().show();
+        window.form().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window.form()));
+    }
+
+    static bool waitIdle(WindowSession &window)
+    {
+        return QTest::qWaitFor([&] { return window.started() && window.session().idle(); }, 20000);
+    }
+
+    fs::path dir;
+    fs::path tapes;
+    prefs::PrefsEnvironment environment;
+    prefs::Settings settings;
+    media::AviProber prober;
+    core::FichierContext context;
+    session::CommandModule commands;
+};
+
+TEST_F(WindowSessionTest, TheCommandLineRunsAtTheFirstActivation)
+{
+    auto window = makeWindow({"/l=" + tapes.string()});
+    window->form().show();
+    QApplication::processEvents();
+    EXPECT_EQ(window->session().list().Count(), 0);
+    EXPECT_EQ(window->form().layout(), Layout::WithoutList);
+
+    window->form().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window->form()));
+    ASSERT_TRUE(waitIdle(*window));
+    EXPECT_EQ(window->session().list().Count(), 2);
+    EXPECT_EQ(window->form().layout(), Layout::Normal);
+    EXPECT_FALSE(window->form().emptyListShown());
+    EXPECT_TRUE(window->form().listFrame()->selectionLabel()->text().endsWith(" on 2 - alpha"));
+    EXPECT_EQ(window->form().statusPanel()->text().toStdString(), "Ready");
+}
+
+TEST_F(WindowSessionTest, ARenameQuestionIsAnsweredThroughTheMessageBox)
+{
+    auto window = makeWindow({"/l=" + tapes.string(), "/a"});
+    showAndActivate(*window);
+    ASSERT_TRUE(waitIdle(*window));
+    ASSERT_EQ(window->session().list().SelCount(), 2);
+
+    QString question;
+    std::function<void()> answer = [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            QTimer::singleShot(20, answer);
+            return;
+        }
+        question = box->text();
+        box->button(QMessageBox::YesToAll)->click();
+    };
+    QTimer::singleShot(0, answer);
+    ASSERT_TRUE(window->execute("ccAjouterDatecode"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->session().engine().IsRunning(); }, 20000));
+
+    EXPECT_TRUE(question.startsWith("Do you want to rename pal_16x9_32k-type1.avi to ")) << question.toStdString();
+    EXPECT_FALSE(fs::exists(tapes / "pal_16x9_32k-type1.avi"));
+    EXPECT_FALSE(fs::exists(tapes / "tape_three-type2.avi"));
+    EXPECT_EQ(window->session().list().Count(), 2);
+    EXPECT_EQ(window->form().statusPanel()->text().toStdString(), "Ready");
+}
+
+TEST_F(WindowSessionTest, ClosingDuringACommandStopsItAndSavesTheSettings)
+{
+    auto window = makeWindow({"/l=" + tapes.string(), "/a"});
+    showAndActivate(*window);
+    ASSERT_TRUE(waitIdle(*window));
+    window->form().setListOnLeft(true);
+
+    // The close comes while the question of the first file is up: Cancel ends the run, then the
+    // window closes on its own.
+    std::function<void()> closeThenCancel = [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            QTimer::singleShot(20, closeThenCancel);
+            return;
+        }
+        EXPECT_FALSE(window->form().close());
+        box->button(QMessageBox::Cancel)->click();
+    };
+    QTimer::singleShot(0, closeThenCancel);
+    ASSERT_TRUE(window->execute("ccAjouterDatecode"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->form().isVisible(); }, 20000));
+    EXPECT_TRUE(fs::exists(tapes / "pal_16x9_32k-type1.avi"));
+
+    const prefs::Settings saved = prefs::LoadPreferences(prefs::pmNormal, environment, {1280, 1024});
+    EXPECT_TRUE(saved.listeGauche);
+    EXPECT_EQ(saved.vue, 0);
+    EXPECT_EQ(saved.sortIndex, "alpha");
+}
+
+} // namespace
+} // namespace camlog::widgets

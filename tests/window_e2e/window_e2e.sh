@@ -1,0 +1,155 @@
+#!/bin/bash
+# End-to-end runs of the camlog window under Xvfb, driven from outside with xdotool as a person
+# would: keys go to the window, results are read from the files on disk and the settings file.
+# Usage: window_e2e.sh CAMLOG FIXTURE_DIR WORK_DIR [SCREEN_DIR]
+# SCREEN_DIR, when given, receives a screenshot (PNG) of each layout seen.
+set -u
+camlog=$1 fixtures=$2 work=$3 screens=${4:-}
+caption="Camlog 7.0.9En by Ovrand"
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+rm -rf "$work"
+mkdir -p "$work/home/.config" "$work/tapes"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+unset WAYLAND_DISPLAY
+export QT_QPA_PLATFORM=xcb
+
+# A display of our own, on the first free number (another run may take one at the same moment).
+xvfb_pid=
+for n in $(seq 90 160); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do
+        [ -e "/tmp/.X11-unix/X$n" ] && break
+        kill -0 $xvfb_pid 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 $xvfb_pid 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
+        export DISPLAY=":$n"
+        break
+    fi
+    xvfb_pid=
+done
+[ -n "$xvfb_pid" ] || { echo "FAIL: no Xvfb display could be started"; exit 1; }
+cleanup() {
+    [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null
+    kill "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+
+# Waits (up to $2 seconds, default 20) until the condition command $1 succeeds.
+wait_for() {
+    local condition=$1 limit=${2:-20} i
+    for i in $(seq $((limit * 10))); do
+        eval "$condition" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+window_of() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
+press() {
+    local win
+    win=$(window_of "$caption")
+    [ -n "$win" ] && xdotool windowfocus --sync "$win" 2>/dev/null
+    xdotool key --clearmodifiers "$@"
+    sleep 0.3
+}
+shot() {
+    [ -n "$screens" ] || return 0
+    mkdir -p "$screens"
+    import -window root "$screens/$1.png" 2>/dev/null
+}
+start_camlog() {
+    "$camlog" "$@" >"$work/camlog.out" 2>&1 &
+    app_pid=$!
+    wait_for '[ -n "$(window_of "$caption")" ]' 30 || { fail "the window did not appear"; return 1; }
+    xdotool windowfocus --sync "$(window_of "$caption")" 2>/dev/null
+    sleep 0.5
+}
+wait_exit() {
+    wait_for '! kill -0 $app_pid 2>/dev/null' "${1:-20}" || { fail "camlog did not end"; kill "$app_pid"; }
+    wait "$app_pid" 2>/dev/null
+    app_pid=
+}
+ini="$XDG_CONFIG_HOME/Ovrand/Camlog.ini"
+
+# ---- 1. Start empty, the shortcut table, quit with the storage question ----------------------------
+start_camlog
+geometry=$(xdotool getwindowgeometry "$(window_of "$caption")" | sed -n 's/.*Geometry: //p')
+[ "$geometry" = "304x546" ] && pass "empty start in the narrow layout" || fail "empty start is $geometry, not 304x546"
+shot layout1-empty
+press F11
+if wait_for '[ -n "$(window_of "Shortcuts and switches")" ]' 10; then
+    pass "F11 shows the shortcut table"
+    shot shortcuts-table
+    xdotool windowclose "$(window_of "Shortcuts and switches")" 2>/dev/null || press F11
+else
+    fail "F11 showed no \"Shortcuts and switches\" window"
+fi
+press ctrl+q
+# Nothing is stored yet: the storage question comes first; "Normal" is its first button.
+if wait_for '[ -n "$(window_of "Saving the preferences of Camlog")" ]' 10; then
+    shot save-prefs-question
+    xdotool windowfocus --sync "$(window_of "Saving the preferences of Camlog")" 2>/dev/null
+    xdotool key --clearmodifiers Return
+else
+    fail "no storage question at the first quit"
+fi
+wait_exit
+[ -f "$ini" ] && grep -q '^"Vue"=' "$ini" && pass "quitting saved the settings" ||
+    fail "no settings saved in $ini"
+
+# ---- 2. Open a folder from the command line, srt for every DV file, rename by datecode --------------
+for f in pal_16x9_32k-type1.avi pal_16x9_32k-type2.avi tape_three-type2.avi ntsc_nodate-ffmpeg.avi nondv_mpeg4.avi; do
+    cp "$fixtures/$f" "$work/tapes/"
+done
+dv_files="pal_16x9_32k-type1 pal_16x9_32k-type2 tape_three-type2"
+start_camlog "/l=$work/tapes"
+sleep 2
+shot layout0-list
+press ctrl+a
+press ctrl+shift+s
+srt_count() { ls "$work/tapes"/*.srt 2>/dev/null | wc -l; }
+if wait_for '[ "$(srt_count)" -ge 3 ]' 60; then
+    all=1
+    for f in $dv_files; do [ -s "$work/tapes/$f.srt" ] || all=0; done
+    [ $all = 1 ] && pass "Ctrl+Shift+S wrote an srt for every DV file" || fail "srt files: $(ls "$work/tapes")"
+else
+    fail "srt files after Ctrl+Shift+S: $(ls "$work/tapes")"
+fi
+shot layout0-srt
+press ctrl+a
+press ctrl+d
+# Several files: the rename question offers "Yes to All".
+if wait_for '[ -n "$(xdotool search --onlyvisible --name "^Camlog$" 2>/dev/null | head -1)" ]' 15; then
+    shot rename-question
+    box=$(xdotool search --onlyvisible --name "^Camlog$" | head -1)
+    xdotool windowfocus --sync "$box" 2>/dev/null
+    xdotool key --clearmodifiers alt+a
+else
+    fail "no rename question after Ctrl+D"
+fi
+renamed() { ls "$work/tapes" | grep -c '^pal_16x9_32k-type1.*20.*\.avi$'; }
+if wait_for '[ ! -e "$work/tapes/pal_16x9_32k-type1.avi" ] && [ ! -e "$work/tapes/tape_three-type2.avi" ]' 30; then
+    pass "Ctrl+D renamed the DV files"
+    followed=1
+    for f in $dv_files; do
+        video=$(ls "$work/tapes" | grep "^$f.*\.avi$" | head -1)
+        [ -n "$video" ] && [ -s "$work/tapes/${video%.avi}.srt" ] || followed=0
+    done
+    [ $followed = 1 ] && pass "the srt files followed their videos" || fail "srt files did not follow: $(ls "$work/tapes")"
+else
+    fail "files after Ctrl+D: $(ls "$work/tapes")"
+fi
+shot layout0-renamed
+# The window's close box, as a person would (with files listed Ctrl+Q is also "Shorten the name").
+xdotool windowclose "$(window_of "$caption")" 2>/dev/null
+wait_exit
+
+echo "$failures failure(s)"
+[ $failures = 0 ]

@@ -1,0 +1,416 @@
+// The window as the host of one session.
+#include "ui/widgets/window_session.h"
+
+#include "core/avi_fichier.h"
+#include "prefs/current_settings.h"
+#include "prefs/settings_io.h"
+#include "ui/actions/action_list_runner.h"
+#include "ui/actions/command_line.h"
+#include "ui/widgets/base_frame.h"
+#include "ui/widgets/list_frame.h"
+#include "ui/widgets/question_box.h"
+#include "ui/widgets/save_prefs_form.h"
+#include "ui/widgets/status_panel.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QTimer>
+#include <QToolBar>
+
+#include <filesystem>
+
+namespace camlog::widgets {
+
+namespace {
+
+QString qt(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
+
+// The name the selection label gives the list's sort order.
+QString sortName(const ui::FileListModel &list)
+{
+    return qt(std::string(core::kSortIndexes[list.GetSortIndex()].KeyWord));
+}
+
+} // namespace
+
+WindowSession::WindowSession(WindowStart start) : m_start(std::move(start))
+{
+    m_form = std::make_unique<TUIForm>();
+    m_session = std::make_unique<session::Session>(static_cast<session::SessionHost &>(*this), m_start.settings,
+                                                   *m_start.context, m_start.commands, m_start.identity);
+    m_form->baseFrame()->setDatecodePattern(m_start.settings.formatAfficherDatecode);
+    wireList();
+    wireSession();
+    bindWindowActions();
+    wireForm();
+    applySettings();
+}
+
+WindowSession::~WindowSession()
+{
+    // A command still running hands its last steps over to this thread: serve them, then stop.
+    if (m_session) {
+        m_session->interrupt();
+        while (m_session->engine().IsRunning())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCoreApplication::sendPostedEvents(this);
+        m_session.reset();
+    }
+    m_form.reset();
+}
+
+// ---- Start ------------------------------------------------------------------------------------
+
+void WindowSession::applySettings()
+{
+    const prefs::Settings &s = m_start.settings;
+    m_form->resize(std::max(s.width, TUIForm::kWithoutListWidth), std::max(s.height, TUIForm::kHeight));
+    m_form->move(s.left, s.top);
+    m_form->setNormalGeometry(QRect(s.left, s.top, m_form->width(), m_form->height()));
+    m_form->setListOnLeft(s.listeGauche);
+    if (auto *toggle = m_session->actions().toggle("taListeGauche"))
+        toggle->SetChecked(s.listeGauche);
+    const int vue = std::clamp(s.vue, 0, 4);
+    m_form->ApplyLayout(static_cast<Layout>(vue == 2 ? 0 : vue));
+    m_form->setReturnLayout(Layout::WithoutList);
+    if (s.windoState == 2)
+        m_form->setWindowState(m_form->windowState() | Qt::WindowMaximized);
+    // The list is empty at start: the narrow layout and the empty-list panel.
+    m_form->countsChanged(0, 0, sortName(m_session->list()));
+    m_form->ShowActiveFile(nullptr);
+}
+
+void WindowSession::wireForm()
+{
+    m_form->onRefreshActions = [this] {
+        refreshActions();
+    };
+    m_form->onFirstActivation = [this] {
+        processCommandLine();
+    };
+    m_form->onCloseRequest = [this] {
+        return closeRequest();
+    };
+    m_form->onListToolBarsShown = [this](bool shown) {
+        showListToolBars(shown);
+    };
+    m_form->baseFrame()->onNameClicked = [this] {
+        execute("ccDossierParent");
+    };
+}
+
+void WindowSession::wireList()
+{
+    ui::FileListModel &list = m_session->list();
+    auto counts = list.OnCountsChange;
+    list.OnCountsChange = [this, counts](int selected, int count) {
+        if (counts)
+            counts(selected, count);
+        m_form->countsChanged(selected, count, sortName(m_session->list()));
+    };
+    auto active = list.OnActiveChange;
+    list.OnActiveChange = [this, active](const ui::FichierPtr &fichier) {
+        if (active)
+            active(fichier);
+        m_form->ShowActiveFile(fichier);
+    };
+    auto opening = list.OnOpenStart;
+    list.OnOpenStart = [this, opening] {
+        if (opening)
+            opening();
+        m_form->statusPanel()->setOpenMessage("Opening avi files");
+    };
+    auto ended = list.OnOpenEnd;
+    list.OnOpenEnd = [this, ended](int nb) {
+        if (ended)
+            ended(nb);
+        if (!m_session->list().Opening())
+            m_form->statusPanel()->setOpenMessage({});
+        refreshActions();
+    };
+}
+
+void WindowSession::wireSession()
+{
+    m_session->OnCommandStart = [this] {
+        refreshActions();
+    };
+    m_session->OnCommandEnd = [this] {
+        m_form->statusPanel()->setCommandMessage({});
+        m_form->ShowActiveFile(m_session->list().ActiveFile());
+        if (m_closing)
+            QTimer::singleShot(0, m_form.get(), [this] { m_form->close(); });
+    };
+    m_session->OnQuit = [this] {
+        QTimer::singleShot(0, m_form.get(), [this] { m_form->close(); });
+    };
+}
+
+void WindowSession::processCommandLine()
+{
+    const ui::ParsedCalls parsed = ui::ParseArguments(m_start.arguments);
+    if (!parsed.calls.empty()) {
+        m_session->runCalls(parsed.calls);
+    } else if (m_start.settings.saveListWhenQuit) {
+        m_form->statusPanel()->setOpenMessage("Restoring the files from the previous session");
+        m_session->list().OpenPreferredPlayList();
+    }
+    m_started = true;
+}
+
+// ---- Actions that act on the window ---------------------------------------------------------------
+
+bool WindowSession::execute(std::string_view actionName)
+{
+    ui::TCustomSuperAction *action = m_session->actions().find(actionName);
+    return action != nullptr && action->Execute();
+}
+
+void WindowSession::bindWindowActions()
+{
+    ui::ActionList &actions = m_session->actions();
+    TUIForm &form = *m_form;
+
+    if (auto *list = actions.toggle("taBasculerListe")) {
+        list->Onprepare = [&form](ui::TCustomSuperAction &a) {
+            a.SetChecked(form.centralWidget()->width() > 296);
+        };
+        list->OnTrueExecute = [&form](ui::TCustomSuperAction &a, ui::ActionSender) {
+            form.ApplyLayout(Layout::WithoutList);
+            a.SetChecked(false);
+        };
+        list->OnfalseExecute = [&form](ui::TCustomSuperAction &a, ui::ActionSender) {
+            form.ApplyLayout(Layout::Normal);
+            a.SetChecked(true);
+        };
+        list->SetChecked(true);
+    }
+    if (auto *side = actions.toggle("taListeGauche")) {
+        auto flip = [&form](ui::TCustomSuperAction &a, ui::ActionSender) {
+            form.setListOnLeft(!form.listOnLeft());
+            a.SetChecked(form.listOnLeft());
+        };
+        side->OnTrueExecute = flip;
+        side->OnfalseExecute = flip;
+    }
+    if (auto *videoOnly = actions.toggle("taVideoSeule")) {
+        videoOnly->OnfalseExecute = [&form](ui::TCustomSuperAction &a, ui::ActionSender) {
+            form.ApplyLayout(Layout::VideoOnly);
+            a.SetChecked(true);
+        };
+        videoOnly->OnTrueExecute = [&form](ui::TCustomSuperAction &a, ui::ActionSender) {
+            form.ApplyLayout(Layout::Normal);
+            a.SetChecked(false);
+        };
+    }
+    if (auto *reduce = actions.plain("saVueReduite")) {
+        reduce->Onexecute = [&form](ui::TCustomSuperAction &, ui::ActionSender) {
+            QRect normal = form.normalGeometry();
+            normal.setSize(QSize(TUIForm::kNormalMinWidth, TUIForm::kHeight));
+            form.setNormalGeometry(normal);
+            form.ApplyLayout(Layout::Normal);
+            form.resize(normal.size());
+        };
+    }
+    if (auto *full = actions.toggle("taFullscreen")) {
+        full->OnfalseExecute = [this](ui::TCustomSuperAction &a, ui::ActionSender) {
+            a.SetChecked(true);
+            if (m_session->list().ActiveFile())
+                m_form->setFullScreenVideo(true);
+        };
+        full->OnTrueExecute = [this](ui::TCustomSuperAction &a, ui::ActionSender) {
+            a.SetChecked(false);
+            m_form->setFullScreenVideo(false);
+        };
+    }
+    // Escape first leaves full screen; only outside it does it abort.
+    if (auto *abort = actions.plain("saInterrompre")) {
+        ui::ActionHandler inner = abort->Onexecute;
+        abort->Onexecute = [this, inner](ui::TCustomSuperAction &a, ui::ActionSender sender) {
+            if (m_form->fullScreenVideo()) {
+                if (auto *full = m_session->actions().toggle("taFullscreen"))
+                    full->SetChecked(false);
+                m_form->setFullScreenVideo(false);
+                return;
+            }
+            if (inner)
+                inner(a, sender);
+        };
+    }
+}
+
+void WindowSession::refreshActions()
+{
+    if (!m_session)
+        return;
+    ui::PanelState panels;
+    panels.emptyListPanel = m_form->emptyListShown();
+    m_session->setPanels(panels);
+    m_session->refreshActions();
+}
+
+void WindowSession::showListToolBars(bool shown)
+{
+    for (const char *name : {"tbVideo", "tbListe"})
+        if (auto *bar = m_form->findChild<QToolBar *>(name))
+            bar->setVisible(shown);
+}
+
+// ---- The session's host -----------------------------------------------------------------------
+
+void WindowSession::post(std::function<void()> task)
+{
+    QMetaObject::invokeMethod(
+        this, [task = std::move(task)] { task(); }, Qt::QueuedConnection);
+}
+
+void WindowSession::serveUntil(const std::function<bool()> &done)
+{
+    // The script runner's wait after a call until the work it started has ended. The timer wakes
+    // the wait when the end comes without an event of its own (a worker that has just stopped).
+    QTimer wake;
+    wake.start(20);
+    while (!done() && !QCoreApplication::closingDown())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+engine::TAnswer WindowSession::askQuestion(const std::string &text, engine::TQuestionButtons buttons)
+{
+    return AskQuestionBox(m_form.get(), qt(text), buttons);
+}
+
+void WindowSession::commandMessage(const std::string &text)
+{
+    m_form->statusPanel()->setCommandMessage(qt(text));
+}
+
+void WindowSession::commandError(const std::string &text)
+{
+    ShowErrorBox(m_form.get(), qt(text));
+    m_form->baseFrame()->endGauge();
+}
+
+void WindowSession::startProgress(int maximum)
+{
+    m_form->baseFrame()->startGauge(maximum);
+}
+
+void WindowSession::setProgress(int position)
+{
+    m_form->baseFrame()->setGauge(position);
+}
+
+void WindowSession::endProgress()
+{
+    m_form->baseFrame()->endGauge();
+}
+
+void WindowSession::note(session::NoteKind kind, const std::string &text)
+{
+    StatusPanel &status = *m_form->statusPanel();
+    switch (kind) {
+    case session::NoteKind::Status:
+        if (m_session && m_session->list().Opening())
+            status.setOpenMessage(qt(text));
+        else
+            status.showNote(qt(text));
+        break;
+    case session::NoteKind::Warning:
+    case session::NoteKind::Failure:
+        status.showNote(qt(text));
+        break;
+    case session::NoteKind::Unavailable:
+        status.showNote(qt(text) + " comes with a later version");
+        break;
+    }
+}
+
+void WindowSession::report(session::ReportKind kind, const std::string &text)
+{
+    switch (kind) {
+    case session::ReportKind::TotalDuration:
+        ShowInformationBox(m_form.get(), qt(text));
+        break;
+    case session::ReportKind::RiffHeader:
+        m_form->statusPanel()->showNote("The RIFF header report window comes with a later version");
+        break;
+    }
+}
+
+// ---- End --------------------------------------------------------------------------------------
+
+bool WindowSession::closeRequest()
+{
+    if (m_closed)
+        return true;
+    if (m_closing) {
+        if (m_session->engine().IsRunning())
+            return false;
+        saveListAtQuit();
+        m_closed = true;
+        return true;
+    }
+    if (prefs::currentPreferenceMode() == prefs::pmNone) {
+        TSavePrefsForm dialog(m_form.get());
+        const auto choice = dialog.ask();
+        if (!choice)
+            return false;
+        prefs::ChangePreferenceMode(*choice, m_start.environment);
+    }
+    saveSettings();
+    // "Abort all"; a command still writing finishes its file first, and the window closes at its end.
+    m_session->scripts().StopScript();
+    m_session->list().AbortOpen();
+    m_session->engine().AbortAll();
+    if (m_session->engine().IsRunning()) {
+        m_closing = true;
+        m_form->statusPanel()->showNote("Stopping the command before quitting");
+        return false;
+    }
+    saveListAtQuit();
+    m_closed = true;
+    return true;
+}
+
+prefs::Settings WindowSession::currentWindowSettings() const
+{
+    prefs::Settings s = prefs::currentSettings();
+    const QRect normal = m_form->normalGeometry();
+    const bool maximised = m_form->windowState() & Qt::WindowMaximized;
+    const bool normalState = !(m_form->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized));
+    // The size of layout 0 is the one to come back to; the narrow layouts have fixed sizes.
+    const bool normalLayout = m_form->layout() == Layout::Normal || m_form->layout() == Layout::VideoOnly;
+    const QRect geometry = normalState && normalLayout ? QRect(m_form->pos(), m_form->size()) : normal;
+    s.top = geometry.top();
+    s.left = geometry.left();
+    s.width = geometry.width();
+    s.height = geometry.height();
+    s.windoState = maximised ? 2 : (m_form->windowState() & Qt::WindowMinimized ? 1 : 0);
+    s.vue = static_cast<int>(m_form->layout());
+    s.listeGauche = m_form->listOnLeft();
+    s.sortIndex = std::string(core::kSortIndexes[m_session->list().GetSortIndex()].KeyWord);
+    return s;
+}
+
+void WindowSession::saveSettings()
+{
+    prefs::Settings s = currentWindowSettings();
+    prefs::setCurrentSettings(s);
+    prefs::SaveSettingsNow(s, prefs::currentPreferenceMode(), m_start.environment, prefs::localNow());
+}
+
+void WindowSession::saveListAtQuit()
+{
+    if (!prefs::currentSettings().saveListWhenQuit)
+        return;
+    ui::TCustomSuperAction *save = m_session->actions().find("saSauverListe");
+    if (save == nullptr)
+        return;
+    // The same file that the next start restores.
+    ui::ApplyCall(*save, ui::CallMode::None, m_session->list().PreferredPlayList);
+}
+
+} // namespace camlog::widgets

@@ -1,0 +1,79 @@
+// The window as the host of one session: the main window shows the session's list, status and
+// questions; the session's list, engine, actions and scripts do the work. Also the start (settings
+// applied, the command line or the previous list at the first activation) and the end (the storage
+// question, the settings saved, a running command stopped first, the list saved) of the program.
+#pragma once
+
+#include "prefs/prefs_environment.h"
+#include "prefs/settings.h"
+#include "ui/session/session.h"
+#include "ui/widgets/ui_form.h"
+
+#include <QObject>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace camlog::widgets {
+
+struct WindowStart {
+    prefs::Settings settings;
+    prefs::PrefsEnvironment environment;
+    const core::FichierContext *context = nullptr; // must outlive the window session
+    session::CommandBinding commands;
+    session::ProgramIdentity identity;
+    std::vector<std::string> arguments; // the command line, processed at the first activation
+};
+
+class WindowSession : public QObject, private session::SessionHost {
+    Q_OBJECT
+public:
+    explicit WindowSession(WindowStart start);
+    // Waits for a running command's end (serving its hand-offs) before the session goes.
+    ~WindowSession() override;
+
+    TUIForm &form() { return *m_form; }
+    session::Session &session() { return *m_session; }
+    // The settings as the window holds them now (what a save would write).
+    prefs::Settings currentWindowSettings() const;
+    // The command line (or the restoring of the previous list) has been processed.
+    bool started() const { return m_started; }
+
+    // Runs the action of that name as a key or menu would (nothing when disabled).
+    bool execute(std::string_view actionName);
+
+private:
+    // session::SessionHost
+    void post(std::function<void()> task) override;
+    void serveUntil(const std::function<bool()> &done) override;
+    engine::TAnswer askQuestion(const std::string &text, engine::TQuestionButtons buttons) override;
+    void commandMessage(const std::string &text) override;
+    void commandError(const std::string &text) override;
+    void startProgress(int maximum) override;
+    void setProgress(int position) override;
+    void endProgress() override;
+    void note(session::NoteKind kind, const std::string &text) override;
+    void report(session::ReportKind kind, const std::string &text) override;
+
+    void applySettings();
+    void wireForm();
+    void wireList();
+    void wireSession();
+    void bindWindowActions();
+    void refreshActions();
+    void processCommandLine();
+    bool closeRequest();
+    void saveSettings();
+    void saveListAtQuit();
+    void showListToolBars(bool shown);
+
+    WindowStart m_start;
+    std::unique_ptr<TUIForm> m_form;
+    std::unique_ptr<session::Session> m_session;
+    bool m_started = false;
+    bool m_closing = false; // a close waits for the running command to end
+    bool m_closed = false;
+};
+
+} // namespace camlog::widgets
