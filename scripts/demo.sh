@@ -16,7 +16,12 @@ cp -f build/fixtures/pal_16x9_32k-opendml.avi "$demo/wide-2010.avi"
 cp -f build/fixtures/ntsc_4x3_48k-type2.avi "$demo/new-year-2000.avi"
 cp -f build/fixtures/ntsc_nodate.dv "$demo/no-recording-date.dv"
 
-build/app/camlog --list "$@" "$demo"
+# The window on the demo folder when there is a display; the listing otherwise.
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    build/app/camlog "$@" /openfolder="$(cd "$demo" && pwd)"
+else
+    build/app/camlog --list "$@" "$demo"
+fi
 
 # The batch mode on the same folder: a scn and an srt file beside every DV video, from the
 # datecodes in its frames (the same actions as in the window, run without one).
