@@ -2,6 +2,8 @@
 // activation, or restores the previous session's list without them.
 #include "app/window_start.h"
 
+#include "app/usage.h"
+
 #include "media/avi_probe.h"
 #include "prefs/current_settings.h"
 #include "prefs/prefs_environment.h"
@@ -11,10 +13,29 @@
 #include <QApplication>
 #include <QScreen>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace camlog::app {
 
 int RunWindow(int &argc, char **argv, std::span<const std::string> args)
 {
+    // Action calls start with "/", "+" or "-"; "--" starts none of them, only options of ours.
+    for (const std::string &arg : args) {
+        if (arg.starts_with("--")) {
+            std::fprintf(stderr, "camlog: unknown option '%s'\n%s", arg.c_str(), ShortUsageText().c_str());
+            return 2;
+        }
+    }
+    const auto set = [](const char *name) {
+        const char *value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    if (!set("DISPLAY") && !set("WAYLAND_DISPLAY") && !set("QT_QPA_PLATFORM")) {
+        std::fprintf(stderr, "camlog: no display for the window; camlog --list PATH... lists videos and "
+                             "camlog --batch ARG... runs actions without one\n");
+        return 2;
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(prefs::kProductName);
     QApplication::setOrganizationName(prefs::kMakerName);

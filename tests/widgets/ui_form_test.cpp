@@ -16,6 +16,15 @@
 namespace camlog::widgets {
 namespace {
 
+// With CAMLOG_SCREENS_DIR set, the layouts the tests arrange are saved there as pictures, to be
+// looked at.
+void saveScreen(QWidget &widget, const char *name)
+{
+    const QString folder = qEnvironmentVariable("CAMLOG_SCREENS_DIR");
+    if (!folder.isEmpty())
+        widget.grab().save(folder + "/" + name + ".png");
+}
+
 class UIFormTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -49,6 +58,7 @@ TEST_F(UIFormTest, AnEmptyListGivesTheNarrowLayoutWithTheEmptyListPanelOverTheVi
     EXPECT_EQ(form.emptyListFrame()->geometry(), form.vueFrame()->geometry());
     EXPECT_TRUE(form.emptyListFrame()->text().contains("Type F11 to display the list of available commands"));
     EXPECT_TRUE(form.emptyListFrame()->text().contains("Only the files with extension *.avi  will be processed."));
+    saveScreen(form, "offscreen-layout1-empty");
 }
 
 TEST_F(UIFormTest, EntriesBringTheNormalLayoutAndAnEmptyListTakesItBack)
@@ -68,10 +78,12 @@ TEST_F(UIFormTest, EntriesBringTheNormalLayoutAndAnEmptyListTakesItBack)
     EXPECT_EQ(form.listFrame()->geometry().top(), 208);
     EXPECT_EQ(form.listFrame()->geometry().bottom(), form.centralWidget()->height() - 1);
     EXPECT_EQ(form.vueFrame()->geometry(), QRect(0, 0, clientWidth - 296, form.centralWidget()->height()));
+    saveScreen(form, "offscreen-layout0-list-right");
 
     form.setListOnLeft(true);
     EXPECT_EQ(form.baseFrame()->geometry().left(), 0);
     EXPECT_EQ(form.vueFrame()->geometry().left(), 296);
+    saveScreen(form, "offscreen-layout0-list-left");
 
     form.countsChanged(0, 0, "alpha");
     EXPECT_EQ(form.layout(), Layout::WithoutList);
@@ -101,6 +113,7 @@ TEST_F(UIFormTest, VideoOnlyAndPanelLayoutsAndTheWayBack)
     EXPECT_FALSE(form.listFrame()->isVisible());
     EXPECT_FALSE(form.baseFrame()->isVisible());
     EXPECT_EQ(form.vueFrame()->geometry(), form.centralWidget()->rect());
+    saveScreen(form, "offscreen-layout4-video-only");
 
     // A panel opened from layout 4 returns to layout 4.
     form.ApplyLayout(Layout::Panel);
@@ -109,9 +122,23 @@ TEST_F(UIFormTest, VideoOnlyAndPanelLayoutsAndTheWayBack)
     EXPECT_TRUE(form.panelPlace()->isVisible());
     EXPECT_EQ(form.panelPlace()->geometry().left(), 296);
     EXPECT_EQ(form.vueFrame()->geometry().width(), 288);
+    saveScreen(form, "offscreen-layout2-panel");
     form.ApplyLayout(form.returnLayout());
     EXPECT_EQ(form.layout(), Layout::VideoOnly);
     EXPECT_FALSE(form.panelPlace()->isVisible());
+}
+
+TEST_F(UIFormTest, MaximisingAndRestoringReturnsToTheLayoutBefore)
+{
+    form.countsChanged(0, 2, "alpha");
+    form.ApplyLayout(Layout::VideoOnly);
+    form.showMaximized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.layout() == Layout::Maximised; }, 2000));
+    EXPECT_EQ(form.returnLayout(), Layout::VideoOnly);
+    EXPECT_TRUE(form.listFrame()->isVisible()); // the arrangement of layout 0
+    saveScreen(form, "offscreen-layout3-maximised");
+    form.showNormal();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.layout() == Layout::VideoOnly; }, 2000));
 }
 
 TEST_F(UIFormTest, TheNormalSizeSurvivesTheNarrowLayout)
