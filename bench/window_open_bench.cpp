@@ -63,7 +63,10 @@ Round openInWindow(const std::string &folder, widgets::WindowStart start, int ex
     // The last entry is shown once the label counts it; the window answers when a zero timer
     // posted then has run.
     bool answered = false;
-    if (!QTest::qWaitFor([&] { return window.form().listFrame()->selectionLabel()->text() == last; }, 600000))
+    const auto shown = [&] {
+        return !window.session().list().Opening() && window.form().listFrame()->selectionLabel()->text() == last;
+    };
+    if (!QTest::qWaitFor(shown, 600000))
         std::fprintf(stderr, "the window did not show every entry\n");
     QTimer::singleShot(0, [&] { answered = true; });
     if (!QTest::qWaitFor([&] { return answered; }, 60000))

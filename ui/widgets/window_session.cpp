@@ -8,6 +8,7 @@
 #include "ui/actions/command_line.h"
 #include "ui/widgets/base_frame.h"
 #include "ui/widgets/list_frame.h"
+#include "ui/widgets/plaque.h"
 #include "ui/widgets/question_box.h"
 #include "ui/widgets/save_prefs_form.h"
 #include "ui/widgets/status_panel.h"
@@ -38,6 +39,8 @@ QString sortName(const ui::FileListModel &list)
 
 WindowSession::WindowSession(WindowStart start) : m_start(std::move(start))
 {
+    m_refresh.setSingleShot(true);
+    connect(&m_refresh, &QTimer::timeout, this, [this] { refreshActionsNow(); });
     m_form = std::make_unique<TUIForm>();
     m_session = std::make_unique<session::Session>(static_cast<session::SessionHost &>(*this), m_start.settings,
                                                    *m_start.context, m_start.commands, m_start.identity);
@@ -165,6 +168,7 @@ void WindowSession::processCommandLine()
 
 bool WindowSession::execute(std::string_view actionName)
 {
+    refreshActionsNow();
     ui::TCustomSuperAction *action = m_session->actions().find(actionName);
     return action != nullptr && action->Execute();
 }
@@ -244,6 +248,13 @@ void WindowSession::bindWindowActions()
 
 void WindowSession::refreshActions()
 {
+    if (!m_refresh.isActive())
+        m_refresh.start(m_session && m_session->list().Opening() ? 100 : 0);
+}
+
+void WindowSession::refreshActionsNow()
+{
+    m_refresh.stop();
     if (!m_session)
         return;
     ui::PanelState panels;

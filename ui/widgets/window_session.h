@@ -10,6 +10,7 @@
 #include "ui/widgets/ui_form.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 #include <string>
@@ -61,7 +62,10 @@ private:
     void wireList();
     void wireSession();
     void bindWindowActions();
+    // Asks for a refresh of the actions; refreshes come together, at most every 100 ms while
+    // the list is loading (a refresh asks every command's condition about every file).
     void refreshActions();
+    void refreshActionsNow();
     void processCommandLine();
     bool closeRequest();
     void saveSettings();
@@ -71,6 +75,7 @@ private:
     WindowStart m_start;
     std::unique_ptr<TUIForm> m_form;
     std::unique_ptr<session::Session> m_session;
+    QTimer m_refresh;
     bool m_started = false;
     bool m_closing = false; // a close waits for the running command to end
     bool m_closed = false;
