@@ -35,7 +35,7 @@ public:
 
     void post(std::function<void()> task) override;
     // Main thread: runs posted tasks until done() holds. Waits on the queue without polling.
-    void serveUntil(const std::function<bool()> &done) override;
+    void serveUntil(const std::function<bool()> &done);
 
     engine::TAnswer askQuestion(const std::string &text, engine::TQuestionButtons buttons) override;
     void commandMessage(const std::string &text) override;

@@ -186,25 +186,40 @@ TEST(ApplyCall, PlainActionGetsOneParameterEvenWhenEmptyAndRunsWhateverTheMode)
     }
 }
 
-TEST(ActionListRunner, SkipsDisabledActionsAndWaitsAfterEachCall)
+TEST(ActionListRunner, SkipsDisabledActionsAndWaitsForTheBusyFlag)
 {
     ActionList al;
     Log log;
     al.plain("ccRenommer")->Onexecute = log.record("rename");
+    bool busy = false;
+    al.plain("saOuvrirunDossier")->Onexecute = [&](TCustomSuperAction &, ActionSender) {
+        log.entries.push_back("open");
+        busy = true;
+    };
     al.plain("saSelectionnerTout")->Onexecute = log.record("select");
     std::vector<std::string> hooks;
-    RunnerHooks runnerHooks{[&] { hooks.push_back("pump"); }, [&] { hooks.push_back("clear busy"); },
-                            [&](const std::atomic<bool> &) { hooks.push_back("wait"); }};
+    std::vector<RunReport> reports;
+    RunnerHooks runnerHooks{[&] { hooks.push_back("refresh"); }, [&] { return busy; },
+                            [&](const RunReport &report) {
+                                reports.push_back(report);
+                            }};
     ActionListRunner runner(al, runnerHooks);
     ScriptRunner scripts(runner);
     al.find("ccRenommer")->setEnabled(false);
     const std::vector<ActionCall> calls = {{FindActionByName("ccRenommer"), CallMode::None, ""},
+                                           {FindActionByName("saOuvrirunDossier"), CallMode::None, "/v"},
                                            {FindActionByName("saSelectionnerTout"), CallMode::None, "p"}};
-    const RunReport report = scripts.RunCalls(calls);
-    EXPECT_EQ(report.ran, 1u);
-    EXPECT_EQ(report.skipped, 1u);
-    EXPECT_EQ(log.entries, std::vector<std::string>{"select by runner [p]"});
-    EXPECT_EQ(hooks, (std::vector<std::string>{"clear busy", "pump", "pump", "wait"}));
+    scripts.RunCalls(calls);
+    EXPECT_EQ(log.entries, std::vector<std::string>{"open"});
+    EXPECT_TRUE(reports.empty());
+    busy = false;
+    scripts.Continue();
+    EXPECT_EQ(log.entries, (std::vector<std::string>{"open", "select by runner [p]"}));
+    // The states are brought up to date before every call.
+    EXPECT_EQ(hooks, (std::vector<std::string>{"refresh", "refresh", "refresh"}));
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].ran, 2u);
+    EXPECT_EQ(reports[0].skipped, 1u);
 }
 
 } // namespace

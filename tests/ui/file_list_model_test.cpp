@@ -12,6 +12,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -270,6 +271,183 @@ TEST_F(FileListTest, ReplaceFileWithTheRenamedObjectItselfMovesItsEntry)
     EXPECT_THAT(Names(list), ElementsAre("0.avi", "c.avi", "z.avi"));
     EXPECT_EQ(list.ActiveFile(), a);
     EXPECT_TRUE(list.IsSelected(0));
+}
+
+// ---- Row events ----------------------------------------------------------------------------
+
+// What a view's model keeps: a copy of the rows (object, selected, active) built from the row
+// events alone. Each "about to" event must come while the list still has the rows the copy has.
+class RowMirror : public ListRowObserver {
+public:
+    explicit RowMirror(const FileListModel &list) : m_list(list) {}
+
+    struct Row {
+        FichierPtr fichier;
+        bool selected = false;
+        bool active = false;
+        bool operator==(const Row &) const = default;
+    };
+    std::vector<Row> rows;
+    int events = 0;
+
+    Row read(int index) const
+    {
+        return Row{m_list.GetFile(index), m_list.IsSelected(index), m_list.GetFile(index) == m_list.ActiveFile()};
+    }
+    std::vector<Row> actual() const
+    {
+        std::vector<Row> all;
+        for (int i = 0; i < m_list.Count(); ++i)
+            all.push_back(read(i));
+        return all;
+    }
+
+    void rowsAboutToBeInserted(int first, int last) override
+    {
+        before(first, last, rows.size());
+        EXPECT_LE(first, static_cast<int>(rows.size()));
+    }
+    void rowsInserted(int first, int last) override
+    {
+        for (int i = first; i <= last; ++i)
+            rows.insert(rows.begin() + i, read(i));
+        EXPECT_EQ(m_list.Count(), static_cast<int>(rows.size()));
+    }
+    void rowsAboutToBeRemoved(int first, int last) override
+    {
+        before(first, last, rows.size());
+        EXPECT_LT(last, static_cast<int>(rows.size()));
+    }
+    void rowsRemoved(int first, int last) override
+    {
+        rows.erase(rows.begin() + first, rows.begin() + last + 1);
+        EXPECT_EQ(m_list.Count(), static_cast<int>(rows.size()));
+    }
+    void rowsChanged(int first, int last) override
+    {
+        ++events;
+        ASSERT_LT(last, static_cast<int>(rows.size()));
+        for (int i = first; i <= last; ++i)
+            rows[static_cast<std::size_t>(i)] = read(i);
+    }
+    void rowsAboutToBeReordered() override { before(0, 0, rows.size()); }
+    void rowsReordered() override { rows = actual(); }
+
+private:
+    void before(int first, int last, std::size_t count)
+    {
+        ++events;
+        EXPECT_LE(first, last);
+        EXPECT_EQ(m_list.Count(), static_cast<int>(count)); // nothing changed yet
+    }
+
+    const FileListModel &m_list;
+};
+
+TEST_F(FileListTest, RowEventsLetAViewFollowEveryChange)
+{
+    RowMirror mirror(list);
+    list.SetRowObserver(&mirror);
+    struct Step {
+        const char *what;
+        std::function<void()> change;
+    };
+    const Step steps[] = {
+        {"add",
+         [&] {
+             list.AddFile(Fake("/v/c.avi"), false);
+         }},
+        {"add before",
+         [&] {
+             list.AddFile(Fake("/v/a.avi"), true);
+         }},
+        {"add between",
+         [&] {
+             list.AddFile(Fake("/v/b.avi"), false);
+         }},
+        {"same file again",
+         [&] {
+             list.AddFile(Fake("/v/b.avi"), true);
+         }},
+        {"select one",
+         [&] {
+             list.SetSelectedAt(2, true);
+         }},
+        {"deselect by object",
+         [&] {
+             list.SetSelected(list.GetFile(0).get(), false);
+         }},
+        {"select all",
+         [&] {
+             list.SelectAll(true);
+         }},
+        {"keep the current",
+         [&] {
+             list.SelectAll(false);
+         }},
+        {"set active",
+         [&] {
+             list.SetActive(1);
+         }},
+        {"swap",
+         [&] {
+             list.SwapFile(list.GetFile(1).get(), Fake("/v/b.avi"));
+         }},
+        {"refresh after swap",
+         [&] {
+             list.RefreshActiveAndCounts();
+         }},
+        {"rename moves the entry",
+         [&] {
+             const FichierPtr a = list.GetFile(0);
+             a->SetPath("/v/z.avi");
+             list.ReplaceFile(a.get(), a);
+         }},
+        {"sort",
+         [&] {
+             list.SetSortIndex(*FindSortIndex("taille"));
+         }},
+        {"sort back",
+         [&] {
+             list.SetSortIndex(kSortAlpha);
+         }},
+        {"remove one",
+         [&] {
+             list.RemoveFile(list.GetFile(0).get());
+         }},
+        {"remove the selected",
+         [&] {
+             list.AddFile(Fake("/v/d.avi"), false);
+             list.SetSelectedAt(list.Count() - 1, true);
+             list.RemoveSelected();
+         }},
+        {"clear",
+         [&] {
+             list.ClearList();
+         }},
+        {"clear the empty list",
+         [&] {
+             list.ClearList();
+         }},
+    };
+    for (const Step &step : steps) {
+        step.change();
+        EXPECT_EQ(mirror.rows, mirror.actual()) << step.what;
+    }
+    EXPECT_GT(mirror.events, 0);
+}
+
+TEST_F(FileListTest, AnOpeningInsertsItsRowsAsTheyArrive)
+{
+    RowMirror mirror(list);
+    list.SetRowObserver(&mirror);
+    const auto dir = Scratch("row_events");
+    Link("tape_three-type1.avi", dir / "one.avi");
+    Link("pal_16x9_32k-type1.avi", dir / "sub" / "two.avi");
+    list.OpenFolder(dir.string());
+    WaitEnded();
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(mirror.rows, mirror.actual());
 }
 
 // ---- Openings ----------------------------------------------------------------------------

@@ -1,5 +1,5 @@
-// The script runner: order of calls, nested scripts, refused self-launches, stops, and
-// script files that cannot be run.
+// The script runner: order of calls, nested scripts, refused self-launches, stops, the wait for
+// the work a call started, and script files that cannot be run.
 #include "ui/actions/script_runner.h"
 
 #include "support/test_files.h"
@@ -16,20 +16,25 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Stands for the window: records each call, launches scripts as "Launch a script" does, and
-// presses "Abort" while the call whose parameter is "abort" is running.
+// Stands for the window: records each call, launches scripts as "Launch a script" does, presses
+// "Abort" while the call whose parameter is "abort" is running, and starts work (the busy flag
+// goes up) in the calls whose parameter is "work".
 class FakeRunner : public ActionRunner {
 public:
     ScriptRunner *scripts = nullptr;
     std::set<std::string> disabled;
     std::vector<std::string> log;
     std::vector<ScriptFailure> failures;
+    std::vector<RunReport> reports; // one per ended run
     int runsBegun = 0;
     bool executingSeen = false;
+    bool working = false;
 
     void beginRun() override { ++runsBegun; }
+    bool busy() const override { return working; }
+    void endRun(const RunReport &report) override { reports.push_back(report); }
 
-    CallOutcome runCall(const ActionCall &call, const std::atomic<bool> &stop) override
+    CallOutcome runCall(const ActionCall &call) override
     {
         executingSeen = scripts->Executing();
         const std::string name(call.action->name);
@@ -43,8 +48,10 @@ public:
         }
         if (call.parameter == "abort") {
             scripts->StopScript();
-            EXPECT_TRUE(stop);
+            EXPECT_TRUE(scripts->stopRequested());
         }
+        if (call.parameter == "work")
+            working = true;
         return CallOutcome::Ran;
     }
 };
@@ -66,6 +73,20 @@ protected:
 
     std::string launch(const fs::path &path) { return "saOuvrirScript=" + path.string(); }
 
+    // The report of the one run that has ended.
+    RunReport report()
+    {
+        EXPECT_EQ(runner.reports.size(), 1u);
+        return runner.reports.empty() ? RunReport{} : runner.reports.back();
+    }
+
+    // The work of the last call ends: the host calls Continue after its end event.
+    void endWork()
+    {
+        runner.working = false;
+        scripts.Continue();
+    }
+
     fs::path dir;
     FakeRunner runner;
     ScriptRunner scripts{runner};
@@ -75,10 +96,11 @@ TEST_F(ScriptRunnerTest, RunsTheLinesInOrderSkippingWhatNamesNoAction)
 {
     const fs::path script = write("a.txt", "openfolder=D:\\dv\r\n\r\nselectall\r\n# comment\r\nbogus line\r\n"
                                            "createscnbydate\r\nshowlist=false\r\nquit\r\n");
-    const auto report = scripts.RunScriptFile(script);
-    ASSERT_TRUE(report.ok());
-    EXPECT_EQ(report->ran, 5u);
-    EXPECT_FALSE(report->stopped);
+    const auto started = scripts.RunScriptFile(script);
+    ASSERT_TRUE(started.ok());
+    EXPECT_EQ(started.value(), 5u);
+    EXPECT_EQ(report().ran, 5u);
+    EXPECT_FALSE(report().stopped);
     EXPECT_EQ(runner.log, (std::vector<std::string>{"saOuvrirunDossier=D:\\dv", "saSelectionnerTout",
                                                     "ccCreerScnByDate", "taBasculerListe=false", "saQuitter"}));
     EXPECT_TRUE(runner.executingSeen);
@@ -88,10 +110,9 @@ TEST_F(ScriptRunnerTest, RunsTheLinesInOrderSkippingWhatNamesNoAction)
 TEST_F(ScriptRunnerTest, DisabledActionsAreSkippedAndTheScriptGoesOn)
 {
     runner.disabled = {"ccRenommer"};
-    const auto report = scripts.RunScriptFile(write("a.txt", "selectall\nrename\nquit\n"));
-    ASSERT_TRUE(report.ok());
-    EXPECT_EQ(report->ran, 2u);
-    EXPECT_EQ(report->skipped, 1u);
+    ASSERT_TRUE(scripts.RunScriptFile(write("a.txt", "selectall\nrename\nquit\n")).ok());
+    EXPECT_EQ(report().ran, 2u);
+    EXPECT_EQ(report().skipped, 1u);
     EXPECT_EQ(runner.log, (std::vector<std::string>{"saSelectionnerTout", "saQuitter"}));
 }
 
@@ -157,16 +178,16 @@ TEST_F(ScriptRunnerTest, StopEndsTheScriptAtOnceAndEveryScriptAroundIt)
 {
     const fs::path inner = write("inner.txt", "rename=abort\nshowlist=false\n");
     const fs::path outer = write("outer.txt", "selectall\nopenscript=" + inner.string() + "\nquit\n");
-    const auto report = scripts.RunScriptFile(outer);
-    ASSERT_TRUE(report.ok());
-    EXPECT_TRUE(report->stopped);
+    ASSERT_TRUE(scripts.RunScriptFile(outer).ok());
+    EXPECT_TRUE(report().stopped);
+    EXPECT_FALSE(scripts.Executing());
     EXPECT_EQ(runner.log, (std::vector<std::string>{"saSelectionnerTout", launch(inner), "ccRenommer=abort"}));
 
     // The next run starts afresh.
     runner.log.clear();
-    const auto again = scripts.RunScriptFile(write("next.txt", "quit\n"));
-    ASSERT_TRUE(again.ok());
-    EXPECT_FALSE(again->stopped);
+    runner.reports.clear();
+    ASSERT_TRUE(scripts.RunScriptFile(write("next.txt", "quit\n")).ok());
+    EXPECT_FALSE(report().stopped);
     EXPECT_EQ(runner.log, std::vector<std::string>{"saQuitter"});
 }
 
@@ -175,9 +196,64 @@ TEST_F(ScriptRunnerTest, CommandLineCallsLaunchAScriptLikeAnyOtherCall)
     const fs::path script = write("s.txt", "rename\n");
     const std::vector<ActionCall> calls = {{FindActionByName("saOuvrirScript"), CallMode::Toggle, script.string()},
                                            {FindActionByName("saQuitter"), CallMode::Toggle, ""}};
-    const RunReport report = scripts.RunCalls(calls);
-    EXPECT_EQ(report.ran, 2u);
+    scripts.RunCalls(calls);
+    // The run counts the calls of the script it launched too.
+    EXPECT_EQ(report().ran, 3u);
     EXPECT_EQ(runner.log, (std::vector<std::string>{launch(script), "ccRenommer", "saQuitter"}));
+}
+
+TEST_F(ScriptRunnerTest, EachCallWaitsForTheWorkOfTheOneBeforeWithoutBlocking)
+{
+    const fs::path inner = write("inner.txt", "rename=work\nshowlist=false\n");
+    const fs::path outer = write("outer.txt", "openfolder=work\nopenscript=" + inner.string() + "\nselectall\nquit\n");
+    // Returns while the opening runs; nothing else has run.
+    ASSERT_TRUE(scripts.RunScriptFile(outer).ok());
+    EXPECT_TRUE(scripts.Executing());
+    EXPECT_EQ(runner.log, std::vector<std::string>{"saOuvrirunDossier=work"});
+
+    // A Continue while the work still runs changes nothing.
+    scripts.Continue();
+    EXPECT_EQ(runner.log.size(), 1u);
+
+    // The opening ends: the nested script runs up to its command, which works in turn.
+    endWork();
+    EXPECT_EQ(runner.log, (std::vector<std::string>{"saOuvrirunDossier=work", launch(inner), "ccRenommer=work"}));
+    EXPECT_TRUE(runner.reports.empty());
+
+    endWork();
+    EXPECT_EQ(runner.log, (std::vector<std::string>{"saOuvrirunDossier=work", launch(inner), "ccRenommer=work",
+                                                    "taBasculerListe=false", "saSelectionnerTout", "saQuitter"}));
+    EXPECT_FALSE(scripts.Executing());
+    EXPECT_EQ(report().ran, 6u);
+    EXPECT_EQ(runner.runsBegun, 1);
+}
+
+TEST_F(ScriptRunnerTest, AStopWhileTheWorkRunsEndsTheRunAtTheNextContinue)
+{
+    ASSERT_TRUE(scripts.RunScriptFile(write("s.txt", "rename=work\nquit\n")).ok());
+    scripts.StopScript(); // "Abort": the command goes on with its next file
+    scripts.Continue();
+    EXPECT_FALSE(scripts.Executing());
+    EXPECT_TRUE(report().stopped);
+    EXPECT_EQ(runner.log, std::vector<std::string>{"ccRenommer=work"});
+
+    // The end of the work finds no run to go on with.
+    endWork();
+    EXPECT_EQ(runner.log, std::vector<std::string>{"ccRenommer=work"});
+    EXPECT_EQ(runner.reports.size(), 1u);
+}
+
+TEST_F(ScriptRunnerTest, CallsGivenWhileARunWaitsRunNextThenTheRestGoesOn)
+{
+    ASSERT_TRUE(scripts.RunScriptFile(write("s.txt", "openfolder=work\nquit\n")).ok());
+    // A script launched from the menu while the first one waits.
+    const fs::path other = write("other.txt", "selectall\n");
+    ASSERT_TRUE(scripts.RunScriptFile(other).ok());
+    EXPECT_EQ(runner.log, std::vector<std::string>{"saOuvrirunDossier=work"});
+    endWork();
+    EXPECT_EQ(runner.log, (std::vector<std::string>{"saOuvrirunDossier=work", "saSelectionnerTout", "saQuitter"}));
+    EXPECT_EQ(report().ran, 3u);
+    EXPECT_EQ(runner.runsBegun, 1);
 }
 
 TEST_F(ScriptRunnerTest, FilesThatCannotBeRunAreReportedAndRunNothing)

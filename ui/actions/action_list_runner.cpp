@@ -8,10 +8,17 @@ void ApplyCall(TCustomSuperAction &action, CallMode mode, const std::string &par
     ActionParameters &shared = action.parameters();
     shared.list.assign(1, parameter);
     switch (mode) {
-    case CallMode::On: action.SetChecked(false); break;
-    case CallMode::Off: action.SetChecked(true); break;
-    case CallMode::Toggle: action.SetChecked(action.Checked()); break;
-    case CallMode::None: break;
+    case CallMode::On:
+        action.SetChecked(false);
+        break;
+    case CallMode::Off:
+        action.SetChecked(true);
+        break;
+    case CallMode::Toggle:
+        action.SetChecked(action.Checked());
+        break;
+    case CallMode::None:
+        break;
     }
     action.CallHandler(ActionSender::Runner);
     if (action.AutoCheck())
@@ -19,27 +26,26 @@ void ApplyCall(TCustomSuperAction &action, CallMode mode, const std::string &par
 }
 
 ActionListRunner::ActionListRunner(ActionList &actions, RunnerHooks hooks)
-    : m_actions(actions), m_hooks(std::move(hooks))
+    : m_actions(actions),
+      m_hooks(std::move(hooks))
 {
 }
 
-void ActionListRunner::beginRun()
+void ActionListRunner::endRun(const RunReport &report)
 {
-    if (m_hooks.clearBusy)
-        m_hooks.clearBusy();
+    if (m_hooks.runEnded)
+        m_hooks.runEnded(report);
 }
 
-CallOutcome ActionListRunner::runCall(const ActionCall &call, const std::atomic<bool> &stop)
+CallOutcome ActionListRunner::runCall(const ActionCall &call)
 {
     m_actions.parameters().proceed = true;
-    if (m_hooks.processPending)
-        m_hooks.processPending();
+    if (m_hooks.beforeCall)
+        m_hooks.beforeCall();
     TCustomSuperAction &action = m_actions.at(*call.action);
     if (!action.Enabled())
         return CallOutcome::Skipped;
     ApplyCall(action, call.mode, call.parameter);
-    if (m_hooks.waitForWork)
-        m_hooks.waitForWork(stop);
     return CallOutcome::Ran;
 }
 

@@ -1,11 +1,10 @@
 // Runs script and command-line calls on the action list: the state selection and handler call
-// of one call, then the host's wait for the work it started.
+// of one call, and the host's busy flag.
 #pragma once
 
 #include "ui/actions/action_list.h"
 #include "ui/actions/script_runner.h"
 
-#include <atomic>
 #include <functional>
 
 namespace camlog::ui {
@@ -17,22 +16,23 @@ namespace camlog::ui {
 // then selects the opposite state. The caller checks the enabled state first.
 void ApplyCall(TCustomSuperAction &action, CallMode mode, const std::string &parameter);
 
-// What the host does around a call: handle pending events, clear its busy flag at the start of
-// a run, and wait until the work a handler started has finished or `stop` is set. The busy flag
-// must go up as soon as a command run or a list loading is accepted, so that the wait cannot
-// miss work that has not reached the host yet.
+// What the host does around the calls: bring the actions' states up to date before a call, tell
+// its busy flag, and hear of the end of a run. The busy flag must go up as soon as a command run
+// or a list loading is accepted, so that the runner cannot miss work that has not reached the
+// host yet.
 struct RunnerHooks {
-    std::function<void()> processPending;
-    std::function<void()> clearBusy;
-    std::function<void(const std::atomic<bool> &stop)> waitForWork;
+    std::function<void()> beforeCall;
+    std::function<bool()> busy;
+    std::function<void(const RunReport &report)> runEnded;
 };
 
 class ActionListRunner : public ActionRunner {
 public:
     ActionListRunner(ActionList &actions, RunnerHooks hooks);
 
-    void beginRun() override;
-    CallOutcome runCall(const ActionCall &call, const std::atomic<bool> &stop) override;
+    CallOutcome runCall(const ActionCall &call) override;
+    bool busy() const override { return m_hooks.busy && m_hooks.busy(); }
+    void endRun(const RunReport &report) override;
 
 private:
     ActionList &m_actions;

@@ -1,5 +1,5 @@
-// The script runner: runs a list of action calls in order, each to the end of its work, and
-// runs script files, nested ones included.
+// The script runner: runs a list of action calls in order, each after the work of the one before,
+// and runs script files, nested ones included.
 #include "ui/actions/script_runner.h"
 
 #include "ui/actions/script_reader.h"
@@ -28,8 +28,7 @@ std::string Chain(const std::vector<std::filesystem::path> &scripts, const std::
 }
 
 // Undoes a step of the runner's bookkeeping however the scope is left.
-template <typename Undo>
-class OnExit {
+template <typename Undo> class OnExit {
 public:
     explicit OnExit(Undo undo) : m_undo(std::move(undo)) {}
     ~OnExit() { m_undo(); }
@@ -44,45 +43,84 @@ private:
 
 ScriptRunner::ScriptRunner(ActionRunner &runner) : m_runner(runner) {}
 
-RunReport ScriptRunner::RunCalls(std::span<const ActionCall> calls)
+void ScriptRunner::RunCalls(std::span<const ActionCall> calls)
 {
-    if (m_depth == 0) {
-        m_stop = false;
-        m_runner.beginRun();
-    }
-    ++m_depth;
-    const OnExit leave([this] { --m_depth; });
-    RunReport report;
-    for (const ActionCall &call : calls) {
-        if (m_stop)
-            break;
-        if (m_runner.runCall(call, m_stop) == CallOutcome::Ran)
-            ++report.ran;
-        else
-            ++report.skipped;
-    }
-    report.stopped = m_stop;
-    return report;
+    start(Frame{std::vector<ActionCall>(calls.begin(), calls.end()), 0, std::nullopt});
 }
 
-core::Expected<RunReport, ScriptError> ScriptRunner::RunScriptFile(const std::filesystem::path &path)
+core::Expected<std::size_t, ScriptError> ScriptRunner::RunScriptFile(const std::filesystem::path &path)
 {
-    const auto running = std::find_if(m_scripts.begin(), m_scripts.end(),
-                                      [&](const std::filesystem::path &script) { return SameFile(script, path); });
-    if (running != m_scripts.end()) {
+    std::vector<std::filesystem::path> running;
+    for (const Frame &frame : m_frames)
+        if (frame.script)
+            running.push_back(*frame.script);
+    if (std::any_of(running.begin(), running.end(),
+                    [&](const std::filesystem::path &script) { return SameFile(script, path); })) {
         return ScriptFailure{ScriptError::AlreadyRunning,
-                             "The script \"" + path.string() +
-                                 "\" is not launched: it is running already and would launch itself again (" +
-                                 Chain(m_scripts, path) + ")."};
+                             "The script \"" + path.string()
+                                 + "\" is not launched: it is running already and would launch itself again ("
+                                 + Chain(running, path) + ")."};
     }
     auto lines = ReadScriptLines(path);
     if (!lines)
         return lines.error();
-    const ParsedCalls parsed = ParseScriptLines(lines.value());
+    ParsedCalls parsed = ParseScriptLines(lines.value());
+    const std::size_t count = parsed.calls.size();
+    start(Frame{std::move(parsed.calls), 0, path});
+    return count;
+}
 
-    m_scripts.push_back(path);
-    const OnExit leave([this] { m_scripts.pop_back(); });
-    return RunCalls(parsed.calls);
+void ScriptRunner::start(Frame frame)
+{
+    if (m_frames.empty()) {
+        m_stop = false;
+        m_report = RunReport{};
+        m_runner.beginRun();
+    }
+    m_frames.push_back(std::move(frame));
+    advance();
+}
+
+void ScriptRunner::Continue()
+{
+    advance();
+}
+
+void ScriptRunner::advance()
+{
+    // A handler that starts calls adds them to the frames; the loop below takes them up.
+    if (m_advancing)
+        return;
+    m_advancing = true;
+    const OnExit leave([this] { m_advancing = false; });
+    while (!m_frames.empty()) {
+        if (m_stop) {
+            m_report.stopped = true;
+            finish();
+            continue; // the end handler may have started another run
+        }
+        if (m_runner.busy())
+            return;
+        Frame &frame = m_frames.back();
+        if (frame.next == frame.calls.size()) {
+            m_frames.pop_back();
+            if (m_frames.empty())
+                finish();
+            continue;
+        }
+        const ActionCall call = frame.calls[frame.next++];
+        if (m_runner.runCall(call) == CallOutcome::Ran)
+            ++m_report.ran;
+        else
+            ++m_report.skipped;
+    }
+}
+
+void ScriptRunner::finish()
+{
+    m_frames.clear();
+    const RunReport report = m_report;
+    m_runner.endRun(report);
 }
 
 } // namespace camlog::ui

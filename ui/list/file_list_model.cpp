@@ -417,13 +417,14 @@ int FileListModel::InsertFile(FichierPtr fichier, bool select)
                 m_active = fichier;
             e.fichier = fichier;
             e.selected = e.selected || select;
+            rowsChanged(static_cast<int>(i), static_cast<int>(i));
             refreshCounts();
             return static_cast<int>(i);
         }
         keepSelected = e.selected;
         wasCurrent = m_current == e.fichier;
         wasActive = m_active == e.fichier;
-        m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(i));
+        eraseAt(i);
         break;
     }
 
@@ -432,7 +433,7 @@ int FileListModel::InsertFile(FichierPtr fichier, bool select)
         return entryLess(k, fichier->FullPath, e);
     });
     const auto place = static_cast<std::size_t>(after - m_entries.begin());
-    m_entries.insert(m_entries.begin() + static_cast<std::ptrdiff_t>(place), Entry{key, fichier, select || keepSelected});
+    insertAt(place, Entry{key, fichier, select || keepSelected});
     if (wasCurrent)
         m_current = fichier;
     if (wasActive)
@@ -447,7 +448,7 @@ int FileListModel::InsertFile(FichierPtr fichier, bool select)
 bool FileListModel::removeAt(std::size_t index)
 {
     const FichierPtr fichier = m_entries[index].fichier;
-    m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(index));
+    eraseAt(index);
     if (m_current == fichier)
         m_current = nullptr;
     if (m_active == fichier) {
@@ -477,6 +478,7 @@ bool FileListModel::SwapFile(const core::TaviFichier *old, FichierPtr fichier)
     if (m_current == e.fichier)
         m_current = fichier; // becomes the active entry at the next refresh
     e.fichier = std::move(fichier);
+    rowsChanged(index, index);
     return true;
 }
 
@@ -494,7 +496,7 @@ void FileListModel::ReplaceFile(const core::TaviFichier *old, FichierPtr fichier
     }
     if (!m_current)
         m_current = fichier;
-    m_entries[static_cast<std::size_t>(added)].selected = true;
+    setSelected(static_cast<std::size_t>(added), true);
     RefreshActiveAndCounts();
 }
 
@@ -502,7 +504,7 @@ void FileListModel::SelectFile(const core::TaviFichier *fichier)
 {
     const int index = IndexOf(fichier);
     if (index >= 0 && !m_entries[static_cast<std::size_t>(index)].selected) {
-        m_entries[static_cast<std::size_t>(index)].selected = true;
+        setSelected(static_cast<std::size_t>(index), true);
         refreshCounts();
     }
 }
@@ -511,14 +513,14 @@ void FileListModel::SetSelected(const core::TaviFichier *fichier, bool selected)
 {
     const int index = IndexOf(fichier);
     if (index >= 0)
-        m_entries[static_cast<std::size_t>(index)].selected = selected;
+        setSelected(static_cast<std::size_t>(index), selected);
 }
 
 void FileListModel::SetSelectedAt(int index, bool selected)
 {
     if (index < 0 || index >= Count())
         return;
-    m_entries[static_cast<std::size_t>(index)].selected = selected;
+    setSelected(static_cast<std::size_t>(index), selected);
     refreshCounts();
 }
 
@@ -547,7 +549,14 @@ void FileListModel::RemoveSelected()
 
 void FileListModel::ClearList()
 {
-    m_entries.clear();
+    if (!m_entries.empty()) {
+        const int last = Count() - 1;
+        if (m_rows)
+            m_rows->rowsAboutToBeRemoved(0, last);
+        m_entries.clear();
+        if (m_rows)
+            m_rows->rowsRemoved(0, last);
+    }
     m_current = nullptr;
     RefreshActiveAndCounts();
 }
@@ -558,7 +567,7 @@ void FileListModel::SetActive(int index)
         m_current = nullptr;
     } else if (index >= 0 && index < Count()) {
         m_current = m_entries[static_cast<std::size_t>(index)].fichier;
-        m_entries[static_cast<std::size_t>(index)].selected = true;
+        setSelected(static_cast<std::size_t>(index), true);
     } else {
         return;
     }
@@ -569,6 +578,7 @@ void FileListModel::SelectAll(bool flag)
 {
     for (Entry &e : m_entries)
         e.selected = flag || e.fichier == m_current;
+    rowsChanged(0, Count() - 1);
     refreshCounts();
 }
 
@@ -584,10 +594,14 @@ void FileListModel::SetSortIndex(SortIndex sortIndex)
 void FileListModel::Resort()
 {
     const std::string_view keyWord = core::kSortIndexes[m_sortIndex].KeyWord;
+    if (m_rows)
+        m_rows->rowsAboutToBeReordered();
     for (Entry &e : m_entries)
         e.key = e.fichier->GetSortKey(keyWord);
     std::stable_sort(m_entries.begin(), m_entries.end(),
                      [this](const Entry &a, const Entry &b) { return entryLess(a.key, a.fichier->FullPath, b); });
+    if (m_rows)
+        m_rows->rowsReordered();
 }
 
 void FileListModel::RefreshActive()
@@ -596,25 +610,72 @@ void FileListModel::RefreshActive()
         m_current = nullptr;
     if (!m_current) {
         if (m_active) {
-            m_active = nullptr;
+            const FichierPtr old = std::exchange(m_active, nullptr);
+            rowChanged(old);
             if (OnActiveChange)
                 OnActiveChange(nullptr);
         }
         return;
     }
     if (m_current != m_active) {
-        m_active = m_current;
+        const FichierPtr old = std::exchange(m_active, m_current);
+        rowChanged(old);
+        rowChanged(m_active);
         if (OnActiveChange)
             OnActiveChange(m_active);
     }
     const int index = IndexOf(m_current.get());
-    m_entries[static_cast<std::size_t>(index)].selected = true;
+    setSelected(static_cast<std::size_t>(index), true);
 }
 
 void FileListModel::RefreshActiveAndCounts()
 {
     RefreshActive();
     refreshCounts();
+}
+
+void FileListModel::rowsChanged(int first, int last)
+{
+    if (m_rows && first <= last)
+        m_rows->rowsChanged(first, last);
+}
+
+void FileListModel::rowChanged(const FichierPtr &fichier)
+{
+    if (!fichier)
+        return;
+    const int index = IndexOf(fichier.get());
+    if (index >= 0)
+        rowsChanged(index, index);
+}
+
+void FileListModel::eraseAt(std::size_t index)
+{
+    const int row = static_cast<int>(index);
+    if (m_rows)
+        m_rows->rowsAboutToBeRemoved(row, row);
+    m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(index));
+    if (m_rows)
+        m_rows->rowsRemoved(row, row);
+}
+
+void FileListModel::insertAt(std::size_t index, Entry entry)
+{
+    const int row = static_cast<int>(index);
+    if (m_rows)
+        m_rows->rowsAboutToBeInserted(row, row);
+    m_entries.insert(m_entries.begin() + static_cast<std::ptrdiff_t>(index), std::move(entry));
+    if (m_rows)
+        m_rows->rowsInserted(row, row);
+}
+
+void FileListModel::setSelected(std::size_t index, bool selected)
+{
+    Entry &e = m_entries[index];
+    if (e.selected == selected)
+        return;
+    e.selected = selected;
+    rowsChanged(static_cast<int>(index), static_cast<int>(index));
 }
 
 void FileListModel::refreshCounts()

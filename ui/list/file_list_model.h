@@ -4,6 +4,7 @@
 
 #include "core/avi_fichier.h"
 #include "engine/engine_list.h"
+#include "ui/list/list_row_observer.h"
 
 #include <atomic>
 #include <cstddef>
@@ -94,6 +95,8 @@ public:
     std::function<void(int selCount, int count)> OnCountsChange;
     // The active entry changed (null: no entry).
     std::function<void(const FichierPtr &actif)> OnActiveChange;
+    // Follows every change of the rows (a view's model); null for none. Not owned.
+    void SetRowObserver(ListRowObserver *observer) { m_rows = observer; }
 
     // ---- Properties ----------------------------------------------------------------------
     bool SelectionnerOuverts = false; // files added by an opening are selected as they arrive
@@ -106,6 +109,7 @@ public:
     FichierPtr GetFile(int index) const;
     int IndexOf(const core::TaviFichier *fichier) const; // -1 when no entry holds it
     const std::string &KeyAt(int index) const;
+    // Selection lives here: the view shows it and forwards the user's changes.
     bool IsSelected(int index) const;
     int ItemIndex() const; // the current entry (the one that becomes active), -1 for none
     bool IsEnabled() const { return m_enabled; }
@@ -175,6 +179,12 @@ private:
     // Removes the entry; tells whether it was the active entry (Active is then cleared, silently).
     bool removeAt(std::size_t index);
     void refreshCounts();
+    // Tells the row observer, when there is one.
+    void rowsChanged(int first, int last);
+    void rowChanged(const FichierPtr &fichier);
+    void eraseAt(std::size_t index);
+    void insertAt(std::size_t index, Entry entry);
+    void setSelected(std::size_t index, bool selected);
     void startOpening(int kind, std::vector<std::string> paths);
     void drainInbox();
     void finishOpening(OpenJob *opening, int total);
@@ -189,6 +199,7 @@ private:
     int m_runningOpenings = 0;
     std::list<std::unique_ptr<OpenJob>> m_openings;
     std::shared_ptr<Inbox> m_inbox;
+    ListRowObserver *m_rows = nullptr;
 };
 
 } // namespace camlog::ui

@@ -1,6 +1,8 @@
 // One session over the list, the engine and the actions.
 #include "ui/session/session.h"
 
+#include "ui/actions/command_line.h"
+
 #include <exception>
 #include <filesystem>
 #include <future>
@@ -13,9 +15,9 @@ Session::NotingRunner::NotingRunner(Session &session, ui::RunnerHooks hooks)
 {
 }
 
-ui::CallOutcome Session::NotingRunner::runCall(const ui::ActionCall &call, const std::atomic<bool> &stop)
+ui::CallOutcome Session::NotingRunner::runCall(const ui::ActionCall &call)
 {
-    const ui::CallOutcome outcome = m_inner.runCall(call, stop);
+    const ui::CallOutcome outcome = m_inner.runCall(call);
     if (outcome == ui::CallOutcome::Skipped) {
         const auto &action = m_session.m_actions.at(*call.action);
         m_session.m_host.note(NoteKind::Warning,
@@ -35,19 +37,20 @@ Session::Session(SessionHost &host, const prefs::Settings &settings, const core:
                    return core::TaviFichier::Create(fullPath, context);
                }),
       m_conditions(m_commands, m_list, m_engine),
-      m_runner(*this, ui::RunnerHooks{[this] {
-                                          m_host.serveUntil([] { return true; });
-                                          refreshActions();
-                                      },
-                                      {},
-                                      [this](const std::atomic<bool> &stop) {
-                                          m_host.serveUntil([this, &stop] { return stop.load() || !busy(); });
+      m_runner(*this, ui::RunnerHooks{[this] { refreshActions(); }, [this] { return busy(); },
+                                      [this](const ui::RunReport &report) {
+                                          if (OnCallsEnded)
+                                              OnCallsEnded(report);
                                       }}),
       m_scripts(m_runner),
       m_handlers(SessionActions::Parts{m_actions, m_list, m_engine, m_scripts, m_host, m_outcome, m_commands,
-                                       std::move(identity), [this] {
+                                       std::move(identity),
+                                       [this] {
                                            if (OnQuit)
                                                OnQuit();
+                                       },
+                                       [this] {
+                                           continueCallsLater();
                                        }})
 {
     wireList(settings);
@@ -61,6 +64,7 @@ Session::~Session()
 
 void Session::wireList(const prefs::Settings &settings)
 {
+    m_restoreList = settings.saveListWhenQuit;
     m_list.SelectionnerOuverts = settings.selectWhenOpening;
     m_list.PreferredFolder = settings.dossierOuvertureAuto;
     m_list.PreferredPlayList = (std::filesystem::path(settings.dossierPlayList) / "PlayList.txt").string();
@@ -75,6 +79,20 @@ void Session::wireList(const prefs::Settings &settings)
         m_outcome.failed = true;
         m_host.note(NoteKind::Failure, error.message);
     };
+    m_list.OnOpenStart = [this] {
+        if (OnOpenStart)
+            OnOpenStart();
+    };
+    m_list.OnOpenEnd = [this](int nb) {
+        if (OnOpenEnd)
+            OnOpenEnd(nb);
+        continueCallsLater();
+    };
+}
+
+void Session::continueCallsLater()
+{
+    m_host.post([this] { m_scripts.Continue(); });
 }
 
 bool Session::busy() const
@@ -103,6 +121,28 @@ void Session::runCalls(std::span<const ui::ActionCall> calls)
     m_scripts.RunCalls(calls);
 }
 
+bool Session::runCommandLine(std::span<const std::string> args)
+{
+    const ui::ParsedCalls parsed = ui::ParseArguments(args);
+    for (const ui::IgnoredWord &ignored : parsed.ignored)
+        m_host.note(NoteKind::Warning, "argument \"" + ignored.text + "\" names no action");
+    if (!parsed.calls.empty()) {
+        runCalls(parsed.calls);
+        return true;
+    }
+    if (m_restoreList) {
+        m_host.note(NoteKind::Status, "Restoring the files from the previous session");
+        m_list.OpenPreferredPlayList();
+    }
+    return false;
+}
+
+void Session::stopCalls()
+{
+    m_scripts.StopScript();
+    continueCallsLater();
+}
+
 void Session::interrupt()
 {
     m_scripts.StopScript();
@@ -110,6 +150,7 @@ void Session::interrupt()
         m_outcome.failed = true;
         m_list.AbortOpen();
         m_engine.AbortAll();
+        m_scripts.Continue();
     });
 }
 
@@ -144,6 +185,8 @@ void Session::OnEndCommand()
         m_outcome.failed = true;
     if (OnCommandEnd)
         OnCommandEnd();
+    // The engine takes the next run once this event has returned.
+    continueCallsLater();
 }
 
 void Session::OnStartFichier(core::TaviFichier *aFichier, const engine::TParams &, int)

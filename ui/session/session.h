@@ -45,12 +45,23 @@ public:
     const SessionOutcome &outcome() const { return m_outcome; }
 
     // Runs the calls in order (a command line, a script's lines), each after the work of the one
-    // before has ended. Disabled actions are skipped with a note.
+    // before has ended, and returns as soon as a call's work is running: the next calls follow
+    // from the host's loop, on the end of that work. Disabled actions are skipped with a note.
+    // OnCallsEnded tells when the last one has run.
     void runCalls(std::span<const ui::ActionCall> calls);
+    // The program's command line, at the window's first activation: its arguments run as
+    // runCalls runs them (a word that names no action is noted and left out). Without any call,
+    // the previous session's list is restored when "Save list when quit" is on. Returns whether
+    // the arguments held calls.
+    bool runCommandLine(std::span<const std::string> args);
+    // Stops the running calls (a script, a command line); the command or opening they started
+    // goes on. Host thread.
+    void stopCalls();
 
-    // The busy flag: a command runs or the list is loading.
+    // The busy flag: a command runs or the list is loading. Raised as soon as a run or an opening
+    // is accepted.
     bool busy() const;
-    // Nothing runs: no command, no opening, no script.
+    // Nothing runs: no command, no opening, no calls.
     bool idle() const;
 
     // The panels the host shows (the about and settings panels hide actions); the empty-list
@@ -70,6 +81,11 @@ public:
     std::function<void()> OnCommandEnd;
     // "Quit" ran; the calls after it do not run.
     std::function<void()> OnQuit;
+    // An opening of the list started, or ended having opened nb files.
+    std::function<void()> OnOpenStart;
+    std::function<void(int nb)> OnOpenEnd;
+    // The calls of runCalls (or of a script launched outside them) have all run, or were stopped.
+    std::function<void(const ui::RunReport &report)> OnCallsEnded;
 
 private:
     class Dispatcher : public ui::ListDispatcher {
@@ -85,8 +101,9 @@ private:
     class NotingRunner : public ui::ActionRunner {
     public:
         NotingRunner(Session &session, ui::RunnerHooks hooks);
-        void beginRun() override { m_inner.beginRun(); }
-        ui::CallOutcome runCall(const ui::ActionCall &call, const std::atomic<bool> &stop) override;
+        ui::CallOutcome runCall(const ui::ActionCall &call) override;
+        bool busy() const override { return m_inner.busy(); }
+        void endRun(const ui::RunReport &report) override { m_inner.endRun(report); }
 
     private:
         Session &m_session;
@@ -107,12 +124,15 @@ private:
     engine::TAnswer AskQuestion(const std::string &text, engine::TQuestionButtons buttons) override;
 
     void wireList(const prefs::Settings &settings);
+    // Lets the calls go on from the host's loop once the current task has returned.
+    void continueCallsLater();
 
     SessionHost &m_host;
     Dispatcher m_dispatcher;
     SessionOutcome m_outcome;
     CommandBinding m_commands;
     ui::PanelState m_panels;
+    bool m_restoreList = false; // "Save list when quit"
     ui::FileListModel m_list;
     engine::TCommandEngine m_engine;
     ListCommandConditions m_conditions;

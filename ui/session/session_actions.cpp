@@ -283,16 +283,23 @@ void SessionActions::launchScript(TCustomSuperAction &action)
     }
 }
 
-void SessionActions::abort(TCustomSuperAction &)
+void SessionActions::stopCalls()
 {
     m.scripts.StopScript();
+    if (m.continueCalls)
+        m.continueCalls();
+}
+
+void SessionActions::abort(TCustomSuperAction &)
+{
+    stopCalls();
     m.engine.Abort();
     m.list.AbortOpen();
 }
 
 void SessionActions::abortAll(TCustomSuperAction &)
 {
-    m.scripts.StopScript();
+    stopCalls();
     m.list.AbortOpen();
     m.engine.AbortAll();
 }
@@ -301,7 +308,7 @@ void SessionActions::quit(TCustomSuperAction &)
 {
     // The calls after this one do not run; the run then ends as after its last call.
     m.outcome.quit = true;
-    m.scripts.StopScript();
+    stopCalls();
     if (m.onQuit)
         m.onQuit();
 }

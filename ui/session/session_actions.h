@@ -37,6 +37,8 @@ public:
         ProgramIdentity identity;
         // Called when "Quit" runs, after the running calls were stopped.
         std::function<void()> onQuit;
+        // Lets stopped calls end from the host's loop (a stop outside a call's handler).
+        std::function<void()> continueCalls;
     };
 
     explicit SessionActions(Parts parts);
@@ -74,6 +76,7 @@ private:
     // The call's parameter; empty (after a note on standard error) when the action needs one.
     std::string requiredParameter(ui::TCustomSuperAction &action, std::string_view what);
     void fail(const std::string &text);
+    void stopCalls();
     void warn(const std::string &text);
 
     Parts m;

@@ -30,10 +30,6 @@ public:
     // host keeps running them until the session is idle, including while it shuts down.
     virtual void post(std::function<void()> task) = 0;
 
-    // Runs the posted tasks as they come until done() holds (the script runner's wait after a
-    // call).
-    virtual void serveUntil(const std::function<bool()> &done) = 0;
-
     // A confirmation question; the button pressed is the answer. The engine's worker waits.
     virtual engine::TAnswer askQuestion(const std::string &text, engine::TQuestionButtons buttons) = 0;
     // The status text of a command run (the window's status bar in money green).
