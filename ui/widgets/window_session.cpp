@@ -278,16 +278,6 @@ void WindowSession::post(std::function<void()> task)
         this, [task = std::move(task)] { task(); }, Qt::QueuedConnection);
 }
 
-void WindowSession::serveUntil(const std::function<bool()> &done)
-{
-    // The script runner's wait after a call until the work it started has ended. The timer wakes
-    // the wait when the end comes without an event of its own (a worker that has just stopped).
-    QTimer wake;
-    wake.start(20);
-    while (!done() && !QCoreApplication::closingDown())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
-
 engine::TAnswer WindowSession::askQuestion(const std::string &text, engine::TQuestionButtons buttons)
 {
     return AskQuestionBox(m_form.get(), qt(text), buttons);
@@ -373,7 +363,7 @@ bool WindowSession::closeRequest()
     }
     saveSettings();
     // "Abort all"; a command still writing finishes its file first, and the window closes at its end.
-    m_session->scripts().StopScript();
+    m_session->stopCalls();
     m_session->list().AbortOpen();
     m_session->engine().AbortAll();
     if (m_session->engine().IsRunning()) {

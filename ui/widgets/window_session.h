@@ -47,7 +47,6 @@ public:
 private:
     // session::SessionHost
     void post(std::function<void()> task) override;
-    void serveUntil(const std::function<bool()> &done) override;
     engine::TAnswer askQuestion(const std::string &text, engine::TQuestionButtons buttons) override;
     void commandMessage(const std::string &text) override;
     void commandError(const std::string &text) override;
