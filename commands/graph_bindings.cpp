@@ -121,7 +121,7 @@ private:
     TdmAction &m_dm;
     ProcessingGraph &m_graph;
     media::TCdm &m_cdm;
-    // The scene list of the file being cut, read at its first pass.
+    // The scene list of the file being cut, read when that file starts.
     std::shared_ptr<scenes::SceneList> m_cutList = std::make_shared<scenes::SceneList>();
 };
 
@@ -231,6 +231,18 @@ void Binder::bindSrt()
 void Binder::bindCutScenes()
 {
     TGraphCmd &cmd = m_dm.CutScenes;
+    // Each file's scene list and pass count are read when the file starts, whatever the answer
+    // to the question about its first scene file.
+    cmd.OnPrepareFichier = [this, keep = shared_from_this(), &cmd](core::TaviFichier *f, const TParams &) {
+        m_cutList->clear();
+        cmd.NbPasses = 0;
+        if (f == nullptr || f->FrameRate <= 0)
+            return;
+        scenes::SceneContext context;
+        context.frameRate = f->FrameRate;
+        scenes::ReadScnFile(scenes::ScnFileName(f->FullPath), *m_cutList, context);
+        cmd.NbPasses = static_cast<int>(m_cutList->size());
+    };
     bind(cmd, [this, keep = shared_from_this(), &cmd](const core::TaviFichier &f, const std::string &dest,
                                                       const TParams &, int passe) {
         // Every pass of every file starts from nothing.
@@ -239,24 +251,14 @@ void Binder::bindCutScenes()
         const double rate = f.FrameRate;
         if (rate <= 0 || dest.empty())
             return false;
-        if (passe == 1) {
-            scenes::SceneContext context;
-            context.frameRate = rate;
-            m_cutList->clear();
-            scenes::ReadScnFile(scenes::ScnFileName(f.FullPath), *m_cutList, context);
-            cmd.NbPasses = static_cast<int>(m_cutList->size());
-        }
         if (passe < 1 || static_cast<std::size_t>(passe) > m_cutList->size() || !(*m_cutList)[passe - 1].scene)
             return false;
         const scenes::TSceneClass &scene = *(*m_cutList)[static_cast<std::size_t>(passe - 1)].scene;
         const auto d = static_cast<std::int64_t>(std::llround(10'000'000.0 / rate));
         const std::int64_t start = static_cast<std::int64_t>(scene.start) * d;
         const std::int64_t stop = static_cast<std::int64_t>(scene.end) * d;
-        const bool last = passe >= cmd.NbPasses;
-        const bool built
-            = f.FileType == 2 ? m_cdm.BuildCutScenes2(f.FullPath, dest) : m_cdm.BuildCutScenes1(f.FullPath, dest);
-        if (last)
-            m_cutList->clear();
+        const bool built =
+            f.FileType == 2 ? m_cdm.BuildCutScenes2(f.FullPath, dest) : m_cdm.BuildCutScenes1(f.FullPath, dest);
         if (!built)
             return false;
         cmd.Debut = start;

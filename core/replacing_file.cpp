@@ -1,6 +1,10 @@
 // A file written under a temporary name beside its destination and put in place only when every write succeeded.
 #include "core/replacing_file.h"
 
+#include "core/temporary_files.h"
+
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -8,6 +12,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace camlog::core {
@@ -16,24 +21,28 @@ namespace {
 
 std::atomic<unsigned> g_temporaryCounter{0};
 
+// Parts given to one gathered write at most (IOV_MAX is far above).
+constexpr std::size_t kMaxParts = 16;
+
 } // namespace
 
-ReplacingFile::ReplacingFile(std::filesystem::path destination) : m_destination(std::move(destination))
+ReplacingFile::ReplacingFile(std::filesystem::path destination, Sync sync)
+    : m_destination(std::move(destination)),
+      m_sync(sync)
 {
-    const std::filesystem::path folder = m_destination.parent_path();
     const std::string name = m_destination.filename().string();
     if (name.empty()) {
         fail("No file name in \"" + m_destination.string() + "\"", EINVAL);
         return;
     }
-    // A hidden name in the destination's own folder: rename() is atomic only within one file system.
+    RemoveOrphanedTemporaries(m_destination);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string temporaryName = "." + name + ".~" + std::to_string(::getpid()) + "-" +
-                                          std::to_string(g_temporaryCounter.fetch_add(1));
-        m_temporary = folder / temporaryName;
+        m_temporary = TemporaryNameFor(m_destination, g_temporaryCounter.fetch_add(1));
         m_fd = ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (m_fd >= 0)
+        if (m_fd >= 0) {
+            m_slot = RegisterTemporary(m_temporary);
             return;
+        }
         if (errno != EEXIST)
             break;
     }
@@ -48,28 +57,63 @@ ReplacingFile::~ReplacingFile()
         abandon();
 }
 
+bool ReplacingFile::isNoSpace(int errorNumber)
+{
+    return errorNumber == ENOSPC || errorNumber == EDQUOT || errorNumber == EFBIG;
+}
+
 bool ReplacingFile::fail(const std::string &what, int errorNumber)
 {
-    if (m_error.empty())
-        m_error = what + ": " + std::strerror(errorNumber);
+    if (m_error.empty()) {
+        m_error = what + ": "
+                  + (isNoSpace(errorNumber) ? "the disk is full (" + std::string(std::strerror(errorNumber)) + ")"
+                                            : std::string(std::strerror(errorNumber)));
+        m_errorNumber = errorNumber;
+        // Nothing written after a failure can be used: the space goes back at once.
+        closeAndRemove();
+    }
     return false;
 }
 
 bool ReplacingFile::writeAll(std::uint64_t offset, const void *data, std::size_t size)
 {
-    const auto *bytes = static_cast<const std::uint8_t *>(data);
-    while (size > 0) {
-        const ssize_t written = ::pwrite(m_fd, bytes, size, static_cast<off_t>(offset));
+    const std::array<std::span<const std::uint8_t>, 1> part{
+        std::span<const std::uint8_t>(static_cast<const std::uint8_t *>(data), size)};
+    return writeParts(offset, part);
+}
+
+bool ReplacingFile::writeParts(std::uint64_t offset, std::span<const std::span<const std::uint8_t>> parts)
+{
+    std::array<iovec, kMaxParts> vectors{};
+    std::size_t count = 0;
+    for (const auto &part : parts) {
+        if (part.empty())
+            continue;
+        if (count == vectors.size())
+            return fail("Cannot write \"" + m_destination.string() + "\"", EINVAL);
+        vectors[count++] = iovec{const_cast<std::uint8_t *>(part.data()), part.size()};
+    }
+    iovec *next = vectors.data();
+    while (count > 0) {
+        const ssize_t written = ::pwritev(m_fd, next, static_cast<int>(count), static_cast<off_t>(offset));
         if (written < 0) {
             if (errno == EINTR)
                 continue;
             return fail("Cannot write \"" + m_destination.string() + "\"", errno);
         }
         if (written == 0)
-            return fail("Cannot write \"" + m_destination.string() + "\"", EIO);
-        bytes += written;
-        size -= static_cast<std::size_t>(written);
+            return fail("Cannot write \"" + m_destination.string() + "\"", ENOSPC);
         offset += static_cast<std::uint64_t>(written);
+        auto left = static_cast<std::size_t>(written);
+        while (count > 0 && left >= next->iov_len) {
+            left -= next->iov_len;
+            ++next;
+            --count;
+        }
+        if (count > 0) {
+            next->iov_base = static_cast<std::uint8_t *>(next->iov_base) + left;
+            next->iov_len -= left;
+        }
     }
     return true;
 }
@@ -81,6 +125,17 @@ bool ReplacingFile::append(const void *data, std::size_t size)
     if (!writeAll(m_size, data, size))
         return false;
     m_size += size;
+    return true;
+}
+
+bool ReplacingFile::appendParts(std::span<const std::span<const std::uint8_t>> parts)
+{
+    if (!ok() || m_fd < 0)
+        return false;
+    if (!writeParts(m_size, parts))
+        return false;
+    for (const auto &part : parts)
+        m_size += part.size();
     return true;
 }
 
@@ -103,6 +158,8 @@ void ReplacingFile::closeAndRemove()
         ::unlink(m_temporary.c_str());
         m_temporary.clear();
     }
+    UnregisterTemporary(m_slot);
+    m_slot = -1;
 }
 
 bool ReplacingFile::commit()
@@ -111,8 +168,12 @@ bool ReplacingFile::commit()
         return true;
     if (m_fd < 0)
         return false;
-    if (ok() && ::fsync(m_fd) != 0)
+    std::error_code ignored;
+    const bool flush = m_sync == Sync::Always || std::filesystem::exists(m_destination, ignored);
+    if (ok() && flush && ::fsync(m_fd) != 0)
         fail("Cannot write \"" + m_destination.string() + "\"", errno);
+    if (!ok())
+        return false;
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0)
@@ -124,6 +185,8 @@ bool ReplacingFile::commit()
         return false;
     }
     m_temporary.clear();
+    UnregisterTemporary(m_slot);
+    m_slot = -1;
     m_committed = true;
     return true;
 }

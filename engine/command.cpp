@@ -74,6 +74,12 @@ void tCustomCmd::FileCondition(core::TaviFichier *fichier, bool &visible, bool &
         OnFileCondition(fichier, visible, enabled);
 }
 
+void tCustomCmd::PrepareFichier(core::TaviFichier *fichier, const TParams &params)
+{
+    if (OnPrepareFichier)
+        OnPrepareFichier(fichier, params);
+}
+
 // ---------------------------------------------------------------------------------------------
 void TFastcmd::ExecuteFichier(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce, int passe)
 {

@@ -27,6 +27,8 @@ using TDestFileVerificationEvent = std::function<bool(const std::string &destina
 // Returns the question to ask.
 using TFileConfirmationEvent =
     std::function<std::string(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce, int passe)>;
+// Called once per file before its first pass (on the worker); may set NbPasses for that file.
+using TPrepareFichierEvent = std::function<void(core::TaviFichier *fichier, const TParams &params)>;
 // Returns the destination's full path; empty for none.
 using TDestinationEvent = std::function<std::string(core::TaviFichier *aFichier, const TParams &aParams, int passe)>;
 
@@ -48,6 +50,8 @@ public:
                                      int passe) = 0;
     virtual bool CommandCondition(TCommandEngine &ce) = 0;
     virtual void FileCondition(core::TaviFichier *fichier, bool &visible, bool &enabled) = 0;
+    // Readies the command for one file of the run, before its first pass is verified.
+    virtual void PrepareFichier(core::TaviFichier *fichier, const TParams &params) = 0;
 
     std::string Name;
     std::string Category;
@@ -71,6 +75,7 @@ public:
                              int passe) override;
     bool CommandCondition(TCommandEngine &ce) override;
     void FileCondition(core::TaviFichier *fichier, bool &visible, bool &enabled) override;
+    void PrepareFichier(core::TaviFichier *fichier, const TParams &params) override;
 
     TcmdNombre Nombre = fnNone;
     TUpdateDisplay UpdateDisplay = udNone;
@@ -83,6 +88,9 @@ public:
     TCommandConditionEvent OnCommandCondition;
     TFileVerificationEvent OnFileVerification;
     TFileConfirmationEvent OnFileConFirmation;
+    // Whatever a file's passes depend on (the scene list of the file to cut) is read here, so
+    // that a declined first pass cannot leave the previous file's values in place.
+    TPrepareFichierEvent OnPrepareFichier;
 };
 
 // Adds start and error messages and a list update after each file; catches every failure of a

@@ -98,6 +98,7 @@ void TCommandEngine::runFiles(TceThread &run)
         if (!enabled)
             continue;
 
+        cmd.PrepareFichier(run.Fichier.get(), run.Params);
         run.Passe = 1;
         while (run.Passe <= passCount(cmd)) {
             handOff([&] {

@@ -4,6 +4,7 @@
 #include "media/audio_rate_converter.h"
 #include "media/dv_audio.h"
 #include "media/dv_source_file.h"
+#include "media/first_dv_audio.h"
 #include "media/wav_writer.h"
 
 #include <stdexcept>
@@ -43,13 +44,11 @@ std::unique_ptr<AudioExtractSource> AudioExtractSource::open(const std::filesyst
     if (!file->audio.empty()) {
         result->m_sourceRate = file->audio[0].track->sampleRate();
     } else {
-        std::vector<std::uint8_t> frame;
-        if (!file->reader->readFrame(0, frame))
-            return nullptr;
-        const auto info = ReadDvAudioInfo(frame);
-        if (!info)
+        // The rate of the first frame that carries audio; the frames before it give silence.
+        const auto first = FindFirstDvAudio(*file->reader);
+        if (!first)
             return nullptr; // no audio: nothing to extract, and nothing to report
-        result->m_sourceRate = info.value().format.sampleRate;
+        result->m_sourceRate = first->info.format.sampleRate;
     }
     result->m_file = std::move(file);
     result->m_destination = destination;
@@ -63,6 +62,9 @@ std::int64_t AudioExtractSource::Duration() const
 
 void AudioExtractSource::Run(PipelineRun &run)
 {
+    // A run stopped early keeps its shorter file only where no complete file is lost by it.
+    std::error_code ignored;
+    m_replacing = std::filesystem::exists(m_destination, ignored);
     if (!m_file->audio.empty())
         runFromStream(run);
     else
@@ -91,7 +93,8 @@ void AudioExtractSource::runFromStream(PipelineRun &run)
     std::vector<std::uint8_t> bytes;
     std::vector<std::int16_t> samples;
     std::vector<std::int16_t> converted;
-    for (std::uint64_t at = 0; at < track.size() && !run.stopRequested();) {
+    std::uint64_t at = 0;
+    while (at < track.size() && !run.stopRequested()) {
         const std::size_t got = track.read(at, block, bytes);
         if (got == 0)
             throw std::runtime_error("cannot read the audio stream");
@@ -110,6 +113,8 @@ void AudioExtractSource::runFromStream(PipelineRun &run)
         }
         run.setPosition(static_cast<std::int64_t>(static_cast<double>(at) / bytesPerUnit));
     }
+    if (at < track.size() && m_replacing)
+        return; // the writer, dropped unfinished, leaves the earlier file as it was
     if (converter) {
         converted.clear();
         if (const auto done = converter->flush(converted); done && done.value() > 0)
@@ -129,7 +134,8 @@ void AudioExtractSource::runFromFrames(PipelineRun &run)
     std::vector<std::int16_t> converted;
     std::unique_ptr<AudioRateConverter> converter;
     int converterRate = 0;
-    for (std::size_t i = 0; i < reader.frameCount() && !run.stopRequested(); ++i) {
+    std::size_t i = 0;
+    for (; i < reader.frameCount() && !run.stopRequested(); ++i) {
         if (!reader.readFrame(i, frame))
             throw std::runtime_error("cannot read frame " + std::to_string(i));
         const auto split = SplitDvAudio(frame, audio);
@@ -156,6 +162,8 @@ void AudioExtractSource::runFromFrames(PipelineRun &run)
         }
         run.setPosition(static_cast<std::int64_t>(i + 1) * d);
     }
+    if (i < reader.frameCount() && m_replacing)
+        return; // the writer, dropped unfinished, leaves the earlier file as it was
     if (converter) {
         converted.clear();
         if (const auto done = converter->flush(converted); done && done.value() > 0)

@@ -12,7 +12,8 @@ namespace camlog::media {
 struct DvSourceFile;
 
 // The first audio stream: the separate stream of a type 2 file, else the first audio pair
-// inside the DV frames. A stop finishes a shorter file whose header matches its data.
+// inside the DV frames. A stop finishes a shorter file whose header matches its data, unless
+// it was to replace a file that existed when the run began: that file then stays as it was.
 class AudioExtractSource : public PipelineSource {
 public:
     // Nothing when the file cannot be read (error says why) or has no audio (error empty).
@@ -36,6 +37,7 @@ private:
     std::filesystem::path m_destination;
     int m_sourceRate = 0;
     int m_outputRate = 0;
+    bool m_replacing = false; // the destination existed when the run began
 };
 
 } // namespace camlog::media

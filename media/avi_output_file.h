@@ -1,7 +1,8 @@
-// The file a media writer fills: written under a temporary name beside the destination,
-// appended through a small buffer, frames copied in-kernel, renamed into place at the end.
+// The file a media writer fills: appended through a small buffer onto core's replacing file,
+// which writes it under a temporary name beside the destination and renames it at the end.
 #pragma once
 
+#include "core/replacing_file.h"
 #include "media/dv_avi_writer.h"
 
 #include <cstdint>
@@ -10,8 +11,6 @@
 #include <span>
 #include <string>
 #include <vector>
-
-#include <sys/uio.h>
 
 namespace camlog::media {
 
@@ -22,7 +21,8 @@ class AviOutputFile {
 public:
     using Status = std::optional<WriterError>;
 
-    static core::Expected<std::unique_ptr<AviOutputFile>, WriterErrorCode> create(const std::filesystem::path &destination);
+    static core::Expected<std::unique_ptr<AviOutputFile>, WriterErrorCode>
+    create(const std::filesystem::path &destination);
     // Removes the temporary file unless it was committed.
     ~AviOutputFile();
     AviOutputFile(const AviOutputFile &) = delete;
@@ -33,9 +33,6 @@ public:
     const Status &error() const { return m_error; }
 
     Status append(std::span<const std::uint8_t> bytes);
-    // Appends size bytes of another file from offset: copy_file_range where the kernel
-    // allows it, else read and write. A source shorter than asked is a read error.
-    Status appendFrom(int fd, std::uint64_t offset, std::uint32_t size);
     // Overwrites bytes already appended (headers and sizes filled in at the end).
     Status writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
 
@@ -47,24 +44,14 @@ public:
     void discard();
 
 private:
-    AviOutputFile(std::filesystem::path destination, std::filesystem::path temporary, int fd);
+    explicit AviOutputFile(const std::filesystem::path &destination);
     Status flush();
-    // Writes the buffer followed by bytes, and empties the buffer.
-    Status writeBufferAnd(std::span<const std::uint8_t> bytes);
-    Status writeAll(std::uint64_t offset, const std::uint8_t *data, std::size_t size);
-    // Writes the parts one after the other at offset, whatever each call of the kernel takes.
-    Status writeVectors(std::uint64_t offset, iovec *parts, int count);
-    Status copyAll(int fd, std::uint64_t offset, std::uint64_t size);
-    const Status &fail(int errorNumber, const std::string &what);
+    // The first failure of the file, as the writer reports it.
+    const Status &failed();
 
-    std::filesystem::path m_destination;
-    std::filesystem::path m_temporary;
-    int m_fd = -1;
-    std::uint64_t m_size = 0;    // file size including the buffer
-    std::uint64_t m_flushed = 0; // bytes already in the file
+    core::ReplacingFile m_file;
+    std::uint64_t m_size = 0; // file size including the buffer
     std::vector<std::uint8_t> m_buffer;
-    bool m_kernelCopy = true; // cleared when copy_file_range is refused between these files
-    bool m_committed = false;
     Status m_error;
 };
 

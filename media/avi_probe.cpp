@@ -4,6 +4,8 @@
 #include "core/avi_param.h"
 #include "core/dv_frame.h"
 #include "media/avi_index_loader.h"
+#include "media/dv_frame_reader.h"
+#include "media/first_dv_audio.h"
 #include "scenes/frame_record.h"
 
 extern "C" {
@@ -36,6 +38,9 @@ constexpr std::size_t kMaxFormatBytes = 4096;
 // the bound keeps a file without one from being walked to its end.
 constexpr int kMaxChunksToFirstFrame = 512;
 constexpr int kMaxListDepth = 8;
+// How far a tape that starts without sound is searched for the first frame with audio (two
+// minutes of PAL); a search reads only the first bytes of each frame.
+constexpr std::size_t kAudioLookAhead = 3000;
 
 struct StreamHeaders {
     core::AviStreamHeader strh;
@@ -281,6 +286,21 @@ void takeInterleaved(const std::vector<std::uint8_t> &frame, const std::vector<s
         audioFromFrame(frame, duration, result);
 }
 
+// Tapes often start on frames without audio: when the first frame has none, the format is that
+// of the first frame that carries any.
+void audioFromLaterFrames(const std::string &path, ProbeResult &result)
+{
+    if (!result.InterleavedFound || result.AudioFound)
+        return;
+    auto reader = DvFrameReader::open(path);
+    if (!reader || reader.value()->dvStream() < 0)
+        return;
+    const auto first = FindFirstDvAudio(*reader.value(), 1, kAudioLookAhead);
+    std::vector<std::uint8_t> frame;
+    if (first && reader.value()->readFrame(first->frame, frame))
+        audioFromFrame(frame, result.VideoDuration, result);
+}
+
 // ---------------------------------------------------------------------------------------
 
 bool probeRawDv(const std::string &path, ProbeResult &result)
@@ -300,6 +320,7 @@ bool probeRawDv(const std::string &path, ProbeResult &result)
     result.StreamCount = 1;
     takeFirstFrameValues(frame, result);
     takeInterleaved(frame, {}, duration, result);
+    audioFromLaterFrames(path, result);
     return true;
 }
 
@@ -438,6 +459,7 @@ bool probeAvi(const std::string &path, ProbeResult &result)
             audioFromStrf(stream, result);
         }
     }
+    audioFromLaterFrames(path, result);
     return true;
 }
 

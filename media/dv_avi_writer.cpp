@@ -8,8 +8,6 @@
 #include <algorithm>
 #include <array>
 
-#include <unistd.h>
-
 namespace camlog::media {
 
 namespace {
@@ -81,7 +79,6 @@ public:
 
     Status start();
     Status writeFrame(std::span<const std::uint8_t> frame);
-    Status writeFrameFrom(int fd, std::uint64_t offset, std::uint32_t size);
     Status writeAudio(std::span<const std::uint8_t> pcm, std::size_t stream);
     Status finish();
     void discard();
@@ -291,29 +288,6 @@ DvAviWriter::Status DvAviWriter::Impl::writeFrame(std::span<const std::uint8_t> 
     return std::nullopt;
 }
 
-DvAviWriter::Status DvAviWriter::Impl::writeFrameFrom(int fd, std::uint64_t offset, std::uint32_t size)
-{
-    if (auto refused = usable())
-        return refused;
-    if (auto refused = checkFrameSize(size))
-        return refused;
-    if (!m_haveDvInfo) {
-        // The headers describe the first frame's packs: that one frame is read.
-        std::vector<std::uint8_t> first(size);
-        if (::pread(fd, first.data(), size, static_cast<off_t>(offset)) != static_cast<ssize_t>(size))
-            return fail(WriterError{WriterErrorCode::WriteFailed,
-                                    "Cannot read the first frame for \"" + m_path.string() + "\""});
-        return writeFrame(first);
-    }
-    if (auto failed = makeRoomForFrame())
-        return failed;
-    if (auto failed = beginChunk(0, size))
-        return failed;
-    if (auto failed = m_file->appendFrom(fd, offset, size))
-        return fail(failed);
-    return std::nullopt;
-}
-
 DvAviWriter::Status DvAviWriter::Impl::writeAudio(std::span<const std::uint8_t> pcm, std::size_t stream)
 {
     if (auto refused = usable())
@@ -397,11 +371,6 @@ DvAviWriter::~DvAviWriter()
 DvAviWriter::Status DvAviWriter::writeFrame(std::span<const std::uint8_t> dvFrame)
 {
     return m_impl->writeFrame(dvFrame);
-}
-
-DvAviWriter::Status DvAviWriter::writeFrameFrom(int fd, std::uint64_t offset, std::uint32_t size)
-{
-    return m_impl->writeFrameFrom(fd, offset, size);
 }
 
 DvAviWriter::Status DvAviWriter::writeAudio(std::span<const std::uint8_t> pcm, std::size_t stream)

@@ -81,9 +81,6 @@ public:
     // chunk; type 2, the video chunk. For type 2, write the frame's audio after it. The
     // DVINFO of the headers is taken from the first frame's AAUX and VAUX packs.
     Status writeFrame(std::span<const std::uint8_t> dvFrame);
-    // The same frame copied from another file without passing through user memory
-    // (copy_file_range; read and write where the file systems do not allow it).
-    Status writeFrameFrom(int fd, std::uint64_t offset, std::uint32_t size);
     // Type 2: the PCM of the frame just written for one audio stream (any whole number of
     // sample frames, empty allowed). An error for type 1.
     Status writeAudio(std::span<const std::uint8_t> pcm, std::size_t stream = 0);

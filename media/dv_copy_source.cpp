@@ -6,7 +6,7 @@
 #include "media/audio_rate_converter.h"
 #include "media/dv_audio.h"
 #include "media/dv_source_file.h"
-
+#include "media/first_dv_audio.h"
 
 #include <algorithm>
 #include <map>
@@ -78,9 +78,11 @@ void DvCopySource::Impl::startWriter(std::span<const std::uint8_t> firstFrame)
     format->audio.clear();
     if (type == DvAviType::Type2) {
         if (m_plan.audio == DvAudioRoute::SplitFromFrames) {
-            if (auto info = ReadDvAudioInfo(firstFrame)) {
-                m_outputRate = info.value().format.sampleRate;
-                m_outputStreams = static_cast<std::size_t>(info.value().format.pairs());
+            // The streams take the format of the first frame that carries audio: a tape often
+            // starts on frames without any, which get silence.
+            if (const auto first = FindFirstDvAudio(*m_file->reader, m_first, m_last)) {
+                m_outputRate = first->info.format.sampleRate;
+                m_outputStreams = static_cast<std::size_t>(first->info.format.pairs());
                 format->audio.assign(m_outputStreams, AviPcmFormat{static_cast<std::uint32_t>(m_outputRate), 2});
             }
         } else if (m_plan.audio == DvAudioRoute::PassStreams) {
@@ -104,10 +106,14 @@ void DvCopySource::Impl::run(PipelineRun &run)
         if (!stage->StartStream(videoFormat))
             throw std::runtime_error("a stage refused the DV stream of " + m_plan.source.string());
     m_joinCursor = m_file->audio.empty() ? 0 : m_file->audio[0].track->frameStart(m_first, reader.frameCount(), d);
+    // A run stopped early keeps its partial file only where no complete file is lost by it.
+    std::error_code ignored;
+    const bool replacing = std::filesystem::exists(m_plan.destination, ignored);
+    std::size_t i = m_first;
 
     try {
         run.setPosition(static_cast<std::int64_t>(m_first) * d);
-        for (std::size_t i = m_first; i < m_last && !run.stopRequested(); ++i) {
+        for (; i < m_last && !run.stopRequested(); ++i) {
             const SampleEntry entry = reader.frame(i);
             if (core::SequencesForFrameSize(entry.size) == 0)
                 continue; // a damaged sample of the wrong size: the writer takes whole frames only
@@ -140,6 +146,11 @@ void DvCopySource::Impl::run(PipelineRun &run)
     }
     for (MediaStage *stage : m_plan.videoStages)
         stage->StopStream();
+    if (i < m_last && replacing) {
+        if (m_writer)
+            m_writer->discard();
+        return;
+    }
     if (!m_writer)
         throw std::runtime_error("no DV frame to write from " + m_plan.source.string());
     check(m_writer->finish());

@@ -32,7 +32,9 @@ struct DvCopyPlan {
 };
 
 // Frames that pass unchanged (no stage, no audio joined) are copied inside the kernel.
-// A stop finishes the file so that it plays to its last frame; a failure removes it.
+// A stop finishes the file so that it plays to its last frame, unless it was to replace a file
+// that existed when the run began: that file then stays as it was and the partial one is
+// removed. A failure removes it.
 class DvCopySource : public PipelineSource {
 public:
     // Opens the source; the error says what is wrong with it (no file, not DV, unsupported audio).

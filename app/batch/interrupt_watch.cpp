@@ -2,6 +2,8 @@
 // reaction may use locks and queues.
 #include "app/batch/interrupt_watch.h"
 
+#include "core/temporary_files.h"
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -12,13 +14,15 @@ namespace camlog::app {
 
 namespace {
 
-// SIGUSR1 only wakes the watching thread when the run is over.
+// A hang-up (the terminal closed) ends the run as SIGTERM does. SIGUSR1 only wakes the
+// watching thread when the run is over.
 sigset_t WatchedSignals()
 {
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
     sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);
     sigaddset(&set, SIGUSR1);
     return set;
 }
@@ -43,7 +47,8 @@ void InterruptWatch::start(std::function<void()> onInterrupt)
                 return;
             if (interrupted) {
                 // Files are written under temporary names, so a second interrupt loses nothing
-                // that was complete.
+                // that was complete; the temporary files of the writes in progress go with it.
+                core::RemoveRegisteredTemporaries();
                 std::fputs("\ncamlog: interrupted again, quitting now\n", stderr);
                 std::_Exit(130);
             }

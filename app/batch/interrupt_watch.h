@@ -1,5 +1,5 @@
-// Ctrl+C (SIGINT) and SIGTERM during a batch run: the first stops the run in order, a second
-// ends the program at once.
+// Ctrl+C (SIGINT), SIGTERM and SIGHUP during a batch run: the first stops the run in order, a
+// second ends the program at once, removing the temporary files of the writes in progress.
 #pragma once
 
 #include <functional>

@@ -10,7 +10,9 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <stdlib.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char **environ;
 
@@ -59,7 +61,8 @@ fs::path BatchRunner::settingsFile() const
     return m_root / "home" / ".config" / "Ovrand" / "Camlog.ini";
 }
 
-BatchResult BatchRunner::run(const std::vector<std::string> &args, const fs::path &cwd) const
+RunningProgram BatchRunner::start(const std::vector<std::string> &args, const fs::path &cwd,
+                                  const std::string &input) const
 {
     const fs::path outPath = m_root / "camlog.stdout";
     const fs::path errPath = m_root / "camlog.stderr";
@@ -88,27 +91,43 @@ BatchResult BatchRunner::run(const std::vector<std::string> &args, const fs::pat
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    const std::string inPath = input.empty() ? std::string("/dev/null") : input;
+    posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDWR | O_NOCTTY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const std::string dir = (cwd.empty() ? m_root : cwd).string();
     posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
 
-    BatchResult result;
+    RunningProgram running;
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        result.err = "spawn failed: " + std::string(std::strerror(spawned));
+    if (spawned != 0)
+        running.error = "spawn failed: " + std::string(std::strerror(spawned));
+    else
+        running.pid = pid;
+    return running;
+}
+
+BatchResult BatchRunner::wait(const RunningProgram &program) const
+{
+    BatchResult result;
+    if (program.pid < 0) {
+        result.err = program.error;
         return result;
     }
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(program.pid, &status, 0) < 0 && errno == EINTR) {}
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = ReadFile(outPath);
-    result.err = ReadFile(errPath);
+    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    result.out = ReadFile(m_root / "camlog.stdout");
+    result.err = ReadFile(m_root / "camlog.stderr");
     return result;
+}
+
+BatchResult BatchRunner::run(const std::vector<std::string> &args, const fs::path &cwd) const
+{
+    return wait(start(args, cwd));
 }
 
 BatchResult BatchRunner::batch(const std::vector<std::string> &args, const fs::path &cwd) const
@@ -116,6 +135,38 @@ BatchResult BatchRunner::batch(const std::vector<std::string> &args, const fs::p
     std::vector<std::string> all{"--batch"};
     all.insert(all.end(), args.begin(), args.end());
     return run(all, cwd);
+}
+
+BatchResult BatchRunner::batchAtTerminal(const std::string &typed, const std::vector<std::string> &args) const
+{
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (terminal < 0 || ::grantpt(terminal) != 0 || ::unlockpt(terminal) != 0) {
+        BatchResult failed;
+        failed.err = "no pseudo-terminal: " + std::string(std::strerror(errno));
+        if (terminal >= 0)
+            ::close(terminal);
+        return failed;
+    }
+    const std::string device = ::ptsname(terminal);
+    // Typed ahead: the terminal keeps the lines until the program reads them.
+    if (::write(terminal, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) {
+        ::close(terminal);
+        BatchResult failed;
+        failed.err = "cannot type on the terminal";
+        return failed;
+    }
+    std::vector<std::string> all{"--batch"};
+    all.insert(all.end(), args.begin(), args.end());
+    BatchResult result = wait(start(all, {}, device));
+    ::close(terminal);
+    return result;
+}
+
+RunningProgram BatchRunner::startBatch(const std::vector<std::string> &args, const fs::path &cwd) const
+{
+    std::vector<std::string> all{"--batch"};
+    all.insert(all.end(), args.begin(), args.end());
+    return start(all, cwd);
 }
 
 std::vector<std::string> ReadUtf16Lines(const fs::path &path)

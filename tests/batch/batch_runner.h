@@ -10,8 +10,15 @@ namespace camlog::test {
 
 struct BatchResult {
     int status = -1; // exit status; -1 when the program did not exit normally
+    int signal = 0;  // the signal that ended it, when it did not exit
     std::string out;
     std::string err;
+};
+
+// A program started and not yet waited for, to be signalled while it works.
+struct RunningProgram {
+    int pid = -1; // -1 when it could not be started
+    std::string error;
 };
 
 class BatchRunner {
@@ -24,12 +31,22 @@ public:
     BatchResult run(const std::vector<std::string> &args, const std::filesystem::path &cwd = {}) const;
     // Runs `camlog --batch ARGS...`.
     BatchResult batch(const std::vector<std::string> &args, const std::filesystem::path &cwd = {}) const;
+    // Runs `camlog --batch ARGS...` with standard input a terminal on which `typed` has been
+    // typed (the questions are then asked; "n\n" answers one with No).
+    BatchResult batchAtTerminal(const std::string &typed, const std::vector<std::string> &args) const;
+    // Starts `camlog --batch ARGS...` and returns at once; wait() collects its result.
+    RunningProgram startBatch(const std::vector<std::string> &args, const std::filesystem::path &cwd = {}) const;
+    BatchResult wait(const RunningProgram &program) const;
 
     const std::filesystem::path &root() const { return m_root; }
     std::filesystem::path trashFiles() const;
     std::filesystem::path settingsFile() const;
 
 private:
+    // input: the file standard input reads (/dev/null when empty).
+    RunningProgram start(const std::vector<std::string> &args, const std::filesystem::path &cwd,
+                         const std::string &input = {}) const;
+
     std::filesystem::path m_root;
 };
 

@@ -2,3 +2,9 @@
 camlog_add_test_program(camlog_graph_batch_tests
   SOURCES graph_batch_test.cpp
   LIBS camlog_batch_runner camlog_media_test_support camlog_media camlog_scenes camlog_core)
+
+# Conversions of a larger tape interrupted by signals: what stays on disk.
+camlog_add_test_program(camlog_interrupt_batch_tests
+  SOURCES interrupt_batch_test.cpp
+  LIBS camlog_batch_runner camlog_media_test_support camlog_media camlog_core
+  LABELS slow)

@@ -2,9 +2,11 @@
 // files; every output is read back by our frame reader and by ffprobe, mediainfo and exiftool.
 #include "batch/batch_runner.h"
 
-#include "media/media_test_support.h"
 #include "core/dv_frame.h"
+#include "media/dv_audio_layout.h"
+#include "media/dv_avi_writer.h"
 #include "media/dv_frame_reader.h"
+#include "media/media_test_support.h"
 #include "scenes/scn_file.h"
 #include "support/riff_builder.h"
 #include "support/test_files.h"
@@ -256,6 +258,98 @@ TEST_F(GraphBatchTest, ScnByDateThenSplitInScenes)
         EXPECT_EQ(videoPackets(scene), std::to_string(cut.size()) + "\n");
     }
     EXPECT_FALSE(fs::exists(videos / "three_scene_4.avi"));
+}
+
+// Two files cut in one run: the second one's first scene file is kept (answered No at the
+// terminal), yet its other scenes are cut from its own scene list, not from the first file's.
+TEST_F(GraphBatchTest, SplitInScenesOverTwoFilesCutsEachWithItsOwnScenes)
+{
+    scenes::SceneContext context;
+    context.frameRate = 25;
+    const auto saveScenes = [&](const fs::path &video, std::vector<std::pair<int, int>> ranges) {
+        scenes::SceneList list;
+        for (const auto &[start, end] : ranges)
+            list.push_back({"", std::make_unique<scenes::TSceneClass>(start, end, context)});
+        ASSERT_TRUE(scenes::SaveSceneList(video.string(), list).ok);
+    };
+    const fs::path a = Copy("tape_three-type2.avi", "a.avi");
+    const fs::path b = Copy("tape_three-type1.avi", "b.avi");
+    saveScenes(a, {{0, 50}, {50, 100}, {100, 125}});
+    saveScenes(b, {{0, 40}, {40, 110}});
+    const fs::path kept = videos / "b_scene_1.avi";
+    WriteText(kept, "kept");
+
+    const BatchResult result = runner.batchAtTerminal("n\n", {"/o=" + a.string(), "/o=" + b.string(), "/a", "/c"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.err.find("b_scene_1.avi"), std::string::npos) << result.err;
+
+    const auto expectCut = [&](const fs::path &source, const fs::path &scene, int first, int last) {
+        SCOPED_TRACE(scene.filename().string());
+        const Frames all = readDvFrames(source);
+        const Frames cut = readDvFrames(scene);
+        ASSERT_EQ(cut.size(), static_cast<std::size_t>(last - first));
+        EXPECT_TRUE(std::equal(cut.begin(), cut.end(), all.begin() + first));
+        EXPECT_EQ(videoPackets(scene), std::to_string(cut.size()) + "\n");
+    };
+    expectCut(a, videos / "a_scene_1.avi", 0, 50);
+    expectCut(a, videos / "a_scene_2.avi", 50, 100);
+    expectCut(a, videos / "a_scene_3.avi", 100, 125);
+    std::ifstream in(kept, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), "kept");
+    expectCut(b, videos / "b_scene_2.avi", 40, 110);
+    EXPECT_FALSE(fs::exists(videos / "b_scene_3.avi"));
+}
+
+// A type 1 tape that starts on frames without sound (their audio blocks blanked, as a camcorder
+// writes them over a blank stretch): its listing, its type 2 copy and its extracted sound keep
+// the audio of every other frame, in step with the pictures.
+TEST_F(GraphBatchTest, ATapeStartingWithoutSoundKeepsTheSoundOfTheOtherFrames)
+{
+    constexpr std::size_t kSilent = 3;
+    Frames frames = readDvFrames(fixturePath("tape_three-type1.avi"));
+    ASSERT_EQ(frames.size(), 125u);
+    for (std::size_t i = 0; i < kSilent; ++i)
+        for (int s = 0; s < 12; ++s)
+            for (int k = 0; k < 9; ++k) {
+                const std::size_t block = media::dv_audio::AudioBlockOffset(s, k);
+                std::fill(frames[i].begin() + static_cast<std::ptrdiff_t>(block + 3),
+                          frames[i].begin() + static_cast<std::ptrdiff_t>(block + 8), 0xFF); // no AAUX pack
+                std::fill(frames[i].begin() + static_cast<std::ptrdiff_t>(block + 8),
+                          frames[i].begin() + static_cast<std::ptrdiff_t>(block + 80), 0x00);
+            }
+    const fs::path source = videos / "blank_start.avi";
+    {
+        const auto format = media::DvAviFormat::fromFrame(frames[0], media::DvAviType::Type1);
+        ASSERT_TRUE(format);
+        auto writer = media::DvAviWriter::create(source, *format);
+        ASSERT_TRUE(writer);
+        for (const auto &frame : frames)
+            ASSERT_FALSE(writer.value()->writeFrame(frame));
+        ASSERT_FALSE(writer.value()->finish());
+    }
+
+    const BatchResult listing = runner.run({"--list", "--no-scenes", source.string()});
+    EXPECT_NE(listing.out.find("48000Hz"), std::string::npos) << listing.out;
+
+    RunOn(source, {"/2", "/w"});
+    const fs::path type2 = videos / "blank_start_type2.avi";
+    EXPECT_EQ(probe(type2, "-select_streams a -show_entries stream=codec_name,sample_rate,channels"),
+              "pcm_s16le,48000,2\n");
+    const std::size_t perFrame = 1920 * 4;
+    const std::vector<std::uint8_t> original = firstAudioStreamBytes(fixturePath("tape_three-type2.avi"));
+    ASSERT_EQ(original.size(), 125 * perFrame);
+    std::vector<std::uint8_t> expected(original);
+    std::fill(expected.begin(), expected.begin() + kSilent * perFrame, 0);
+    EXPECT_TRUE(firstAudioStreamBytes(type2) == expected) << "the sound is missing or out of step";
+    EXPECT_EQ(readDvFrames(type2), frames);
+
+    const fs::path wav = videos / "blank_start.wav";
+    ASSERT_TRUE(fs::exists(wav));
+    EXPECT_EQ(probe(wav, "-show_entries stream=codec_name,sample_rate,channels"), "pcm_s16le,48000,2\n");
+    EXPECT_EQ(probe(wav, "-show_entries format=duration"), "5.000000\n");
+    const std::vector<std::uint8_t> wavBytes = test::readBytes(wav);
+    ASSERT_EQ(wavBytes.size(), 44 + expected.size());
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), wavBytes.begin() + 44));
 }
 
 TEST_F(GraphBatchTest, CreerSrtWritesTheSubtitlesBesideTheVideo)

@@ -304,6 +304,35 @@ TEST_F(RunLoop, PassesRunInOrderAndFollowAChangeMadeInTheFirstPass)
                                       "file b.avi 2", "end-file b.avi 2", "end"));
 }
 
+// Each file's passes are set when that file starts, before its first question: a file whose
+// first pass is declined still runs its own passes, not those the previous file left.
+TEST_F(RunLoop, PassesAreSetWhenEachFileStartsWhateverTheFirstAnswer)
+{
+    list.Fill({"/v/a.avi", "/v/b.avi", "/v/c.avi"});
+    host.answers = {A::No};
+    tCustomCmd cmd;
+    cmd.Nombre = fnAll;
+    std::vector<std::string> prepared;
+    cmd.OnPrepareFichier = [&](core::TaviFichier *f, const TParams &) {
+        prepared.push_back(f->FileName);
+        cmd.NbPasses = f->FileName == "a.avi" ? 3 : 2;
+    };
+    cmd.OnFileCondition = [](core::TaviFichier *f, bool &, bool &enabled) {
+        enabled = f->FileName != "c.avi";
+    };
+    cmd.OnFileVerification = [](core::TaviFichier *f, const TParams &, TCommandEngine &, int passe) {
+        return f->FileName != "b.avi" || passe != 1;
+    };
+    cmd.OnFileConFirmation = [](core::TaviFichier *, const TParams &, TCommandEngine &, int) {
+        return "?";
+    };
+    cmd.OnExecution = Record();
+    ASSERT_TRUE(Run(cmd));
+    EXPECT_THAT(prepared, ElementsAre("a.avi", "b.avi"));
+    EXPECT_THAT(executed, ElementsAre("a.avi 1", "a.avi 2", "a.avi 3", "b.avi 2"));
+    EXPECT_EQ(host.questions.size(), 1u);
+}
+
 struct PassAnswerCase {
     const char *name;
     std::vector<TAnswer> answers;

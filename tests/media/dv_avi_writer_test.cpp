@@ -17,9 +17,7 @@
 #include <sstream>
 #include <string>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -462,66 +460,24 @@ TEST(DvAviWriter, TooManyPartsEndsTheFileCleanly)
     expectFfprobeReads(out, tape, 256);
 }
 
-// ---------------------------------------------------------------------------------------
-// Frames copied from another file: in-kernel, and through memory where the kernel refuses.
-
-TEST(DvAviWriter, FramesCopiedFromAFileEqualFramesWrittenFromMemory)
-{
-    const Tape tape = loadTape("pal_16x9_32k.dv", DvAviType::Type2);
-    const auto dir = scratchDir("writer-copy");
-    auto reader = DvFrameReader::open(tape.path);
-    ASSERT_TRUE(reader);
-
-    auto fromMemory = createWriter(dir / "memory.avi", tape.format);
-    writeTape(*fromMemory, tape, tape.frames.size());
-    ASSERT_FALSE(fromMemory->finish());
-
-    // The tape itself (same file system: copy_file_range), and an in-memory copy of it on
-    // another file system, where the kernel copy is refused and the writer reads instead.
-    const int tapeFd = ::open(tape.path.c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(tapeFd, 0);
-    const int memFd = ::memfd_create("tape", MFD_CLOEXEC);
-    ASSERT_GE(memFd, 0);
-    const Bytes raw = test::readBytes(tape.path);
-    ASSERT_EQ(::write(memFd, raw.data(), raw.size()), static_cast<ssize_t>(raw.size()));
-
-    for (const auto &[name, fd] : {std::pair{"kernel.avi", tapeFd}, std::pair{"memory-fd.avi", memFd}}) {
-        auto copied = createWriter(dir / name, tape.format);
-        for (std::size_t i = 0; i < tape.frames.size(); ++i) {
-            const SampleEntry e = reader.value()->frame(i);
-            ASSERT_FALSE(copied->writeFrameFrom(fd, e.offset, e.size));
-            ASSERT_FALSE(copied->writeAudio(pcmOfFrame(tape, i)));
-        }
-        ASSERT_FALSE(copied->finish());
-        EXPECT_TRUE(test::readBytes(dir / name) == test::readBytes(dir / "memory.avi")) << name;
-    }
-    ::close(tapeFd);
-    ::close(memFd);
-}
-
-// Past 1 GB: one OpenDML file of 7 500 PAL frames (5 minutes) with its audio, the frames
-// copied in-kernel from a short tape over and over. Removed at the end.
+// Past 1 GB: one OpenDML file of 7 500 PAL frames (5 minutes) with its audio, written frame
+// by frame from memory as the conversions write them, a short tape over and over. Removed at
+// the end.
 TEST(DvAviWriter, AFileAboveOneGigabyteReadsToItsLastFrame)
 {
     const Tape tape = loadTape("pal_4x3_48k.dv", DvAviType::Type2);
     const auto dir = scratchDir("writer-large");
     const auto out = dir / "large.avi";
     constexpr std::size_t kFrames = 7500;
-    auto reader = DvFrameReader::open(tape.path);
-    ASSERT_TRUE(reader);
-    const int fd = ::open(tape.path.c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
     {
         auto writer = createWriter(out, tape.format);
         for (std::size_t i = 0; i < kFrames; ++i) {
             const std::size_t f = i % tape.frames.size();
-            const SampleEntry e = reader.value()->frame(f);
-            ASSERT_FALSE(writer->writeFrameFrom(fd, e.offset, e.size));
+            ASSERT_FALSE(writer->writeFrame(tape.frames[f]));
             ASSERT_FALSE(writer->writeAudio(pcmOfFrame(tape, f)));
         }
         ASSERT_FALSE(writer->finish());
     }
-    ::close(fd);
     EXPECT_GT(std::filesystem::file_size(out), 1024ull * 1024 * 1024);
 
     const Layout layout = readLayout(out);
@@ -574,24 +530,6 @@ TEST(DvAviWriter, RefusedWritesLeaveTheFileAsItWas)
     const Tape type1 = loadTape("pal_4x3_48k.dv", DvAviType::Type1);
     auto interleaved = createWriter(dir / "type1.avi", type1.format);
     EXPECT_EQ(interleaved->writeAudio(pcmOfFrame(tape, 0))->code, WriterErrorCode::BadFrame);
-}
-
-// A source that ends inside the frame to copy is a read error: the run ends, no file is left.
-TEST(DvAviWriter, ACopyFromBeyondTheSourceEndsTheFile)
-{
-    const Tape tape = loadTape("pal_4x3_48k.dv", DvAviType::Type1);
-    const auto out = scratchDir("writer-short-source") / "out.avi";
-    const int fd = ::open(tape.path.c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    const std::uint64_t size = std::filesystem::file_size(tape.path);
-    auto writer = createWriter(out, tape.format);
-    ASSERT_FALSE(writer->writeFrameFrom(fd, 0, 144000));
-    const auto failed = writer->writeFrameFrom(fd, size - 1000, 144000);
-    ::close(fd);
-    ASSERT_TRUE(failed);
-    EXPECT_EQ(failed->code, WriterErrorCode::WriteFailed);
-    EXPECT_EQ(writer->finish()->code, WriterErrorCode::WriteFailed);
-    EXPECT_TRUE(std::filesystem::is_empty(out.parent_path()));
 }
 
 TEST(DvAviWriter, UnwritableDestinationIsAnError)

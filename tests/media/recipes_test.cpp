@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <thread>
@@ -371,6 +372,55 @@ TEST_F(RecipesTest, AStoppedConversionLeavesAFileThatPlaysToWhereItStopped)
         EXPECT_TRUE(errors.ok);
         EXPECT_EQ(errors.output, "");
         EXPECT_EQ(readDvFrames(plan.destination).size(), 61u);
+    }
+}
+
+// A stopped run that was to replace a complete file leaves that file as it was and no partial
+// or temporary file beside it; a complete run replaces it.
+TEST_F(RecipesTest, AStoppedConversionOverAnExistingFileLeavesThatFile)
+{
+    const std::filesystem::path source = test::fixturePath("tape_three-type1.avi");
+    for (const DvAviType type : {DvAviType::Type1, DvAviType::Type2}) {
+        SCOPED_TRACE(type == DvAviType::Type1 ? "type 1" : "type 2");
+        DvCopyPlan plan;
+        plan.source = source;
+        plan.destination = out(type == DvAviType::Type1 ? "earlier1.avi" : "earlier2.avi");
+        plan.outputType = type;
+        plan.audio = type == DvAviType::Type1 ? DvAudioRoute::None : DvAudioRoute::SplitFromFrames;
+        test::writeBytes(plan.destination, std::vector<std::uint8_t>{'e', 'a', 'r', 'l', 'i', 'e', 'r'});
+        {
+            Pipeline pipeline;
+            HoldAtFrame hold(pipeline, 60);
+            plan.videoStages = {&hold};
+            std::string error;
+            auto copy = DvCopySource::open(plan, error);
+            ASSERT_NE(copy, nullptr) << error;
+            pipeline.SetSource(std::move(copy));
+            pipeline.Run();
+            hold.reached.get_future().wait();
+            pipeline.Stop();
+            EXPECT_TRUE(pipeline.LastEnd().ok) << pipeline.LastEnd().error;
+        }
+        const std::vector<std::uint8_t> earlier{'e', 'a', 'r', 'l', 'i', 'e', 'r'};
+        EXPECT_TRUE(test::readBytes(plan.destination) == earlier) << "the earlier file was replaced";
+        std::vector<std::string> names;
+        for (const auto &entry : std::filesystem::directory_iterator(plan.destination.parent_path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        const std::vector<std::string> expected = type == DvAviType::Type1
+                                                      ? std::vector<std::string>{"earlier1.avi"}
+                                                      : std::vector<std::string>{"earlier1.avi", "earlier2.avi"};
+        EXPECT_EQ(names, expected);
+
+        // Run to its end, the new file takes the old one's place.
+        plan.videoStages.clear();
+        std::string error;
+        auto copy = DvCopySource::open(plan, error);
+        ASSERT_NE(copy, nullptr) << error;
+        cdm.fg().SetSource(std::move(copy));
+        ASSERT_TRUE(runToEnd(cdm));
+        EXPECT_EQ(readDvFrames(plan.destination), readDvFrames(source));
+        cdm.fg().Reset();
     }
 }
 
