@@ -1,4 +1,5 @@
-// Datecode scan speed on a long tape, side by side with a header read, a full read, cat and dvgrab.
+// Datecode scan speed on a long tape, side by side with a header read, a full read, cat and dvgrab,
+// with the file in the page cache (warm) and with its pages evicted before every run (cold).
 #include "media/datecode_scan.h"
 #include "media/dv_frame_reader.h"
 
@@ -22,7 +23,32 @@ std::string g_type2;
 std::string g_rawTape;
 std::string g_workDir;
 
-const std::string &fileFor(std::int64_t kind) { return kind == 1 ? g_type1 : g_type2; }
+// Benchmark argument 0: the file (0 raw DV, 1 type 1, 2 type 2); argument 1: 1 to evict the
+// file's pages before every run.
+const std::string &fileFor(std::int64_t kind)
+{
+    return kind == 0 ? g_rawTape : (kind == 1 ? g_type1 : g_type2);
+}
+
+// Drops the file's pages from the page cache (no root needed: the pages are clean).
+void evict(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw std::runtime_error(path + ": cannot open");
+    ::fdatasync(fd);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+}
+
+void evictIfCold(benchmark::State &state)
+{
+    if (state.range(1) == 0)
+        return;
+    state.PauseTiming();
+    evict(fileFor(state.range(0)));
+    state.ResumeTiming();
+}
 
 std::unique_ptr<media::DvFrameReader> openOrThrow(const std::string &path)
 {
@@ -40,6 +66,7 @@ void BM_DatecodeScan(benchmark::State &state)
     std::size_t scenes = 0;
     std::size_t whole = 0;
     for (auto _ : state) {
+        evictIfCold(state);
         auto reader = openOrThrow(path);
         scenes::Tdv_sceneDetect detector;
         scenes = 0;
@@ -53,13 +80,15 @@ void BM_DatecodeScan(benchmark::State &state)
     state.counters["whole_frame_reads"] = static_cast<double>(whole);
 }
 
-// The floor: one read of the 480 header bytes of every frame, positions from the index.
+// The floor: one read of the 480 header bytes of every frame, positions from the index, one
+// after the other (with the index loaded before the file is evicted).
 void BM_HeaderRead480(benchmark::State &state)
 {
     auto reader = openOrThrow(fileFor(state.range(0)));
     std::vector<std::uint8_t> buffer(480);
     std::uint64_t bytes = 0;
     for (auto _ : state) {
+        evictIfCold(state);
         bytes = 0;
         for (std::size_t i = 0; i < reader->frameCount(); ++i)
             bytes += reader->readFramePrefix(i, buffer);
@@ -75,6 +104,7 @@ void BM_FullRead(benchmark::State &state)
     std::vector<char> buffer(1 << 20);
     std::uint64_t bytes = 0;
     for (auto _ : state) {
+        evictIfCold(state);
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         bytes = 0;
         for (ssize_t n; (n = ::read(fd, buffer.data(), buffer.size())) > 0;)
@@ -84,14 +114,20 @@ void BM_FullRead(benchmark::State &state)
     state.counters["bytes_read"] = static_cast<double>(bytes);
 }
 
-void runCommand(benchmark::State &state, const std::string &command)
+void runCommand(benchmark::State &state, const std::string &command, bool mayEvict = false)
 {
-    for (auto _ : state)
+    for (auto _ : state) {
+        if (mayEvict)
+            evictIfCold(state);
         if (std::system(command.c_str()) != 0)
             state.SkipWithError(("failed: " + command).c_str());
+    }
 }
 
-void BM_Cat(benchmark::State &state) { runCommand(state, "cat '" + fileFor(state.range(0)) + "' > /dev/null"); }
+void BM_Cat(benchmark::State &state)
+{
+    runCommand(state, "cat '" + fileFor(state.range(0)) + "' > /dev/null", true);
+}
 
 // dvgrab's own scene split of the raw tape (it reads every frame and writes the scenes).
 void BM_DvgrabSplit(benchmark::State &state)
@@ -114,14 +150,31 @@ int main(int argc, char **argv)
     g_type2 = std::filesystem::absolute(argv[3]).string();
     g_workDir = std::filesystem::path(g_rawTape).parent_path().string();
 
-    for (const auto kind : {1, 2}) {
-        const std::string suffix = kind == 1 ? "/type1" : "/type2";
-        benchmark::RegisterBenchmark(("DatecodeScan" + suffix).c_str(), BM_DatecodeScan)->Arg(kind)->Unit(benchmark::kMillisecond)->UseRealTime();
-        benchmark::RegisterBenchmark(("HeaderRead480" + suffix).c_str(), BM_HeaderRead480)->Arg(kind)->Unit(benchmark::kMillisecond)->UseRealTime();
-        benchmark::RegisterBenchmark(("FullRead" + suffix).c_str(), BM_FullRead)->Arg(kind)->Unit(benchmark::kMillisecond)->UseRealTime();
-        benchmark::RegisterBenchmark(("Cat" + suffix).c_str(), BM_Cat)->Arg(kind)->Unit(benchmark::kMillisecond)->UseRealTime();
+    for (const int cold : {0, 1}) {
+        for (const int kind : {0, 1, 2}) {
+            const std::string suffix =
+                std::string(kind == 0 ? "/raw" : (kind == 1 ? "/type1" : "/type2")) + (cold ? "/cold" : "/warm");
+            // A cold run reads from the device: a few runs each, the time of every one counted.
+            const auto add = [&](const std::string &name, void (*fn)(benchmark::State &)) {
+                auto *b = benchmark::RegisterBenchmark((name + suffix).c_str(), fn)
+                              ->Args({kind, cold})
+                              ->Unit(benchmark::kMillisecond)
+                              ->UseRealTime();
+                if (cold)
+                    b->Iterations(3);
+            };
+            add("DatecodeScan", BM_DatecodeScan);
+            add("HeaderRead480", BM_HeaderRead480);
+            if (!cold)
+                add("FullRead", BM_FullRead);
+            add("Cat", BM_Cat);
+        }
+        if (!cold)
+            benchmark::RegisterBenchmark("DvgrabSplit/raw", BM_DvgrabSplit)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime()
+                ->Iterations(5);
     }
-    benchmark::RegisterBenchmark("DvgrabSplit/raw", BM_DvgrabSplit)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -1,6 +1,8 @@
 // Reading and rewriting the packs inside one DV frame: datecode, timecode, system, aspect, audio.
 #include "core/dv_frame.h"
 
+#include "core/copy_vote.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -96,46 +98,215 @@ bool FindAudioSourceBlock(std::span<const std::uint8_t> frame, std::uint8_t id, 
     return false;
 }
 
+namespace {
+
+// Recording date and time, decoded arithmetically from their packs as the fields stand.
+TDatecode decodeDatecode(const DvPack &date, const DvPack &time)
+{
+    TDatecode d;
+    d.second = static_cast<std::uint8_t>(bcd(time[2], 0x70));
+    d.minute = static_cast<std::uint8_t>(bcd(time[3], 0x70));
+    d.hour = static_cast<std::uint8_t>(bcd(time[4], 0x30));
+    d.day = static_cast<std::uint8_t>(bcd(date[2], 0x30));
+    d.month = static_cast<std::uint8_t>(bcd(date[3], 0x10));
+    const int shortYear = 10 * (date[4] >> 4) + (date[4] & 0x0F);
+    d.year = shortYear < 25 ? 2000 + shortYear : 1900 + shortYear;
+    return d;
+}
+
+TTimecode decodeTimecode(const DvPack &p)
+{
+    return {static_cast<std::uint8_t>(bcd(p[4], 0x30)), static_cast<std::uint8_t>(bcd(p[3], 0x70)),
+            static_cast<std::uint8_t>(bcd(p[2], 0x70)), static_cast<std::uint8_t>(bcd(p[1], 0x30))};
+}
+
+// Vote keys: the decoded fields packed into one word, for copies that hold a real value.
+std::optional<std::uint32_t> dateKey(const DvPack &date)
+{
+    const TDatecode d = decodeDatecode(date, {});
+    if (!DateTime::fromDate(d.year, d.month, d.day))
+        return std::nullopt;
+    return static_cast<std::uint32_t>(d.year) << 16 | static_cast<std::uint32_t>(d.month) << 8 | d.day;
+}
+
+std::optional<std::uint32_t> timeKey(const DvPack &time)
+{
+    const TDatecode d = decodeDatecode({}, time);
+    if (d.hour > 23 || d.minute > 59 || d.second > 59)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(d.hour) << 16 | static_cast<std::uint32_t>(d.minute) << 8 | d.second;
+}
+
+std::optional<std::uint32_t> timecodeKey(const DvPack &p)
+{
+    const TTimecode t = decodeTimecode(p);
+    if (t.hours > 23 || t.minutes > 59 || t.seconds > 59 || t.frames > 29)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(t.hours) << 24 | static_cast<std::uint32_t>(t.minutes) << 16
+           | static_cast<std::uint32_t>(t.seconds) << 8 | t.frames;
+}
+
+// Every copy of one kind of pack in a frame: the first one as it stands, and the vote of
+// those that decode to a real value.
+struct PackCopies {
+    std::optional<DvPack> first;
+    CopyVote vote;
+    // Copies hold real values but agree on none.
+    bool disagree() const { return vote.copies() > 0 && !vote.winner(); }
+};
+
+struct FrameCopies {
+    PackCopies date;
+    PackCopies time;
+    PackCopies timecode;
+};
+
+void addCopy(PackCopies &copies, const DvPack &p, std::optional<std::uint32_t> (*keyOf)(const DvPack &))
+{
+    if (!copies.first)
+        copies.first = p;
+    if (const auto key = keyOf(p))
+        copies.vote.add(*key);
+}
+
+// One pass over the subcode and VAUX packs gathers the three votes.
+void gatherCopies(std::span<const std::uint8_t> frame, int nseq, FrameCopies &copies)
+{
+    forEachPackPosition(frame.size(), nseq, [&](int, std::size_t pos) {
+        const std::uint8_t id = frame[pos];
+        if (id != pack::kRecordingDate && id != pack::kRecordingTime && id != pack::kTimecode)
+            return false;
+        DvPack p;
+        std::copy_n(frame.begin() + static_cast<std::ptrdiff_t>(pos), kPackSize, p.begin());
+        if (id == pack::kRecordingDate)
+            addCopy(copies.date, p, dateKey);
+        else if (id == pack::kRecordingTime)
+            addCopy(copies.time, p, timeKey);
+        else
+            addCopy(copies.timecode, p, timecodeKey);
+        return false;
+    });
+}
+
+// Some recorders leave the identifiers of the date and time packs at zero in the 12th and
+// 13th pack slots of the last VAUX block of sequence 0.
+bool readDatecodeFromFixedPlaces(std::span<const std::uint8_t> frame, TDatecode &out)
+{
+    constexpr std::size_t kDatePlace = 458;
+    constexpr std::size_t kTimePlace = 463;
+    if (frame.size() < kTimePlace + kPackSize)
+        return false;
+    const std::uint8_t dateId = frame[kDatePlace];
+    const std::uint8_t timeId = frame[kTimePlace];
+    if ((dateId != pack::kRecordingDate && dateId != 0) || (timeId != pack::kRecordingTime && timeId != 0))
+        return false;
+    DvPack date;
+    DvPack time;
+    std::copy_n(frame.begin() + kDatePlace, kPackSize, date.begin());
+    std::copy_n(frame.begin() + kTimePlace, kPackSize, time.begin());
+    out = decodeDatecode(date, time);
+    return true;
+}
+
+bool datecodeFromCopies(std::span<const std::uint8_t> frame, const FrameCopies &copies, TDatecode &out)
+{
+    if (!copies.date.first || !copies.time.first)
+        return readDatecodeFromFixedPlaces(frame, out);
+    if (copies.date.disagree() || copies.time.disagree())
+        return false;
+    if (copies.date.vote.copies() == 0 || copies.time.vote.copies() == 0) {
+        // No real value to agree on: decoded as the first copies stand, for the caller's
+        // calendar check to refuse.
+        out = decodeDatecode(*copies.date.first, *copies.time.first);
+        return true;
+    }
+    const auto dateValue = *copies.date.vote.winner();
+    const auto timeValue = *copies.time.vote.winner();
+    out.year = static_cast<std::int32_t>(dateValue >> 16);
+    out.month = static_cast<std::uint8_t>(dateValue >> 8);
+    out.day = static_cast<std::uint8_t>(dateValue);
+    out.hour = static_cast<std::uint8_t>(timeValue >> 16);
+    out.minute = static_cast<std::uint8_t>(timeValue >> 8);
+    out.second = static_cast<std::uint8_t>(timeValue);
+    return true;
+}
+
+bool timecodeFromCopies(const FrameCopies &copies, TTimecode &out)
+{
+    if (!copies.timecode.first)
+        return false;
+    if (copies.timecode.vote.copies() == 0) {
+        out = decodeTimecode(*copies.timecode.first);
+        return true;
+    }
+    const auto value = copies.timecode.vote.winner();
+    if (!value)
+        return false;
+    out = {static_cast<std::uint8_t>(*value >> 24), static_cast<std::uint8_t>(*value >> 16),
+           static_cast<std::uint8_t>(*value >> 8), static_cast<std::uint8_t>(*value)};
+    return true;
+}
+
+} // namespace
+
 bool ReadTimecode(std::span<const std::uint8_t> frame, int nseq, TTimecode &out)
 {
-    DvPack p;
-    if (!FindPack(frame, pack::kTimecode, nseq, p))
-        return false;
-    out.frames = static_cast<std::uint8_t>(bcd(p[1], 0x30));
-    out.seconds = static_cast<std::uint8_t>(bcd(p[2], 0x70));
-    out.minutes = static_cast<std::uint8_t>(bcd(p[3], 0x70));
-    out.hours = static_cast<std::uint8_t>(bcd(p[4], 0x30));
-    return true;
+    FrameCopies copies;
+    gatherCopies(frame, nseq, copies);
+    return timecodeFromCopies(copies, out);
 }
 
 bool ReadDatecode(std::span<const std::uint8_t> frame, int nseq, TDatecode &out)
 {
-    DvPack time;
-    DvPack date;
-    bool found = FindPack(frame, pack::kRecordingTime, nseq, time);
-    if (found)
-        found = FindPack(frame, pack::kRecordingDate, nseq, date);
-    if (!found) {
-        // Some recorders leave the identifiers of the date and time packs at zero in the
-        // 12th and 13th pack slots of the last VAUX block of sequence 0.
-        constexpr std::size_t kDatePlace = 458;
-        constexpr std::size_t kTimePlace = 463;
-        if (frame.size() < kTimePlace + kPackSize)
+    FrameCopies copies;
+    gatherCopies(frame, nseq, copies);
+    return datecodeFromCopies(frame, copies, out);
+}
+
+RecordingTimes ReadRecordingTimes(std::span<const std::uint8_t> frame, int nseq)
+{
+    FrameCopies copies;
+    gatherCopies(frame, nseq, copies);
+    RecordingTimes times;
+    times.datecodeFound = datecodeFromCopies(frame, copies, times.datecode);
+    times.timecodeFound = timecodeFromCopies(copies, times.timecode);
+    return times;
+}
+
+bool CopiesAgreeAcrossSequences(std::span<const std::uint8_t> part, int sequences)
+{
+    struct Kind {
+        std::uint8_t id;
+        std::optional<std::uint32_t> (*keyOf)(const DvPack &);
+        std::optional<std::uint32_t> value; // the real value seen first
+        bool conflict = false;
+        std::uint32_t sequencesWithCopy = 0;  // bit s: sequence s holds a copy
+        std::uint32_t sequencesWithValue = 0; // bit s: sequence s holds a real copy
+    };
+    std::array<Kind, 3> kinds{{{pack::kRecordingDate, dateKey, std::nullopt, false, 0, 0},
+                               {pack::kRecordingTime, timeKey, std::nullopt, false, 0, 0},
+                               {pack::kTimecode, timecodeKey, std::nullopt, false, 0, 0}}};
+    forEachPackPosition(part.size(), sequences, [&](int s, std::size_t pos) {
+        for (Kind &k : kinds) {
+            if (part[pos] != k.id)
+                continue;
+            DvPack p;
+            std::copy_n(part.begin() + static_cast<std::ptrdiff_t>(pos), kPackSize, p.begin());
+            k.sequencesWithCopy |= 1U << s;
+            if (const auto key = k.keyOf(p)) {
+                k.sequencesWithValue |= 1U << s;
+                if (!k.value)
+                    k.value = key;
+                else if (*k.value != *key)
+                    k.conflict = true;
+            }
+        }
+        return false;
+    });
+    const std::uint32_t all = (1U << sequences) - 1;
+    for (const Kind &k : kinds)
+        if (k.conflict || k.sequencesWithCopy != all || (k.sequencesWithValue != 0 && k.sequencesWithValue != all))
             return false;
-        const std::uint8_t dateId = frame[kDatePlace];
-        const std::uint8_t timeId = frame[kTimePlace];
-        if ((dateId != pack::kRecordingDate && dateId != 0) || (timeId != pack::kRecordingTime && timeId != 0))
-            return false;
-        std::copy_n(frame.begin() + kDatePlace, kPackSize, date.begin());
-        std::copy_n(frame.begin() + kTimePlace, kPackSize, time.begin());
-    }
-    out.second = static_cast<std::uint8_t>(bcd(time[2], 0x70));
-    out.minute = static_cast<std::uint8_t>(bcd(time[3], 0x70));
-    out.hour = static_cast<std::uint8_t>(bcd(time[4], 0x30));
-    out.day = static_cast<std::uint8_t>(bcd(date[2], 0x30));
-    out.month = static_cast<std::uint8_t>(bcd(date[3], 0x10));
-    const int shortYear = 10 * (date[4] >> 4) + (date[4] & 0x0F);
-    out.year = shortYear < 25 ? 2000 + shortYear : 1900 + shortYear;
     return true;
 }
 

@@ -57,8 +57,31 @@ int SequencesForFrameSize(std::size_t size);
 // searched safely as far as it goes and nothing outside it is ever read or written.
 bool FindPack(std::span<const std::uint8_t> frame, std::uint8_t id, int nseq, DvPack &out);
 bool FindAudioSourceBlock(std::span<const std::uint8_t> frame, std::uint8_t id, int nseq, DifBlock &out);
+// The recording date, the recording time and the timecode are each read as the value that
+// most of their copies in the frame agree on (subcode and VAUX packs of every sequence), so
+// that a damaged copy does not decide the frame. A copy that does not hold a real value
+// (month 13, hour 25, frame 45...) does not vote. When the copies that do vote agree on
+// nothing, the field is not found; when none votes, the first copy is decoded as it stands
+// (the calendar check of the caller then refuses a datecode).
 bool ReadTimecode(std::span<const std::uint8_t> frame, int nseq, TTimecode &out);
 bool ReadDatecode(std::span<const std::uint8_t> frame, int nseq, TDatecode &out);
+
+struct RecordingTimes {
+    bool datecodeFound = false;
+    TDatecode datecode;
+    bool timecodeFound = false;
+    TTimecode timecode;
+};
+// ReadDatecode and ReadTimecode in one pass over the packs.
+RecordingTimes ReadRecordingTimes(std::span<const std::uint8_t> frame, int nseq);
+
+// Whether each of the first `sequences` DIF sequences held in `part` (the first bytes of a
+// frame) holds copies of the recording date, the recording time and the timecode, and the
+// copies agree: the real ones all hold one value, in every one of these sequences, or none
+// of them holds a real value. A reader that sees only these sequences can then take their
+// reading as the frame's: the whole frame reads otherwise only when these sequences, read
+// by different heads, were damaged into the same wrong value.
+bool CopiesAgreeAcrossSequences(std::span<const std::uint8_t> part, int sequences);
 bool ReadIsNtsc(std::span<const std::uint8_t> frame, bool &isNtsc);
 bool ReadAudioFormat(std::span<const std::uint8_t> frame, int nseq, int &sampleRate, int &channels, int &bits);
 bool ReadIs16x9(std::span<const std::uint8_t> frame, int nseq, bool &wide);

@@ -26,11 +26,13 @@ struct DatecodeScanResult {
 };
 
 // Runs the detector over every frame of the reader's DV stream, from StartStreaming to Stop.
-// Each frame costs one read of its first bytes (header, subcode, VAUX and the first audio
-// blocks of DIF sequence 0), taken from the index, so a type 2 file's audio chunks are never
-// touched; only a frame whose first bytes lack a pack is read whole. The detector sees the
-// same records as when it is fed every whole frame, except that SavedHeaders follows only
-// the frames read whole.
+// Each frame costs one read of its first bytes (DIF sequence 0 and the header, subcode and
+// VAUX blocks of sequence 1), taken from the index, so a type 2 file's audio chunks are never
+// touched. A frame is read whole, and its copies of the recording date, time and timecode
+// put to the vote, when those first bytes lack a pack or their two sequences disagree. The
+// detector sees the same records as when it is fed every whole frame (but for a frame whose
+// first two sequences were damaged into the same wrong value), except that SavedHeaders
+// follows only the frames read whole.
 DatecodeScanResult ScanDatecodes(DvFrameReader &reader, scenes::Tdv_sceneDetect &detector,
                                  const DatecodeScanOptions &options = {});
 

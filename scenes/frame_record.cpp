@@ -7,19 +7,18 @@ using namespace camlog::core;
 
 void DecodeFrameRecord(std::span<const std::uint8_t> frame, int nseq, FrameRecord &rec)
 {
-    TDatecode d;
+    const RecordingTimes times = ReadRecordingTimes(frame, nseq);
     rec.datecodeValid = false;
     rec.datecode = DateTime();
-    if (ReadDatecode(frame, nseq, d)) {
-        if (const auto value = DatecodeToDateTime(d)) {
+    if (times.datecodeFound) {
+        if (const auto value = DatecodeToDateTime(times.datecode)) {
             rec.datecodeValid = true;
             rec.datecode = *value;
         }
     }
 
-    rec.timecodeValid = ReadTimecode(frame, nseq, rec.timecode);
-    if (!rec.timecodeValid)
-        rec.timecode = {};
+    rec.timecodeValid = times.timecodeFound;
+    rec.timecode = times.timecodeFound ? times.timecode : TTimecode{};
 
     int rate = 0;
     int channels = 0;
@@ -42,14 +41,13 @@ void DecodeFrameRecord(std::span<const std::uint8_t> frame, int nseq, FrameRecor
 
 bool DecodeFrameRecordFromPrefix(std::span<const std::uint8_t> prefix, int nseq, FrameRecord &rec)
 {
+    if (prefix.size() < kFramePrefixSize || nseq < 2 || !CopiesAgreeAcrossSequences(prefix, 2))
+        return false;
     FrameRecord decoded = rec;
     DecodeFrameRecord(prefix, nseq, decoded);
-    // The timecode, audio source and source-control searches already told whether their pack
-    // is inside the prefix; the datecode may have come from the fixed places instead, so its
-    // two packs are looked up once more.
-    DvPack p;
-    if (!decoded.timecodeValid || !decoded.formatValid || !FindPack(prefix, pack::kRecordingTime, nseq, p)
-        || !FindPack(prefix, pack::kRecordingDate, nseq, p))
+    // The audio source and source-control searches told whether their pack is inside the
+    // prefix.
+    if (!decoded.formatValid)
         return false;
     rec = decoded;
     return true;

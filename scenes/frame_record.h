@@ -31,13 +31,16 @@ struct FrameRecord {
 // so a frame with a dropout carries on the format of the frames before it.
 void DecodeFrameRecord(std::span<const std::uint8_t> frame, int nseq, FrameRecord &rec);
 
-// The first bytes of every frame that the datecode scan reads: the header, subcode and VAUX
-// blocks of DIF sequence 0 and its first four audio blocks, where recorders put the packs.
-inline constexpr std::size_t kFramePrefixSize = 55 * core::kDifBlockSize;
+// The first bytes of every frame that the datecode scan reads: all of DIF sequence 0 and the
+// header, subcode and VAUX blocks of sequence 1, so that copies of the recording date, time
+// and timecode from two sequences (written by different heads) can be compared.
+inline constexpr std::size_t kFramePrefixSize = core::kDifSequenceSize + core::kDifHeaderAreaSize;
 
-// Decodes from the first bytes of a frame when they settle every value: each pack the
-// decoding searches for is found inside them, so the whole frame would give the same result
-// (the searches run in file order). Returns false, leaving rec untouched, otherwise.
+// Decodes from the first bytes of a frame when they settle every value: the audio source and
+// source-control packs are found inside them (the searches run in file order, so the whole
+// frame would give the same packs), and the copies of the recording date, time and timecode
+// in both sequences agree (core::CopiesAgreeAcrossSequences). Returns false, leaving rec
+// untouched, otherwise: the caller then decodes the whole frame, whose copies vote.
 bool DecodeFrameRecordFromPrefix(std::span<const std::uint8_t> prefix, int nseq, FrameRecord &rec);
 
 } // namespace camlog::scenes

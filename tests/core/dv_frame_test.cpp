@@ -80,9 +80,12 @@ TEST(DvPackSearch, FirstSequenceWinsAndSubcodeComesBeforeVaux)
     f.put(FrameBuilder::vauxPos(7, 4, 0), {0x62, 0xFF, 0x01, 0x01, 0x24});
     EXPECT_EQ(readDate(f), (TDatecode{2024, 1, 1, 3, 2, 1}));
 
-    // Sequence 3 beats sequence 7; inside sequence 3 a subcode slot beats every VAUX slot.
+    // Between values with as many copies, the first found wins: sequence 3 beats sequence 7;
+    // inside sequence 3 a subcode slot beats every VAUX slot.
     f.put(FrameBuilder::vauxPos(3, 3, 0), {0x63, 0xFF, 0x11, 0x11, 0x11});
+    f.put(FrameBuilder::vauxPos(3, 4, 0), {0x63, 0xFF, 0x11, 0x11, 0x11});
     f.put(FrameBuilder::subcodePos(3, 2, 5), {0x63, 0xFF, 0x22, 0x22, 0x22});
+    f.put(FrameBuilder::subcodePos(7, 1, 0), {0x63, 0xFF, 0x22, 0x22, 0x22});
     EXPECT_EQ(readDate(f).second, 22);
 
     DvPack found;
@@ -166,6 +169,195 @@ TEST(DvDatecode, GarbageDigitsDecodeButAreNotADate)
         ASSERT_TRUE(ReadDatecode(f.view(), f.nseq, d));
         EXPECT_FALSE(DatecodeToDateTime(d)) << d.year << "-" << int(d.month) << "-" << int(d.day) << " "
                                             << int(d.hour) << ":" << int(d.minute) << ":" << int(d.second);
+    }
+}
+
+namespace {
+
+constexpr DvPack kDate260311{0x62, 0xFF, 0x11, 0x03, 0x26}; // 1926-03-11, a valid but wrong date
+constexpr DvPack kTime083000{0x63, 0xFF, 0x00, 0x30, 0x08}; // 08:30:00
+
+// A PAL frame laid out as ffmpeg writes it: in every sequence the date and time packs twice in
+// each VAUX block, and in the second half of the frame also in the subcode, after a timecode.
+FrameBuilder copiesEverywhere(DvPack date, DvPack time, DvPack timecode)
+{
+    FrameBuilder f(false);
+    for (int s = 0; s < f.nseq; ++s) {
+        for (int block = 3; block <= 5; ++block)
+            for (const int j : {2, 11}) {
+                f.put(FrameBuilder::vauxPos(s, block, j), date);
+                f.put(FrameBuilder::vauxPos(s, block, j + 1), time);
+            }
+        for (int block = 1; block <= 2; ++block)
+            for (int j = 0; j < 6; ++j)
+                f.put(FrameBuilder::subcodePos(s, block, j),
+                      s < f.nseq / 2 || j % 3 == 0 ? timecode : (j % 3 == 1 ? date : time));
+    }
+    return f;
+}
+
+void putInSequence(FrameBuilder &f, int s, std::uint8_t id, DvPack replacement)
+{
+    for (int block = 1; block <= 5; ++block) {
+        const int packs = block <= 2 ? 6 : 15;
+        for (int j = 0; j < packs; ++j) {
+            const auto pos = block <= 2 ? FrameBuilder::subcodePos(s, block, j) : FrameBuilder::vauxPos(s, block, j);
+            if (f.bytes[pos] == id)
+                f.put(pos, replacement);
+        }
+    }
+}
+
+} // namespace
+
+TEST(DvCopyVote, EachFieldIsWhatMostOfItsCopiesSay)
+{
+    constexpr DvPack kTc = {0x13, 0x05, 0x02, 0x00, 0x00}; // 00:00:02.05
+    const TDatecode right{2000, 12, 3, 10, 15, 59};
+    const TTimecode rightTc{0, 0, 2, 5};
+    struct Case {
+        const char *what;
+        void (*damage)(FrameBuilder &);
+        std::optional<TDatecode> datecode;
+        std::optional<TTimecode> timecode;
+    };
+    const Case cases[] = {
+        {"healthy", [](FrameBuilder &) {}, right, rightTc},
+        {"sequence 0 holds a valid but wrong date and time",
+         [](FrameBuilder &f) {
+             putInSequence(f, 0, 0x62, kDate260311);
+             putInSequence(f, 0, 0x63, kTime083000);
+         },
+         right, rightTc},
+        {"the last sequence holds a wrong timecode",
+         [](FrameBuilder &f) {
+             putInSequence(f, 11, 0x13, {0x13, 0x06, 0x02, 0x00, 0x00});
+         },
+         right, rightTc},
+        {"half the sequences blank",
+         [](FrameBuilder &f) {
+             for (int s = 0; s < 6; ++s)
+                 std::fill_n(f.bytes.begin() + static_cast<std::ptrdiff_t>(kDifSequenceSize * s + 80), 400, 0xFF);
+         },
+         right, rightTc},
+        {"the subcode copies (24) disagree with the VAUX copies (72)",
+         [](FrameBuilder &f) {
+             for (int s = 6; s < 12; ++s)
+                 for (int j : {1, 4})
+                     for (int block : {1, 2})
+                         f.put(FrameBuilder::subcodePos(s, block, j), kDate260311);
+         },
+         right, rightTc},
+        {"copies that are no date do not vote",
+         [](FrameBuilder &f) {
+             for (int s = 0; s < 11; ++s)
+                 putInSequence(f, s, 0x62, {0x62, 0xFF, 0x00, 0x13, 0x00}); // day 0, month 13
+         },
+         right, rightTc},
+        {"no copy is a date: the first one, as it stands, is no calendar date",
+         [](FrameBuilder &f) {
+             for (int s = 0; s < 12; ++s)
+                 putInSequence(f, s, 0x62, {0x62, 0xFF, 0x00, 0x13, 0x00});
+         },
+         TDatecode{2000, 13, 0, 10, 15, 59}, rightTc},
+        {"every date copy differs: no datecode",
+         [](FrameBuilder &f) {
+             int n = 0;
+             for (int s = 0; s < 12; ++s)
+                 for (int block = 1; block <= 5; ++block)
+                     for (int j = 0; j < (block <= 2 ? 6 : 15); ++j) {
+                         const auto pos =
+                             block <= 2 ? FrameBuilder::subcodePos(s, block, j) : FrameBuilder::vauxPos(s, block, j);
+                         if (f.bytes[pos] != 0x62)
+                             continue;
+                         const int day = 1 + n % 28;
+                         const int month = 1 + (n / 28) % 12;
+                         f.bytes[pos + 2] = static_cast<std::uint8_t>((day / 10) << 4 | day % 10);
+                         f.bytes[pos + 3] = static_cast<std::uint8_t>((month / 10) << 4 | month % 10);
+                         ++n;
+                     }
+         },
+         std::nullopt, rightTc},
+        {"a tie goes to the value seen first",
+         [](FrameBuilder &f) {
+             for (int s = 6; s < 12; ++s)
+                 putInSequence(f, s, 0x13, {0x13, 0x06, 0x02, 0x00, 0x00});
+             // Four copies left in each of sequences 0-5: 24 against 24.
+             for (int s = 0; s < 6; ++s)
+                 for (int block = 1; block <= 2; ++block)
+                     for (int j = 0; j < 6; ++j)
+                         if (j % 3 != 0)
+                             f.put(FrameBuilder::subcodePos(s, block, j), {0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
+         },
+         right, rightTc},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        FrameBuilder f = copiesEverywhere(kDate001203, kTime101559, kTc);
+        c.damage(f);
+        TDatecode d;
+        ASSERT_EQ(ReadDatecode(f.view(), f.nseq, d), c.datecode.has_value());
+        if (c.datecode) {
+            EXPECT_EQ(d, *c.datecode);
+        }
+        TTimecode tc;
+        ASSERT_EQ(ReadTimecode(f.view(), f.nseq, tc), c.timecode.has_value());
+        if (c.timecode) {
+            EXPECT_EQ(tc, *c.timecode);
+        }
+        const RecordingTimes both = ReadRecordingTimes(f.view(), f.nseq);
+        EXPECT_EQ(both.datecodeFound, c.datecode.has_value());
+        EXPECT_EQ(both.timecodeFound, c.timecode.has_value());
+        if (c.datecode) {
+            EXPECT_EQ(both.datecode, *c.datecode);
+        }
+    }
+}
+
+TEST(DvCopyVote, TwoSequencesAgreeOnlyWhenEveryCopyInThemDoes)
+{
+    constexpr DvPack kTc = {0x13, 0x05, 0x02, 0x00, 0x00};
+    struct Case {
+        const char *what;
+        void (*damage)(FrameBuilder &);
+        bool agree;
+    };
+    const Case cases[] = {
+        {"healthy", [](FrameBuilder &) {}, true},
+        {"a wrong date in sequence 0", [](FrameBuilder &f) { putInSequence(f, 0, 0x62, kDate260311); }, false},
+        {"a wrong timecode in sequence 1",
+         [](FrameBuilder &f) {
+             f.put(FrameBuilder::subcodePos(1, 2, 5), {0x13, 0x06, 0x02, 0x00, 0x00});
+         },
+         false},
+        {"sequence 1 blank", [](FrameBuilder &f) { std::fill_n(f.bytes.begin() + kDifSequenceSize + 80, 400, 0xFF); },
+         false},
+        {"one copy in sequence 0 is no date, the others agree",
+         [](FrameBuilder &f) {
+             f.put(FrameBuilder::vauxPos(0, 3, 2), {0x62, 0xFF, 0x00, 0x13, 0x00});
+         },
+         true},
+        {"sequence 0 has a date, sequence 1 only copies that are none",
+         [](FrameBuilder &f) {
+             putInSequence(f, 1, 0x62, {0x62, 0xFF, 0xFF, 0xFF, 0xFF});
+         },
+         false},
+        {"both sequences hold only empty date packs",
+         [](FrameBuilder &f) {
+             putInSequence(f, 0, 0x62, {0x62, 0xFF, 0xFF, 0xFF, 0xFF});
+             putInSequence(f, 1, 0x62, {0x62, 0xFF, 0xFF, 0xFF, 0xFF});
+         },
+         true},
+        {"sequences beyond the first two do not count", [](FrameBuilder &f) { putInSequence(f, 2, 0x62, kDate260311); },
+         true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        FrameBuilder f = copiesEverywhere(kDate001203, kTime101559, kTc);
+        c.damage(f);
+        EXPECT_EQ(CopiesAgreeAcrossSequences(f.view(), 2), c.agree);
+        // The same answer from the first bytes alone.
+        EXPECT_EQ(CopiesAgreeAcrossSequences(f.view().first(kDifSequenceSize + kDifHeaderAreaSize), 2), c.agree);
     }
 }
 
@@ -399,22 +591,26 @@ void checkFrame(std::span<const std::uint8_t> frame, int nseq, const SampleExpec
 
 } // namespace
 
-// What exiftool, mediainfo and ffprobe report on the same frames (first readable pack).
+// What exiftool, mediainfo and ffprobe report on the same frames (first readable pack), but
+// for a timecode whose packs disagree.
 TEST(DvRealSamples, FirstFrameMatchesTheReferenceTools)
 {
     const SampleExpectation samples[] = {
         {"ntsc43_sony-digital8_2024_5frames.dv", kNtscFrameSize, DateTimeFields{2024, 7, 8, 19, 55, 58, 0},
          TTimecode{0, 0, 2, 17}, true, false, 32000, 2, 12},
+        // The first timecode pack says frame 5, the reference tools' reading; 33 of the 34
+        // others say frame 6, the tape's value according to the sample's notes.
         {"ntsc43_sony-digital8_2000_subcode-errors_1frame.dv", kNtscFrameSize,
-         DateTimeFields{2000, 12, 3, 10, 15, 59, 0}, TTimecode{0, 0, 2, 5}, true, false, 32000, 2, 12},
-        // Sequences 0 and 1 lost their packs; the date is found further on.
-        {"ntsc43_sony-digital8_2000_head-clog_1frame.dv", kNtscFrameSize,
-         DateTimeFields{2000, 12, 3, 10, 15, 57, 0}, TTimecode{0, 0, 0, 12}, true, false, 32000, 2, 12},
-        {"ntsc43_sony-digital8_blank-tape_1frame.dv", kNtscFrameSize, std::nullopt, std::nullopt, true,
-         std::nullopt, 0, 0, 0},
+         DateTimeFields{2000, 12, 3, 10, 15, 59, 0}, TTimecode{0, 0, 2, 6}, true, false, 32000, 2, 12},
+        // Sequences 0 and 1 lost their packs; the date is found further on. 19 timecode packs
+        // say frame 12 and 16 say 13.
+        {"ntsc43_sony-digital8_2000_head-clog_1frame.dv", kNtscFrameSize, DateTimeFields{2000, 12, 3, 10, 15, 57, 0},
+         TTimecode{0, 0, 0, 12}, true, false, 32000, 2, 12},
+        {"ntsc43_sony-digital8_blank-tape_1frame.dv", kNtscFrameSize, std::nullopt, std::nullopt, true, std::nullopt, 0,
+         0, 0},
         // Date packs present but empty: no datecode.
-        {"ntsc43_deck-capture_2005_empty-recdate_15frames.dv", kNtscFrameSize, std::nullopt,
-         TTimecode{0, 37, 46, 6}, true, false, 48000, 2, 16},
+        {"ntsc43_deck-capture_2005_empty-recdate_15frames.dv", kNtscFrameSize, std::nullopt, TTimecode{0, 37, 46, 6},
+         true, false, 48000, 2, 16},
         // Only the first 55 blocks of a frame; the consumer 16:9 mark is DISP 7.
         {"pal169_camcorder_2010_truncated-4400B.dv", kPalFrameSize, DateTimeFields{2010, 2, 16, 21, 36, 28, 0},
          TTimecode{0, 0, 4, 24}, false, true, 32000, 2, 12},

@@ -230,6 +230,20 @@ TEST(AviProber, ImpossibleDateKeepsTheTimecode)
     EXPECT_EQ(f.Datecode.days(), 0.0);
 }
 
+// Sequence 0 of the first frame holds a valid but wrong date and time: the copies of the
+// eleven other sequences outvote it.
+TEST(AviProber, FirstFrameDatecodeIsWhatMostCopiesSay)
+{
+    auto bytes = test::readBytes(test::fixturePath("pal_4x3_48k.dv"));
+    core::WriteDatecode(std::span(bytes).first(core::kDifSequenceSize), 1, core::TDatecode{1926, 3, 11, 8, 30, 0});
+    const auto dir = test::scratchDir("ProbeDamagedSequence");
+    test::writeBytes(dir / "seq0.dv", bytes);
+    const TaviFichier f((dir / "seq0.dv").string(), context());
+    EXPECT_TRUE(f.IsDV);
+    EXPECT_EQ(f.DatecodeKey, "20240501100000");
+    EXPECT_EQ(f.TimecodeText, "00.00.00.00");
+}
+
 // DV is known by its frames; the probe never writes into the file to find out.
 TEST(AviProber, AnyHandlerCodeAndNothingWritten)
 {

@@ -116,6 +116,21 @@ INSTANTIATE_TEST_SUITE_P(
                       ShiftCase{"ThreeHoursThirty", {2006, 7, 14, 22, 0, 0}, 0.1458333333, {2006, 7, 15, 1, 30, 0}}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// The shift starts from what most copies say, and every copy, the damaged ones too, gets the
+// shifted value.
+TEST_F(DvHeaderFilterTest, ShiftReadsTheMajorityAndRewritesEveryCopy)
+{
+    auto frame = firstFrame("pal_4x3_48k.dv"); // 2024-05-01 10:00:00
+    const int nseq = 12;
+    core::WriteDatecode(std::span(frame).first(core::kDifSequenceSize), 1, {1926, 3, 11, 8, 30, 0});
+    auto reference = frame;
+    core::WriteDatecode(reference, nseq, {2024, 5, 2, 10, 0, 0});
+    filter.CopyHeaders = false;
+    filter.SetTimeShift(1.0);
+    filter.Transform(frame);
+    EXPECT_EQ(frame, reference);
+}
+
 TEST_F(DvHeaderFilterTest, ADateThatIsNoDatePassesUnchanged)
 {
     auto frame = firstFrame("pal_4x3_48k.dv");
