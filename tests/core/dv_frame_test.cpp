@@ -598,8 +598,8 @@ TEST(DvRealSamples, FirstFrameMatchesTheReferenceTools)
     const SampleExpectation samples[] = {
         {"ntsc43_sony-digital8_2024_5frames.dv", kNtscFrameSize, DateTimeFields{2024, 7, 8, 19, 55, 58, 0},
          TTimecode{0, 0, 2, 17}, true, false, 32000, 2, 12},
-        // The first timecode pack says frame 5, the reference tools' reading; 33 of the 34
-        // others say frame 6, the tape's value according to the sample's notes.
+        // The first timecode pack says frame 5, the reference tools' reading; the 52 others
+        // say frame 6, the tape's value according to the sample's notes.
         {"ntsc43_sony-digital8_2000_subcode-errors_1frame.dv", kNtscFrameSize,
          DateTimeFields{2000, 12, 3, 10, 15, 59, 0}, TTimecode{0, 0, 2, 6}, true, false, 32000, 2, 12},
         // Sequences 0 and 1 lost their packs; the date is found further on. 19 timecode packs
