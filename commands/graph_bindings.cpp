@@ -243,7 +243,14 @@ void Binder::bindCutScenes()
             scenes::SceneContext context;
             context.frameRate = rate;
             m_cutList->clear();
-            scenes::ReadScnFile(scenes::ScnFileName(f.FullPath), *m_cutList, context);
+            const scenes::ScnReadResult read =
+                scenes::ReadScnFile(scenes::ScnFileName(f.FullPath), *m_cutList, context);
+            if (!read.ok()) {
+                // Cutting the scenes read before the fault would pass for the whole list.
+                m_cutList->clear();
+                cmd.NbPasses = 1;
+                raise(cmd, read.message);
+            }
             cmd.NbPasses = static_cast<int>(m_cutList->size());
         }
         if (passe < 1 || static_cast<std::size_t>(passe) > m_cutList->size() || !(*m_cutList)[passe - 1].scene)

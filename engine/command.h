@@ -27,6 +27,8 @@ using TDestFileVerificationEvent = std::function<bool(const std::string &destina
 // Returns the question to ask.
 using TFileConfirmationEvent =
     std::function<std::string(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce, int passe)>;
+// Returns why the command cannot run with these parameters; empty when it can.
+using TParamsCheckEvent = std::function<std::string(const TParams &params)>;
 // Returns the destination's full path; empty for none.
 using TDestinationEvent = std::function<std::string(core::TaviFichier *aFichier, const TParams &aParams, int passe)>;
 
@@ -78,6 +80,9 @@ public:
     int NbPasses = 0;
 
     TExecutionEvent OnExecution;
+    // Asked once at the start of a run: a run whose parameters cannot serve fails before any
+    // question or file, with the reason.
+    TParamsCheckEvent OnParamsCheck;
     TFileConditionEvent OnFileCondition;
     TAbortEvent OnAbort;
     TCommandConditionEvent OnCommandCondition;
