@@ -55,9 +55,9 @@ bool dvNot16x9(const TaviFichier &f) { return f.IsDV && !f.Is16x9; }
 bool dv16x9(const TaviFichier &f) { return f.IsDV && f.Is16x9; }
 bool dvToInlay(const TaviFichier &f) { return f.IsDV && type2OrDvsd(f); }
 bool isDV(const TaviFichier &f) { return f.IsDV; }
-bool hasAudio(const TaviFichier &f) { return f.AudioText != "N/A"; }
+bool hasAudio(const TaviFichier &f) { return f.HasAudio; }
 bool dvWithScn(const TaviFichier &f) { return f.IsDV && f.HasScn; }
-bool hasPicture(const TaviFichier &f) { return f.SizeText != "N/A"; }
+bool hasPicture(const TaviFichier &f) { return f.HasPicture; }
 bool hasScn(const TaviFichier &f) { return f.HasScn; }
 bool hasSrt(const TaviFichier &f) { return f.HasSrt; }
 bool hasDatecode(const TaviFichier &f) { return HasDatecode(f); }

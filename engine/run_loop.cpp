@@ -73,7 +73,12 @@ bool TCommandEngine::paramsUsable(TceThread &run)
     if (why.empty())
         return true;
     ++m_summary.failedPasses;
-    handOff([&] { m_host.OnErrorCommand(why, etAllError); });
+    handOff([&] {
+        // Nothing ran: the selection is what it was.
+        for (const FichierPtr &f : run.SelectedBefore)
+            m_source.SetSelected(f.get(), true);
+        m_host.OnErrorCommand(why, etAllError);
+    });
     return false;
 }
 

@@ -112,7 +112,7 @@ void Session::refreshActions()
     inputs.panels = m_panels;
     inputs.panels.emptyListPanel = m_list.Count() == 0;
     const auto active = m_list.ActiveFile();
-    inputs.activeFileSizeKnown = active && active->SizeText != "N/A";
+    inputs.activeFileSizeKnown = active && active->HasPicture;
     inputs.commands = &m_conditions;
     ui::RefreshActions(m_actions, inputs);
 }
