@@ -4,6 +4,7 @@
 #include "app/listing/listing_main.h"
 #include "app/usage.h"
 #include "app/window_start.h"
+#include "core/program_version.h"
 
 #include <clocale>
 #include <cstdio>

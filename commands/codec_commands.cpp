@@ -7,7 +7,9 @@
 #include "core/avi_patch.h"
 
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
+#include <limits>
 
 namespace camlog::commands {
 
@@ -56,7 +58,27 @@ std::optional<double> FrameRateParameter(std::string_view text)
     const std::optional<double> rate = ParseDecimal(text);
     if (!rate || !(*rate > 0.0))
         return std::nullopt;
+    const double scale = std::nearbyint(1'000'000.0 / *rate);
+    if (!(scale >= 1.0) || scale > static_cast<double>(std::numeric_limits<std::uint32_t>::max()))
+        return std::nullopt;
     return rate;
+}
+
+std::string CodecParameterProblem(const engine::TParams &params)
+{
+    if (!CodecParameter(firstParameter(params)))
+        return "No codec given (four characters, for instance dvsd)";
+    return {};
+}
+
+std::string FrameRateParameterProblem(const engine::TParams &params)
+{
+    const std::string text = firstParameter(params);
+    if (text.find_first_not_of(" \t") == std::string::npos)
+        return "No framerate given (frames per second, for instance 25 or 29.97)";
+    if (!FrameRateParameter(text))
+        return "The framerate \"" + text + "\" is not a number of frames per second that an AVI header can hold";
+    return {};
 }
 
 std::string ModifierCodecFileConFirmation(const core::TaviFichier &fichier, const engine::TParams &params)

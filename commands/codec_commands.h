@@ -18,8 +18,13 @@ namespace camlog::commands {
 // The code as written: blanks added on the right, cut to four characters; no value for an
 // empty parameter.
 std::optional<std::string> CodecParameter(std::string_view text);
-// The rate as a decimal number ("." or "," as separator); no value unless positive and finite.
+// The rate as a decimal number ("." or "," as separator); no value unless an AVI header can
+// hold it (1000000 / rate rounds to a scale from 1 to 2^32-1).
 std::optional<double> FrameRateParameter(std::string_view text);
+
+// Why the run's parameters give no codec or no framerate; empty when they do.
+std::string CodecParameterProblem(const engine::TParams &params);
+std::string FrameRateParameterProblem(const engine::TParams &params);
 
 std::string ModifierCodecFileConFirmation(const core::TaviFichier &fichier, const engine::TParams &params);
 std::string FrequenceVideoFileConFirmation(const core::TaviFichier &fichier, const engine::TParams &params);

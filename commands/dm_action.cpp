@@ -23,6 +23,11 @@ using engine::TCommandEngine;
 using engine::TParams;
 
 namespace {
+std::string timeDifferenceProblem(const TParams &params)
+{
+    return TimeDifferenceProblem(params.empty() ? std::string_view() : std::string_view(params.front()));
+}
+
 std::string lowerCase(std::string_view text)
 {
     std::string result(text);
@@ -50,9 +55,9 @@ bool dvNot16x9(const TaviFichier &f) { return f.IsDV && !f.Is16x9; }
 bool dv16x9(const TaviFichier &f) { return f.IsDV && f.Is16x9; }
 bool dvToInlay(const TaviFichier &f) { return f.IsDV && type2OrDvsd(f); }
 bool isDV(const TaviFichier &f) { return f.IsDV; }
-bool hasAudio(const TaviFichier &f) { return f.AudioText != "N/A"; }
+bool hasAudio(const TaviFichier &f) { return f.HasAudio; }
 bool dvWithScn(const TaviFichier &f) { return f.IsDV && f.HasScn; }
-bool hasPicture(const TaviFichier &f) { return f.SizeText != "N/A"; }
+bool hasPicture(const TaviFichier &f) { return f.HasPicture; }
 bool hasScn(const TaviFichier &f) { return f.HasScn; }
 bool hasSrt(const TaviFichier &f) { return f.HasSrt; }
 bool hasDatecode(const TaviFichier &f) { return HasDatecode(f); }
@@ -164,6 +169,7 @@ void TdmAction::declareGraphCommands()
         }
     }
 
+    DecalerHoraire.OnParamsCheck = timeDifferenceProblem;
     DecalerHoraire.OnDestination = [this](TaviFichier *f, const TParams &params, int) {
         if (f == nullptr || params.empty())
             return std::string();
@@ -249,10 +255,18 @@ void TdmAction::declareDestinationCommands()
     CreerScnByIntervalle.OnDestination = [](TaviFichier *f, const TParams &, int) {
         return f != nullptr ? scenes::ScnFileName(f->FullPath) : std::string();
     };
-    CreerScnByIntervalle.OnExecution = [](TaviFichier *f, const std::string &, const TParams &params,
-                                          TCommandEngine &ce, int) {
+    // Without a parameter the duration is the setting "intervalle", as the dialog offers it.
+    const auto interval = [this](const TParams &params) {
+        const bool none = params.empty() || params.front().find_first_not_of(" \t") == std::string::npos;
+        return none ? TParams{std::to_string(Settings().intervalle)} : params;
+    };
+    CreerScnByIntervalle.OnParamsCheck = [interval](const TParams &params) {
+        return IntervalParameterProblem(interval(params));
+    };
+    CreerScnByIntervalle.OnExecution = [interval](TaviFichier *f, const std::string &, const TParams &params,
+                                                  TCommandEngine &ce, int) {
         if (f != nullptr)
-            CreerScnByIntervalleExecution(*f, params, ce);
+            CreerScnByIntervalleExecution(*f, interval(params), ce);
     };
     m_commands.push_back(&CreerScnByIntervalle);
 
@@ -260,11 +274,13 @@ void TdmAction::declareDestinationCommands()
     DecalageHoraire.Nombre = engine::fnSelect;
     DecalageHoraire.UpdateDisplay = engine::udFinal;
     DecalageHoraire.UpdateFile = engine::ufNone;
-    DecalageHoraire.OnExecution = [this](TaviFichier *f, const std::string &, const TParams &params,
-                                         TCommandEngine &, int) {
-        if (params.empty())
+    DecalageHoraire.OnParamsCheck = timeDifferenceProblem;
+    DecalageHoraire.OnExecution = [this](TaviFichier *f, const std::string &, const TParams &params, TCommandEngine &,
+                                         int) {
+        const std::optional<double> difference = params.empty() ? std::nullopt : ParseTimeDifference(params.front());
+        if (!difference)
             return;
-        m_runShift.Set(ParseTimeDifference(params.front()).value_or(0.0));
+        m_runShift.Set(*difference);
         // The object takes it at once too, for a host that does not carry the difference.
         m_runShift.EndFichier(f);
     };
@@ -312,6 +328,7 @@ void TdmAction::declareInPlaceCommands()
     };
 
     ModifierCodec.Name = "ModifierCodec";
+    ModifierCodec.OnParamsCheck = CodecParameterProblem;
     ModifierCodec.OnFileConFirmation = [](TaviFichier *f, const TParams &params, TCommandEngine &, int) {
         return f != nullptr ? ModifierCodecFileConFirmation(*f, params) : std::string();
     };
@@ -321,6 +338,7 @@ void TdmAction::declareInPlaceCommands()
     };
 
     FrequenceVideo.Name = "FrequenceVideo";
+    FrequenceVideo.OnParamsCheck = FrameRateParameterProblem;
     FrequenceVideo.OnFileCondition = appliesWhen(FrequenceVideoFileCondition);
     FrequenceVideo.OnFileConFirmation = [](TaviFichier *f, const TParams &params, TCommandEngine &, int) {
         return f != nullptr ? FrequenceVideoFileConFirmation(*f, params) : std::string();

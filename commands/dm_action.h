@@ -4,6 +4,7 @@
 
 #include "commands/shell/shell_services.h"
 #include "commands/time_difference.h"
+#include "core/program_version.h"
 #include "engine/command.h"
 #include "engine/graph_command.h"
 #include "prefs/settings.h"
@@ -24,9 +25,9 @@ struct TdmActionContext {
     // handler needs them, so a change between runs is seen by the next run.
     std::function<prefs::Settings()> settings;
     // The program's language code ("En", "Fr", ...): the blog is offered in English only.
-    std::string languageCode = "En";
-    std::string programName = "Camlog";
-    std::string programVersion = "7.0.9";
+    std::string languageCode = std::string(core::kLanguageCode);
+    std::string programName = std::string(core::kProgramName);
+    std::string programVersion = std::string(core::kProgramVersion);
     // The home page is this pattern with "%s" replaced by the program's name, lower-cased.
     std::string homePagePattern = "https://www.%s.org/";
     std::string blogAddress = "https://www.camlog.org/blog/";

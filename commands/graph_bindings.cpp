@@ -123,6 +123,7 @@ private:
     media::TCdm &m_cdm;
     // The scene list of the file being cut, read when that file starts.
     std::shared_ptr<scenes::SceneList> m_cutList = std::make_shared<scenes::SceneList>();
+    std::string m_cutReadError; // why the current file's scn file could not be read
 };
 
 void Binder::bindAll()
@@ -235,12 +236,20 @@ void Binder::bindCutScenes()
     // to the question about its first scene file.
     cmd.OnPrepareFichier = [this, keep = shared_from_this(), &cmd](core::TaviFichier *f, const TParams &) {
         m_cutList->clear();
+        m_cutReadError.clear();
         cmd.NbPasses = 0;
         if (f == nullptr || f->FrameRate <= 0)
             return;
         scenes::SceneContext context;
         context.frameRate = f->FrameRate;
-        scenes::ReadScnFile(scenes::ScnFileName(f->FullPath), *m_cutList, context);
+        const scenes::ScnReadResult read = scenes::ReadScnFile(scenes::ScnFileName(f->FullPath), *m_cutList, context);
+        if (!read.ok()) {
+            // One pass that fails the file with the reader's message.
+            m_cutList->clear();
+            m_cutReadError = read.message;
+            cmd.NbPasses = 1;
+            return;
+        }
         cmd.NbPasses = static_cast<int>(m_cutList->size());
     };
     bind(cmd, [this, keep = shared_from_this(), &cmd](const core::TaviFichier &f, const std::string &dest,
@@ -251,6 +260,9 @@ void Binder::bindCutScenes()
         const double rate = f.FrameRate;
         if (rate <= 0 || dest.empty())
             return false;
+        if (passe == 1 && !m_cutReadError.empty())
+            // Cutting the scenes read before the fault would pass for the whole list.
+            raise(cmd, m_cutReadError);
         if (passe < 1 || static_cast<std::size_t>(passe) > m_cutList->size() || !(*m_cutList)[passe - 1].scene)
             return false;
         const scenes::TSceneClass &scene = *(*m_cutList)[static_cast<std::size_t>(passe - 1)].scene;

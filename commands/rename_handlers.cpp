@@ -23,11 +23,6 @@ namespace camlog::commands {
 namespace fs = std::filesystem;
 
 namespace {
-bool isMissingMark(std::string_view text)
-{
-    return text == "N/A" || text == "Error" || text == "-";
-}
-
 enum class NameState { Free, Taken, Unknown };
 
 NameState nameState(const std::string &path)
@@ -135,13 +130,12 @@ void renameOrFail(engine::TCommandEngine &ce, const std::string &from, const std
 
 bool HasDatecode(const core::TaviFichier &fichier)
 {
-    return !isMissingMark(fichier.DatecodeText) && fichier.Datecode.days() != 0.0;
+    return fichier.DatecodeFound && fichier.Datecode.days() != 0.0;
 }
 
 bool HasTimecode(const core::TaviFichier &fichier)
 {
-    // An unreadable file has no text at all: nothing to add to its name.
-    return !fichier.TimecodeText.empty() && !isMissingMark(fichier.TimecodeText);
+    return fichier.TimecodeFound;
 }
 
 std::string ExpandNameTemplate(std::string_view nameTemplate, std::string_view dateFormat,

@@ -15,9 +15,9 @@ class TaviFichier;
 
 namespace camlog::commands {
 
-// The file has a datecode: its text is none of "N/A", "Error", "-" and its value is not 0.
+// The file has a datecode: its first frame's datecode was read as a date, and it is not 0.
 bool HasDatecode(const core::TaviFichier &fichier);
-// The file has a timecode: its text is not empty and none of "N/A", "Error", "-".
+// The file has a timecode: its first frame's timecode was read.
 bool HasTimecode(const core::TaviFichier &fichier);
 
 // The template filled with the file's values (%F name, %E extension, %D recording moment in

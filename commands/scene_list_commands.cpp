@@ -7,6 +7,8 @@
 #include "scenes/fixed_interval.h"
 #include "scenes/scn_file.h"
 
+#include <cstdint>
+#include <limits>
 #include <memory>
 #include <stdexcept>
 
@@ -31,6 +33,13 @@ private:
     std::unique_ptr<scenes::FrameSource> m_inner;
 };
 
+// The cause goes to the messages; the command's own error message then names the file.
+[[noreturn]] void failWithCause(engine::TCommandEngine &ce, const std::string &cause)
+{
+    ce.MessageCommand(cause);
+    throw std::runtime_error(cause);
+}
+
 std::unique_ptr<scenes::FrameSource> openValues(const std::string &videoPath)
 {
     auto opened = media::HeadlessFrameSource::open(videoPath);
@@ -40,6 +49,18 @@ std::unique_ptr<scenes::FrameSource> openValues(const std::string &videoPath)
     return std::make_unique<ValuesOnlySource>(std::move(inner));
 }
 } // namespace
+
+std::string IntervalParameterProblem(const engine::TParams &params)
+{
+    const std::string text = params.empty() ? std::string() : params.front();
+    if (text.find_first_not_of(" \t") == std::string::npos)
+        return "No duration of scenes given (in seconds, for instance 60)";
+    const std::int64_t seconds = scenes::ParseIntervalSeconds(text);
+    if (seconds < 1 || seconds > std::numeric_limits<std::int32_t>::max())
+        return "The duration of scenes \"" + text + "\" is not a whole number of seconds from 1 to "
+               + std::to_string(std::numeric_limits<std::int32_t>::max());
+    return {};
+}
 
 void CreerScnByIntervalleExecution(const core::TaviFichier &fichier, const engine::TParams &params,
                                    engine::TCommandEngine &ce)
@@ -79,9 +100,11 @@ void ExporterScenesTexteExecution(const core::TaviFichier &fichier, const std::s
     context.datecodeFormat = settings.formatAfficherDatecode;
     context.durationFormat = settings.formatDuree;
 
-    // Whatever could be read is exported, also after a reading failure.
+    // A scn file read in part would export a list that looks complete: the file fails instead.
     scenes::SceneList list;
-    scenes::ReadScnFile(scenes::ScnFileName(fichier.FullPath), list, context);
+    const scenes::ScnReadResult read = scenes::ReadScnFile(scenes::ScnFileName(fichier.FullPath), list, context);
+    if (!read.ok())
+        failWithCause(ce, read.message);
 
     scenes::TWriteScn_text writer(fichier.FullPath, destination, info);
     std::unique_ptr<scenes::FrameSource> source;
@@ -108,7 +131,7 @@ void ExporterScenesTexteExecution(const core::TaviFichier &fichier, const std::s
         ce.EndProgress();
     }
     if (!writer.close())
-        throw std::runtime_error(writer.errorMessage());
+        failWithCause(ce, writer.errorMessage());
 }
 
 } // namespace camlog::commands

@@ -19,6 +19,9 @@ namespace camlog::commands {
 // scenes written so far; raises when the scn file cannot be written (the old one then stays).
 void CreerScnByIntervalleExecution(const core::TaviFichier &fichier, const engine::TParams &params,
                                    engine::TCommandEngine &ce);
+// Why the parameters give no duration of scenes (a whole number of seconds from 1); empty when
+// they do.
+std::string IntervalParameterProblem(const engine::TParams &params);
 
 // Writes the scenes of the video's scn file (whatever of it could be read) as text to
 // destination. Raises when the text file cannot be written.

@@ -5,6 +5,7 @@
 #include "commands/decimal_text.h"
 #include "core/avi_fichier.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -15,13 +16,34 @@ namespace camlog::commands {
 namespace {
 std::int64_t wholeSeconds(double days)
 {
-    return std::llround(days * 86400.0);
+    // Far beyond any datecode, and still far inside the 64-bit range.
+    constexpr double kLimit = 1.0e9;
+    if (!std::isfinite(days))
+        return 0;
+    return std::llround(std::clamp(days, -kLimit, kLimit) * 86400.0);
 }
 } // namespace
 
 std::optional<double> ParseTimeDifference(std::string_view text)
 {
-    return ParseDecimal(text);
+    const std::optional<double> days = ParseDecimal(text);
+    if (!days || !(std::fabs(*days) < kDatecodeSpanDays))
+        return std::nullopt;
+    return days;
+}
+
+std::string TimeDifferenceProblem(std::string_view text)
+{
+    if (text.find_first_not_of(" \t") == std::string_view::npos)
+        return "No time difference given (in days, for instance 0.5 or -1)";
+    const std::string quoted = "\"" + std::string(text) + "\"";
+    const std::optional<double> days = ParseDecimal(text);
+    if (!days)
+        return "The time difference " + quoted + " is not a number of days";
+    if (!(std::fabs(*days) < kDatecodeSpanDays))
+        return "The time difference " + quoted + " is larger than a datecode can take (less than "
+               + std::to_string(static_cast<int>(kDatecodeSpanDays)) + " days)";
+    return {};
 }
 
 double RoundedTimeDifference(double days)

@@ -14,9 +14,17 @@ class TaviFichier;
 
 namespace camlog::commands {
 
+// A datecode's year has two digits (1925 to 2024): two datecodes are less than this many days
+// apart, and no larger difference can move one datecode to another.
+inline constexpr double kDatecodeSpanDays = 36525.0;
+
 // The difference as typed or passed as a parameter, in days: a decimal number with "." or ","
-// as separator, blanks around it allowed; no value when the text is not a number.
+// as separator, blanks around it allowed; no value when the text is not a number or the
+// difference is not shorter than kDatecodeSpanDays either way.
 std::optional<double> ParseTimeDifference(std::string_view text);
+
+// Why the text cannot serve as a time difference; empty when it can.
+std::string TimeDifferenceProblem(std::string_view text);
 
 // The difference rounded to whole seconds, as days.
 double RoundedTimeDifference(double days);

@@ -275,6 +275,8 @@ void TaviFichier::learn(const FichierContext &context)
     }
 
     bool ntscHeight = false;
+    HasPicture = probe.VideoFound;
+    HasAudio = probe.AudioFound;
     if (probe.VideoFound) {
         if (printable(probe.Compression))
             Codec = probe.Compression.toString();
@@ -322,7 +324,7 @@ void TaviFichier::learn(const FichierContext &context)
         AudioDurationText.clear();
     }
 
-    if (AudioText == "N/A" && SizeText == "N/A")
+    if (!HasAudio && !HasPicture)
         DatecodeKey = std::string(kKeyUnreadable);
 
     if (probe.DvFound) {
@@ -343,17 +345,20 @@ void TaviFichier::learn(const FichierContext &context)
         DisplayHeight = Is16x9 ? Width * 9 / 16 : Width * 3 / 4;
         if (probe.DatecodeFound) {
             Datecode = probe.Datecode;
-            DatecodeText = formatDisplay(context, Datecode).value_or("N/A");
+            const std::optional<std::string> shown = formatDisplay(context, Datecode);
+            DatecodeText = shown.value_or("N/A");
             DatecodeKey = sortableDateTime(Datecode);
             if (DatecodeKey.empty())
                 DatecodeKey = "N/A";
+            DatecodeFound = shown.has_value();
         } else {
             DatecodeText = "N/A";
             DatecodeKey = "N/A";
         }
         if (SampleRate == 32000 && BitsPerSample == 16)
             AudioText = "32000Hz 12(16) bits " + ChannelText;
-        TimecodeText = probe.TimecodeFound ? FormatTimecodeDots(probe.Timecode) : "N/A";
+        TimecodeFound = probe.TimecodeFound;
+        TimecodeText = TimecodeFound ? FormatTimecodeDots(probe.Timecode) : "N/A";
     }
 
     char duration[32];

@@ -201,6 +201,11 @@ public:
     std::string DatecodeSortKey;
     std::string TimecodeSortKey;
     std::string DurationSortKey;
+    // What the texts above show, for decisions: the texts are for display only.
+    bool HasPicture = false;    // a video stream was found (SizeText gives its size)
+    bool HasAudio = false;      // an audio stream was found (AudioText gives its format)
+    bool DatecodeFound = false; // the first frame's datecode was read as a date (DatecodeText)
+    bool TimecodeFound = false; // the first frame's timecode was read (TimecodeText)
 
 private:
     void learn(const FichierContext &context);

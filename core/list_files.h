@@ -17,7 +17,7 @@ using ListFileFailure = Error<ListFileError>;
 
 // What the playlist's header and footer say besides the paths.
 struct PlaylistInfo {
-    std::string programTitle; // e.g. "Camlog 0.1.0En"
+    std::string programTitle; // e.g. "Camlog 7.0.9En"
     std::string webSite;
     std::string sortCaption; // menu caption of the current sort index, e.g. "by datecode"
     std::string doneOn;      // the current date and time in the datecode display pattern

@@ -18,7 +18,7 @@ namespace camlog::core {
 // What the report prints besides the file's own content.
 struct RiffReportOptions {
     DateTime now;             // printed in the "analysed on" line
-    std::string programTitle; // e.g. "Camlog 0.1.0En"
+    std::string programTitle; // e.g. "Camlog 7.0.9En"
     std::string webSite;      // the maker's site
     // Date and time separators of the "analysed on" line; the current locale's when empty.
     std::optional<DateTimeLocale> locale;

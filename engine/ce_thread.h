@@ -33,6 +33,8 @@ public:
     const TParams Params;
     // The run's entries in list order; the references keep them alive whatever the list does.
     std::vector<FichierPtr> Fichiers;
+    // The entries selected before the run cleared the selection (a refused run selects them again).
+    std::vector<FichierPtr> SelectedBefore;
     // The current file (changes on reload or replace) and pass.
     FichierPtr Fichier;
     int Passe = 0;

@@ -29,6 +29,8 @@ using TFileConfirmationEvent =
     std::function<std::string(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce, int passe)>;
 // Called once per file before its first pass (on the worker); may set NbPasses for that file.
 using TPrepareFichierEvent = std::function<void(core::TaviFichier *fichier, const TParams &params)>;
+// Returns why the command cannot run with these parameters; empty when it can.
+using TParamsCheckEvent = std::function<std::string(const TParams &params)>;
 // Returns the destination's full path; empty for none.
 using TDestinationEvent = std::function<std::string(core::TaviFichier *aFichier, const TParams &aParams, int passe)>;
 
@@ -83,6 +85,9 @@ public:
     int NbPasses = 0;
 
     TExecutionEvent OnExecution;
+    // Asked once at the start of a run: a run whose parameters cannot serve fails before any
+    // question or file, with the reason.
+    TParamsCheckEvent OnParamsCheck;
     TFileConditionEvent OnFileCondition;
     TAbortEvent OnAbort;
     TCommandConditionEvent OnCommandCondition;

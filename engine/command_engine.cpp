@@ -61,7 +61,8 @@ bool TCommandEngine::ExecuteCommand(tCustomCmd &command, const TParams &params)
             return false;
         m_fileCount = static_cast<int>(run->Fichiers.size());
         // The selection shows the progress: each entry is selected again when its pass starts.
-        for (const auto &f : source.SelectedFiles())
+        run->SelectedBefore = source.SelectedFiles();
+        for (const auto &f : run->SelectedBefore)
             source.SetSelected(f.get(), false);
         break;
     case fnNone:

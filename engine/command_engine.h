@@ -110,6 +110,8 @@ private:
     void handOff(const std::function<void()> &task);
     void runBody(TceThread &run);
     void runFiles(TceThread &run);
+    // False (after reporting why) when the command refuses the run's parameters.
+    bool paramsUsable(TceThread &run);
     void runNoFile(TceThread &run);
     void finishRun(TceThread &run);
     void recordError(TErrorType errorType);

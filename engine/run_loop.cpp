@@ -36,6 +36,8 @@ void TCommandEngine::runBody(TceThread &run)
                 m_source.SetEnabled(false);
             m_host.OnStartCommand();
         });
+        if (!paramsUsable(run))
+            throw StopRun{TRunEnd::Failed};
         if (run.Fichiers.empty())
             runNoFile(run);
         else
@@ -61,6 +63,23 @@ void TCommandEngine::runBody(TceThread &run)
     }
     finishRun(run);
     bindWorkerThread(false);
+}
+
+bool TCommandEngine::paramsUsable(TceThread &run)
+{
+    if (!run.Command.OnParamsCheck)
+        return true;
+    const std::string why = run.Command.OnParamsCheck(run.Params);
+    if (why.empty())
+        return true;
+    ++m_summary.failedPasses;
+    handOff([&] {
+        // Nothing ran: the selection is what it was.
+        for (const FichierPtr &f : run.SelectedBefore)
+            m_source.SetSelected(f.get(), true);
+        m_host.OnErrorCommand(why, etAllError);
+    });
+    return false;
 }
 
 void TCommandEngine::runNoFile(TceThread &run)

@@ -1,6 +1,7 @@
 // The one table of all stored settings: key, type, default, valid range and users, in the order they are saved.
 #pragma once
 
+#include "core/program_version.h"
 #include "prefs/settings.h"
 
 #include <cstdint>
@@ -51,7 +52,7 @@ std::span<const SettingEntry> settingsCatalogue();
 // Looks a key up (exact, case-sensitive); null when it is not a setting.
 const SettingEntry *findSetting(std::string_view key);
 
-inline constexpr std::string_view kVersionText = "Camlog 7.0.9En by Ovrand";
+inline constexpr std::string_view kVersionText = "Camlog " CAMLOG_VERSION "En by Ovrand";
 inline constexpr std::string_view kLastSavingPattern = "yyyy/mm/dd hh:nn:ss am/pm";
 
 // "arial", 16 points, white, no styles.

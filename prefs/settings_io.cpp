@@ -8,8 +8,12 @@
 #include <QFileInfo>
 #include <QString>
 
+#include <algorithm>
 #include <array>
+#include <filesystem>
+#include <string_view>
 #include <variant>
+#include <vector>
 
 namespace camlog::prefs {
 namespace {
@@ -228,7 +232,25 @@ void PrepareLoadedSettings(Settings &settings)
 
 std::string preferredPlaylist(const Settings &settings)
 {
-    return settings.dossierPlayList + "playlist.txt";
+    namespace fs = std::filesystem;
+    constexpr std::string_view kName = "PlayList.txt";
+    const fs::path folder(settings.dossierPlayList);
+    std::error_code error;
+    if (fs::is_regular_file(folder / kName, error))
+        return (folder / kName).string();
+    // File systems that tell letter cases apart: look for the other spellings of the same name.
+    std::vector<fs::path> found;
+    const fs::path where = folder.empty() ? fs::path(".") : folder;
+    for (fs::directory_iterator it(where, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        std::error_code typeError;
+        if (QString::compare(q(name), q(std::string(kName)), Qt::CaseInsensitive) == 0
+            && it->is_regular_file(typeError))
+            found.push_back(folder / name);
+    }
+    if (found.empty())
+        return (folder / kName).string();
+    return std::min_element(found.begin(), found.end())->string();
 }
 
 void MoveFoldersIntoProgramFolder(Settings &settings, const std::string &programFolder)

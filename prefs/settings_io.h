@@ -48,7 +48,9 @@ void ApplyPortablePathRule(Settings &settings, const std::string &programFolder)
 // Sauver" is not an existing folder, the inlay position sliders start hidden.
 void PrepareLoadedSettings(Settings &settings);
 
-// The preferred playlist: "Dossier des PlayList" + "playlist.txt".
+// The default playlist: the file of "Dossier des PlayList" named "PlayList.txt" in any letter
+// case (an earlier run may have stored it as "playlist.txt"); "PlayList.txt" in that folder when
+// none exists yet. The exact name wins when several spellings exist.
 std::string preferredPlaylist(const Settings &settings);
 
 // Choosing the portable mode: each of the four folders that does not begin (ignoring case)

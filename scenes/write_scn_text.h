@@ -3,6 +3,7 @@
 
 #include "core/date_time.h"
 #include "core/format.h"
+#include "core/program_version.h"
 #include "scenes/scene_class.h"
 #include "scenes/write_file.h"
 
@@ -14,9 +15,9 @@ namespace camlog::scenes {
 
 // What the header and the footer name besides the video.
 struct ScnTextExportInfo {
-    std::string programName = "Camlog";
-    std::string version = "7.0.9";
-    std::string language = "En";
+    std::string programName = std::string(core::kProgramName);
+    std::string version = std::string(core::kProgramVersion);
+    std::string language = std::string(core::kLanguageCode);
     std::string webSite; // the maker's site, printed in the footer
     // The time printed in the footer; the local time now when empty.
     std::function<core::DateTime()> now;

@@ -1,6 +1,8 @@
 // One batch run over a session.
 #include "app/batch/batch_session.h"
 
+#include "media/ffmpeg_log.h"
+
 namespace camlog::app {
 
 BatchSession::BatchSession(const prefs::Settings &settings, AnswerRule rule, const BatchStreams &streams,
@@ -12,10 +14,15 @@ BatchSession::BatchSession(const prefs::Settings &settings, AnswerRule rule, con
       m_host(m_questions, m_console, m_bar, streams.out),
       m_session(m_host, settings, context, std::move(commands), std::move(identity))
 {
+    // FFmpeg's errors join the run's messages, in order, on the main thread; the rest is dropped.
+    media::RouteFfmpegLog([this](const std::string &line) {
+        m_host.post([this, line] { m_console.line("camlog: FFmpeg: " + line); });
+    });
 }
 
 BatchSession::~BatchSession()
 {
+    media::RouteFfmpegLog({});
     m_host.serveUntil([this] { return !m_session.engine().IsRunning(); });
 }
 

@@ -1,6 +1,8 @@
 // The desktop services on Linux, over Qt (D-Bus, QDesktopServices, QFile, QProcess).
 #include "commands/shell/freedesktop_shell.h"
 
+#include "commands/shell/home_trash.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -147,8 +149,23 @@ bool FreedesktopShell::RecycleFile(const std::string &path)
     const auto status = std::filesystem::symlink_status(path, error);
     if (error || !std::filesystem::exists(status) || std::filesystem::is_directory(status))
         return false;
+    // Qt puts the file beside the current folder when the home Trash is missing: make it first.
+    const std::filesystem::path homeTrash = HomeTrashFolder();
+    MakeHomeTrash(homeTrash);
     // The path as it is: file names are case-sensitive here.
-    return QFile::moveToTrash(QFile::decodeName(QByteArray::fromStdString(path)));
+    const QString name = QFile::decodeName(QByteArray::fromStdString(path));
+    QString landed;
+    if (!QFile::moveToTrash(name, &landed))
+        return false;
+    const std::filesystem::path pathInTrash(QFile::encodeName(landed).toStdString());
+    if (IsInTrash(pathInTrash, homeTrash))
+        return true;
+    // Somewhere that is no Trash: the file goes back where it was, its record goes away.
+    std::filesystem::rename(pathInTrash, path, error);
+    const std::filesystem::path record =
+        pathInTrash.parent_path().parent_path() / "info" / (pathInTrash.filename().string() + ".trashinfo");
+    std::filesystem::remove(record, error);
+    return false;
 }
 
 bool FreedesktopShell::StartProgram(const std::string &program, const std::vector<std::string> &arguments)

@@ -9,7 +9,6 @@ add_dependencies(camlog_batch_runner camlog)
 camlog_add_test_program(camlog_batch_tests
   SOURCES batch_test.cpp
   LIBS camlog_batch_runner camlog_actions camlog_scenes camlog_core)
-target_compile_definitions(camlog_batch_tests PRIVATE CAMLOG_VERSION="${PROJECT_VERSION}")
 
 # The host's pieces on their own: typed answers, answer rules, the gauge, the hand-off.
 camlog_add_test_program(camlog_batch_host_tests SOURCES batch_host_test.cpp LIBS camlog_batch)

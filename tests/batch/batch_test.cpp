@@ -3,6 +3,7 @@
 #include "batch/batch_runner.h"
 
 #include "core/avi_patch.h"
+#include "core/program_version.h"
 #include "scenes/scn_file.h"
 #include "support/test_files.h"
 #include "ui/actions/action_catalogue.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -116,6 +118,41 @@ TEST_F(BatchTest, HelpListsEveryActionWithItsTokenSwitchAndCaption)
     EXPECT_THAT(version.out, HasSubstr("camlog " CAMLOG_VERSION));
 }
 
+// Every text that names the program's version names the same one.
+TEST_F(BatchTest, EveryTextShowsTheProgramsVersion)
+{
+    Copy(kTape, "clip.avi");
+    EXPECT_EQ(core::kProgramVersion, "7.0.9");
+    struct Case {
+        std::vector<std::string> args;
+        std::string file; // the text written; standard output when empty
+        std::string shows;
+    };
+    const Case cases[] = {
+        {{"--version"}, "", "camlog 7.0.9\n"},
+        {{"--batch", "/o=v/clip.avi", "/s=list.txt"}, "list.txt", "# Playlist of Camlog 7.0.9En"},
+        {{"--batch", "/o=v/clip.avi", "/h"}, "", " Camlog 7.0.9En "},
+        {{"--batch", "--yes", "/o=v/clip.avi", "/ci=2", "/x"},
+         "v/clip_scn.txt",
+         "// exported by Camlog version 7.0.9 En"},
+    };
+    for (const Case &c : cases) {
+        const BatchResult result = runner.run(c.args);
+        ASSERT_EQ(result.status, 0) << result.err;
+        std::string text = result.out;
+        if (!c.file.empty()) {
+            text.clear();
+            for (const std::string &line : ReadUtf16Lines(root / c.file))
+                text += line + "\n";
+            if (text.empty()) {
+                const auto bytes = readBytes(root / c.file);
+                text.assign(bytes.begin(), bytes.end());
+            }
+        }
+        EXPECT_THAT(text, HasSubstr(c.shows)) << c.args.back();
+    }
+}
+
 // ---- Opening ----------------------------------------------------------------------------------
 
 struct OpenCase {
@@ -167,6 +204,54 @@ TEST_F(BatchTest, PreferredFolderAndDefaultPlaylistAreThoseOfTheSettings)
     EXPECT_EQ(last.status, 0) << last.err;
     EXPECT_THAT(last.err, HasSubstr("Opening the default playlist"));
 }
+
+TEST_F(BatchTest, DefaultPlaylistIsOneFileWhateverItsLetterCase)
+{
+    // Stored in lower case (as by an earlier version): it is still the default playlist.
+    const fs::path documents = root / "home" / "Documents";
+    Copy(kTape, "party.avi", documents);
+    WriteText(documents / "playlist.txt", (documents / "party.avi").string() + "\n");
+    EXPECT_THAT(Listed({"/dp"}), ElementsAre("party.avi")) << last.err;
+    EXPECT_EQ(last.status, 0) << last.err;
+}
+
+// An existing file named by a list save is replaced only with consent, as every destination.
+struct ListSaveCase {
+    const char *name;
+    const char *call;
+    std::vector<std::string> flags;
+    bool replaced;
+};
+
+class BatchListSaveTest : public BatchTest, public ::testing::WithParamInterface<ListSaveCase> {};
+
+TEST_P(BatchListSaveTest, AsksBeforeReplacingAnExistingFile)
+{
+    Copy(kTape, "clip.avi");
+    const fs::path target = root / "taken.txt";
+    WriteText(target, "someone else's file");
+    std::vector<std::string> args = GetParam().flags;
+    args.push_back("/o=v/clip.avi");
+    args.push_back(std::string(GetParam().call) + target.string());
+    const BatchResult result = runner.batch(args);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_THAT(result.err, HasSubstr("Do you really want to delete the existing file " + target.string()));
+    if (GetParam().replaced) {
+        EXPECT_THAT(ReadUtf16Lines(target), Not(::testing::IsEmpty()));
+    } else {
+        EXPECT_EQ(readBytes(target).size(), 19u);
+        EXPECT_THAT(result.err, HasSubstr("was not saved: " + target.string() + " is kept"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, BatchListSaveTest,
+                         ::testing::Values(ListSaveCase{"list_no_terminal", "/s=", {}, false},
+                                           ListSaveCase{"list_no", "/s=", {"--no"}, false},
+                                           ListSaveCase{"list_yes", "/s=", {"--yes"}, true},
+                                           ListSaveCase{"detailed_no_terminal", "/dl=", {}, false},
+                                           ListSaveCase{"detailed_no", "/dl=", {"--no"}, false},
+                                           ListSaveCase{"detailed_yes", "/dl=", {"--yes"}, true}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(BatchTest, SavedPlaylistOpensTheSameVideosAgain)
 {
@@ -389,6 +474,79 @@ TEST_F(BatchTest, FixedDurationsThenTextExportThenDeleteTheScnFile)
     EXPECT_TRUE(fs::exists(videos / "clip.avi"));
 }
 
+// A parameter the command cannot use: the run says why, asks nothing, changes nothing and fails.
+struct BadParameterCase {
+    const char *name;
+    const char *call;
+    const char *why;
+};
+
+class BatchBadParameterTest : public BatchTest, public ::testing::WithParamInterface<BadParameterCase> {};
+
+TEST_P(BatchBadParameterTest, IsRefusedBeforeAnyFile)
+{
+    const fs::path clip = Copy(kTape, "clip.avi");
+    const BatchResult result = runner.batch({"--yes", "/o=v/clip.avi", GetParam().call});
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_THAT(result.err, HasSubstr(GetParam().why));
+    EXPECT_THAT(result.err, Not(HasSubstr("Do you")));
+    EXPECT_THAT(NamesIn(videos), ElementsAre("clip.avi"));
+    EXPECT_EQ(readBytes(clip), readBytes(fixturePath(kTape)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, BatchBadParameterTest,
+    ::testing::Values(
+        BadParameterCase{"shift_text", "/e=abc", "The time difference \"abc\" is not a number of days"},
+        BadParameterCase{"shift_none", "/e", "No time difference given"},
+        BadParameterCase{"shift_blank", "/e= ", "No time difference given"},
+        BadParameterCase{"shift_huge", "/e=1e15", "larger than a datecode can take"},
+        BadParameterCase{"shift_century", "/e=-36525", "larger than a datecode can take"},
+        BadParameterCase{"shift_infinite", "/e=inf", "is not a number of days"},
+        BadParameterCase{"add_shift_text", "/td=abc", "The time difference \"abc\" is not a number of days"},
+        BadParameterCase{"add_shift_none", "/td", "No time difference given"},
+        BadParameterCase{"codec_none", "/k", "No codec given"},
+        BadParameterCase{"rate_none", "/y", "No framerate given"},
+        BadParameterCase{"rate_text", "/y=abc", "The framerate \"abc\" is not a number of frames per second"},
+        BadParameterCase{"rate_zero", "/y=0", "The framerate \"0\" is not"},
+        BadParameterCase{"rate_tiny", "/y=1e-9", "The framerate \"1e-9\" is not"},
+        BadParameterCase{"interval_text", "/ci=abc", "The duration of scenes \"abc\" is not a whole number"},
+        BadParameterCase{"interval_zero", "/ci=0", "The duration of scenes \"0\" is not"},
+        BadParameterCase{"interval_huge", "/ci=99999999999", "is not a whole number of seconds"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(BatchTest, FixedDurationsWithoutParameterTakeTheSetting)
+{
+    Copy(kTape, "clip.avi");
+    fs::create_directories(runner.settingsFile().parent_path());
+    WriteText(runner.settingsFile(), "[\\Software\\Ovrand\\Camlog]\r\nExename="
+                                         + fs::canonical(CamlogProgram()).string() + "\r\nintervalle=2\r\n");
+    const BatchResult result = runner.batch({"--yes", "/o=v/clip.avi", "/ci"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    scenes::SceneList scenes;
+    ASSERT_TRUE(scenes::ReadScnFile(videos / "clip.scn", scenes, scenes::SceneContext{}).ok());
+    ASSERT_EQ(scenes.size(), 3u);
+    EXPECT_EQ(scenes[0].scene->end, 50);
+}
+
+// A scn file that cannot be read whole fails its file with the reader's reason: nothing is
+// exported or cut from the part read.
+TEST_F(BatchTest, ATruncatedScnFileFailsTheCommandsThatReadIt)
+{
+    Copy(kTape, "clip.avi");
+    ASSERT_EQ(runner.batch({"--yes", "/o=v/clip.avi", "/ci=2"}).status, 0);
+    const auto whole = readBytes(videos / "clip.scn");
+    ASSERT_GT(whole.size(), 250u);
+    std::ofstream(videos / "clip.scn", std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char *>(whole.data()), 250);
+    for (const char *call : {"/x", "/c"}) {
+        const BatchResult result = runner.batch({"--yes", "/o=v/clip.avi", call});
+        EXPECT_EQ(result.status, 1) << call << result.err;
+        EXPECT_THAT(result.err, HasSubstr("the file ends inside a scene")) << call;
+    }
+    EXPECT_THAT(NamesIn(videos), ElementsAre("clip.avi", "clip.scn"));
+}
+
 TEST_F(BatchTest, DeleteTheFilesSendsThemToTheTrashOnlyWithConsent)
 {
     Copy(kTape, "keep.avi");
@@ -401,6 +559,18 @@ TEST_F(BatchTest, DeleteTheFilesSendsThemToTheTrashOnlyWithConsent)
     EXPECT_EQ(last.status, 0) << last.err;
     EXPECT_THAT(NamesIn(videos), ElementsAre("keep.avi"));
     EXPECT_TRUE(fs::exists(runner.trashFiles() / "gone.avi"));
+}
+
+TEST_F(BatchTest, DeleteTheFilesCreatesAMissingTrash)
+{
+    // A fresh account: no ~/.local/share yet. Run from the videos' folder, where a misplaced
+    // Trash would show as ./files and ./info.
+    fs::remove_all(root / "home" / ".local");
+    Copy(kTape, "gone.avi");
+    const BatchResult result = runner.batch({"--yes", "/o=gone.avi", "/delete"}, videos);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(fs::exists(runner.trashFiles() / "gone.avi"));
+    EXPECT_THAT(NamesIn(videos), ElementsAre());
 }
 
 TEST_F(BatchTest, DeleteTheScnFileIsSkippedWithoutOne)

@@ -362,9 +362,18 @@ TEST_F(GraphBatchTest, CreerSrtWritesTheSubtitlesBesideTheVideo)
     EXPECT_EQ(srt.rfind("1\r\n00:00:00,000 --> 00:00:01,000\r\n", 0), 0u) << srt;
     EXPECT_NE(srt.find("5\r\n00:00:04,000 --> 00:00:05,000\r\n"), std::string::npos) << srt;
     EXPECT_EQ(srt.find("6\r\n"), std::string::npos) << srt;
-    EXPECT_NE(
-        tool("ffprobe -v error -show_entries stream=codec_name -of csv=p=0 '" + (videos / "sub.srt").string() + "'"),
-        "");
+    // What ffprobe parsed: a subrip stream of five subtitles, one second each from 0 s.
+    const fs::path file = videos / "sub.srt";
+    EXPECT_EQ(probe(file, "-select_streams s:0 -count_packets -show_entries stream=codec_name,nb_read_packets"),
+              "subrip,5\n");
+    EXPECT_EQ(probe(file, "-select_streams s:0 -show_entries packet=pts_time,duration_time").substr(0, 36),
+              "0.000000,1.000000\n1.000000,1.000000\n");
+    // And the texts ffmpeg decodes: the first subtitle is the first line of the file's first entry.
+    const std::string decoded = tool("ffmpeg -v error -i '" + file.string() + "' -f webvtt -");
+    const std::size_t firstLine = srt.find("\r\n", srt.find("-->")) + 2;
+    const std::string firstText = srt.substr(firstLine, srt.find("\r\n", firstLine) - firstLine);
+    ASSERT_FALSE(firstText.empty()) << srt;
+    EXPECT_NE(decoded.find("00:00.000 --> 00:01.000\n" + firstText + "\n"), std::string::npos) << decoded;
 }
 
 } // namespace

@@ -87,11 +87,12 @@ TEST_F(CodecCommands, AFramerateThatIsNoNumberChangesNothing)
     const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
     const auto before = camlog::test::readBytes(video);
     AddToList(video);
-    for (const char *bad : {"abc", "0", "-25", ""}) {
+    for (const char *bad : {"abc", "0", "-25", "", "1e-9", "inf"}) {
         host.questions.clear();
-        host.answers = {TAnswer::Yes};
+        // Refused before the question: nobody is asked about a rate that cannot be written.
         ASSERT_TRUE(Run(dm.FrequenceVideo, {bad}));
         EXPECT_EQ(engine.LastRun().failedPasses, 1) << bad;
+        EXPECT_TRUE(host.questions.empty()) << bad;
     }
     EXPECT_EQ(camlog::test::readBytes(video), before);
     EXPECT_EQ(FrameRateParameter("29,97"), 29.97);

@@ -76,6 +76,25 @@ TEST_F(TrashTest, TheFileGoesToTheTrashWithItsPathAsItWas)
     EXPECT_EQ(QUrl::fromPercentEncoding(QByteArray::fromStdString(encoded)).toStdString(), video.string());
 }
 
+// A first deletion on a fresh account: neither the data home nor the Trash exists yet.
+TEST_F(TrashTest, AMissingTrashIsCreatedPrivateAndTheFileLandsInIt)
+{
+    const fs::path fresh = scratch / "fresh" / "share";
+    fs::create_directories(fresh.parent_path());
+    env.set("XDG_DATA_HOME", fresh.string());
+    const fs::path video = videos / "clip.avi";
+    WriteText(video, "dv");
+    ASSERT_TRUE(shell.RecycleFile(video.string()));
+    EXPECT_FALSE(fs::exists(video));
+    EXPECT_EQ(ReadText(fresh / "Trash/files/clip.avi"), "dv");
+    EXPECT_TRUE(fs::exists(fresh / "Trash/info/clip.avi.trashinfo"));
+    for (const fs::path &folder : {fresh, fresh / "Trash", fresh / "Trash/files", fresh / "Trash/info"})
+        EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all) << folder;
+    // The folder that was there keeps its mode.
+    EXPECT_NE(fs::status(scratch / "fresh").permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_FALSE(fs::exists("files/clip.avi"));
+}
+
 TEST_F(TrashTest, AMissingFileOrAFolderIsNotTrashed)
 {
     EXPECT_FALSE(shell.RecycleFile((videos / "missing.avi").string()));

@@ -16,7 +16,9 @@ core::TaviFichier clipFichier(const std::string &path)
     fichier.SetPath(path);
     fichier.Datecode = *core::DateTime::fromFields({2008, 5, 12, 14, 30, 15, 0});
     fichier.DatecodeText = "12/05/2008 14:30:15";
+    fichier.DatecodeFound = true;
     fichier.TimecodeText = "00:01:02:03";
+    fichier.TimecodeFound = true;
     fichier.Codec = "dvsd";
     fichier.SizeText = "720x576";
     fichier.AspectText = " (4:3)";
@@ -107,6 +109,26 @@ TEST_F(RenameNames, ShorteningNeverMovesAFileOutOfItsFolder)
     EXPECT_FALSE(CanShortenName("/v/tape_1/x.avi"));
     EXPECT_EQ(PurgerNomDestination("/v/tape_1/x.avi"), "");
     EXPECT_EQ(PurgerNomDestination("/v/tape_1/x_2.avi"), "/v/tape_1/x.avi");
+}
+
+// Whether a file has a datecode or a timecode is what was read, whatever its display text says:
+// a display pattern may well show "-" or "N/A".
+TEST_F(RenameNames, DatecodeAndTimecodeAreWhatWasReadNotWhatTheTextsShow)
+{
+    struct Case {
+        const char *text;
+        bool found;
+    };
+    for (const Case &c : {Case{"-", true}, Case{"N/A", true}, Case{"Error", true}, Case{"12/05/2008", false},
+                          Case{"00:01:02:03", false}}) {
+        core::TaviFichier clip = clipFichier("/v/clip.avi");
+        clip.DatecodeText = c.text;
+        clip.TimecodeText = c.text;
+        clip.DatecodeFound = c.found;
+        clip.TimecodeFound = c.found;
+        EXPECT_EQ(HasDatecode(clip), c.found) << c.text;
+        EXPECT_EQ(HasTimecode(clip), c.found) << c.text;
+    }
 }
 
 using RenameRun = CommandsFixture;

@@ -61,14 +61,29 @@ TEST_F(FixedIntervalScn, TheVideoIsCutIntoScenesOfTheParametersSeconds)
     EXPECT_EQ(readSpans(scn), (std::vector<scenes::FrameSpan>{{0, 125}}));
 }
 
-TEST_F(FixedIntervalScn, AnIntervalOfNoFramesWritesNothing)
+TEST_F(FixedIntervalScn, AnIntervalThatIsNoDurationIsRefusedAndWritesNothing)
 {
     const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
     AddToList(video);
-    for (const char *interval : {"0", "abc", ""}) {
+    for (const char *interval : {"0", "abc", "-5", "2.5", "99999999999"}) {
         ASSERT_TRUE(Run(dm.CreerScnByIntervalle, {interval}));
-        EXPECT_EQ(engine.LastRun().failedPasses, 0) << interval;
+        EXPECT_EQ(engine.LastRun().failedPasses, 1) << interval;
         EXPECT_FALSE(Exists((Scratch() / "clip.scn").string())) << interval;
+    }
+}
+
+TEST_F(FixedIntervalScn, WithoutAnIntervalTheSettingIsUsed)
+{
+    const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
+    AddToList(video);
+    settings.intervalle = 2;
+    for (const TParams &params : {TParams{}, TParams{""}}) {
+        host.answers = {TAnswer::Yes};
+        ASSERT_TRUE(Run(dm.CreerScnByIntervalle, params));
+        EXPECT_EQ(engine.LastRun().failedPasses, 0);
+        scenes::SceneList scenes;
+        ASSERT_TRUE(scenes::ReadScnFile(Scratch() / "clip.scn", scenes, scenes::SceneContext{}).ok());
+        EXPECT_EQ(scenes.size(), 3u); // 125 frames at 25 fps in scenes of 2 seconds
     }
 }
 

@@ -61,9 +61,12 @@ TEST_F(TimeDifferenceCommands, AddingADifferenceSetsTheShiftOfEverySelectedFile)
     }
     EXPECT_EQ(list.entries[2].fichier->Shift.days(), 0.0);
 
-    // Not a number: the difference 0.
-    ASSERT_TRUE(Run(dm.DecalageHoraire, {"x"}));
-    EXPECT_EQ(list.entries[0].fichier->Shift.days(), 0.0);
+    // Not a number, or more than a datecode can take: refused, the difference stays.
+    for (const char *bad : {"x", "", "1e15", "-36525"}) {
+        ASSERT_TRUE(Run(dm.DecalageHoraire, {bad}));
+        EXPECT_EQ(engine.LastRun().failedPasses, 1) << bad;
+        EXPECT_EQ(list.entries[0].fichier->ShiftText, "-5 hours") << bad;
+    }
 }
 
 } // namespace

@@ -387,6 +387,12 @@ TEST(TaviFichier, FieldsFromTheProbe)
         EXPECT_EQ(f.DisplayHeight, c.displayHeight);
         EXPECT_EQ(f.DatecodeSortKey, f.DatecodeKey + f.AlphaKey);
         EXPECT_EQ(f.TimecodeSortKey, f.TimecodeText + f.AlphaKey);
+        // The typed fields the decisions read, beside the texts that show them.
+        const bool probed = c.probeOk;
+        EXPECT_EQ(f.HasPicture, probed && c.probe.VideoFound);
+        EXPECT_EQ(f.HasAudio, probed && c.probe.AudioFound);
+        EXPECT_EQ(f.DatecodeFound, probed && c.probe.DvFound && c.datecodeText != "N/A");
+        EXPECT_EQ(f.TimecodeFound, probed && c.probe.DvFound && c.probe.TimecodeFound);
     }
 }
 

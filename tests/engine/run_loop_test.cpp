@@ -37,6 +37,32 @@ TEST_F(RunLoop, SelectedEntriesRunInListOrderAndAreSelectedAgainAsTheyRun)
     EXPECT_EQ(engine.FileCount(), 2);
 }
 
+TEST_F(RunLoop, RefusedParametersFailTheRunBeforeAnyQuestionOrFile)
+{
+    list.Fill({"/v/a.avi", "/v/b.avi", "/v/c.avi"});
+    list.Select({0, 2});
+    tCustomCmd cmd;
+    cmd.Nombre = fnSelect;
+    cmd.OnExecution = Record();
+    cmd.OnFileVerification = [](core::TaviFichier *, const TParams &, TCommandEngine &, int) { return false; };
+    cmd.OnParamsCheck = [](const TParams &params) {
+        return params.empty() || params.front() != "good" ? std::string("no good parameter") : std::string();
+    };
+    ASSERT_TRUE(Run(cmd, {"bad"}));
+    EXPECT_THAT(executed, IsEmpty());
+    EXPECT_THAT(host.questions, IsEmpty());
+    EXPECT_EQ(engine.LastRun().ending, TRunEnd::Failed);
+    EXPECT_EQ(engine.LastRun().failedPasses, 1);
+    EXPECT_NE(std::find(host.log.begin(), host.log.end(), "error etAllError no good parameter"), host.log.end());
+    // Nothing ran: the selection is as it was, ready for the next run.
+    EXPECT_THAT(list.SelectedNames(), ElementsAre("a.avi", "c.avi"));
+
+    host.answers = {TAnswer::YesToAll};
+    ASSERT_TRUE(Run(cmd, {"good"}));
+    EXPECT_THAT(executed, ElementsAre("a.avi 1", "c.avi 1"));
+    EXPECT_EQ(engine.LastRun().ending, TRunEnd::Completed);
+}
+
 TEST_F(RunLoop, AllEntriesAndTheActiveOne)
 {
     list.Fill({"/v/a.avi", "/v/b.avi", "/v/c.avi"});

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace camlog::prefs {
 namespace {
@@ -134,7 +136,7 @@ TEST_F(SettingsFiles, PreparingLoadedSettingsEndsFoldersWithSlashAndChecksTheSav
     EXPECT_EQ(s.dossierPourSauver, (m_root / "home").string() + "/");
     EXPECT_FALSE(s.saveInSameFolder);
     EXPECT_FALSE(s.incrustSlidersVisible);
-    EXPECT_EQ(preferredPlaylist(s), "playlist.txt");
+    EXPECT_EQ(preferredPlaylist(s), "PlayList.txt");
 
     struct Case { const char *what; std::string folder; };
     for (const auto &c : {Case{"missing folder", (m_root / "nope").string()}, Case{"empty", ""},
@@ -147,6 +149,42 @@ TEST_F(SettingsFiles, PreparingLoadedSettingsEndsFoldersWithSlashAndChecksTheSav
         PrepareLoadedSettings(s);
         EXPECT_TRUE(s.saveInSameFolder) << c.what;
     }
+}
+
+// The default playlist is one file whatever the letter case it was stored under.
+TEST_F(SettingsFiles, DefaultPlaylistIsFoundWhateverItsLetterCase)
+{
+    struct Case {
+        const char *what;
+        std::vector<std::string> present;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"none yet: the saving name", {}, "PlayList.txt"},
+        {"lower case", {"playlist.txt"}, "playlist.txt"},
+        {"upper case", {"PLAYLIST.TXT"}, "PLAYLIST.TXT"},
+        {"exact name", {"PlayList.txt"}, "PlayList.txt"},
+        {"exact name wins", {"playlist.txt", "PlayList.txt"}, "PlayList.txt"},
+        {"a folder of that name is no playlist", {"playlist.txt/"}, "PlayList.txt"},
+        {"other names ignored", {"playlist.txt.bak", "my playlist.txt"}, "PlayList.txt"},
+    };
+    int n = 0;
+    for (const Case &c : cases) {
+        const fs::path folder = m_root / "lists" / std::to_string(n++);
+        fs::create_directories(folder);
+        for (const std::string &name : c.present) {
+            if (name.back() == '/')
+                fs::create_directories(folder / name);
+            else
+                writeFileBytes((folder / name).string(), QByteArray("x"));
+        }
+        Settings s;
+        s.dossierPlayList = folder.string() + "/";
+        EXPECT_EQ(preferredPlaylist(s), (folder / c.expected).string()) << c.what;
+    }
+    Settings missing;
+    missing.dossierPlayList = (m_root / "nowhere").string() + "/";
+    EXPECT_EQ(preferredPlaylist(missing), (m_root / "nowhere" / "PlayList.txt").string());
 }
 
 TEST_F(SettingsFiles, FirstStartRunsOnDefaultsAndStoresNothing)

@@ -61,7 +61,7 @@ public:
 
 struct RefreshInputs {
     PanelState panels;
-    // The active file's size is known (its SizeText is not "N/A"); false without an active file.
+    // The active file's size is known (a video stream was found); false without an active file.
     bool activeFileSizeKnown = false;
     const CommandConditions *commands = nullptr;
 };

@@ -2,6 +2,7 @@
 #include "ui/session/command_module.h"
 
 #include "commands/graph_bindings.h"
+#include "core/program_version.h"
 
 namespace camlog::session {
 
@@ -12,7 +13,7 @@ commands::TdmActionContext SessionContext(commands::ShellServices &shell,
 {
     // Settings: the process-wide ones.
     return commands::TdmActionContext{
-        .shell = shell, .settings = {}, .programVersion = CAMLOG_VERSION, .closePreview = std::move(closePreview)};
+        .shell = shell, .settings = {}, .programVersion = std::string(core::kProgramVersion), .closePreview = std::move(closePreview)};
 }
 
 } // namespace

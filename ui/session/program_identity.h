@@ -6,7 +6,7 @@
 namespace camlog::session {
 
 struct ProgramIdentity {
-    std::string title;   // the name, a blank, the version and the language code: "Camlog 0.1.0En"
+    std::string title;   // the name, a blank, the version and the language code: "Camlog 7.0.9En"
     std::string webSite; // the maker's site, printed in playlists and reports
 };
 

@@ -1,6 +1,7 @@
 // One session over the list, the engine and the actions.
 #include "ui/session/session.h"
 
+#include "prefs/settings_io.h"
 #include "ui/actions/command_line.h"
 
 #include <exception>
@@ -67,7 +68,7 @@ void Session::wireList(const prefs::Settings &settings)
     m_restoreList = settings.saveListWhenQuit;
     m_list.SelectionnerOuverts = settings.selectWhenOpening;
     m_list.PreferredFolder = settings.dossierOuvertureAuto;
-    m_list.PreferredPlayList = (std::filesystem::path(settings.dossierPlayList) / "PlayList.txt").string();
+    m_list.PreferredPlayList = prefs::preferredPlaylist(settings);
     m_list.SetSortIndex(ui::RestoreSortIndex(settings.sortIndex));
     m_list.OnOpenTestExtension = [](const std::string &fileName) {
         return ui::IsAviFileName(fileName);
@@ -111,7 +112,7 @@ void Session::refreshActions()
     inputs.panels = m_panels;
     inputs.panels.emptyListPanel = m_list.Count() == 0;
     const auto active = m_list.ActiveFile();
-    inputs.activeFileSizeKnown = active && active->SizeText != "N/A";
+    inputs.activeFileSizeKnown = active && active->HasPicture;
     inputs.commands = &m_conditions;
     ui::RefreshActions(m_actions, inputs);
 }

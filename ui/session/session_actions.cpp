@@ -6,6 +6,7 @@
 #include "core/riff_report.h"
 #include "engine/graph_command.h"
 #include "prefs/current_settings.h"
+#include "prefs/settings_io.h"
 #include "scenes/write_scn_text.h"
 #include "ui/actions/script_file.h"
 #include "ui/actions/script_reader.h"
@@ -62,6 +63,20 @@ void SessionActions::fail(const std::string &text)
 {
     m.outcome.failed = true;
     m.host.note(NoteKind::Failure, text);
+}
+
+bool SessionActions::mayReplace(const std::string &path, const std::string &what)
+{
+    std::error_code error;
+    if (!fs::exists(fs::path(path), error))
+        return true;
+    // The same question as for the destination of a command run on one file.
+    const engine::TAnswer answer = m.host.askQuestion("Do you really want to delete the existing file " + path,
+                                                      engine::TQuestionButtons::YesNoCancel);
+    if (answer == engine::TAnswer::Yes || answer == engine::TAnswer::YesToAll)
+        return true;
+    warn(what + " was not saved: " + path + " is kept");
+    return false;
 }
 
 void SessionActions::warn(const std::string &text)
@@ -193,6 +208,8 @@ void SessionActions::openPlaylist(TCustomSuperAction &action)
 void SessionActions::openDefaultPlaylist(TCustomSuperAction &)
 {
     m.host.note(NoteKind::Status, "Opening the default playlist");
+    // Looked up again: a call before this one may have saved it.
+    m.list.PreferredPlayList = prefs::preferredPlaylist(prefs::currentSettings());
     m.list.OpenPreferredPlayList();
 }
 
@@ -210,7 +227,10 @@ void SessionActions::saveList(TCustomSuperAction &action)
     std::vector<std::string> paths;
     for (const auto &file : m.list.Files())
         paths.push_back(file->FullPath);
-    const auto written = core::WritePlaylist(AbsolutePath(target), paths, info);
+    const std::string path = AbsolutePath(target);
+    if (!mayReplace(path, "the list"))
+        return;
+    const auto written = core::WritePlaylist(path, paths, info);
     if (!written)
         fail("the list was not saved: " + written.error().message);
 }
@@ -220,12 +240,14 @@ void SessionActions::saveDetailedList(TCustomSuperAction &action)
     const std::string target = requiredParameter(action, "a file name");
     if (target.empty())
         return;
+    const std::string path = AbsolutePath(target);
+    if (!mayReplace(path, "the detailed list"))
+        return;
     const auto files = m.list.Files();
     std::vector<const core::TaviFichier *> objects;
     for (const auto &file : files)
         objects.push_back(file.get());
-    const auto written =
-        core::WriteDetailedList(AbsolutePath(target), objects, prefs::currentSettings().formatAfficherDatecode);
+    const auto written = core::WriteDetailedList(path, objects, prefs::currentSettings().formatAfficherDatecode);
     if (!written)
         fail("the detailed list was not saved: " + written.error().message);
 }

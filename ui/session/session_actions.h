@@ -73,6 +73,8 @@ private:
     void totalDuration(ui::TCustomSuperAction &action);
     void bindSelectWhenOpened();
 
+    // Whether the file at path may be written: yes when there is none, else the user's answer.
+    bool mayReplace(const std::string &path, const std::string &what);
     // The call's parameter; empty (after a note on standard error) when the action needs one.
     std::string requiredParameter(ui::TCustomSuperAction &action, std::string_view what);
     void fail(const std::string &text);
