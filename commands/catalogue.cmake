@@ -7,4 +7,6 @@ target_sources(camlog_commands PRIVATE
   file_date.cpp
   rename_handlers.cpp
   scene_list_commands.cpp
+  scene_export_loop.cpp
+  office_exports.cpp
   time_difference.cpp)

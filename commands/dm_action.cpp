@@ -5,6 +5,7 @@
 #include "commands/codec_commands.h"
 #include "commands/file_commands.h"
 #include "commands/file_date.h"
+#include "commands/office_exports.h"
 #include "commands/rename_handlers.h"
 #include "commands/scene_list_commands.h"
 #include "core/avi_fichier.h"
@@ -193,6 +194,37 @@ void TdmAction::declareGraphCommands()
     CreerSrt.OnDestination = beside(".srt");
 }
 
+void TdmAction::declareOfficeExports()
+{
+    const std::pair<engine::Tcmd *, OfficeDocumentType> exports[] = {
+        {&ExporterScenesExcel, OfficeDocumentType::Excel},
+        {&ExporterScenesWord, OfficeDocumentType::Word},
+        {&ExporterScenesCalc, OfficeDocumentType::Calc},
+        {&ExporterScenesWriter, OfficeDocumentType::Writer},
+    };
+    for (const auto &[cmd, type] : exports) {
+        cmd->OnDestination = [this, ending = std::string(OfficeDocumentEnding(type))](TaviFichier *f, const TParams &,
+                                                                                      int) {
+            return f != nullptr ? prefs::OutputFileName(f->FullPath, ending, Settings()) : std::string();
+        };
+        cmd->OnExecution = [this, type](TaviFichier *f, const std::string &destination, const TParams &,
+                                        TCommandEngine &ce, int) {
+            if (f == nullptr || destination.empty())
+                return;
+            scenes::office::OfficeExportInfo info;
+            info.programName = m_context.programName;
+            info.version = m_context.programVersion;
+            info.language = m_context.languageCode;
+            info.webSite = m_context.webSite;
+            ExporterScenesOfficeExecution(*f, destination, Settings(), info, type, ce);
+            if (m_context.showDocument)
+                m_context.showDocument(destination, ce);
+            else
+                shellCall([&] { m_context.shell.OpenDocument(destination); });
+        };
+    }
+}
+
 void TdmAction::declareDestinationCommands()
 {
     struct ExportEntry {
@@ -223,13 +255,6 @@ void TdmAction::declareDestinationCommands()
         cmd.StartMessage = entry.start;
         cmd.ErrorMessage = entry.error;
         m_commands.push_back(&cmd);
-        if (&cmd != &ExporterScenesTexte) {
-            // The office exports are not built yet: a run fails each file with the command's
-            // error message instead of pretending to have exported anything.
-            cmd.OnExecution = [](TaviFichier *, const std::string &, const TParams &, TCommandEngine &, int) {
-                throw std::runtime_error("the office exports are not available");
-            };
-        }
     }
     ExporterScenesTexte.OnDestination = [this](TaviFichier *f, const TParams &, int) {
         return f != nullptr ? prefs::OutputFileName(f->FullPath, "_scn.txt", Settings()) : std::string();
@@ -245,6 +270,8 @@ void TdmAction::declareDestinationCommands()
         info.webSite = m_context.webSite;
         ExporterScenesTexteExecution(*f, destination, Settings(), info, ce);
     };
+
+    declareOfficeExports();
 
     CreerScnByIntervalle.Name = "CreerScnByIntervalle";
     CreerScnByIntervalle.Nombre = engine::fnSelect;

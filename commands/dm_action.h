@@ -34,6 +34,9 @@ struct TdmActionContext {
     std::string mailAddress = "contact@camlog.org";
     // The maker's site, printed at the end of every scene export.
     std::string webSite = "https://www.camlog.org/";
+    // What becomes of an office document once written: the window opens it with the desktop's
+    // default application (what happens when this is empty); the batch mode names it.
+    std::function<void(const std::string &path, engine::TCommandEngine &ce)> showDocument = {};
     // Closes the preview when it shows the file at this path, so no media graph holds it open
     // while a command changes it in place (file date, codec, frame rate).
     std::function<void(const std::string &path)> closePreview;
@@ -121,6 +124,7 @@ public:
 private:
     void declareGraphCommands();
     void declareDestinationCommands();
+    void declareOfficeExports();
     void declareInPlaceCommands();
     void declareRenameCommands();
     void declareSimpleCommands();

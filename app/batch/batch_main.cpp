@@ -55,7 +55,10 @@ int RunBatch(std::span<const std::string> args)
     context.prober = &prober;
     context.datecodePattern = settings.formatAfficherDatecode;
 
-    session::CommandModule commands;
+    // No desktop to open an office document on: the document is named.
+    session::CommandModule commands({}, [](const std::string &path, engine::TCommandEngine &ce) {
+        ce.MessageCommand("Document written: " + path);
+    });
     BatchStreams streams;
     streams.inIsTerminal = ::isatty(STDIN_FILENO) == 1;
     streams.errIsTerminal = ::isatty(STDERR_FILENO) == 1;

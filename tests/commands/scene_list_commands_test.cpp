@@ -1,7 +1,9 @@
 // Scenes at fixed intervals and the text export of a scn file, run through the engine.
 #include "commands_fixture.h"
+#include "engine/message_template.h"
 #include "scenes/fixed_interval.h"
 #include "scenes/scn_file.h"
+#include "support/office_reader.h"
 
 #include <sstream>
 
@@ -164,6 +166,93 @@ TEST_F(TextExport, AnUnwritableDestinationFailsTheFile)
     EXPECT_NE(std::find(host.log.begin(), host.log.end(),
                         "error etError Error while exporting the scenes of " + video + " to a text file"),
               host.log.end());
+}
+
+} // namespace
+} // namespace camlog::commands::test
+
+namespace camlog::commands::test {
+namespace {
+
+using OfficeExport = CommandsFixture;
+
+// Each export writes its document beside the video, reads as a package of its type, and is then
+// opened with the desktop's default application.
+TEST_F(OfficeExport, EachDocumentIsWrittenAndOpened)
+{
+    const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
+    {
+        scenes::SceneContext context;
+        context.frameRate = 25.0;
+        scenes::TwriteScene writer(video);
+        ASSERT_TRUE(writer.WriteScene(scenes::TSceneClass(0, 50, context)));
+        ASSERT_TRUE(writer.WriteScene(scenes::TSceneClass(50, 125, context)));
+        ASSERT_TRUE(writer.close());
+    }
+    AddToList(video);
+    const struct {
+        engine::Tcmd *cmd;
+        const char *name;
+        const char *part; // a part every package of the type holds
+        const char *start;
+    } cases[] = {
+        {&dm.ExporterScenesExcel, "clip.xlsx", "xl/worksheets/sheet1.xml", "Exporting the scenes of clip.avi to Excel"},
+        {&dm.ExporterScenesWord, "clip.docx", "word/document.xml", "Exorting the scenes of clip.avi to Word"},
+        {&dm.ExporterScenesCalc, "clip.ods", "content.xml", "Exporting the scenes of clip.avi to OOo.Calc"},
+        {&dm.ExporterScenesWriter, "clip.odt", "content.xml", "Exporting the scenes of clip.avi to OOo.Writer"},
+    };
+    for (const auto &c : cases) {
+        shell.calls.clear();
+        host.log.clear();
+        ASSERT_TRUE(Run(*c.cmd));
+        EXPECT_EQ(engine.LastRun().failedPasses, 0) << c.name;
+        EXPECT_NE(std::find(host.log.begin(), host.log.end(), std::string("msg ") + c.start), host.log.end()) << c.name;
+        const std::string document = (Scratch() / c.name).string();
+        EXPECT_EQ(shell.calls, std::vector<std::string>{"open " + document}) << c.name;
+        EXPECT_FALSE(camlog::test::zipEntryText(document, c.part).empty()) << c.name;
+        // Both scenes, with the values of their first frame.
+        const std::string text = camlog::test::zipEntryText(
+            document, std::string(c.part) == "xl/worksheets/sheet1.xml" ? "xl/sharedStrings.xml" : c.part);
+        EXPECT_NE(text.find("0:00:02:00"), std::string::npos) << c.name;
+        EXPECT_EQ(text.find("N/A"), std::string::npos) << c.name;
+    }
+    // The text documents carry one picture per scene.
+    EXPECT_EQ(camlog::test::occurrences(camlog::test::zipEntryText(Scratch() / "clip.odt", "META-INF/manifest.xml"),
+                                        "image/jpeg"),
+              2u);
+}
+
+TEST_F(OfficeExport, AnExistingDocumentIsAskedAboutAndKeptOnNo)
+{
+    const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
+    Touch("clip.scn");
+    const std::string document = Touch("clip.ods");
+    AddToList(video);
+    host.answers = {TAnswer::No};
+    ASSERT_TRUE(Run(dm.ExporterScenesCalc));
+    ASSERT_EQ(host.questions.size(), 1u);
+    EXPECT_NE(host.questions[0].text.find(document), std::string::npos) << host.questions[0].text;
+    EXPECT_EQ(Content(document), "x");
+    EXPECT_TRUE(shell.calls.empty());
+}
+
+TEST_F(OfficeExport, AnUnwritableDestinationFailsTheFileAndOpensNothing)
+{
+    const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
+    Touch("clip.scn");
+    AddToList(video);
+    settings.saveInSameFolder = false;
+    settings.dossierPourSauver = (Scratch() / "missing" / "").string();
+    for (engine::Tcmd *cmd :
+         {&dm.ExporterScenesExcel, &dm.ExporterScenesWord, &dm.ExporterScenesCalc, &dm.ExporterScenesWriter}) {
+        host.log.clear();
+        ASSERT_TRUE(Run(*cmd));
+        EXPECT_EQ(engine.LastRun().failedPasses, 1) << cmd->Name;
+        const std::string error = "error etError " + engine::FormatCommandMessage(cmd->ErrorMessage, video, 1);
+        EXPECT_NE(std::find(host.log.begin(), host.log.end(), error), host.log.end()) << cmd->Name;
+    }
+    EXPECT_TRUE(shell.calls.empty());
+    EXPECT_FALSE(std::filesystem::exists(Scratch() / "missing"));
 }
 
 } // namespace

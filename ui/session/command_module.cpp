@@ -8,18 +8,23 @@ namespace camlog::session {
 
 namespace {
 
-commands::TdmActionContext SessionContext(commands::ShellServices &shell,
-                                          std::function<void(const std::string &path)> closePreview)
+commands::TdmActionContext
+SessionContext(commands::ShellServices &shell, std::function<void(const std::string &path)> closePreview,
+               std::function<void(const std::string &path, engine::TCommandEngine &ce)> showDocument)
 {
     // Settings: the process-wide ones.
-    return commands::TdmActionContext{
-        .shell = shell, .settings = {}, .programVersion = std::string(core::kProgramVersion), .closePreview = std::move(closePreview)};
+    return commands::TdmActionContext{.shell = shell,
+                                      .settings = {},
+                                      .programVersion = std::string(core::kProgramVersion),
+                                      .showDocument = std::move(showDocument),
+                                      .closePreview = std::move(closePreview)};
 }
 
 } // namespace
 
-CommandModule::CommandModule(std::function<void(const std::string &path)> closePreview)
-    : m_commands(SessionContext(m_shell, std::move(closePreview)))
+CommandModule::CommandModule(std::function<void(const std::string &path)> closePreview,
+                             std::function<void(const std::string &path, engine::TCommandEngine &ce)> showDocument)
+    : m_commands(SessionContext(m_shell, std::move(closePreview), std::move(showDocument)))
 {
     commands::BindGraphCommands(m_commands, m_graph);
 }

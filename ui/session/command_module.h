@@ -17,7 +17,10 @@ class CommandModule {
 public:
     // closePreview: closes the host's preview when it shows the file at that path (none without
     // a preview).
-    explicit CommandModule(std::function<void(const std::string &path)> closePreview = {});
+    // showDocument: what becomes of an office document once written (opened with the desktop's
+    // default application when empty; the batch mode names it).
+    explicit CommandModule(std::function<void(const std::string &path)> closePreview = {},
+                           std::function<void(const std::string &path, engine::TCommandEngine &ce)> showDocument = {});
     CommandModule(const CommandModule &) = delete;
     CommandModule &operator=(const CommandModule &) = delete;
 

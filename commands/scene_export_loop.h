@@ -1,0 +1,25 @@
+// The loop that every scene export runs for a video: the scenes of its scn file, filled one by
+// one and handed to the writer, with the engine's progress and abort.
+#pragma once
+
+#include "engine/command_engine.h"
+#include "prefs/settings.h"
+#include "scenes/scene_class.h"
+
+#include <functional>
+#include <string>
+
+namespace camlog::core {
+class TaviFichier;
+}
+
+namespace camlog::commands {
+
+// Reads the video's scn file (whatever of it could be read, also after a reading failure) and,
+// for each scene in order until an abort: reports the step, fills the scene's details (the
+// thumbnail only when withPictures: decoding pictures costs time) and calls write. A scene's
+// thumbnail is dropped once written, so that the run holds one picture at a time.
+void ExportSceneList(const core::TaviFichier &fichier, const prefs::Settings &settings, bool withPictures,
+                     engine::TCommandEngine &ce, const std::function<void(const scenes::TSceneClass &)> &write);
+
+} // namespace camlog::commands
