@@ -67,6 +67,14 @@ void ExporterScenesTexteExecution(const core::TaviFichier &fichier, const std::s
                                   const prefs::Settings &settings, const scenes::ScnTextExportInfo &info,
                                   engine::TCommandEngine &ce)
 {
+    // A scn file that cannot be read whole fails the file before its export is created.
+    scenes::SceneContext context;
+    context.frameRate = fichier.FrameRate;
+    scenes::SceneList readable;
+    const scenes::ScnReadResult read = scenes::ReadScnFile(scenes::ScnFileName(fichier.FullPath), readable, context);
+    if (!read.ok())
+        failWithCause(ce, read.message);
+
     scenes::TWriteScn_text writer(fichier.FullPath, destination, info);
     ExportSceneList(fichier, settings, false, ce,
                     [&writer](const scenes::TSceneClass &scene) { writer.WriteSceneLine(scene); });

@@ -87,6 +87,12 @@ bool TCommandEngine::ExecuteCommand(tCustomCmd &command, const TParams &params)
 void TCommandEngine::Abort()
 {
     m_abortFlag = true;
+    {
+        // Wakes a worker waiting for its graph, so that the graph stops now rather than at the
+        // end of the wait, when a fast copy may already have reached its end.
+        std::lock_guard lock(m_graphMutex);
+    }
+    m_graphCv.notify_all();
     if (m_current != nullptr) {
         try {
             m_current->AbortCommand(*this);
@@ -190,8 +196,9 @@ TAnswer TCommandEngine::AskQuestion(const std::string &text, TQuestionButtons bu
 bool TCommandEngine::WaitGraph(int timeoutMs)
 {
     std::unique_lock lock(m_graphMutex);
-    const bool signalled =
-        m_graphCv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_graphSignalled; });
+    m_graphCv.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                       [this] { return m_graphSignalled || m_abortFlag.load(); });
+    const bool signalled = m_graphSignalled;
     m_graphSignalled = false;
     return signalled;
 }
