@@ -69,10 +69,11 @@ void ExporterScenesOfficeExecution(const core::TaviFichier &fichier, const std::
                                    const prefs::Settings &settings, const scenes::office::OfficeExportInfo &info,
                                    OfficeDocumentType type, engine::TCommandEngine &ce)
 {
-    const std::unique_ptr<scenes::office::SceneDocument> document =
-        createDocument(type, fichier.FullPath, destination, info);
-    ExportSceneList(fichier, settings, hasPictures(type), ce,
-                    [&document](const scenes::TSceneClass &scene) { document->AddScene(scene); });
+    std::unique_ptr<scenes::office::SceneDocument> document;
+    ExportSceneList(
+        fichier, settings, hasPictures(type), ce,
+        [&] { document = createDocument(type, fichier.FullPath, destination, info); },
+        [&document](const scenes::TSceneClass &scene) { document->AddScene(scene); });
     if (!document->close())
         throw std::runtime_error(document->errorMessage());
 }

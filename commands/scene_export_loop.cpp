@@ -53,7 +53,8 @@ std::unique_ptr<scenes::FrameSource> openFrames(const std::string &videoPath, bo
 } // namespace
 
 void ExportSceneList(const core::TaviFichier &fichier, const prefs::Settings &settings, bool withPictures,
-                     engine::TCommandEngine &ce, const std::function<void(const scenes::TSceneClass &)> &write)
+                     engine::TCommandEngine &ce, const std::function<void()> &begin,
+                     const std::function<void(const scenes::TSceneClass &)> &write)
 {
     scenes::SceneContext context;
     context.videoLoaded = true;
@@ -69,6 +70,7 @@ void ExportSceneList(const core::TaviFichier &fichier, const prefs::Settings &se
         ce.MessageCommand(read.message);
         throw std::runtime_error(read.message);
     }
+    begin();
 
     std::unique_ptr<scenes::FrameSource> source;
     int sceneCount = 0;

@@ -15,11 +15,13 @@ class TaviFichier;
 
 namespace camlog::commands {
 
-// Reads the video's scn file (whatever of it could be read, also after a reading failure) and,
-// for each scene in order until an abort: reports the step, fills the scene's details (the
-// thumbnail only when withPictures: decoding pictures costs time) and calls write. A scene's
-// thumbnail is dropped once written, so that the run holds one picture at a time.
+// Reads the video's scn file (an unreadable one fails the file with the reader's message before
+// begin is called), calls begin, then for each scene in order until an abort: reports the step,
+// fills the scene's details (the thumbnail only when withPictures: decoding pictures costs time)
+// and calls write. A scene's thumbnail is dropped once written, so that the run holds one
+// picture at a time.
 void ExportSceneList(const core::TaviFichier &fichier, const prefs::Settings &settings, bool withPictures,
-                     engine::TCommandEngine &ce, const std::function<void(const scenes::TSceneClass &)> &write);
+                     engine::TCommandEngine &ce, const std::function<void()> &begin,
+                     const std::function<void(const scenes::TSceneClass &)> &write);
 
 } // namespace camlog::commands

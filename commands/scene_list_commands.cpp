@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 namespace camlog::commands {
@@ -67,19 +68,13 @@ void ExporterScenesTexteExecution(const core::TaviFichier &fichier, const std::s
                                   const prefs::Settings &settings, const scenes::ScnTextExportInfo &info,
                                   engine::TCommandEngine &ce)
 {
-    // A scn file that cannot be read whole fails the file before its export is created.
-    scenes::SceneContext context;
-    context.frameRate = fichier.FrameRate;
-    scenes::SceneList readable;
-    const scenes::ScnReadResult read = scenes::ReadScnFile(scenes::ScnFileName(fichier.FullPath), readable, context);
-    if (!read.ok())
-        failWithCause(ce, read.message);
-
-    scenes::TWriteScn_text writer(fichier.FullPath, destination, info);
-    ExportSceneList(fichier, settings, false, ce,
-                    [&writer](const scenes::TSceneClass &scene) { writer.WriteSceneLine(scene); });
-    if (!writer.close())
-        failWithCause(ce, writer.errorMessage());
+    // The export file is created only once the scn file has been read whole.
+    std::optional<scenes::TWriteScn_text> writer;
+    ExportSceneList(
+        fichier, settings, false, ce, [&] { writer.emplace(fichier.FullPath, destination, info); },
+        [&writer](const scenes::TSceneClass &scene) { writer->WriteSceneLine(scene); });
+    if (!writer->close())
+        failWithCause(ce, writer->errorMessage());
 }
 
 } // namespace camlog::commands
