@@ -285,17 +285,22 @@ void TaviFichier::learn(const FichierContext &context)
         Width = static_cast<std::uint32_t>(probe.Width);
         DisplayHeight = static_cast<std::uint32_t>(height);
         ntscHeight = height % 60 == 0;
-        Duration = probe.VideoDuration;
+        Duration = probe.VideoDuration.value_or(0);
         // A file that gives no frame length has no frame rate or frame count; dividing by
         // it would be meaningless.
         if (probe.AvgTimePerFrame > 0) {
             const auto avg = static_cast<double>(probe.AvgTimePerFrame);
             FrameRate = std::round(1e9 / avg) / 100.0;
-            FrameCount = static_cast<std::uint32_t>(std::llround(static_cast<double>(probe.VideoDuration) / avg));
-            DurationText = FormatDurationFrames(probe.AvgTimePerFrame, probe.VideoDuration);
+            const double frames = std::round(static_cast<double>(Duration) / avg);
+            FrameCount = frames < 4294967295.0 ? static_cast<std::uint32_t>(frames) : 0xFFFFFFFFu;
+            DurationText = FormatDurationFrames(probe.AvgTimePerFrame, Duration);
         } else {
             FrameRate = 0.0;
-            DurationText = FormatDurationMs(probe.VideoDuration);
+            DurationText = FormatDurationMs(Duration);
+        }
+        if (!probe.VideoDuration) {
+            FrameCount = 0;
+            DurationText = "N/A";
         }
     } else {
         Codec.clear();
@@ -315,9 +320,12 @@ void TaviFichier::learn(const FichierContext &context)
         ChannelText = channelText(wave.nChannels);
         AudioText += ChannelText;
         AudioFormatText = AudioFormatName(wave.wFormatTag) + " " + std::to_string(wave.nAvgBytesPerSec) + " bytes/s";
-        AudioDurationText = FrameRate != 0.0
-            ? FormatDurationFrames(std::llround(1e7 / FrameRate), probe.AudioDuration)
-            : FormatDurationMs(probe.AudioDuration);
+        if (!probe.AudioDuration)
+            AudioDurationText = "N/A";
+        else if (FrameRate != 0.0)
+            AudioDurationText = FormatDurationFrames(std::llround(1e7 / FrameRate), *probe.AudioDuration);
+        else
+            AudioDurationText = FormatDurationMs(*probe.AudioDuration);
     } else {
         AudioText = "N/A";
         AudioFormatText.clear();

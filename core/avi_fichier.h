@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,11 +25,12 @@ struct ProbeResult {
     std::int32_t Height = 0;
     std::int64_t AvgTimePerFrame = 0; // 100-ns units; 0 when the file does not say
     FourCC Compression;               // biCompression of the video format
-    std::int64_t VideoDuration = 0;   // 100-ns units
+    // 100-ns units; nothing when the headers hold values no duration can be made of.
+    std::optional<std::int64_t> VideoDuration{0};
 
     bool AudioFound = false;
     WaveFormatEx Wave;
-    std::int64_t AudioDuration = 0; // 100-ns units
+    std::optional<std::int64_t> AudioDuration{0}; // as VideoDuration
 
     bool InterleavedFound = false; // the DV came through an interleaved (iavs or raw DV) stream
     DvInfo Info;                   // dwDVVAuxSrc carries the 50/60 bit (0x200000 = 50 Hz)

@@ -1,6 +1,8 @@
 // RIFF/AVI header reader: record decoding, the bounds-checked chunk reader and the header walk.
 #include "core/avi_param.h"
 
+#include "core/little_endian.h"
+
 #include <algorithm>
 #include <cerrno>
 
@@ -11,36 +13,6 @@
 namespace camlog::core {
 
 namespace {
-
-// Little-endian field reader over a record buffer whose size the caller has checked.
-class LeCursor {
-public:
-    explicit LeCursor(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
-
-    std::uint8_t u8() { return m_bytes[m_at++]; }
-    std::uint16_t u16()
-    {
-        const auto lo = u8();
-        return static_cast<std::uint16_t>(lo | u8() << 8);
-    }
-    std::uint32_t u32()
-    {
-        const std::uint32_t lo = u16();
-        return lo | static_cast<std::uint32_t>(u16()) << 16;
-    }
-    std::uint64_t u64()
-    {
-        const std::uint64_t lo = u32();
-        return lo | static_cast<std::uint64_t>(u32()) << 32;
-    }
-    std::int16_t i16() { return static_cast<std::int16_t>(u16()); }
-    std::int32_t i32() { return static_cast<std::int32_t>(u32()); }
-    FourCC fourCC() { return FourCC::fromValue(u32()); }
-
-private:
-    std::span<const std::uint8_t> m_bytes;
-    std::size_t m_at = 0;
-};
 
 // "AVI " and "AVIX" in any letter case.
 bool isAviListType(FourCC type)
@@ -74,8 +46,8 @@ AviStreamHeader AviStreamHeader::fromBytes(std::span<const std::uint8_t, kSize> 
 {
     LeCursor in(bytes);
     AviStreamHeader h;
-    h.fccType = in.fourCC();
-    h.fccHandler = in.fourCC();
+    h.fccType = FourCC::fromValue(in.u32());
+    h.fccHandler = FourCC::fromValue(in.u32());
     h.dwFlags = in.u32();
     h.wPriority = in.u16();
     h.wLanguage = in.u16();
@@ -103,7 +75,7 @@ BitmapInfoHeader BitmapInfoHeader::fromBytes(std::span<const std::uint8_t, kSize
     h.biHeight = in.i32();
     h.biPlanes = in.u16();
     h.biBitCount = in.u16();
-    h.biCompression = in.fourCC();
+    h.biCompression = FourCC::fromValue(in.u32());
     h.biSizeImage = in.u32();
     h.biXPelsPerMeter = in.i32();
     h.biYPelsPerMeter = in.i32();
@@ -149,7 +121,7 @@ AviIndexHeader AviIndexHeader::fromBytes(std::span<const std::uint8_t, kSize> by
     h.bIndexSubType = in.u8();
     h.bIndexType = in.u8();
     h.nEntriesInUse = in.u32();
-    h.dwChunkId = in.fourCC();
+    h.dwChunkId = FourCC::fromValue(in.u32());
     h.qwBaseOffset = in.u64();
     h.dwReserved3 = in.u32();
     return h;
@@ -219,19 +191,25 @@ bool RiffReader::readRecord(std::span<std::uint8_t> buffer)
 
 std::size_t RiffReader::read(std::span<std::uint8_t> buffer)
 {
-    if (m_fd < 0 || m_position >= m_size)
+    const std::size_t done = readAt(m_position, buffer);
+    m_position += done;
+    return done;
+}
+
+std::size_t RiffReader::readAt(std::uint64_t offset, std::span<std::uint8_t> out)
+{
+    if (m_fd < 0 || offset >= m_size)
         return 0;
-    const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), m_size - m_position));
+    const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(out.size(), m_size - offset));
     std::size_t done = 0;
     while (done < wanted) {
-        const ssize_t n = ::pread(m_fd, buffer.data() + done, wanted - done, static_cast<off_t>(m_position + done));
+        const ssize_t n = ::pread(m_fd, out.data() + done, wanted - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             break;
         done += static_cast<std::size_t>(n);
     }
-    m_position += done;
     return done;
 }
 
@@ -252,10 +230,9 @@ bool RiffReader::skip(std::uint64_t count)
 }
 
 // ---------------------------------------------------------------------------------------
-// The walk. Every walk gets the absolute end of the chunk whose children it visits; what
-// is left is measured from the file position, so pad bytes of odd-sized chunks count as
-// used. A nested list is walked up to its end clipped to its parent's, and the parent then
-// resumes exactly at that end, whatever the nested walk left unread.
+// The walk. Each list's children are visited through the chunk iterator, clipped to the
+// list; what a damaged chunk means is decided here. Inside the header list, a chunk whose
+// size runs past the file fails the walk, as the seek past it would.
 
 TAviParam::TAviParam(const std::filesystem::path &fileName)
 {
@@ -263,134 +240,118 @@ TAviParam::TAviParam(const std::filesystem::path &fileName)
         RiffReader stream(fileName);
         if (stream.isOpen())
             walkFile(stream);
-        m_listType = stream.ListType();
-        m_chunkId = stream.ChunkId();
-        m_chunkSize = stream.ChunkSize();
     } catch (...) {
         // Only allocation can throw here (a header list of absurdly many streams); keep
         // what was found, as for any other failure.
     }
 }
 
-void TAviParam::walkFile(RiffReader &stream)
+void TAviParam::noteChunk(const RiffChunk &chunk)
 {
-    while (stream.leftBefore(stream.size()) >= 8) {
-        const std::uint64_t remaining = stream.leftBefore(stream.size());
-        if (!stream.ReadChunkHeader())
-            return;
-        if (remaining < std::uint64_t{stream.ChunkSize()} + 8)
-            return; // cut short, e.g. a capture that stopped inside its movi list
-        if (stream.ChunkId() != fcc::RIFF || !stream.ReadListType())
-            return;
-        if (!isAviListType(stream.ListType()))
-            return;
-        const std::uint64_t end = stream.position() + stream.ChunkSize();
-        if (!walkRiff(stream, end))
-            return;
-        m_valid = true;
-        if (!stream.seek(end))
-            return;
+    m_chunkId = chunk.id;
+    m_chunkSize = chunk.size;
+    if (chunk.hasListType && chunk.size >= 4) {
+        m_listType = chunk.listType;
+        m_chunkSize -= 4;
     }
 }
 
-bool TAviParam::walkRiff(RiffReader &stream, std::uint64_t end)
+void TAviParam::walkFile(RiffReader &stream)
 {
-    while (stream.leftBefore(end) >= 8) {
-        const std::uint64_t left = stream.leftBefore(end);
-        if (!stream.ReadChunkHeader())
-            return true;
-        if (left < std::uint64_t{stream.ChunkSize()} + 8)
+    m_fileSize = stream.size();
+    RiffChunks top(stream, 0, stream.size());
+    while (const auto riff = top.next()) {
+        noteChunk(*riff);
+        if (riff->clipped())
+            return; // cut short, e.g. a capture that stopped inside its movi list
+        if (riff->id != fcc::RIFF || !riff->isList() || !isAviListType(riff->listType))
+            return;
+        auto children = top.children(*riff);
+        if (!walkRiff(children))
+            return;
+        m_valid = true;
+    }
+}
+
+bool TAviParam::walkRiff(RiffChunks &chunks)
+{
+    while (const auto chunk = chunks.next()) {
+        noteChunk(*chunk);
+        if (chunk->clipped())
             return false; // a chunk that overruns its RIFF
-        if (stream.ChunkId() == fcc::LIST) {
-            if (!stream.ReadListType())
-                return false;
-            if (stream.ListType() == fcc::hdrl) {
-                const std::uint64_t listEnd = stream.position() + stream.ChunkSize();
-                if (!walkHeaderList(stream, listEnd) || !stream.seek(listEnd))
-                    return false;
-            } else if (!stream.SkipChunk()) {
-                return false;
-            }
-        } else if (!stream.SkipChunk()) {
+        if (chunk->id == fcc::LIST && !chunk->isList())
             return false;
+        if (chunk->isList(fcc::hdrl)) {
+            auto children = chunks.children(*chunk);
+            if (!walkHeaderList(children))
+                return false;
         }
     }
     return true;
 }
 
-bool TAviParam::walkHeaderList(RiffReader &stream, std::uint64_t end)
+bool TAviParam::walkHeaderList(RiffChunks &chunks)
 {
-    while (stream.leftBefore(end) >= 8) {
-        if (!stream.ReadChunkHeader())
+    while (const auto chunk = chunks.next()) {
+        noteChunk(*chunk);
+        if (chunk->declaredEnd() > m_fileSize && !(chunk->id == fcc::LIST && chunk->isList()))
             return false;
-        if (stream.ChunkId() == fcc::avih) {
+        if (chunk->id == fcc::avih) {
             std::array<std::uint8_t, AviMainHeader::kSize> bytes{};
-            if (!stream.readRecord(bytes))
-                return false;
+            chunks.readData(*chunk, bytes);
             m_mainHeader = AviMainHeader::fromBytes(bytes);
-        } else if (stream.ChunkId() == fcc::LIST) {
-            if (!stream.ReadListType())
+        } else if (chunk->id == fcc::LIST) {
+            if (!chunk->isList())
                 return false;
-            const bool nested = stream.ListType() == fcc::strl || stream.ListType() == fcc::odml;
+            const bool nested = chunk->listType == fcc::strl || chunk->listType == fcc::odml;
             if (!nested) {
-                if (!stream.SkipChunk())
+                if (chunk->declaredEnd() > m_fileSize)
                     return false;
                 continue;
             }
             // Children of this header list are not checked against its size; a nested
             // list that claims more is walked only up to the header list's end.
-            const std::uint64_t listEnd = std::min(stream.position() + stream.ChunkSize(), end);
-            if (stream.ListType() == fcc::strl)
-                walkStreamList(stream, listEnd); // a damaged stream list does not spoil the file
+            auto children = chunks.children(*chunk);
+            if (chunk->listType == fcc::strl)
+                walkStreamList(children); // a damaged stream list does not spoil the file
             else
-                walkOdmlList(stream, listEnd);
-            if (!stream.seek(listEnd))
-                return false;
-        } else if (!stream.SkipChunk()) {
-            return false;
+                walkOdmlList(children);
         }
     }
     return true;
 }
 
-bool TAviParam::walkStreamList(RiffReader &stream, std::uint64_t end)
+bool TAviParam::walkStreamList(RiffChunks &chunks)
 {
     m_streams.emplace_back();
     const auto index = static_cast<std::int32_t>(m_streams.size() - 1);
-    while (stream.leftBefore(end) >= 8) {
-        if (!stream.ReadChunkHeader())
+    while (const auto chunk = chunks.next()) {
+        noteChunk(*chunk);
+        if (chunk->declaredEnd() > m_fileSize)
             return false;
-        if (stream.ChunkId() == fcc::strh) {
+        if (chunk->id == fcc::strh) {
             auto &record = m_streams.back();
-            if (!stream.readRecord(record.raw))
-                return false;
+            chunks.readData(*chunk, record.raw);
             record.header = AviStreamHeader::fromBytes(record.raw);
             const FourCC type = record.header.fccType;
             if (type == fcc::auds && m_firstAudio < 0)
                 m_firstAudio = index;
             if ((type == fcc::vids || type == fcc::iavs) && m_firstVideo < 0)
                 m_firstVideo = index;
-        } else if (stream.ChunkId() == fcc::indx && stream.ChunkSize() < AviIndexHeader::kMinIndexChunkSize) {
-            return false;
-        } else if (!stream.SkipChunk()) {
+        } else if (chunk->id == fcc::indx && chunk->size < AviIndexHeader::kMinIndexChunkSize) {
             return false;
         }
     }
     return true;
 }
 
-void TAviParam::walkOdmlList(RiffReader &stream, std::uint64_t end)
+void TAviParam::walkOdmlList(RiffChunks &chunks)
 {
-    while (stream.leftBefore(end) >= 8) {
-        if (!stream.ReadChunkHeader())
+    // The dmlh record is read by size only: nothing of it is kept.
+    while (const auto chunk = chunks.next()) {
+        noteChunk(*chunk);
+        if (chunk->declaredEnd() > m_fileSize)
             return;
-        if (stream.ChunkId() == fcc::dmlh) {
-            std::array<std::uint8_t, kOdmlHeaderSize> bytes{};
-            if (!stream.readRecord(bytes))
-                return;
-        } else if (!stream.SkipChunk()) {
-            return;
-        }
     }
 }
 

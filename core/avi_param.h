@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/four_cc.h"
+#include "core/riff_chunks.h"
 
 #include <array>
 #include <cstddef>
@@ -159,12 +160,12 @@ inline constexpr std::size_t kOdmlHeaderSize = 248;
 // against the file size taken at opening: a seek beyond the end fails instead of moving,
 // and no operation throws. The walk state (ChunkId, ChunkSize, ListType) is that of the
 // chunk header read last.
-class RiffReader {
+class RiffReader : public ByteSource {
 public:
     // Opens the file; anything but an existing regular file (a folder, a pipe, a device)
     // leaves the reader closed, and every read on a closed reader fails.
     explicit RiffReader(const std::filesystem::path &fileName);
-    ~RiffReader();
+    ~RiffReader() override;
     RiffReader(const RiffReader &) = delete;
     RiffReader &operator=(const RiffReader &) = delete;
 
@@ -190,6 +191,8 @@ public:
     // Reads up to buffer.size() bytes; returns how many were read (short at the end).
     std::size_t read(std::span<std::uint8_t> buffer);
     bool readFully(std::span<std::uint8_t> buffer) { return read(buffer) == buffer.size(); }
+    // Reads at an offset without moving the position; returns how many were read.
+    std::size_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
     bool seek(std::uint64_t position);
     bool skip(std::uint64_t count);
 
@@ -243,10 +246,11 @@ public:
 
 private:
     void walkFile(RiffReader &stream);
-    bool walkRiff(RiffReader &stream, std::uint64_t end);
-    bool walkHeaderList(RiffReader &stream, std::uint64_t end);
-    bool walkStreamList(RiffReader &stream, std::uint64_t end);
-    void walkOdmlList(RiffReader &stream, std::uint64_t end);
+    bool walkRiff(RiffChunks &chunks);
+    bool walkHeaderList(RiffChunks &chunks);
+    bool walkStreamList(RiffChunks &chunks);
+    void walkOdmlList(RiffChunks &chunks);
+    void noteChunk(const RiffChunk &chunk);
 
     bool m_valid = false;
     std::int32_t m_firstAudio = -1;
@@ -256,6 +260,7 @@ private:
     FourCC m_listType;
     FourCC m_chunkId;
     std::uint32_t m_chunkSize = 0;
+    std::uint64_t m_fileSize = 0;
 };
 
 // The header walk plus the one answer the DV AVI file object asks of it.

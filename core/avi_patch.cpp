@@ -2,6 +2,8 @@
 #include "core/avi_patch.h"
 
 #include "core/avi_param.h"
+#include "core/little_endian.h"
+#include "core/riff_chunks.h"
 
 #include <algorithm>
 #include <array>
@@ -21,46 +23,37 @@ namespace {
 
 enum class StreamKind { None, Video, Audio, Interleaved, Other };
 
-// Lists nest two or three levels in real files; the bound stops a crafted file from
-// recursing without end.
-constexpr int kMaxDepth = 8;
-
 struct Locator {
-    RiffReader &reader;
     AviFieldPositions positions;
     StreamKind kind = StreamKind::None;
 
-    void walkList(std::uint64_t end, int depth)
+    // A chunk that claims more than its parent holds (a capture cut short) is read as far
+    // as its parent goes; positions are checked against that.
+    void walkList(RiffChunks &chunks)
     {
-        while (reader.leftBefore(end) >= 8) {
-            if (!reader.ReadChunkHeader())
-                return;
-            const std::uint64_t data = reader.position();
-            // A chunk that claims more than its parent holds (a capture cut short) is
-            // read as far as its parent goes; positions are checked against it below.
-            const std::uint64_t chunkEnd = std::min<std::uint64_t>(data + reader.ChunkSize(), end);
-            const std::uint64_t available = chunkEnd - data;
-            const FourCC id = reader.ChunkId();
+        while (const auto chunk = chunks.next()) {
+            const FourCC id = chunk->id;
             if (id == fcc::LIST) {
-                if (!reader.ReadListType())
+                if (!chunk->isList())
                     return;
-                if (reader.ListType() != fcc::movi && depth < kMaxDepth)
-                    walkList(chunkEnd, depth + 1);
+                if (chunk->listType != fcc::movi) {
+                    auto children = chunks.children(*chunk);
+                    walkList(children);
+                }
             } else if (id == fcc::strh) {
-                readStreamHeader(data, available);
+                readStreamHeader(chunks, *chunk);
             } else if (id == fcc::strf && kind == StreamKind::Video
-                       && available >= BitmapInfoHeader::kCompressionOffset + 4) {
-                positions.CompressionPos = static_cast<std::int64_t>(data + BitmapInfoHeader::kCompressionOffset);
+                       && chunk->available() >= BitmapInfoHeader::kCompressionOffset + 4) {
+                positions.CompressionPos =
+                    static_cast<std::int64_t>(chunk->data() + BitmapInfoHeader::kCompressionOffset);
             }
-            if (!reader.seek(chunkEnd))
-                return;
         }
     }
 
-    void readStreamHeader(std::uint64_t data, std::uint64_t available)
+    void readStreamHeader(const RiffChunks &chunks, const RiffChunk &chunk)
     {
         std::array<std::uint8_t, 4> type{};
-        if (available < type.size() || !reader.readFully(type)) {
+        if (chunk.available() < type.size() || chunks.readData(chunk, type) != type.size()) {
             kind = StreamKind::Other;
             return;
         }
@@ -80,10 +73,10 @@ struct Locator {
         positions.CompressionPos = -1;
         positions.HandlerPos = -1;
         positions.ScalePos = -1;
-        if (available >= AviStreamHeader::kHandlerOffset + 4)
-            positions.HandlerPos = static_cast<std::int64_t>(data + AviStreamHeader::kHandlerOffset);
-        if (available >= AviStreamHeader::kRateOffset + 4)
-            positions.ScalePos = static_cast<std::int64_t>(data + AviStreamHeader::kScaleOffset);
+        if (chunk.available() >= AviStreamHeader::kHandlerOffset + 4)
+            positions.HandlerPos = static_cast<std::int64_t>(chunk.data() + AviStreamHeader::kHandlerOffset);
+        if (chunk.available() >= AviStreamHeader::kRateOffset + 4)
+            positions.ScalePos = static_cast<std::int64_t>(chunk.data() + AviStreamHeader::kScaleOffset);
     }
 };
 
@@ -104,10 +97,8 @@ bool writeFields(const std::string &path, const std::vector<std::pair<std::int64
             ok = false;
     }
     for (std::size_t i = 0; ok && i < fields.size(); ++i) {
-        const std::uint32_t v = fields[i].second;
-        const std::array<std::uint8_t, 4> bytes{static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-                                                static_cast<std::uint8_t>(v >> 16),
-                                                static_cast<std::uint8_t>(v >> 24)};
+        std::array<std::uint8_t, 4> bytes{};
+        writeLe32(bytes.data(), fields[i].second);
         ssize_t written = -1;
         do {
             written = ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(fields[i].first));
@@ -124,16 +115,15 @@ bool writeFields(const std::string &path, const std::vector<std::pair<std::int64
 AviFieldPositions LocateFields(const std::string &path)
 {
     RiffReader reader(path);
-    Locator locator{reader, {}, StreamKind::None};
+    Locator locator;
     if (!reader.isOpen())
         return locator.positions;
-    while (reader.leftBefore(reader.size()) >= 8) {
-        if (!reader.ReadChunkHeader() || reader.ChunkId() != fcc::RIFF || !reader.ReadListType())
+    RiffChunks top(reader, 0, reader.size());
+    while (const auto riff = top.next()) {
+        if (riff->id != fcc::RIFF || !riff->isList())
             break;
-        const std::uint64_t end = std::min<std::uint64_t>(reader.position() + reader.ChunkSize(), reader.size());
-        locator.walkList(end, 0);
-        if (!reader.seek(end))
-            break;
+        auto children = top.children(*riff);
+        locator.walkList(children);
     }
     return locator.positions;
 }

@@ -1,6 +1,8 @@
 // Four-character codes: chunk identifiers, stream types and handler codes.
 #pragma once
 
+#include "core/little_endian.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -25,8 +27,7 @@ public:
     }
     static constexpr FourCC fromBytes(const std::uint8_t *bytes)
     {
-        return FourCC(static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8
-                      | static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24);
+        return FourCC(readLe32(bytes));
     }
 
     constexpr std::uint32_t value() const { return m_value; }

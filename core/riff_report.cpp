@@ -5,6 +5,7 @@
 
 #include "core/avi_param.h"
 #include "core/four_cc.h"
+#include "core/riff_chunks.h"
 
 #include <algorithm>
 #include <array>
@@ -61,19 +62,28 @@ std::string Lower(std::string text)
 
 enum class StreamKind { None, Video, Audio, Interleaved, Unknown };
 
+// Lists nested deeper are named but not walked, and a report stops at this many lines: a
+// real file gives a few hundred, a crafted one could give millions.
+constexpr std::size_t kMaxReportLines = 100000;
+
 class Walker {
 public:
     Walker(RiffReader &in, const RiffReportOptions &options, std::vector<std::string> &lines)
-        : m_in(in), m_options(options), m_lines(lines)
+        : m_in(in),
+          m_options(options),
+          m_lines(lines),
+          m_lineLimit(lines.size() + kMaxReportLines)
     {
     }
 
-    // Top-level loop: chunk after chunk until the file, a short read, garbage or a cancel ends it.
+    // Top-level loop: chunk after chunk until the file, a short read, garbage, the line
+    // limit or a cancel ends it.
     void walkFile()
     {
-        while (m_in.position() < m_in.size()) {
-            walkChunk(0, true, m_in.size());
-            if (m_cancelled || m_endReached || m_garbage)
+        RiffChunks top(m_in, 0, m_in.size());
+        while (top.position() < m_in.size()) {
+            walkChunk(top, 0, true);
+            if (stopped() || m_garbage)
                 break;
         }
     }
@@ -82,26 +92,30 @@ public:
     bool endReached() const { return m_endReached; }
 
 private:
-    // `WalkChunk`: the chunk at the current position, which must end by `limit`. Leaves the
-    // position at the chunk's end (pad byte included) unless the walk stops.
-    void walkChunk(int depth, bool topLevel, std::uint64_t limit)
+    bool stopped() const { return m_cancelled || m_endReached || m_tooLong; }
+
+    // `WalkChunk`: the next chunk of chunks, which must end by the end of their range.
+    void walkChunk(RiffChunks &chunks, int depth, bool topLevel)
     {
         if (m_options.cancelRequested && m_options.cancelRequested()) {
             m_cancelled = true;
             return;
         }
-        const std::string indent(static_cast<std::size_t>(depth) * 4, ' ');
-        const std::uint64_t start = m_in.position();
-        std::array<std::uint8_t, 8> header{};
-        if (!m_in.readFully(header)) {
-            m_endReached = true;
+        if (m_lines.size() >= m_lineLimit) {
+            m_lines.push_back(">>> The report stops here: it has reached " + std::to_string(kMaxReportLines)
+                              + " lines");
+            m_tooLong = true;
             return;
         }
-        const FourCC id = FourCC::fromBytes(header.data());
-        const std::uint32_t declared = FourCC::fromBytes(header.data() + 4).value();
-
+        const auto chunk = chunks.next();
+        if (!chunk) {
+            m_endReached = true; // fewer than 8 bytes, or a short read
+            return;
+        }
+        const std::string indent(static_cast<std::size_t>(depth) * 4, ' ');
+        const FourCC id = chunk->id;
         if (topLevel && id != fcc::RIFF) {
-            m_lines.push_back(">>> There are " + Hex(m_in.size() - start)
+            m_lines.push_back(">>> There are " + Hex(m_in.size() - chunk->start)
                               + " bytes of garbage at the end of the file");
             m_garbage = true;
             return;
@@ -110,56 +124,51 @@ private:
                                                FourCC::fromString("00db")};
         const bool frameData = id == kFrameIds[0] || id == kFrameIds[1] || id == kFrameIds[2];
         if (!frameData)
-            m_lines.push_back(indent + Code(id) + "  " + Hex(declared));
+            m_lines.push_back(indent + Code(id) + "  " + Hex(chunk->size));
 
-        std::uint64_t size = std::uint64_t{declared} + (declared & 1u); // 0xFFFFFFFF pads to 2^32
-        const std::uint64_t left = limit - m_in.position();
-        if (size > left) {
+        const std::uint64_t padded = std::uint64_t{chunk->size} + (chunk->size & 1u); // 0xFFFFFFFF pads to 2^32
+        const std::uint64_t left = chunks.end() - chunk->data();
+        if (padded > left) {
             m_lines.push_back(indent + ">>> Bad chunk length:");
-            m_lines.push_back(indent + ">>> " + Hex(size) + " instead of " + Hex(left));
-            size = left;
+            m_lines.push_back(indent + ">>> " + Hex(padded) + " instead of " + Hex(left));
         }
-        const std::uint64_t end = m_in.position() + size;
-        if (size == 0)
+        if (padded == 0)
             return;
-
-        if ((id == fcc::RIFF || id == fcc::LIST) && size >= 4)
-            walkList(depth, indent, end);
+        if (chunk->hasListType && std::min(padded, left) >= 4)
+            walkList(chunks, *chunk, depth, indent);
         else
-            dumpLeaf(id, indent, std::min<std::uint64_t>(end, m_in.position() + declared)); // records stop before the pad byte
-        if (!m_cancelled && !m_endReached)
-            m_in.seek(end);
+            dumpLeaf(id, indent, chunk->data(), chunk->end); // records stop before the pad byte
     }
 
-    void walkList(int depth, const std::string &indent, std::uint64_t end)
+    void walkList(const RiffChunks &chunks, const RiffChunk &list, int depth, const std::string &indent)
     {
-        std::array<std::uint8_t, 4> type{};
-        if (!m_in.readFully(type)) {
-            m_endReached = true;
+        m_lines.push_back(indent + Code(list.listType));
+        if (list.listType == fcc::movi)
+            return;
+        RiffChunks children = chunks.children(list);
+        if (children.tooDeep()) {
+            m_lines.push_back(indent + ">>> Lists nested too deep: not walked");
             return;
         }
-        const FourCC listType = FourCC::fromBytes(type.data());
-        m_lines.push_back(indent + Code(listType));
-        if (listType == fcc::movi)
-            return;
-        while (end - m_in.position() >= 8) {
-            walkChunk(depth + 1, false, end);
-            if (m_cancelled || m_endReached)
+        while (children.left() >= 8) {
+            walkChunk(children, depth + 1, false);
+            if (stopped())
                 return;
         }
     }
 
-    // Reads the record at the current position, at most what is left of the chunk; the
+    // Reads the record at the leaf's read position, at most what is left of the chunk; the
     // part of the record beyond the chunk reads as zeros.
     template <std::size_t N>
     bool readRecord(std::array<std::uint8_t, N> &buffer, std::uint64_t end)
     {
         buffer.fill(0);
-        const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(N, end - m_in.position()));
-        if (m_in.read(std::span<std::uint8_t>(buffer.data(), wanted)) != wanted) {
+        const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(N, end - m_at));
+        if (m_in.readAt(m_at, std::span<std::uint8_t>(buffer.data(), wanted)) != wanted) {
             m_endReached = true;
             return false;
         }
+        m_at += wanted;
         return true;
     }
 
@@ -169,8 +178,9 @@ private:
     }
     void banner(const std::string &indent, std::string_view title) { m_lines.push_back(Banner(indent, '-', title)); }
 
-    void dumpLeaf(FourCC id, const std::string &indent, std::uint64_t end)
+    void dumpLeaf(FourCC id, const std::string &indent, std::uint64_t data, std::uint64_t end)
     {
+        m_at = data;
         const std::string name = id.toString();
         if (id == fcc::strh) {
             m_lines.emplace_back();
@@ -310,7 +320,7 @@ private:
             line(indent, "biClrUsed = ", std::to_string(b.biClrUsed));
             line(indent, "biClrImportant = ", std::to_string(b.biClrImportant));
             const std::string compression = Lower(b.biCompression.toString());
-            if (end - m_in.position() >= DvInfo::kSize
+            if (end - m_at >= DvInfo::kSize
                 && (compression == "dvsd" || compression == "dsvd" || compression == "csvd")) {
                 if (!dumpDvInfo(indent, end))
                     return;
@@ -343,6 +353,9 @@ private:
     bool m_cancelled = false;
     bool m_endReached = false;
     bool m_garbage = false;
+    bool m_tooLong = false;
+    const std::size_t m_lineLimit;
+    std::uint64_t m_at = 0; // where the leaf being dumped is read next
 };
 
 } // namespace

@@ -2,6 +2,8 @@
 #include "media/avi_index_loader.h"
 
 #include "core/dv_frame.h"
+#include "core/little_endian.h"
+#include "core/riff_chunks.h"
 
 #include <algorithm>
 #include <array>
@@ -21,6 +23,8 @@ constexpr std::uint64_t kMaxStandardIndexSize = 16 * 1024 * 1024;
 constexpr std::uint64_t kMaxIdx1Size = 64 * 1024 * 1024;
 // A standard index up to this size is read in one go on the word of the super index.
 constexpr std::uint64_t kTrustedStandardIndexSize = 1024 * 1024;
+// More than the strf of a DV or PCM stream holds.
+constexpr std::size_t kMaxFormatBytes = 256;
 // Stream numbers in chunk ids have two digits.
 constexpr std::size_t kMaxStreams = 100;
 // A RIFF holds a handful of top-level chunks (hdrl, JUNK, movi, idx1); more means garbage.
@@ -33,19 +37,11 @@ constexpr std::uint8_t kIndexOfIndexes = 0x00;
 constexpr std::uint8_t kIndexOfChunks = 0x01;
 constexpr std::uint32_t kNotKeyFrameBit = 0x80000000u;
 
-std::uint16_t le16(const std::uint8_t *p)
-{
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-std::uint32_t le32(const std::uint8_t *p)
-{
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 | static_cast<std::uint32_t>(p[2]) << 16
-           | static_cast<std::uint32_t>(p[3]) << 24;
-}
-std::uint64_t le64(const std::uint8_t *p)
-{
-    return static_cast<std::uint64_t>(le32(p)) | static_cast<std::uint64_t>(le32(p + 4)) << 32;
-}
+using core::readLe16;
+using core::readLe32;
+using core::readLe64;
+using core::RiffChunk;
+using core::RiffChunks;
 
 bool isDigit(char c)
 {
@@ -85,6 +81,7 @@ struct StreamInfo {
     FourCC type;
     FourCC handler;
     FourCC compression; // biCompression of a vids stream's strf
+    std::vector<std::uint8_t> format; // the first bytes of the strf
     std::vector<std::uint8_t> indx; // data of the strl's indx chunk (may be cut short)
 };
 
@@ -100,9 +97,27 @@ struct Tables {
     std::vector<std::uint64_t> listed; // entries the index listed per stream, kept or not
 };
 
+// The open file as the chunk iterator reads it: every read counts in bytesRead.
+class ReaderBytes : public core::ByteSource {
+public:
+    explicit ReaderBytes(DvFrameReader &reader) : m_reader(reader) {}
+    std::size_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) override
+    {
+        return m_reader.readAt(offset, out);
+    }
+
+private:
+    DvFrameReader &m_reader;
+};
+
 class Loader {
 public:
-    explicit Loader(DvFrameReader &reader, std::uint64_t fileSize) : m_reader(reader), m_fileSize(fileSize) {}
+    explicit Loader(DvFrameReader &reader, std::uint64_t fileSize)
+        : m_reader(reader),
+          m_file(reader),
+          m_fileSize(fileSize)
+    {
+    }
 
     std::optional<ReadError> run(std::vector<StreamTable> &streams, int &dvStream, IndexSource &source);
 
@@ -110,9 +125,9 @@ private:
     std::size_t read(std::uint64_t offset, std::span<std::uint8_t> out) { return m_reader.readAt(offset, out); }
 
     void walkTopLevel();
-    void walkRiff(std::uint64_t start, std::uint64_t end, int riff);
-    void parseHeaderList(std::uint64_t start, std::uint64_t end);
-    void parseStreamList(const std::uint8_t *data, std::size_t size);
+    void walkRiff(RiffChunks &chunks, int riff);
+    void parseHeaderList(const RiffChunk &list);
+    void parseStreamList(RiffChunks &chunks);
 
     bool hasOpenDmlIndex() const;
     Tables loadOpenDml();
@@ -120,7 +135,7 @@ private:
     Tables loadIdx1();
     Tables walkMovi();
     void walkUnindexedTails(Tables &tables);
-    void walkList(std::uint64_t pos, std::uint64_t end, int depth, Tables &tables, bool &stop);
+    void walkList(RiffChunks &chunks, int recDepth, Tables &tables, bool &stop);
 
     int chooseDvStream(const Tables &tables) const;
     bool headerMatches(const SampleEntry &sample, int stream);
@@ -128,6 +143,7 @@ private:
     void keep(Tables &tables, std::size_t stream, std::uint64_t offset, std::uint32_t size) const;
 
     DvFrameReader &m_reader;
+    ReaderBytes m_file;
     const std::uint64_t m_fileSize;
     std::vector<StreamInfo> m_streams;
     std::vector<MoviList> m_movis;
@@ -139,111 +155,96 @@ private:
 
 void Loader::walkTopLevel()
 {
-    std::uint64_t pos = 0;
+    RiffChunks top(m_file, 0, m_fileSize);
     int riff = 0;
-    while (pos + 12 <= m_fileSize && riff < kMaxRiffs) {
-        std::uint8_t head[12];
-        if (read(pos, head) != sizeof head)
+    while (riff < kMaxRiffs) {
+        const auto chunk = top.next();
+        if (!chunk || chunk->id != fcc::RIFF || !chunk->hasListType)
             break;
-        if (FourCC::fromBytes(head) != fcc::RIFF)
+        if (riff == 0 ? chunk->listType != fcc::AVI : chunk->listType != fcc::AVIX)
             break;
-        const FourCC type = FourCC::fromBytes(head + 8);
-        if (riff == 0 ? type != fcc::AVI : type != fcc::AVIX)
-            break;
-        const std::uint32_t size = le32(head + 4);
         // A size too small to hold the type is a writer that never came back to fill it
         // in: take the RIFF to run to the end of the file.
-        const std::uint64_t end = size < 4 ? m_fileSize : pos + 8 + size;
-        walkRiff(pos + 12, std::min(end, m_fileSize), riff);
+        const bool unfilled = chunk->size < 4;
+        RiffChunks children(m_file, chunk->data() + 4, unfilled ? m_fileSize : chunk->end, 1);
+        walkRiff(children, riff);
         ++riff;
-        if (end >= m_fileSize)
+        if (unfilled || chunk->declaredEnd() >= m_fileSize)
             break;
-        pos = end + (size & 1);
     }
 }
 
-void Loader::walkRiff(std::uint64_t start, std::uint64_t end, int riff)
+void Loader::walkRiff(RiffChunks &chunks, int riff)
 {
-    std::uint64_t pos = start;
-    for (int children = 0; pos + 8 <= end && children < kMaxRiffChildren; ++children) {
-        std::uint8_t head[12] = {};
-        const std::size_t got = read(pos, std::span(head, std::min<std::uint64_t>(12, end - pos)));
-        if (got < 8)
+    for (int children = 0; children < kMaxRiffChildren; ++children) {
+        const auto chunk = chunks.next();
+        if (!chunk || !isPlausibleId(chunk->id))
             return;
-        const FourCC id = FourCC::fromBytes(head);
-        if (!isPlausibleId(id))
-            return;
-        const std::uint32_t size = le32(head + 4);
-        const std::uint64_t dataStart = pos + 8;
-        const std::uint64_t dataEnd = dataStart + size;
-        const std::uint64_t clampedEnd = std::min(dataEnd, end);
-        if (id == fcc::LIST && size < 4 && got == 12 && FourCC::fromBytes(head + 8) == fcc::movi) {
+        if (chunk->id == fcc::LIST && chunk->size < 4 && chunk->hasListType && chunk->listType == fcc::movi) {
             // A capture that stopped before its sizes were written: the frames run to the
             // end of the RIFF, and nothing after them can be located.
-            m_movis.push_back({dataStart, end, riff});
+            m_movis.push_back({chunk->data(), chunks.end(), riff});
             return;
         }
-        if (id == fcc::LIST && size >= 4 && got == 12) {
-            const FourCC listType = FourCC::fromBytes(head + 8);
-            if (listType == fcc::hdrl && riff == 0 && !m_sawHeaderList) {
+        if (chunk->id == fcc::LIST && chunk->size >= 4 && chunk->hasListType) {
+            if (chunk->listType == fcc::hdrl && riff == 0 && !m_sawHeaderList) {
                 m_sawHeaderList = true;
-                parseHeaderList(dataStart + 4, clampedEnd);
-            } else if (listType == fcc::movi) {
-                m_movis.push_back({dataStart, clampedEnd, riff});
+                parseHeaderList(*chunk);
+            } else if (chunk->listType == fcc::movi) {
+                m_movis.push_back({chunk->data(), chunk->end, riff});
             }
-        } else if (id == fcc::idx1 && riff == 0 && !m_hasIdx1) {
+        } else if (chunk->id == fcc::idx1 && riff == 0 && !m_hasIdx1) {
             m_hasIdx1 = true;
-            m_idx1Offset = dataStart;
-            m_idx1Size = clampedEnd - std::min(dataStart, clampedEnd);
+            m_idx1Offset = chunk->data();
+            m_idx1Size = chunk->available();
         }
         // A chunk that runs past its RIFF is the last one it can hold (a cut file).
-        if (dataEnd > end)
+        if (chunk->clipped())
             return;
-        pos = dataEnd + (size & 1);
     }
 }
 
-void Loader::parseHeaderList(std::uint64_t start, std::uint64_t end)
+// The header list is read in one go and walked in memory.
+void Loader::parseHeaderList(const RiffChunk &list)
 {
-    if (end <= start)
+    const std::uint64_t start = list.data() + 4;
+    if (list.end <= start)
         return;
-    std::vector<std::uint8_t> data(static_cast<std::size_t>(std::min(end - start, kMaxHeaderListSize)));
+    std::vector<std::uint8_t> data(static_cast<std::size_t>(std::min(list.end - start, kMaxHeaderListSize)));
     data.resize(read(start, data));
-    std::size_t pos = 0;
-    while (pos + 8 <= data.size()) {
-        const FourCC id = FourCC::fromBytes(&data[pos]);
-        const std::uint32_t size = le32(&data[pos + 4]);
-        const std::size_t avail = std::min<std::size_t>(size, data.size() - pos - 8);
-        if (id == fcc::LIST && avail >= 4 && FourCC::fromBytes(&data[pos + 8]) == fcc::strl) {
-            if (m_streams.size() < kMaxStreams)
-                parseStreamList(&data[pos + 12], avail - 4);
+    core::MemoryBytes bytes(data, start);
+    RiffChunks chunks(bytes, start, start + data.size(), 2);
+    while (const auto chunk = chunks.next()) {
+        if (chunk->isList(fcc::strl) && m_streams.size() < kMaxStreams) {
+            auto children = chunks.children(*chunk);
+            parseStreamList(children);
         }
-        if (avail < size)
+        if (chunk->clipped())
             break;
-        pos += 8 + std::size_t{size} + (size & 1);
     }
 }
 
-void Loader::parseStreamList(const std::uint8_t *data, std::size_t size)
+void Loader::parseStreamList(RiffChunks &chunks)
 {
     StreamInfo &stream = m_streams.emplace_back();
-    std::size_t pos = 0;
-    while (pos + 8 <= size) {
-        const FourCC id = FourCC::fromBytes(data + pos);
-        const std::uint32_t chunkSize = le32(data + pos + 4);
-        const std::size_t avail = std::min<std::size_t>(chunkSize, size - pos - 8);
-        const std::uint8_t *body = data + pos + 8;
-        if (id == fcc::strh && avail >= 8) {
-            stream.type = FourCC::fromBytes(body);
-            stream.handler = FourCC::fromBytes(body + 4);
-        } else if (id == fcc::strf && stream.type == fcc::vids && avail >= 20) {
-            stream.compression = FourCC::fromBytes(body + 16);
-        } else if (id == fcc::indx) {
-            stream.indx.assign(body, body + avail);
+    while (const auto chunk = chunks.next()) {
+        if (chunk->id == fcc::strh && chunk->available() >= 8) {
+            std::array<std::uint8_t, 8> head{};
+            chunks.readData(*chunk, head);
+            stream.type = FourCC::fromBytes(head.data());
+            stream.handler = FourCC::fromBytes(head.data() + 4);
+        } else if (chunk->id == fcc::strf) {
+            stream.format.resize(
+                static_cast<std::size_t>(std::min<std::uint64_t>(chunk->available(), kMaxFormatBytes)));
+            chunks.readData(*chunk, stream.format);
+            if (stream.type == fcc::vids && stream.format.size() >= 20)
+                stream.compression = FourCC::fromBytes(stream.format.data() + 16);
+        } else if (chunk->id == fcc::indx) {
+            stream.indx.resize(static_cast<std::size_t>(chunk->available()));
+            chunks.readData(*chunk, stream.indx);
         }
-        if (avail < chunkSize)
+        if (chunk->clipped())
             break;
-        pos += 8 + std::size_t{chunkSize} + (chunkSize & 1);
     }
 }
 
@@ -268,15 +269,15 @@ void Loader::addStandardIndex(const std::uint8_t *data, std::size_t size, std::s
     if (size < 24 || data[3] != kIndexOfChunks)
         return;
     // Field indexes have a third word per entry (the second field's offset); it is skipped.
-    const std::size_t stride = std::size_t{le16(data)} * 4;
+    const std::size_t stride = std::size_t{readLe16(data)} * 4;
     if (stride < 8)
         return;
-    const std::uint64_t count = std::min<std::uint64_t>(le32(data + 4), (size - 24) / stride);
-    const std::uint64_t base = le64(data + 12);
+    const std::uint64_t count = std::min<std::uint64_t>(readLe32(data + 4), (size - 24) / stride);
+    const std::uint64_t base = readLe64(data + 12);
     for (std::uint64_t i = 0; i < count; ++i) {
         const std::uint8_t *entry = data + 24 + i * stride;
         // Bit 31 of the size marks a frame that is not a key frame; every DV frame is one.
-        keep(tables, stream, base + le32(entry), le32(entry + 4) & ~kNotKeyFrameBit);
+        keep(tables, stream, base + readLe32(entry), readLe32(entry + 4) & ~kNotKeyFrameBit);
     }
 }
 
@@ -297,13 +298,13 @@ Tables Loader::loadOpenDml()
             addStandardIndex(indx.data(), indx.size(), s, tables);
             continue;
         }
-        if (indx[3] != kIndexOfIndexes || le16(indx.data()) != 4)
+        if (indx[3] != kIndexOfIndexes || readLe16(indx.data()) != 4)
             continue;
-        const std::uint64_t count = std::min<std::uint64_t>(le32(indx.data() + 4), (indx.size() - 24) / 16);
+        const std::uint64_t count = std::min<std::uint64_t>(readLe32(indx.data() + 4), (indx.size() - 24) / 16);
         for (std::uint64_t i = 0; i < count; ++i) {
             const std::uint8_t *entry = indx.data() + 24 + i * 16;
-            const std::uint64_t offset = le64(entry);
-            const std::uint32_t size = le32(entry + 8);
+            const std::uint64_t offset = readLe64(entry);
+            const std::uint32_t size = readLe32(entry + 8);
             if (offset >= m_fileSize || size < 32 || !seen.insert(offset).second)
                 continue;
             // dwSize is the whole ix chunk, header included: one read per standard index.
@@ -315,8 +316,9 @@ Tables Loader::loadOpenDml()
                 if (read(offset, head) != sizeof head)
                     continue;
                 budget -= std::min<std::uint64_t>(budget, sizeof head);
-                const std::uint64_t stride = std::uint64_t{le16(head + 8)} * 4;
-                want = std::min<std::uint64_t>({want, std::uint64_t{le32(head + 4)} + 8, 32 + le32(head + 12) * stride});
+                const std::uint64_t stride = std::uint64_t{readLe16(head + 8)} * 4;
+                want = std::min<std::uint64_t>(
+                    {want, std::uint64_t{readLe32(head + 4)} + 8, 32 + readLe32(head + 12) * stride});
             }
             if (want < 32)
                 break;
@@ -325,7 +327,7 @@ Tables Loader::loadOpenDml()
             budget -= std::min(budget, want);
             if (chunk.size() < 32)
                 continue;
-            const std::size_t body = std::min<std::size_t>(le32(&chunk[4]), chunk.size() - 8);
+            const std::size_t body = std::min<std::size_t>(readLe32(&chunk[4]), chunk.size() - 8);
             addStandardIndex(&chunk[8], body, s, tables);
         }
     }
@@ -360,7 +362,7 @@ Tables Loader::loadIdx1()
         // Lists ("rec "), index chunks and writers' own marks (dvgrab's "7Fxx") are no samples.
         if (stream < 0 || static_cast<std::size_t>(stream) >= m_streams.size())
             continue;
-        entries.push_back({id, static_cast<std::size_t>(stream), le32(&data[pos + 8]), le32(&data[pos + 12])});
+        entries.push_back({id, static_cast<std::size_t>(stream), readLe32(&data[pos + 8]), readLe32(&data[pos + 12])});
     }
     if (entries.empty())
         return tables;
@@ -380,7 +382,8 @@ Tables Loader::loadIdx1()
         for (const std::size_t p : probes) {
             std::uint8_t head[8];
             const Entry &e = entries[p];
-            if (read(candidate + e.offset, head) == sizeof head && FourCC::fromBytes(head) == e.id && le32(head + 4) == e.size)
+            if (read(candidate + e.offset, head) == sizeof head && FourCC::fromBytes(head) == e.id
+                && readLe32(head + 4) == e.size)
                 ++matches;
         }
         if (matches > bestMatches) {
@@ -404,7 +407,8 @@ Tables Loader::walkMovi()
         // A walk that lost the chunk structure cannot trust what follows in the same list;
         // the next list starts afresh.
         bool stop = false;
-        walkList(movi.typePos + 4, movi.end, 0, tables, stop);
+        RiffChunks chunks(m_file, movi.typePos + 4, movi.end, 2);
+        walkList(chunks, 0, tables, stop);
     }
     return tables;
 }
@@ -432,37 +436,31 @@ void Loader::walkUnindexedTails(Tables &tables)
     }
     for (std::size_t m = 0; m < m_movis.size(); ++m) {
         bool stop = false;
-        walkList(starts[m], m_movis[m].end, 0, tables, stop);
+        RiffChunks chunks(m_file, starts[m], m_movis[m].end, 2);
+        walkList(chunks, 0, tables, stop);
     }
 }
 
-void Loader::walkList(std::uint64_t pos, std::uint64_t end, int depth, Tables &tables, bool &stop)
+void Loader::walkList(RiffChunks &chunks, int recDepth, Tables &tables, bool &stop)
 {
-    while (!stop && pos + 8 <= end) {
-        std::uint8_t head[12] = {};
-        const std::size_t got = read(pos, std::span(head, std::min<std::uint64_t>(12, end - pos)));
-        if (got < 8) {
+    while (!stop && chunks.left() >= 8) {
+        const auto chunk = chunks.next();
+        // Garbage, or a chunk cut short or overrunning its list: nothing after it can be
+        // located.
+        if (!chunk || !isPlausibleId(chunk->id) || chunk->clipped()) {
             stop = true;
             return;
         }
-        const FourCC id = FourCC::fromBytes(head);
-        const std::uint32_t size = le32(head + 4);
-        const std::uint64_t dataEnd = pos + 8 + size;
-        if (!isPlausibleId(id) || dataEnd > end) {
-            // Garbage, or a chunk cut short or overrunning its list: nothing after it can be
-            // located.
-            stop = true;
-            return;
-        }
-        if (id == fcc::LIST) {
-            if (size >= 4 && got == 12 && FourCC::fromBytes(head + 8) == fcc::rec && depth < kMaxRecNesting)
-                walkList(pos + 12, dataEnd, depth + 1, tables, stop);
+        if (chunk->id == fcc::LIST) {
+            if (chunk->isList(fcc::rec) && recDepth < kMaxRecNesting) {
+                auto children = chunks.children(*chunk);
+                walkList(children, recDepth + 1, tables, stop);
+            }
         } else {
-            const int stream = streamOfChunk(id);
+            const int stream = streamOfChunk(chunk->id);
             if (stream >= 0 && static_cast<std::size_t>(stream) < m_streams.size())
-                keep(tables, static_cast<std::size_t>(stream), pos + 8, size);
+                keep(tables, static_cast<std::size_t>(stream), chunk->data(), chunk->size);
         }
-        pos = dataEnd + (size & 1);
     }
 }
 
@@ -489,7 +487,7 @@ bool Loader::headerMatches(const SampleEntry &sample, int stream)
 {
     std::uint8_t head[8];
     return sample.offset >= 8 && read(sample.offset - 8, head) == sizeof head
-           && streamOfChunk(FourCC::fromBytes(head)) == stream && le32(head + 4) == sample.size;
+           && streamOfChunk(FourCC::fromBytes(head)) == stream && readLe32(head + 4) == sample.size;
 }
 
 // An index is used for the DV stream only when most of what it lists lies in the file and
@@ -542,7 +540,8 @@ std::optional<ReadError> Loader::run(std::vector<StreamTable> &streams, int &dvS
 
     streams.clear();
     for (std::size_t s = 0; s < m_streams.size(); ++s)
-        streams.push_back({m_streams[s].type, m_streams[s].handler, std::move(tables.samples[s])});
+        streams.push_back(
+            {m_streams[s].type, m_streams[s].handler, std::move(tables.samples[s]), std::move(m_streams[s].format)});
     dvStream = dv;
     return std::nullopt;
 }

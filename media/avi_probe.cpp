@@ -3,6 +3,8 @@
 
 #include "core/avi_param.h"
 #include "core/dv_frame.h"
+#include "core/little_endian.h"
+#include "core/riff_chunks.h"
 #include "media/avi_index_loader.h"
 #include "media/dv_frame_reader.h"
 #include "media/first_dv_audio.h"
@@ -27,6 +29,8 @@ namespace {
 
 using core::FourCC;
 using core::ProbeResult;
+using core::RiffChunk;
+using core::RiffChunks;
 using core::RiffReader;
 namespace fcc = core::fcc;
 
@@ -37,7 +41,6 @@ constexpr std::size_t kMaxFormatBytes = 4096;
 // A writer puts the first frame of every stream among the first chunks of the movi list;
 // the bound keeps a file without one from being walked to its end.
 constexpr int kMaxChunksToFirstFrame = 512;
-constexpr int kMaxListDepth = 8;
 // How far a tape that starts without sound is searched for the first frame with audio (two
 // minutes of PAL); a search reads only the first bytes of each frame.
 constexpr std::size_t kAudioLookAhead = 3000;
@@ -58,44 +61,42 @@ struct AviHeaders {
 // ---------------------------------------------------------------------------------------
 // Header walk of the first RIFF chunk, up to its movi list.
 
-bool walkHeaders(RiffReader &reader, std::uint64_t end, AviHeaders &out, int depth)
+// True once the movi list is found. A stream header whose size runs past the file ends the
+// walk, as the skip past it would.
+bool walkHeaders(RiffChunks &chunks, std::uint64_t fileSize, AviHeaders &out)
 {
-    while (reader.leftBefore(end) >= 8) {
-        if (!reader.ReadChunkHeader())
-            return false;
-        const std::uint64_t data = reader.position();
-        const std::uint64_t chunkEnd = std::min<std::uint64_t>(data + reader.ChunkSize(), end);
-        const FourCC id = reader.ChunkId();
+    while (const auto chunk = chunks.next()) {
+        const FourCC id = chunk->id;
         if (id == fcc::LIST) {
-            if (!reader.ReadListType())
+            if (!chunk->isList())
                 return false;
-            if (reader.ListType() == fcc::movi) {
-                out.moviStart = reader.position();
-                out.moviEnd = chunkEnd;
-                out.moviCut = data + reader.ChunkSize() + 4 > reader.size();
+            if (chunk->listType == fcc::movi) {
+                out.moviStart = chunk->data() + 4;
+                out.moviEnd = chunk->end;
+                out.moviCut = chunk->declaredEnd() > fileSize;
                 return true; // the headers come before the frames
             }
-            if (reader.ListType() == fcc::strl)
+            if (chunk->listType == fcc::strl)
                 out.streams.emplace_back();
-            if (depth < kMaxListDepth && walkHeaders(reader, chunkEnd, out, depth + 1))
+            auto children = chunks.children(*chunk);
+            if (walkHeaders(children, fileSize, out))
                 return true;
         } else if (id == fcc::strh && !out.streams.empty()) {
-            std::array<std::uint8_t, core::AviStreamHeader::kSize> bytes{};
-            if (!reader.readRecord(bytes))
+            if (chunk->declaredEnd() > fileSize)
                 return false;
+            std::array<std::uint8_t, core::AviStreamHeader::kSize> bytes{};
+            chunks.readData(*chunk, bytes);
             out.streams.back().strh = core::AviStreamHeader::fromBytes(bytes);
         } else if (id == fcc::dmlh) {
             std::array<std::uint8_t, 4> total{};
-            if (reader.ChunkSize() >= total.size() && reader.readFully(total))
-                out.totalFrames = FourCC::fromBytes(total.data()).value();
+            if (chunk->available() >= total.size() && chunks.readData(*chunk, total) == total.size())
+                out.totalFrames = core::readLe32(total.data());
         } else if (id == fcc::strf && !out.streams.empty()) {
             auto &strf = out.streams.back().strf;
-            strf.resize(std::min<std::uint64_t>(chunkEnd - data, kMaxFormatBytes));
-            if (!reader.readFully(strf))
+            strf.resize(static_cast<std::size_t>(std::min<std::uint64_t>(chunk->available(), kMaxFormatBytes)));
+            if (chunks.readData(*chunk, strf) != strf.size())
                 return false;
         }
-        if (!reader.seek(chunkEnd))
-            return false;
     }
     return false;
 }
@@ -110,32 +111,56 @@ int chunkStream(FourCC id)
     return (a - '0') * 10 + (b - '0');
 }
 
-// Offset and size of the first non-empty data chunk of a stream.
-// cut: the walk met the end of the file before it found the chunk.
-std::optional<std::pair<std::uint64_t, std::uint32_t>> findFirstChunk(RiffReader &reader, const AviHeaders &headers,
-                                                                     int stream, bool &cut)
+struct ChunkSearch {
+    int stream = 0;
+    std::uint64_t fileSize = 0;
+    int visited = 0;
+    bool cut = false;     // the walk met the end of the file before it found the chunk
+    bool stopped = false; // a header or list type could not be read
+};
+
+// Offset and size of the first non-empty data chunk of a stream in chunks; a rec list,
+// which groups the chunks of one moment, is searched where it stands.
+std::optional<std::pair<std::uint64_t, std::uint32_t>> searchChunks(RiffChunks &chunks, ChunkSearch &search)
 {
-    cut = false;
-    if (!reader.seek(headers.moviStart))
-        return std::nullopt;
-    for (int visited = 0; visited < kMaxChunksToFirstFrame && reader.leftBefore(headers.moviEnd) >= 8; ++visited) {
-        if (!reader.ReadChunkHeader())
+    while (search.visited < kMaxChunksToFirstFrame && chunks.left() >= 8) {
+        ++search.visited;
+        const auto chunk = chunks.next();
+        if (!chunk) {
+            search.stopped = true;
             return std::nullopt;
-        if (reader.ChunkId() == fcc::LIST) {
-            // A rec list groups the chunks of one moment: its children are walked in place.
-            if (!reader.ReadListType())
+        }
+        if (chunk->id == fcc::LIST) {
+            if (!chunk->isList()) {
+                search.stopped = true;
                 return std::nullopt;
+            }
+            auto children = chunks.children(*chunk);
+            const auto found = searchChunks(children, search);
+            if (found || search.cut || search.stopped)
+                return found;
             continue;
         }
-        if (chunkStream(reader.ChunkId()) == stream && reader.ChunkSize() > 0)
-            return std::make_pair(reader.position(), reader.ChunkSize());
-        if (!reader.SkipChunk()) {
-            cut = true;
+        if (chunkStream(chunk->id) == search.stream && chunk->size > 0)
+            return std::make_pair(chunk->data(), chunk->size);
+        if (chunk->declaredEnd() > search.fileSize) {
+            search.cut = true;
             return std::nullopt;
         }
     }
-    cut = headers.moviCut && reader.leftBefore(headers.moviEnd) < 8;
     return std::nullopt;
+}
+
+// Offset and size of the first non-empty data chunk of a stream.
+// cut: the walk met the end of the file before it found the chunk.
+std::optional<std::pair<std::uint64_t, std::uint32_t>> findFirstChunk(RiffReader &reader, const AviHeaders &headers,
+                                                                      int stream, bool &cut)
+{
+    RiffChunks movi(reader, headers.moviStart, headers.moviEnd, 2);
+    ChunkSearch search{stream, reader.size()};
+    const auto found = searchChunks(movi, search);
+    cut = search.cut || (!found && !search.stopped && headers.moviCut && movi.left() < 8);
+    return found;
 }
 
 bool isDvFrame(const std::vector<std::uint8_t> &frame)
@@ -159,25 +184,34 @@ FirstFrame readFirstDvFrame(RiffReader &reader, const AviHeaders &headers, int s
     if (core::SequencesForFrameSize(chunk->second) == 0)
         return interleaved ? FirstFrame::Cut : FirstFrame::NotDv;
     frame.resize(chunk->second);
-    if (!reader.seek(chunk->first) || !reader.readFully(frame))
+    if (reader.readAt(chunk->first, frame) != frame.size())
         return FirstFrame::Cut;
     if (!isDvFrame(frame))
         return interleaved ? FirstFrame::Cut : FirstFrame::NotDv;
     return FirstFrame::Dv;
 }
 
-std::int64_t streamDuration(const core::AviStreamHeader &strh)
+// Durations come from 32-bit header fields whose products overflow 64 bits; they are
+// computed in long double and a result beyond what 64 bits hold is no duration at all.
+std::optional<std::int64_t> checkedUnits(long double units)
+{
+    if (!(units >= 0.0L) || units >= 9.2e18L)
+        return std::nullopt;
+    return std::llround(units);
+}
+
+std::optional<std::int64_t> streamDuration(const core::AviStreamHeader &strh)
 {
     if (strh.dwRate == 0)
         return 0;
-    const long double units = static_cast<long double>(strh.dwLength) * strh.dwScale * 1e7L / strh.dwRate;
-    return static_cast<std::int64_t>(std::llround(static_cast<double>(units)));
+    return checkedUnits(static_cast<long double>(strh.dwLength) * strh.dwScale * 1e7L / strh.dwRate);
 }
 
 std::int64_t frameLength(const core::AviStreamHeader &strh)
 {
     if (strh.dwRate == 0)
         return 0;
+    // At most 2^32 x 10^7: well inside 64 bits.
     return std::llround(static_cast<double>(strh.dwScale) * 1e7 / strh.dwRate);
 }
 
@@ -185,15 +219,16 @@ std::int64_t frameLength(const core::AviStreamHeader &strh)
 // 100 ns), so that a duration shown with frames counts every frame: 29 NTSC frames are
 // 29 x 333667, not the 0.9676333 s that dwScale/dwRate give, which would show as 28 frames.
 // An OpenDML file counts the frames of all its RIFF chunks in dmlh.
-std::int64_t videoDuration(const core::AviStreamHeader &strh, std::uint32_t totalFrames, std::int64_t frameLength)
+std::optional<std::int64_t> videoDuration(const core::AviStreamHeader &strh, std::uint32_t totalFrames,
+                                          std::int64_t frameLength)
 {
-    return static_cast<std::int64_t>(std::max(strh.dwLength, totalFrames)) * frameLength;
+    return checkedUnits(static_cast<long double>(std::max(strh.dwLength, totalFrames)) * frameLength);
 }
 
+// The four data bytes of a pack (after its header byte) as DVINFO holds them.
 std::uint32_t packWord(const core::DvPack &pack)
 {
-    return static_cast<std::uint32_t>(pack[1]) | static_cast<std::uint32_t>(pack[2]) << 8
-        | static_cast<std::uint32_t>(pack[3]) << 16 | static_cast<std::uint32_t>(pack[4]) << 24;
+    return core::readLe32(pack.data() + 1);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -238,7 +273,7 @@ core::DvInfo dvInfoFromFrame(const std::vector<std::uint8_t> &frame)
 }
 
 // The picture format a DV decoder reports for the frame.
-void videoFromFrame(const std::vector<std::uint8_t> &frame, std::int64_t duration, ProbeResult &result)
+void videoFromFrame(const std::vector<std::uint8_t> &frame, std::optional<std::int64_t> duration, ProbeResult &result)
 {
     const bool pal = frameIsPal(frame);
     result.VideoFound = true;
@@ -251,7 +286,7 @@ void videoFromFrame(const std::vector<std::uint8_t> &frame, std::int64_t duratio
 
 // The PCM format the DV audio of the frame is split into: 16-bit samples (12-bit DV audio
 // is widened), one stereo pair.
-void audioFromFrame(const std::vector<std::uint8_t> &frame, std::int64_t duration, ProbeResult &result)
+void audioFromFrame(const std::vector<std::uint8_t> &frame, std::optional<std::int64_t> duration, ProbeResult &result)
 {
     int rate = 0;
     int channels = 0;
@@ -271,14 +306,19 @@ void audioFromFrame(const std::vector<std::uint8_t> &frame, std::int64_t duratio
 }
 
 void takeInterleaved(const std::vector<std::uint8_t> &frame, const std::vector<std::uint8_t> &strf,
-                     std::int64_t duration, ProbeResult &result)
+                     std::optional<std::int64_t> duration, ProbeResult &result)
 {
     result.InterleavedFound = true;
-    if (strf.size() >= core::DvInfo::kSize) {
-        result.Info = core::DvInfo::fromBytes(std::span<const std::uint8_t, core::DvInfo::kSize>(strf.data(),
-                                                                                                 core::DvInfo::kSize));
-    } else {
+    // Some capture tools write a DVINFO of zeros: its 50/60 bit then means nothing, and the
+    // frame tells the system instead, as it does for a file without DVINFO.
+    const bool emptyInfo =
+        strf.size() < core::DvInfo::kSize
+        || std::all_of(strf.begin(), strf.begin() + core::DvInfo::kSize, [](std::uint8_t b) { return b == 0; });
+    if (emptyInfo) {
         result.Info = dvInfoFromFrame(frame);
+    } else {
+        result.Info = core::DvInfo::fromBytes(
+            std::span<const std::uint8_t, core::DvInfo::kSize>(strf.data(), core::DvInfo::kSize));
     }
     if (!result.VideoFound)
         videoFromFrame(frame, duration, result);
@@ -303,17 +343,15 @@ void audioFromLaterFrames(const std::string &path, ProbeResult &result)
 
 // ---------------------------------------------------------------------------------------
 
-bool probeRawDv(const std::string &path, ProbeResult &result)
+bool probeRawDv(RiffReader &reader, const std::string &path, ProbeResult &result)
 {
-    RiffReader reader(path); // a plain reader of a regular file; no chunk is walked
-    if (!reader.isOpen())
-        return false;
+    // A plain reader of a regular file; no chunk is walked.
     std::array<std::uint8_t, 4> head{};
-    if (!reader.readFully(head))
+    if (reader.readAt(0, head) != head.size())
         return false;
     const std::size_t size = (head[3] & 0x80) != 0 ? core::kPalFrameSize : core::kNtscFrameSize;
     std::vector<std::uint8_t> frame(size);
-    if (!reader.seek(0) || !reader.readFully(frame))
+    if (reader.readAt(0, frame) != frame.size())
         return false; // not even one whole frame
     const auto frames = static_cast<std::int64_t>(reader.size() / size);
     const std::int64_t duration = frames * (frameIsPal(frame) ? kPalFrameLength : kNtscFrameLength);
@@ -409,20 +447,18 @@ bool probeWithLibav(const std::string &path, ProbeResult &result)
     return true;
 }
 
-bool probeAvi(const std::string &path, ProbeResult &result)
+bool probeAvi(RiffReader &reader, const std::string &path, ProbeResult &result)
 {
     AviHeaders headers;
-    {
-        RiffReader reader(path);
-        if (!reader.isOpen() || !reader.ReadChunkHeader() || reader.ChunkId() != fcc::RIFF || !reader.ReadListType())
-            return false;
-        const std::uint64_t end = std::min<std::uint64_t>(reader.position() + reader.ChunkSize(), reader.size());
-        walkHeaders(reader, end, headers, 0);
-    }
+    RiffChunks top(reader, 0, reader.size());
+    const auto riff = top.next();
+    if (!riff || riff->id != fcc::RIFF || !riff->isList())
+        return false;
+    auto children = top.children(*riff);
+    walkHeaders(children, reader.size(), headers);
     if (headers.streams.empty() || headers.moviStart == 0)
         return probeWithLibav(path, result);
 
-    RiffReader reader(path);
     // The DV stream: the first iavs stream, else the first vids stream, whose first chunk
     // is a DV frame.
     int dvStream = -1;
@@ -472,14 +508,12 @@ bool AviProber::Probe(const std::string &path, core::ProbeResult &result) const
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     std::array<std::uint8_t, 12> head{};
-    {
-        RiffReader reader(path);
-        if (!reader.isOpen() || reader.read(head) < 4)
-            return false;
-    }
+    RiffReader reader(path);
+    if (!reader.isOpen() || reader.readAt(0, head) < 4)
+        return false;
     const bool ok = (FourCC::fromBytes(head.data()) == fcc::RIFF && FourCC::fromBytes(head.data() + 8) == fcc::AVI)
-        ? probeAvi(path, result)
-        : RawDvLoader::startsWithDifHeader(head.data(), head.size()) && probeRawDv(path, result);
+                        ? probeAvi(reader, path, result)
+                        : RawDvLoader::startsWithDifHeader(head.data(), head.size()) && probeRawDv(reader, path, result);
     if (!ok)
         result = core::ProbeResult();
     return ok;

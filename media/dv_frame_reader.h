@@ -38,6 +38,8 @@ struct StreamTable {
     core::FourCC type;    // strh fccType: vids, auds, iavs, ...
     core::FourCC handler; // strh fccHandler
     std::vector<SampleEntry> samples;
+    // The first bytes of the stream's strf (a WAVEFORMATEX for audio); empty without one.
+    std::vector<std::uint8_t> format;
 };
 
 // One open file. Reads are positioned (pread), but bytesRead is a plain counter: use one

@@ -1,9 +1,12 @@
 // A DV source file opened for a recipe: its frames, its frame duration and its separate audio streams.
 #include "media/dv_source_file.h"
 
-#include "core/avi_fichier.h"
+#include "core/avi_param.h"
 #include "core/dv_frame.h"
-#include "media/avi_probe.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
 
 namespace camlog::media {
 
@@ -11,6 +14,23 @@ namespace {
 constexpr std::int64_t kPalFrameDuration = 400000;
 constexpr std::int64_t kNtscFrameDuration = 333667;
 constexpr std::uint16_t kWaveFormatPcm = 1;
+// A PCMWAVEFORMAT has everything of a WAVEFORMATEX but cbSize.
+constexpr std::size_t kPcmWaveFormatSize = 16;
+
+// The format of the first audio stream, when its strf holds one.
+std::optional<core::WaveFormatEx> firstAudioFormat(const DvFrameReader &reader)
+{
+    for (const StreamTable &stream : reader.streams()) {
+        if (stream.type != core::fcc::auds)
+            continue;
+        if (stream.format.size() < kPcmWaveFormatSize)
+            return std::nullopt;
+        std::array<std::uint8_t, core::WaveFormatEx::kSize> bytes{};
+        std::copy_n(stream.format.begin(), std::min(stream.format.size(), bytes.size()), bytes.begin());
+        return core::WaveFormatEx::fromBytes(bytes);
+    }
+    return std::nullopt;
+}
 } // namespace
 
 std::unique_ptr<DvSourceFile> DvSourceFile::open(const std::filesystem::path &path, std::string &error)
@@ -32,27 +52,22 @@ std::unique_ptr<DvSourceFile> DvSourceFile::open(const std::filesystem::path &pa
     file->pal = core::SequencesForFrameSize(reader.frame(0).size) != 10;
     file->frameDuration = file->pal ? kPalFrameDuration : kNtscFrameDuration;
 
-    if (reader.container() != ContainerKind::Avi)
-        return file;
-    core::ProbeResult probe;
-    const bool probed = AviProber().Probe(path.string(), probe) && probe.AudioFound;
+    // The first audio stream's format stands for every one: DV AVI files carry one format.
+    const auto wave = firstAudioFormat(reader);
     for (std::size_t s = 0; s < reader.streams().size(); ++s) {
         if (reader.streams()[s].type != core::fcc::auds)
             continue;
-        // The first audio stream's format stands for every one: DV AVI files carry one
-        // format, and the prober reads the first.
-        if (!probed || probe.Wave.wFormatTag != kWaveFormatPcm || probe.Wave.nChannels == 0
-            || probe.Wave.nSamplesPerSec == 0) {
+        if (!wave || wave->wFormatTag != kWaveFormatPcm || wave->nChannels == 0 || wave->nSamplesPerSec == 0) {
             error = "the audio of " + path.string() + " is not PCM";
             return nullptr;
         }
         Audio audio;
-        audio.channels = probe.Wave.nChannels;
-        audio.bitsPerSample = probe.Wave.wBitsPerSample;
-        const int blockAlign = probe.Wave.nBlockAlign != 0 ? probe.Wave.nBlockAlign
-                                                           : audio.channels * ((audio.bitsPerSample + 7) / 8);
+        audio.channels = wave->nChannels;
+        audio.bitsPerSample = wave->wBitsPerSample;
+        const int blockAlign =
+            wave->nBlockAlign != 0 ? wave->nBlockAlign : audio.channels * ((audio.bitsPerSample + 7) / 8);
         audio.track = std::make_unique<AudioTrack>(reader, static_cast<int>(s), blockAlign,
-                                                   static_cast<int>(probe.Wave.nSamplesPerSec));
+                                                   static_cast<int>(wave->nSamplesPerSec));
         file->audio.push_back(std::move(audio));
     }
     return file;

@@ -428,6 +428,46 @@ TEST(RiffReport, CancelStopsAtTheNextChunk)
     EXPECT_FALSE(contains(report.lines, Banner("", '-', " End of Header ")));
 }
 
+// 20 000 nested lists in 240 KB once overflowed the stack; 10 000 wrote 400 MB of report.
+TEST(RiffReport, DeeplyNestedListsStopAtTheDepthLimit)
+{
+    constexpr int kLevels = 20000;
+    t::Bytes file;
+    file.reserve(kLevels * 12 + 12);
+    for (int level = 0; level < kLevels; ++level) {
+        t::appendFourCC(file, level == 0 ? "RIFF" : "LIST");
+        t::appendLe32(file, static_cast<std::uint32_t>((kLevels - level) * 12 - 8 + 8));
+        t::appendFourCC(file, level == 0 ? "AVI " : "deep");
+    }
+    t::appendFourCC(file, "leaf");
+    t::appendLe32(file, 0);
+    const auto report = BuildReport(writeCase("deep_lists", file), testOptions());
+    EXPECT_EQ(report.end, RiffReportEnd::Complete);
+    const auto walked = skeleton(report.lines);
+    ASSERT_FALSE(walked.empty());
+    EXPECT_EQ(walked.back(), std::string(8 * 4, ' ') + ">>> Lists nested too deep: not walked");
+    EXPECT_LT(walked.size(), 30u);
+}
+
+TEST(RiffReport, AFileOfCountlessChunksGivesABoundedReport)
+{
+    // 200 000 empty chunks in one RIFF: a line each would make a report of 3 MB.
+    constexpr std::uint32_t kChunks = 200000;
+    t::Bytes file;
+    t::appendFourCC(file, "RIFF");
+    t::appendLe32(file, 4 + kChunks * 8);
+    t::appendFourCC(file, "AVI ");
+    for (std::uint32_t i = 0; i < kChunks; ++i) {
+        t::appendFourCC(file, "JUNK");
+        t::appendLe32(file, 0);
+    }
+    const auto report = BuildReport(writeCase("countless_chunks", file), testOptions());
+    EXPECT_TRUE(report.canSave());
+    EXPECT_LE(report.lines.size(), 100100u);
+    EXPECT_TRUE(contains(report.lines, ">>> The report stops here: it has reached 100000 lines"));
+    EXPECT_EQ(report.lines[report.lines.size() - 4], Banner("", '-', " End of Header "));
+}
+
 // ---------------------------------------------------------------------------------------
 
 TEST(RiffReportSave, LogPathChangesTheExtension)

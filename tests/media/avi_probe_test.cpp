@@ -3,6 +3,7 @@
 
 #include "core/avi_patch.h"
 #include "core/dv_frame.h"
+#include "core/riff_chunks.h"
 #include "support/riff_builder.h"
 #include "support/test_files.h"
 
@@ -214,6 +215,88 @@ TEST(AviProber, IavsBesideAudsIsTypeTwoIavs)
     EXPECT_EQ(f.FrameCount, 3u);
     EXPECT_EQ(f.SizeText, "720 x 576 (Pal");
     EXPECT_EQ(f.DatecodeText, "2024:05:01 10:00:00");
+}
+
+// Stream headers whose scale, rate and length multiply past 64 bits give no duration, not
+// a wrapped-around one.
+TEST(AviProber, AbsurdStreamHeadersGiveNoDuration)
+{
+    const auto tape = test::readBytes(test::fixturePath("tape_three.dv"));
+    using test::Bytes;
+    const Bytes frame(tape.begin(), tape.begin() + static_cast<long>(core::kPalFrameSize));
+    Bytes bitmap;
+    test::appendLe32(bitmap, 40);
+    test::appendLe32(bitmap, 720);
+    test::appendLe32(bitmap, 576);
+    test::appendLe16(bitmap, 1);
+    test::appendLe16(bitmap, 24);
+    test::appendFourCC(bitmap, "dvsd");
+    bitmap.resize(40);
+    Bytes wave;
+    test::appendLe16(wave, 1);
+    test::appendLe16(wave, 2);
+    test::appendLe32(wave, 48000);
+    test::appendLe32(wave, 192000);
+    test::appendLe16(wave, 4);
+    test::appendLe16(wave, 16);
+    test::appendLe16(wave, 0);
+    const auto file = [&](std::uint32_t scale, std::uint32_t rate, std::uint32_t length) {
+        return test::riff(
+            "AVI ",
+            {test::list(
+                 "hdrl",
+                 {test::avihChunk(2),
+                  test::list("strl", {test::chunk("strh", test::streamHeaderData("vids", "dvsd", scale, rate, length)),
+                                      test::chunk("strf", bitmap)}),
+                  test::list("strl", {test::chunk("strh", test::streamHeaderData("auds", "", scale, rate, length)),
+                                      test::chunk("strf", wave)})}),
+             test::list("movi", {test::chunk("00dc", frame), test::chunk("01wb", test::zeros(7680))})});
+    };
+    const auto dir = test::scratchDir("ProbeAbsurdHeaders");
+    test::writeBytes(dir / "absurd.avi", file(0xFFFFFFFF, 1, 0xFFFFFFFF));
+    test::writeBytes(dir / "sane.avi", file(1, 25, 1));
+    const TaviFichier absurd((dir / "absurd.avi").string(), context());
+    EXPECT_TRUE(absurd.IsDV);
+    EXPECT_EQ(absurd.DurationText, "N/A");
+    EXPECT_EQ(absurd.AudioDurationText, "N/A");
+    EXPECT_EQ(absurd.Duration, 0);
+    EXPECT_EQ(absurd.FrameCount, 0u);
+    const TaviFichier sane((dir / "sane.avi").string(), context());
+    EXPECT_EQ(sane.DurationText, "1fr");
+    EXPECT_EQ(sane.Duration, 400000);
+}
+
+// A capture tool that writes a DVINFO of zeros says nothing of the system: a PAL tape stays PAL.
+TEST(AviProber, EmptyDvInfoTakesTheSystemFromTheFrame)
+{
+    auto bytes = test::readBytes(test::fixturePath("tape_three-type1.avi"));
+    core::MemoryBytes source(bytes, 0);
+    core::RiffChunks top(source, 0, bytes.size());
+    const auto riff = top.next();
+    ASSERT_TRUE(riff && riff->isList());
+    auto inRiff = top.children(*riff);
+    std::uint64_t dvInfo = 0;
+    while (const auto chunk = inRiff.next()) {
+        if (!chunk->isList(core::fcc::hdrl))
+            continue;
+        auto inHeader = inRiff.children(*chunk);
+        while (const auto strl = inHeader.next()) {
+            auto inStream = inHeader.children(*strl);
+            while (const auto strf = inStream.next())
+                if (strf->id == core::fcc::strf && strf->size >= 32)
+                    dvInfo = strf->data();
+        }
+    }
+    ASSERT_NE(dvInfo, 0u);
+    std::fill_n(bytes.begin() + static_cast<long>(dvInfo), 32, std::uint8_t{0});
+    const auto dir = test::scratchDir("ProbeEmptyDvInfo");
+    test::writeBytes(dir / "zero_dvinfo.avi", bytes);
+    const TaviFichier f((dir / "zero_dvinfo.avi").string(), context());
+    EXPECT_TRUE(f.IsDV);
+    EXPECT_EQ(f.FileType, 1u);
+    EXPECT_EQ(f.System, 0);
+    EXPECT_EQ(f.FrameRate, 25.0);
+    EXPECT_EQ(f.SizeText, "720 x 576 (Pal");
 }
 
 TEST(AviProber, ImpossibleDateKeepsTheTimecode)
