@@ -1,6 +1,7 @@
 // When actions are shown and enabled, and when the menus that hold them are.
 #include "ui/actions/action_menus.h"
 #include "ui/actions/action_refresh.h"
+#include "ui/actions/action_toolbars.h"
 
 #include <gtest/gtest.h>
 
@@ -125,7 +126,7 @@ TEST(RefreshActions, EditTheScenesNeedsAFileOfKnownSize)
 
 TEST(Menus, EveryMenuItemIsAnActionOfTheCatalogue)
 {
-    std::vector<const MenuDef *> menus{&MainPopupLayout(), &VideoPanelPopupLayout()};
+    std::vector<const MenuDef *> menus{&MainPopupLayout(), &ListPopupLayout(), &VideoPanelPopupLayout()};
     for (const MenuDef &menu : MainMenuLayout())
         menus.push_back(&menu);
     for (const MenuDef *menu : menus) {
@@ -139,6 +140,22 @@ TEST(Menus, EveryMenuItemIsAnActionOfTheCatalogue)
         }
         EXPECT_EQ(depth, 0) << menu->name;
     }
+}
+
+TEST(ToolBars, EveryButtonAndEveryBarToggleIsAnActionOfTheCatalogue)
+{
+    std::vector<std::string_view> names;
+    for (const ToolBarDef &bar : ToolBarLayouts()) {
+        names.push_back(bar.name);
+        EXPECT_NE(FindActionByName(bar.toggleAction), nullptr) << bar.name;
+        EXPECT_FALSE(bar.actions.empty()) << bar.name;
+        for (std::string_view action : bar.actions)
+            EXPECT_NE(FindActionByName(action), nullptr) << bar.name << ": " << action;
+        EXPECT_EQ(FindToolBar(bar.name), &bar);
+    }
+    EXPECT_EQ(names, (std::vector<std::string_view>{"tbOuvrir", "tbVideo", "tbInterface", "tbScenes", "tbListe"}));
+    EXPECT_FALSE(FindToolBar("tbScenes")->shownAtStart); // the scene editor's bar
+    EXPECT_EQ(FindToolBar("nothing"), nullptr);
 }
 
 TEST(Menus, WithAnEmptyListTheFileMenusDisappear)

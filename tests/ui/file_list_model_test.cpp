@@ -1,6 +1,7 @@
 // The file list model: sorted entries, active entry and selection, and openings of files, folders
 // and playlists on their threads with every change delivered on the owner's thread.
 #include "ui/list/file_list_model.h"
+#include "ui/list/mounted_disks.h"
 #include "ui/list/queue_dispatcher.h"
 
 #include "media/avi_probe.h"
@@ -448,6 +449,40 @@ TEST_F(FileListTest, AnOpeningInsertsItsRowsAsTheyArrive)
     WaitEnded();
     ASSERT_EQ(list.Count(), 2);
     EXPECT_EQ(mirror.rows, mirror.actual());
+}
+
+// ---- Mounted disks -------------------------------------------------------------------------
+
+TEST(MountedDisks, OnlyRealDiskFileSystemsEachOnceWithEscapesDecoded)
+{
+    const std::string mounts = "proc /proc proc rw,relatime 0 0\n"
+                               "sysfs /sys sysfs rw 0 0\n"
+                               "/dev/sda2 / ext4 rw,relatime 0 0\n"
+                               "tmpfs /run tmpfs rw 0 0\n"
+                               "overlay /var/lib/docker/x overlay rw 0 0\n"
+                               "/dev/sdb1 /media/My\\040Tapes vfat rw 0 0\n"
+                               "/dev/sr0 /media/cdrom iso9660 ro 0 0\n"
+                               "server:/export /mnt/nfs nfs4 rw 0 0\n"
+                               "/dev/sda3 /home xfs rw 0 0\n"
+                               "/dev/sda3 /home xfs rw 0 0\n"
+                               "/dev/sdc1 /mnt/win ntfs3 rw 0 0\n"
+                               "truncated-line\n";
+    EXPECT_THAT(RealDiskMountPoints(mounts), ElementsAre("/", "/media/My Tapes", "/home", "/mnt/win"));
+    EXPECT_TRUE(RealDiskMountPoints("").empty());
+}
+
+TEST_F(FileListTest, OpenAllOpensEveryAviFileBelowEachDiskButNotFilesMountedAsDisks)
+{
+    const auto dir = Scratch("openall");
+    Link("tape_three-type1.avi", dir / "disk1" / "one.avi");
+    Link("pal_16x9_32k-type1.avi", dir / "disk2" / "deep" / "two.avi");
+    WriteText(dir / "hosts", "x\n");
+    list.OpenAllDrives(
+        {(dir / "disk1").string(), (dir / "disk2").string(), (dir / "hosts").string(), (dir / "missing").string()});
+    WaitEnded();
+    EXPECT_THAT(events, ElementsAre("start", "end 2"));
+    EXPECT_THAT(Names(list), ElementsAre("one.avi", "two.avi"));
+    EXPECT_TRUE(errors.empty());
 }
 
 // ---- Openings ----------------------------------------------------------------------------

@@ -56,6 +56,8 @@ constexpr MenuEntry kVideoPanelPopup[] = {A("taFullscreen"), kSep, A("saPlayStop
                                           A("saCopierImagedansPP"), kSep, A("taListeGauche"), A("taVideoSeule")};
 
 constexpr MenuDef kMainPopupDef{"mainPopup", "", kMainPopup};
+// The file list's own pop-up menu offers what the window's does.
+constexpr MenuDef kListPopupDef{"listpopup", "", kMainPopup};
 constexpr MenuDef kVideoPanelPopupDef{"pmWindow", "", kVideoPanelPopup};
 
 } // namespace
@@ -68,6 +70,11 @@ std::span<const MenuDef> MainMenuLayout()
 const MenuDef &MainPopupLayout()
 {
     return kMainPopupDef;
+}
+
+const MenuDef &ListPopupLayout()
+{
+    return kListPopupDef;
 }
 
 const MenuDef &VideoPanelPopupLayout()

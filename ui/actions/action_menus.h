@@ -26,6 +26,8 @@ struct MenuDef {
 std::span<const MenuDef> MainMenuLayout();
 // `mainPopup` (window background, file list, empty-list panel) and `pmWindow` (video panel).
 const MenuDef &MainPopupLayout();
+// `listpopup` (the file list): the items of `mainPopup`.
+const MenuDef &ListPopupLayout();
 const MenuDef &VideoPanelPopupLayout();
 
 // A top-level menu is shown when one of its own items, other than a separator, is shown: an

@@ -2,11 +2,13 @@
 #include "ui/list/file_list_model.h"
 
 #include "core/list_files.h"
+#include "ui/list/mounted_disks.h"
 
 #include <algorithm>
 #include <chrono>
 #include <deque>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <system_error>
 #include <utility>
@@ -92,6 +94,7 @@ namespace {
 constexpr int kKindPaths = 0;
 constexpr int kKindFolder = 1;
 constexpr int kKindPlaylist = 2;
+constexpr int kKindAllDrives = 3;
 constexpr int kKindPaste = 4;
 constexpr int kKindDrop = 5;
 
@@ -133,6 +136,9 @@ struct FileListModel::OpenJob {
     std::thread thread;
     bool ended = false;                                // owner thread
     std::set<std::pair<dev_t, ino_t>> visitedFolders; // opening thread
+    // While a mounted disk is scanned: the folders of other file systems mounted below it are
+    // left out (the pseudo file systems, and the disks that are scanned on their own).
+    std::optional<dev_t> device; // opening thread
 
     // Found files are handed over in batches: waking the owner for every file costs more than
     // building a small file's object. A found file is announced at once when kBatchWindow has
@@ -198,8 +204,12 @@ struct FileListModel::OpenJob {
         if (stop)
             return 0;
         struct stat st {};
-        if (::stat(folder.c_str(), &st) == 0 && !visitedFolders.insert({st.st_dev, st.st_ino}).second)
-            return 0; // a link back to a folder already scanned
+        if (::stat(folder.c_str(), &st) == 0) {
+            if (device && st.st_dev != *device)
+                return 0;
+            if (!visitedFolders.insert({st.st_dev, st.st_ino}).second)
+                return 0; // a link back to a folder already scanned
+        }
         if (recurse)
             post([folder](FileListModel &m) {
                 if (m.OnOpenFolderFound)
@@ -266,6 +276,18 @@ struct FileListModel::OpenJob {
         return addFile(folder, name);
     }
 
+    // Every accepted file of one mounted disk; a mount point that is not a folder opens nothing.
+    int openDisk(const std::string &mountPoint)
+    {
+        struct stat st {};
+        if (stop || ::stat(mountPoint.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return 0;
+        device = st.st_dev;
+        const int count = scanFolder(withSlash(mountPoint), "*", true);
+        device.reset();
+        return count;
+    }
+
     int openPlaylist(const std::string &playlist)
     {
         auto lines = core::ReadPlaylist(fs::path(playlist));
@@ -306,6 +328,13 @@ struct FileListModel::OpenJob {
         case kKindPlaylist:
             for (const std::string &path : paths)
                 total += openPlaylist(path);
+            break;
+        case kKindAllDrives:
+            for (const std::string &path : paths) {
+                if (stop)
+                    break;
+                total += openDisk(path);
+            }
             break;
         case kKindPaste:
         case kKindDrop:
@@ -521,6 +550,18 @@ void FileListModel::SetSelectedAt(int index, bool selected)
     if (index < 0 || index >= Count())
         return;
     setSelected(static_cast<std::size_t>(index), selected);
+    refreshCounts();
+}
+
+void FileListModel::SetSelection(const std::vector<int> &rows)
+{
+    std::vector<bool> wanted(m_entries.size(), false);
+    for (int row : rows)
+        if (row >= 0 && row < Count())
+            wanted[static_cast<std::size_t>(row)] = true;
+    for (std::size_t i = 0; i < m_entries.size(); ++i)
+        if (m_entries[i].selected != wanted[i])
+            setSelected(i, wanted[i]);
     refreshCounts();
 }
 
@@ -750,6 +791,16 @@ void FileListModel::PasteFiles(std::vector<std::string> paths)
 void FileListModel::OpenDropped(std::vector<std::string> paths)
 {
     startOpening(kKindDrop, std::move(paths));
+}
+
+void FileListModel::OpenAllDrives()
+{
+    OpenAllDrives(MountedDiskFolders());
+}
+
+void FileListModel::OpenAllDrives(std::vector<std::string> mountPoints)
+{
+    startOpening(kKindAllDrives, std::move(mountPoints));
 }
 
 void FileListModel::AbortOpen()

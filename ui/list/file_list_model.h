@@ -127,6 +127,8 @@ public:
     void SelectAll(bool flag);
     // The user's selection of one entry (a click with Ctrl): no active refresh.
     void SetSelectedAt(int index, bool selected);
+    // The user's selection in a view: exactly these rows are selected; one counts event.
+    void SetSelection(const std::vector<int> &rows);
 
     SortIndex GetSortIndex() const { return m_sortIndex; }
     // Re-sorts, keeping the active entry and the selection. Out-of-range values are ignored.
@@ -147,6 +149,11 @@ public:
     void PasteFiles(std::vector<std::string> paths);
     // Files dropped on the list: as pasted ones, but a ".txt" file is opened as a playlist.
     void OpenDropped(std::vector<std::string> paths);
+    // Every file on the mounted disks (MountedDiskFolders()); each disk is scanned without
+    // crossing into the other file systems mounted below it.
+    void OpenAllDrives();
+    // The same on the given mount points (what OpenAllDrives reads from the system).
+    void OpenAllDrives(std::vector<std::string> mountPoints);
     // Stops every running opening and returns once each has ended (its end event has run).
     void AbortOpen();
     // True between an opening's start and end events (while any opening runs).
