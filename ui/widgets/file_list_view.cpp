@@ -1,0 +1,185 @@
+// The file list box: selection kept in the list model, keys and clicks that make an entry active,
+// files dragged out as URLs and dropped in from other programs.
+#include "ui/widgets/file_list_view.h"
+
+#include "ui/list/file_list_model.h"
+#include "ui/widgets/file_list_adapter.h"
+#include "ui/widgets/file_urls.h"
+
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QItemSelection>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+
+namespace camlog::widgets {
+
+FileListView::FileListView(FileListAdapter &adapter, QWidget *parent) : QListView(parent), m_list(adapter.list())
+{
+    setModel(&adapter);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setUniformItemSizes(true); // a long list lays out without measuring every row
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::CopyAction);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(&adapter, &FileListAdapter::listSelectionChanged, this, &FileListView::showListSelection);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!m_syncing)
+            takeViewSelection();
+    });
+    showListSelection();
+}
+
+void FileListView::showListSelection()
+{
+    if (m_syncing)
+        return;
+    m_syncing = true;
+    QItemSelection selection;
+    const int count = m_list.Count();
+    for (int row = 0; row < count;) {
+        if (!m_list.IsSelected(row)) {
+            ++row;
+            continue;
+        }
+        const int first = row;
+        while (row < count && m_list.IsSelected(row))
+            ++row;
+        selection.select(model()->index(first, 0), model()->index(row - 1, 0));
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    const int current = m_list.ItemIndex();
+    if (current != currentIndex().row())
+        selectionModel()->setCurrentIndex(current >= 0 ? model()->index(current, 0) : QModelIndex(),
+                                          QItemSelectionModel::NoUpdate);
+    m_syncing = false;
+    refreshHint();
+}
+
+void FileListView::takeViewSelection()
+{
+    std::vector<int> rows;
+    for (const QModelIndex &index : selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    m_syncing = true;
+    m_list.SetSelection(rows);
+    m_syncing = false;
+    refreshHint();
+}
+
+void FileListView::activateCurrent()
+{
+    takeViewSelection();
+    const QModelIndex current = currentIndex();
+    if (current.isValid())
+        m_list.SetActive(current.row());
+    else
+        m_list.RefreshActiveAndCounts();
+}
+
+// The hint of the box: "3 fichiers sélectionnés sur 10", built again only when a count changed.
+void FileListView::refreshHint()
+{
+    const int count = m_list.Count();
+    const int selCount = m_list.SelCount();
+    if (count == m_hintCount && selCount == m_hintSelCount)
+        return;
+    m_hintCount = count;
+    m_hintSelCount = selCount;
+    const QString plural = selCount >= 2 ? QStringLiteral("s") : QString();
+    const QString hint = QString::number(selCount) + QStringLiteral(" fichier") + plural
+                         + QStringLiteral(" sélectionné") + plural + QStringLiteral(" sur ") + QString::number(count);
+    setToolTip(hint);
+    viewport()->setToolTip(hint);
+}
+
+void FileListView::keyReleaseEvent(QKeyEvent *event)
+{
+    QListView::keyReleaseEvent(event);
+    if (event->isAutoRepeat() || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        return;
+    switch (event->key()) {
+    case Qt::Key_Delete:
+        if (m_keyDelete && !(event->modifiers() & Qt::ShiftModifier)) {
+            takeViewSelection();
+            m_list.RemoveSelected();
+        }
+        m_list.RefreshActiveAndCounts();
+        break;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_End:
+    case Qt::Key_Home:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        activateCurrent();
+        break;
+    default:
+        break;
+    }
+}
+
+void FileListView::mouseReleaseEvent(QMouseEvent *event)
+{
+    QListView::mouseReleaseEvent(event);
+    activateCurrent();
+}
+
+// Files from another program are welcome; the list's own rows dropped back on it are not.
+bool FileListView::acceptsDrag(const QDropEvent *event) const
+{
+    return event->source() != this && HoldsLocalFiles(event->mimeData());
+}
+
+void FileListView::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (acceptsDrag(event)) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void FileListView::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (acceptsDrag(event)) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void FileListView::dropEvent(QDropEvent *event)
+{
+    if (!acceptsDrag(event)) {
+        event->ignore();
+        return;
+    }
+    std::vector<std::string> paths = LocalFilePaths(event->mimeData());
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    QStringList dropped;
+    for (const std::string &path : paths)
+        dropped.append(QString::fromStdString(path));
+    m_list.OpenDropped(std::move(paths));
+    emit filesDropped(dropped);
+}
+
+void FileListView::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (m_popup == nullptr) {
+        QListView::contextMenuEvent(event);
+        return;
+    }
+    m_popup->popup(event->globalPos());
+    event->accept();
+}
+
+} // namespace camlog::widgets

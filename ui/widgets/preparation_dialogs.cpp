@@ -1,0 +1,155 @@
+// The file dialogs of the preparation steps.
+#include "ui/widgets/preparation_dialogs.h"
+
+#include "ui/actions/action_catalogue.h"
+#include "ui/actions/action_list.h"
+
+#include <QFileDialog>
+
+namespace camlog::widgets {
+
+namespace {
+
+std::vector<std::string> chosen(const QFileDialog &dialog)
+{
+    std::vector<std::string> paths;
+    for (const QString &path : dialog.selectedFiles())
+        paths.push_back(path.toStdString());
+    return paths;
+}
+
+std::optional<std::string> single(QFileDialog &dialog)
+{
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().front().toStdString();
+}
+
+// A preparation step that asks the user: the proceed flag stays False unless an answer comes.
+template <typename Ask> void asksUser(ui::ActionList &actions, std::string_view name, Ask ask)
+{
+    ui::TCustomSuperAction *action = actions.find(name);
+    if (action == nullptr)
+        return;
+    action->Onprepare = [ask](ui::TCustomSuperAction &a) {
+        ui::ActionParameters &parameters = a.parameters();
+        parameters.proceed = false;
+        if (auto answer = ask()) {
+            parameters.list = std::move(*answer);
+            parameters.proceed = true;
+        }
+    };
+}
+
+template <typename T> std::optional<std::vector<std::string>> asList(std::optional<T> answer)
+{
+    if (!answer)
+        return std::nullopt;
+    if constexpr (std::is_same_v<T, std::string>)
+        return std::vector<std::string>{std::move(*answer)};
+    else
+        return std::move(*answer);
+}
+
+} // namespace
+
+PreparationDialogs::PreparationDialogs(prefs::Settings &settings, QWidget *parent)
+    : m_settings(settings),
+      m_parent(parent)
+{
+}
+
+QString PreparationDialogs::videoFilter()
+{
+    return QStringLiteral("Files *.avi (*.avi *.AVI *.Avi)");
+}
+
+QString PreparationDialogs::scriptFilter()
+{
+    return QStringLiteral("*.txt (*.txt)");
+}
+
+QString PreparationDialogs::playlistFilter()
+{
+    return QStringLiteral("playlist (*.txt)");
+}
+
+void PreparationDialogs::prepare(QFileDialog &dialog, const QString &objectName, const std::string &folder) const
+{
+    dialog.setObjectName(objectName);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, !m_native);
+    if (!folder.empty())
+        dialog.setDirectory(QString::fromStdString(folder));
+}
+
+std::optional<std::vector<std::string>> PreparationDialogs::openFiles() const
+{
+    QFileDialog dialog(m_parent);
+    prepare(dialog, QStringLiteral("openFilesDialog"), m_settings.folderToOpenFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilter(videoFilter());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return chosen(dialog);
+}
+
+std::optional<std::string> PreparationDialogs::openFolder()
+{
+    QFileDialog dialog(m_parent, QStringLiteral("Select the folder containing the images to open"));
+    prepare(dialog, QStringLiteral("openFolderDialog"), m_settings.folderToOpenFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    auto folder = single(dialog);
+    if (folder) {
+        std::string remembered = *folder;
+        if (remembered.empty() || remembered.back() != '/')
+            remembered += '/';
+        m_settings.folderToOpenFiles = remembered;
+    }
+    return folder;
+}
+
+std::optional<std::string> PreparationDialogs::launchScript() const
+{
+    QFileDialog dialog(m_parent);
+    prepare(dialog, QStringLiteral("launchScriptDialog"), {});
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(scriptFilter());
+    return single(dialog);
+}
+
+std::optional<std::string> PreparationDialogs::openPlaylist() const
+{
+    QFileDialog dialog(m_parent);
+    prepare(dialog, QStringLiteral("openPlaylistDialog"), m_settings.dossierPlayList);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(playlistFilter());
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    return single(dialog);
+}
+
+std::optional<std::string> PreparationDialogs::savePlaylist() const
+{
+    QFileDialog dialog(m_parent);
+    prepare(dialog, QStringLiteral("savePlaylistDialog"), m_settings.dossierPlayList);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(playlistFilter());
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    return single(dialog);
+}
+
+void PreparationDialogs::install(ui::ActionList &actions)
+{
+    asksUser(actions, ui::kActionOpenFiles, [this] { return openFiles(); });
+    asksUser(actions, "saOuvrirunDossier", [this] { return asList(openFolder()); });
+    asksUser(actions, ui::kActionLaunchScript, [this] { return asList(launchScript()); });
+    asksUser(actions, ui::kActionOpenPlaylist, [this] { return asList(openPlaylist()); });
+    asksUser(actions, "saSauverListe", [this] { return asList(savePlaylist()); });
+}
+
+} // namespace camlog::widgets
