@@ -18,7 +18,22 @@ namespace camlog::widgets {
 
 FileListView::FileListView(FileListAdapter &adapter, QWidget *parent) : QListView(parent), m_list(adapter.list())
 {
+    // While the rows change, Qt's selection model adjusts itself: that is no choice of the user's,
+    // and the list, in the middle of its change, is not told of it. The "about to" slots are
+    // connected before the view's and the selection model's, the "done" ones after them.
+    const auto changing = [this] {
+        ++m_rowsChanging;
+    };
+    const auto changed = [this] {
+        --m_rowsChanging;
+    };
+    connect(&adapter, &QAbstractItemModel::rowsAboutToBeInserted, this, changing);
+    connect(&adapter, &QAbstractItemModel::rowsAboutToBeRemoved, this, changing);
+    connect(&adapter, &QAbstractItemModel::layoutAboutToBeChanged, this, changing);
     setModel(&adapter);
+    connect(&adapter, &QAbstractItemModel::rowsInserted, this, changed);
+    connect(&adapter, &QAbstractItemModel::rowsRemoved, this, changed);
+    connect(&adapter, &QAbstractItemModel::layoutChanged, this, changed);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setUniformItemSizes(true); // a long list lays out without measuring every row
     setDragEnabled(true);
@@ -29,7 +44,7 @@ FileListView::FileListView(FileListAdapter &adapter, QWidget *parent) : QListVie
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(&adapter, &FileListAdapter::listSelectionChanged, this, &FileListView::showListSelection);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        if (!m_syncing)
+        if (!m_syncing && m_rowsChanging == 0)
             takeViewSelection();
     });
     showListSelection();

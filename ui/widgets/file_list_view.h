@@ -55,6 +55,7 @@ private:
     QMenu *m_popup = nullptr;
     bool m_keyDelete = false;
     bool m_syncing = false;
+    int m_rowsChanging = 0;
     int m_hintCount = -1;
     int m_hintSelCount = -1;
 };
