@@ -24,7 +24,6 @@ public:
     {
         QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(task), Qt::QueuedConnection);
     }
-    void serveUntil(const std::function<bool()> &done) override { EXPECT_TRUE(QTest::qWaitFor(done, 60000)); }
     engine::TAnswer askQuestion(const std::string &, engine::TQuestionButtons) override { return engine::TAnswer::No; }
     void commandMessage(const std::string &) override {}
     void commandError(const std::string &) override {}

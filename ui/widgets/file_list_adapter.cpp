@@ -6,50 +6,30 @@
 #include <QMimeData>
 
 #include <set>
+#include <unordered_map>
 
 namespace camlog::widgets {
 
-FileListAdapter::FileListAdapter(ui::FileListModel &list, QObject *parent)
-    : QAbstractListModel(parent),
-      m_list(list),
-      m_rows(list.Files())
+FileListAdapter::FileListAdapter(ui::FileListModel &list, QObject *parent) : QAbstractListModel(parent), m_list(list)
 {
-    m_list.OnRowsInserted = [this](int first, int last) {
-        rowsInserted(first, last);
-    };
-    m_list.OnRowsRemoved = [this](int first, int last) {
-        rowsRemoved(first, last);
-    };
-    m_list.OnRowsChanged = [this](int first, int last) {
-        rowsChanged(first, last);
-    };
-    m_list.OnRowsReordered = [this](const std::vector<int> &previousRows) {
-        rowsReordered(previousRows);
-    };
-    m_list.OnSelectionChange = [this] {
-        emit listSelectionChanged();
-    };
+    m_list.SetRowObserver(this);
 }
 
 FileListAdapter::~FileListAdapter()
 {
-    m_list.OnRowsInserted = nullptr;
-    m_list.OnRowsRemoved = nullptr;
-    m_list.OnRowsChanged = nullptr;
-    m_list.OnRowsReordered = nullptr;
-    m_list.OnSelectionChange = nullptr;
+    m_list.SetRowObserver(nullptr);
 }
 
 int FileListAdapter::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    return parent.isValid() ? 0 : m_list.Count();
 }
 
 QVariant FileListAdapter::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const ui::FichierPtr &fichier = m_rows[static_cast<std::size_t>(index.row())];
+    const ui::FichierPtr fichier = m_list.GetFile(index.row());
     switch (role) {
     case Qt::DisplayRole:
         return QString::fromStdString(fichier->FileName);
@@ -81,52 +61,66 @@ QMimeData *FileListAdapter::mimeData(const QModelIndexList &indexes) const
     std::vector<std::string> paths;
     for (int row : rows)
         if (row < rowCount())
-            paths.push_back(m_rows[static_cast<std::size_t>(row)]->FullPath);
+            paths.push_back(m_list.GetFile(row)->FullPath);
     return MimeDataForFiles(paths);
 }
 
-void FileListAdapter::rowsInserted(int first, int last)
+void FileListAdapter::rowsAboutToBeInserted(int first, int last)
 {
     beginInsertRows(QModelIndex(), first, last);
-    for (int row = first; row <= last; ++row)
-        m_rows.insert(m_rows.begin() + row, m_list.GetFile(row));
-    endInsertRows();
 }
 
-void FileListAdapter::rowsRemoved(int first, int last)
+void FileListAdapter::rowsInserted(int, int)
+{
+    endInsertRows();
+    emit listSelectionChanged();
+}
+
+void FileListAdapter::rowsAboutToBeRemoved(int first, int last)
 {
     beginRemoveRows(QModelIndex(), first, last);
-    m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
+}
+
+void FileListAdapter::rowsRemoved(int, int)
+{
     endRemoveRows();
+    emit listSelectionChanged();
 }
 
 void FileListAdapter::rowsChanged(int first, int last)
 {
-    for (int row = first; row <= last; ++row)
-        m_rows[static_cast<std::size_t>(row)] = m_list.GetFile(row);
+    if (first > last)
+        return;
     emit dataChanged(index(first), index(last));
+    emit listSelectionChanged();
 }
 
-void FileListAdapter::rowsReordered(const std::vector<int> &previousRows)
+void FileListAdapter::rowsAboutToBeReordered()
 {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<int> newRowOf(previousRows.size());
-    for (std::size_t row = 0; row < previousRows.size(); ++row)
-        newRowOf[static_cast<std::size_t>(previousRows[row])] = static_cast<int>(row);
+    m_persistentFiles.clear();
+    for (const QModelIndex &index : persistentIndexList())
+        m_persistentFiles.push_back(index.isValid() ? m_list.GetFile(index.row()) : nullptr);
+}
+
+void FileListAdapter::rowsReordered()
+{
+    std::unordered_map<const core::TaviFichier *, int> rowOf;
+    for (int row = 0; row < m_list.Count(); ++row)
+        rowOf.emplace(m_list.GetFile(row).get(), row);
     const QModelIndexList from = persistentIndexList();
     QModelIndexList to;
     to.reserve(from.size());
-    for (const QModelIndex &index : from) {
-        const auto row = static_cast<std::size_t>(index.row());
-        to.append(row < newRowOf.size() ? this->index(newRowOf[row]) : QModelIndex());
+    for (qsizetype i = 0; i < from.size(); ++i) {
+        const auto place = i < static_cast<qsizetype>(m_persistentFiles.size())
+                               ? rowOf.find(m_persistentFiles[static_cast<std::size_t>(i)].get())
+                               : rowOf.end();
+        to.append(place != rowOf.end() ? index(place->second) : QModelIndex());
     }
     changePersistentIndexList(from, to);
-    std::vector<ui::FichierPtr> reordered;
-    reordered.reserve(m_rows.size());
-    for (int previous : previousRows)
-        reordered.push_back(m_rows[static_cast<std::size_t>(previous)]);
-    m_rows = std::move(reordered);
+    m_persistentFiles.clear();
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    emit listSelectionChanged();
 }
 
 } // namespace camlog::widgets

@@ -1,7 +1,8 @@
-// The file list model seen as a Qt item model: one row per entry, fed by the list's row events.
+// The file list model seen as a Qt item model: one row per entry, following the list's row events.
 #pragma once
 
 #include "ui/list/file_list_model.h"
+#include "ui/list/list_row_observer.h"
 
 #include <QAbstractListModel>
 
@@ -9,10 +10,10 @@
 
 namespace camlog::widgets {
 
-// Takes the list's row events and its selection event for as long as it lives (the list keeps
-// one listener per event). The selection stays in the list; listSelectionChanged tells the views
-// to show it again.
-class FileListAdapter : public QAbstractListModel {
+// The list's row observer for as long as it lives (the list keeps one). The rows are read from
+// the list itself: every change is announced before it is made, as Qt's views expect. The
+// selection stays in the list; listSelectionChanged tells the views to show it again.
+class FileListAdapter : public QAbstractListModel, private ui::ListRowObserver {
     Q_OBJECT
 public:
     explicit FileListAdapter(ui::FileListModel &list, QObject *parent = nullptr);
@@ -35,15 +36,17 @@ signals:
     void listSelectionChanged();
 
 private:
-    void rowsInserted(int first, int last);
-    void rowsRemoved(int first, int last);
-    void rowsChanged(int first, int last);
-    void rowsReordered(const std::vector<int> &previousRows);
+    void rowsAboutToBeInserted(int first, int last) override;
+    void rowsInserted(int first, int last) override;
+    void rowsAboutToBeRemoved(int first, int last) override;
+    void rowsRemoved(int first, int last) override;
+    void rowsChanged(int first, int last) override;
+    void rowsAboutToBeReordered() override;
+    void rowsReordered() override;
 
     ui::FileListModel &m_list;
-    // The entries as the views know them: the list has already changed when its event comes, and
-    // between the "about to" and the "done" signals the views must still see the old rows.
-    std::vector<ui::FichierPtr> m_rows;
+    // During a sort: the file each persistent index pointed at, to find its new row.
+    std::vector<ui::FichierPtr> m_persistentFiles;
 };
 
 } // namespace camlog::widgets

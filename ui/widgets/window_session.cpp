@@ -6,7 +6,17 @@
 #include "prefs/settings_io.h"
 #include "ui/actions/action_list_runner.h"
 #include "ui/actions/command_line.h"
+#include "ui/actions/action_menus.h"
+#include "ui/widgets/action_binding.h"
 #include "ui/widgets/base_frame.h"
+#include "ui/widgets/file_drop_filter.h"
+#include "ui/widgets/file_list_adapter.h"
+#include "ui/widgets/file_list_view.h"
+#include "ui/widgets/main_menu.h"
+#include "ui/widgets/menu_from_layout.h"
+#include "ui/widgets/preparation_dialogs.h"
+#include "ui/widgets/shortcut_table_form.h"
+#include "ui/widgets/tool_bars.h"
 #include "ui/widgets/list_frame.h"
 #include "ui/widgets/plaque.h"
 #include "ui/widgets/question_box.h"
@@ -15,6 +25,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QMenu>
 #include <QTimer>
 #include <QToolBar>
 
@@ -48,6 +59,7 @@ WindowSession::WindowSession(WindowStart start) : m_start(std::move(start))
     wireList();
     wireSession();
     bindWindowActions();
+    buildInput();
     wireForm();
     applySettings();
 }
@@ -60,6 +72,9 @@ WindowSession::~WindowSession()
         while (m_session->engine().IsRunning())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         QCoreApplication::sendPostedEvents(this);
+        // The list box's model stops following the list before the list goes.
+        delete m_adapter;
+        m_adapter = nullptr;
         m_session.reset();
     }
     m_form.reset();
@@ -246,6 +261,36 @@ void WindowSession::bindWindowActions()
     }
 }
 
+void WindowSession::buildInput()
+{
+    // One QAction per action: the menus, the tool bars, the keys and the shortcut table share them.
+    m_binding = new ActionBinding(m_session->actions(), this);
+    m_form->addActions(m_binding->actions());
+    m_menu = new MainMenu(*m_form->menuBar(), *m_binding);
+    m_toolBars = new ToolBars(*m_binding, m_form.get());
+    for (QToolBar *bar : m_toolBars->bars())
+        m_form->addToolBar(Qt::TopToolBarArea, bar);
+    m_form->setContextMenuPolicy(Qt::CustomContextMenu);
+    QMenu *windowPopup = MenuFromLayout(ui::MainPopupLayout(), *m_binding, m_form.get());
+    connect(m_form.get(), &QWidget::customContextMenuRequested, windowPopup,
+            [this, windowPopup](const QPoint &at) { windowPopup->popup(m_form->mapToGlobal(at)); });
+
+    m_adapter = new FileListAdapter(m_session->list(), this);
+    auto *view = new FileListView(*m_adapter);
+    view->setObjectName("lf");
+    view->setPopupMenu(MenuFromLayout(ui::ListPopupLayout(), *m_binding, view));
+    m_form->listFrame()->setListWidget(view);
+    m_form->plaque()->setKeyTarget(view);
+    // Files dropped anywhere else on the window open as if dropped on the list.
+    FileDropFilter::install(m_form.get(), [this](std::vector<std::string> paths) {
+        m_session->list().OpenDropped(std::move(paths));
+    });
+    m_shortcuts = new TRaccourcisForm(*m_binding, m_form.get());
+    m_dialogSettings = m_start.settings;
+    m_dialogs = std::make_unique<PreparationDialogs>(m_dialogSettings, m_form.get());
+    m_dialogs->install(m_session->actions());
+}
+
 void WindowSession::refreshActions()
 {
     if (!m_refresh.isActive())
@@ -261,6 +306,8 @@ void WindowSession::refreshActionsNow()
     panels.emptyListPanel = m_form->emptyListShown();
     m_session->setPanels(panels);
     m_session->refreshActions();
+    m_binding->sync();
+    m_menu->updateVisibility();
 }
 
 void WindowSession::showListToolBars(bool shown)

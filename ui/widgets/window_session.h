@@ -18,6 +18,13 @@
 
 namespace camlog::widgets {
 
+class ActionBinding;
+class FileListAdapter;
+class MainMenu;
+class PreparationDialogs;
+class TRaccourcisForm;
+class ToolBars;
+
 struct WindowStart {
     prefs::Settings settings;
     prefs::PrefsEnvironment environment;
@@ -61,6 +68,8 @@ private:
     void wireList();
     void wireSession();
     void bindWindowActions();
+    // The menus, tool bars, keys, list box, drops and file dialogs over the session's actions.
+    void buildInput();
     // Asks for a refresh of the actions; refreshes come together, at most every 100 ms while
     // the list is loading (a refresh asks every command's condition about every file).
     void refreshActions();
@@ -74,6 +83,13 @@ private:
     WindowStart m_start;
     std::unique_ptr<TUIForm> m_form;
     std::unique_ptr<session::Session> m_session;
+    prefs::Settings m_dialogSettings; // the folders the file dialogs remember
+    ActionBinding *m_binding = nullptr;
+    MainMenu *m_menu = nullptr;
+    ToolBars *m_toolBars = nullptr;
+    FileListAdapter *m_adapter = nullptr;
+    TRaccourcisForm *m_shortcuts = nullptr;
+    std::unique_ptr<PreparationDialogs> m_dialogs;
     QTimer m_refresh;
     bool m_started = false;
     bool m_closing = false; // a close waits for the running command to end
