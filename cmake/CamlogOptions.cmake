@@ -21,3 +21,20 @@ if(_camlog_san)
   target_compile_options(camlog_options INTERFACE ${_camlog_san})
   target_link_options(camlog_options INTERFACE ${_camlog_san})
 endif()
+
+# Fuzzing: every target is instrumented for libFuzzer's coverage and built with the address and
+# undefined-behaviour sanitizers; the harnesses under tests/fuzz become libFuzzer programs.
+# Needs clang (configure with -DCMAKE_CXX_COMPILER=clang++).
+option(CAMLOG_FUZZ "Build the libFuzzer harnesses (clang only)" OFF)
+if(CAMLOG_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "CAMLOG_FUZZ needs clang: configure with -DCMAKE_CXX_COMPILER=clang++")
+  endif()
+  if(NOT CAMLOG_SANITIZE STREQUAL "")
+    message(FATAL_ERROR "CAMLOG_FUZZ brings its own sanitizers: leave CAMLOG_SANITIZE empty")
+  endif()
+  set(_camlog_fuzz_san -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+    -fno-omit-frame-pointer)
+  target_compile_options(camlog_options INTERFACE ${_camlog_fuzz_san})
+  target_link_options(camlog_options INTERFACE ${_camlog_fuzz_san})
+endif()

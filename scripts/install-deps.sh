@@ -9,7 +9,7 @@ PACKAGES="
   ffmpeg dvgrab mediainfo libimage-exiftool-perl
   xvfb xauth xdotool xclip imagemagick tesseract-ocr tesseract-ocr-eng
   libreoffice-calc-nogui libreoffice-writer-nogui poppler-utils unzip
-  clang-format
+  clang-format clang libclang-rt-dev
 "
 missing=""
 for p in $PACKAGES; do

@@ -12,9 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (size == 0)
         return 0;
     // The first byte picks the frame size (PAL, NTSC or any odd size); the rest fills it.
-    const std::size_t frameSize = (data[0] & 3) == 0 ? core::kPalFrameSize
-        : (data[0] & 3) == 1                         ? core::kNtscFrameSize
-                                                     : std::min<std::size_t>(size - 1, core::kPalFrameSize + 1);
+    const std::size_t frameSize = (data[0] & 3) == 0   ? core::kPalFrameSize
+                                  : (data[0] & 3) == 1 ? core::kNtscFrameSize
+                                                       : std::min<std::size_t>(size - 1, core::kPalFrameSize + 1);
     std::vector<std::uint8_t> frame(frameSize, 0xFF);
     std::copy_n(data + 1, std::min(size - 1, frameSize), frame.begin());
 

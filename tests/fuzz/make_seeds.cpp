@@ -1,12 +1,14 @@
 // Writes the seed corpus of the fuzz harnesses (tests/fuzz/corpus/<harness>/): small files
 // built with the RIFF builder of the tests and, where a DV frame is needed, the first frame of
-// a generated fixture. Run by hand when a harness or a format changes:
+// a generated fixture. The build runs it once per build tree, after the fixtures:
 //   fuzz_make_seeds <fixture folder> <corpus folder>
 #include "scenes/scene_class.h"
 #include "scenes/scn_file.h"
 #include "support/riff_builder.h"
 #include "support/test_files.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -57,8 +59,9 @@ Bytes dvInfo()
 void dvFiles(const std::string &harness, const Bytes &pal)
 {
     const Bytes type1 = t::riff(
-        "AVI ", {t::list("hdrl", {t::avihChunk(1), t::list("strl", {t::chunk("strh", t::streamHeaderData("iavs", "dvsd", 1, 25, 1)),
-                                                                    t::chunk("strf", dvInfo())})}),
+        "AVI ", {t::list("hdrl", {t::avihChunk(1),
+                                  t::list("strl", {t::chunk("strh", t::streamHeaderData("iavs", "dvsd", 1, 25, 1)),
+                                                   t::chunk("strf", dvInfo())})}),
                  t::list("movi", {t::chunk("00__", pal)}), t::chunk("idx1", t::zeros(16))});
     seed(harness, "type1.avi", type1);
     Bytes bitmap;
@@ -70,15 +73,14 @@ void dvFiles(const std::string &harness, const Bytes &pal)
     t::appendFourCC(bitmap, "dvsd");
     bitmap.resize(40);
     const Bytes type2 = t::riff(
-        "AVI ",
-        {t::list("hdrl", {t::avihChunk(2),
-                          t::list("strl", {t::chunk("strh", t::streamHeaderData("vids", "dvsd", 1, 25, 1)),
-                                           t::chunk("strf", t::cat({bitmap, dvInfo()})),
-                                           t::chunk("indx", t::indexData("00dc", 4))}),
-                          t::list("strl", {t::chunk("strh", t::streamHeaderData("auds", "", 1, 48000, 1920)),
-                                           t::chunk("strf", waveFormat())}),
-                          t::list("odml", {t::chunk("dmlh", t::zeros(248))})}),
-         t::list("movi", {t::list("rec ", {t::chunk("00dc", pal), t::chunk("01wb", t::zeros(7680))})})});
+        "AVI ", {t::list("hdrl", {t::avihChunk(2),
+                                  t::list("strl", {t::chunk("strh", t::streamHeaderData("vids", "dvsd", 1, 25, 1)),
+                                                   t::chunk("strf", t::cat({bitmap, dvInfo()})),
+                                                   t::chunk("indx", t::indexData("00dc", 4))}),
+                                  t::list("strl", {t::chunk("strh", t::streamHeaderData("auds", "", 1, 48000, 1920)),
+                                                   t::chunk("strf", waveFormat())}),
+                                  t::list("odml", {t::chunk("dmlh", t::zeros(248))})}),
+                 t::list("movi", {t::list("rec ", {t::chunk("00dc", pal), t::chunk("01wb", t::zeros(7680))})})});
     seed(harness, "type2.avi", type2);
 }
 
@@ -90,8 +92,9 @@ void riffSeeds()
     seed("riff", "garbage_tail.avi", t::cat({t::aviFile({t::streamList("iavs", "dvsd")}, 1), t::zeros(100)}));
     seed("riff", "overlong.avi",
          t::listDeclaring("RIFF", "AVI ", 5000, t::list("hdrl", {t::chunk("indx", t::indexData("00dc", 4))})));
-    seed("riff", "odd_chunks.avi", t::riff("AVI ", {t::chunk("JUNK", t::zeros(3)), t::chunkUnpadded("odd ", t::zeros(5)),
-                                                    t::list("hdrl", {t::avihChunk(1)})}));
+    seed("riff", "odd_chunks.avi",
+         t::riff("AVI ", {t::chunk("JUNK", t::zeros(3)), t::chunkUnpadded("odd ", t::zeros(5)),
+                          t::list("hdrl", {t::avihChunk(1)})}));
 }
 
 void scnSeeds(const fs::path &work)
@@ -135,11 +138,13 @@ void textSeeds()
     seed("playlist_script", "playlist_utf16.txt", utf16(playlist));
     seed("playlist_script", "script.txt", t::text("# a script\n/x\n+showlist=false\n-alpha\n/e=\"1h 2mn\"\nunknown\n"));
     seed("playlist_script", "latin1.txt", Bytes{'/', 'v', 'i', 'd', 0xE9, 'o', '.', 'a', 'v', 'i', '\r'});
-    const std::string ini = "[Preferences]\r\nintervalle=5\r\nFormat pour Afficher Datecode=ddddd tt\r\n[Other]\r\nx=1\r\n";
+    const std::string ini =
+        "[Preferences]\r\nintervalle=5\r\nFormat pour Afficher Datecode=ddddd tt\r\n[Other]\r\nx=1\r\n";
     seed("ini", "settings_utf16.ini", utf16(ini));
     seed("ini", "settings_utf8.ini", t::text(ini));
     seed("ini", "settings_1252.ini", Bytes{'[', 'P', ']', '\n', 'D', 'u', 'r', 0xE9, 'e', '=', '2', '\n'});
-    for (const char *pattern : {"yyyy/mm/dd hh:nn:ss", "ddddd tt", "dddddd 'at' t", "c am/pm a/p ampm", "d/m/yy z zzz"}) {
+    for (const char *pattern :
+         {"yyyy/mm/dd hh:nn:ss", "ddddd tt", "dddddd 'at' t", "c am/pm a/p ampm", "d/m/yy z zzz"}) {
         double days = 45413.4211;
         Bytes bytes(sizeof days);
         std::memcpy(bytes.data(), &days, sizeof days);
@@ -172,9 +177,11 @@ int main(int argc, char **argv)
     seed("dv_reader", "raw_ntsc.dv", ntsc); // its first byte is odd: the harness names it .dv
     seed("dv_audio", "pal_frame", t::cat({Bytes{0}, pal}));
     seed("dv_audio", "ntsc_frame", t::cat({Bytes{1}, ntsc}));
-    const fs::path work = fs::temp_directory_path() / "camlog-fuzz-seeds";
+    // The scn seed is written next to a video, as the program writes it, then taken away.
+    const fs::path work = g_corpus / "scn-work";
     fs::create_directories(work);
     scnSeeds(work);
+    fs::remove_all(work);
     textSeeds();
     return 0;
 }
