@@ -10,6 +10,10 @@
 #include "ui/widgets/window_session.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QToolBar>
+#include <QUrl>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -153,6 +157,80 @@ TEST_F(WindowSessionTest, ClosingDuringACommandStopsItAndSavesTheSettings)
     EXPECT_TRUE(saved.listeGauche);
     EXPECT_EQ(saved.vue, 0);
     EXPECT_EQ(saved.sortIndex, "alpha");
+}
+
+// A conversion over many tapes, and the abort keys pressed while its first files are written:
+// Escape stops the file being converted and the run goes on; Shift+Escape stops the run.
+TEST_F(WindowSessionTest, EscapeAbortsTheCurrentFileAndShiftEscapeTheWholeRun)
+{
+    const struct {
+        const char *what;
+        Qt::KeyboardModifiers modifiers;
+        bool wholeRun;
+    } cases[] = {{"Escape", Qt::NoModifier, false}, {"Shift+Escape", Qt::ShiftModifier, true}};
+    constexpr int kTapes = 24;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path folder = dir / (std::string("many_") + (c.wholeRun ? "all" : "one"));
+        fs::create_directories(folder);
+        for (int i = 0; i < kTapes; ++i)
+            fs::create_hard_link(test::fixturePath("tape_three-type2.avi"), folder / ("t" + std::to_string(10 + i) + ".avi"));
+        const auto outputs = [&] {
+            int count = 0;
+            for (const auto &entry : fs::directory_iterator(folder))
+                count += entry.path().filename().string().starts_with("t") && entry.path().extension() == ".avi";
+            return count - kTapes;
+        };
+
+        auto window = makeWindow({"/l=" + folder.string(), "/a"});
+        showAndActivate(*window);
+        ASSERT_TRUE(waitIdle(*window));
+        ASSERT_EQ(window->session().list().SelCount(), kTapes);
+        ASSERT_TRUE(window->execute("ccConvertirDV1"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return outputs() >= 1; }, 60000));
+        QTest::keyClick(&window->form(), Qt::Key_Escape, c.modifiers);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->session().engine().IsRunning(); }, 60000));
+
+        const int written = outputs();
+        if (c.wholeRun) {
+            EXPECT_LT(written, kTapes - 2);
+        } else {
+            EXPECT_EQ(written, kTapes - 1); // one tape left unconverted, the others all done
+        }
+        // No hidden temporary is left behind by the aborted file.
+        for (const auto &entry : fs::directory_iterator(folder))
+            EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << entry.path();
+        EXPECT_TRUE(window->session().list().IsEnabled());
+    }
+}
+
+// Files copied in a file manager are pasted into the list; the tool-bar menu's entries show and
+// hide their bars.
+TEST_F(WindowSessionTest, PasteFilesAndTheToolBarEntries)
+{
+    auto window = makeWindow({});
+    showAndActivate(*window);
+    ASSERT_TRUE(waitIdle(*window));
+    auto *data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(QString::fromStdString((tapes / "tape_three-type2.avi").string())),
+                   QUrl::fromLocalFile(QString::fromStdString((dir / "missing.avi").string()))});
+    QGuiApplication::clipboard()->setMimeData(data);
+    ASSERT_TRUE(window->execute("saCollerFichiers"));
+    ASSERT_TRUE(waitIdle(*window));
+    ASSERT_EQ(window->session().list().Count(), 1);
+    EXPECT_EQ(window->session().list().GetFile(0)->FileName, "tape_three-type2.avi");
+    EXPECT_EQ(window->form().layout(), Layout::Normal);
+
+    auto *bar = window->form().findChild<QToolBar *>("tbOuvrir");
+    ASSERT_NE(bar, nullptr);
+    ASSERT_TRUE(bar->isVisible());
+    ASSERT_TRUE(window->execute("sabarreOuvrir"));
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_FALSE(window->session().actions().find("sabarreOuvrir")->Checked());
+    ASSERT_TRUE(window->execute("sabarreOuvrir"));
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(window->session().actions().find("sabarreOuvrir")->Checked());
+    QGuiApplication::clipboard()->clear();
 }
 
 } // namespace

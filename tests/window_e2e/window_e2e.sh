@@ -148,6 +148,38 @@ else
     fail "files after Ctrl+D: $(ls "$work/tapes")"
 fi
 shot layout0-renamed
+# The other layouts, each seen once: the list at left, the video only, the list hidden.
+press alt+w
+shot layout0-list-left
+press alt+w
+press ctrl+Return
+shot layout3-video-only
+press ctrl+Return
+press F6
+shot layout1-list-hidden
+press F6
+shot layout0-back
+
+# Paste: a file URL put on the clipboard by another program; Ctrl+V adds the file to the emptied
+# list, and the srt written for the whole list is that file's alone.
+mkdir -p "$work/pasted"
+cp "$fixtures/pal_16x9_32k-type2.avi" "$work/pasted/from_clipboard.avi"
+press ctrl+Delete
+printf 'file://%s\r\n' "$work/pasted/from_clipboard.avi" | xclip -selection clipboard -t text/uri-list -i
+sleep 0.5
+press ctrl+v
+sleep 1
+shot layout0-pasted
+press ctrl+a
+press ctrl+shift+s
+if wait_for '[ -s "$work/pasted/from_clipboard.srt" ]' 30; then
+    pass "Ctrl+V pasted the file from the clipboard"
+    [ "$(ls "$work/tapes"/*.srt | wc -l)" = 4 ] && pass "only the pasted file was in the list" ||
+        fail "srt files in the emptied folder: $(ls "$work/tapes")"
+else
+    fail "no srt for the pasted file: $(ls "$work/pasted")"
+fi
+
 # Alt+F4, the other key of "Quit"; the storage mode is known now, so no question comes.
 press alt+F4
 wait_exit

@@ -131,6 +131,7 @@ void SessionActions::bind()
     bindPlain("saOuvrirFichiers", &SessionActions::openFiles);
     bindPlain("saOuvrirunDossier", &SessionActions::openFolder);
     bindPlain("saOuvrirDossierPrefere", &SessionActions::openPreferredFolder);
+    bindPlain("saOuvrirTout", &SessionActions::openAll);
     bindPlain("saOuvrirPlayList", &SessionActions::openPlaylist);
     bindPlain("saOuvrirDefaultPlayList", &SessionActions::openDefaultPlaylist);
     bindPlain("saSauverListe", &SessionActions::saveList);
@@ -189,6 +190,11 @@ void SessionActions::openFolder(TCustomSuperAction &action)
     if (folder.empty())
         return;
     m.list.OpenFolder(AbsolutePath(folder));
+}
+
+void SessionActions::openAll(TCustomSuperAction &)
+{
+    m.list.OpenAllDrives();
 }
 
 void SessionActions::openPreferredFolder(TCustomSuperAction &)

@@ -57,6 +57,8 @@ private:
     void openFiles(ui::TCustomSuperAction &action);
     void openFolder(ui::TCustomSuperAction &action);
     void openPreferredFolder(ui::TCustomSuperAction &action);
+    // Every file on the mounted disks.
+    void openAll(ui::TCustomSuperAction &action);
     void openPlaylist(ui::TCustomSuperAction &action);
     void openDefaultPlaylist(ui::TCustomSuperAction &action);
     void saveList(ui::TCustomSuperAction &action);

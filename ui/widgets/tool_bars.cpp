@@ -34,6 +34,11 @@ ToolBars::ToolBars(ActionBinding &binding, QWidget *parent) : QObject(parent), m
                 m_binding.sync(*action);
             }
         };
+        // Its entry in the "Tool bars" menu shows or hides it.
+        if (auto *entry = dynamic_cast<ui::TSuperAction *>(m_binding.actionList().find(toggle)))
+            entry->Onexecute = [bar](ui::TCustomSuperAction &, ui::ActionSender) {
+                bar->setVisible(bar->isHidden());
+            };
         connect(bar, &QToolBar::visibilityChanged, this, follow);
         follow();
         m_bars.append(bar);

@@ -12,6 +12,7 @@
 #include "ui/widgets/file_drop_filter.h"
 #include "ui/widgets/file_list_adapter.h"
 #include "ui/widgets/file_list_view.h"
+#include "ui/widgets/file_urls.h"
 #include "ui/widgets/main_menu.h"
 #include "ui/widgets/menu_from_layout.h"
 #include "ui/widgets/preparation_dialogs.h"
@@ -243,6 +244,14 @@ void WindowSession::bindWindowActions()
         full->OnTrueExecute = [this](ui::TCustomSuperAction &a, ui::ActionSender) {
             a.SetChecked(false);
             m_form->setFullScreenVideo(false);
+        };
+    }
+    // Files copied in a file manager: their URLs on the clipboard.
+    if (auto *paste = actions.plain("saCollerFichiers")) {
+        paste->Onexecute = [this](ui::TCustomSuperAction &, ui::ActionSender) {
+            std::vector<std::string> paths = ClipboardFilePaths();
+            if (!paths.empty())
+                m_session->list().PasteFiles(std::move(paths));
         };
     }
     // Escape first leaves full screen; only outside it does it abort.
