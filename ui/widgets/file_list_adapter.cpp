@@ -72,8 +72,10 @@ void FileListAdapter::rowsAboutToBeInserted(int first, int last)
 
 void FileListAdapter::rowsInserted(int, int)
 {
+    // The views show the new rows' selection themselves (see FileListView): an opening inserts
+    // a thousand rows one by one, and showing the whole selection again each time would cost
+    // the square of that.
     endInsertRows();
-    emit listSelectionChanged();
 }
 
 void FileListAdapter::rowsAboutToBeRemoved(int first, int last)

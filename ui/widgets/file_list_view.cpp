@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QTimer>
 
 namespace camlog::widgets {
 
@@ -32,6 +33,8 @@ FileListView::FileListView(FileListAdapter &adapter, QWidget *parent) : QListVie
     connect(&adapter, &QAbstractItemModel::layoutAboutToBeChanged, this, changing);
     setModel(&adapter);
     connect(&adapter, &QAbstractItemModel::rowsInserted, this, changed);
+    connect(&adapter, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &, int first, int last) { showInsertedSelection(first, last); });
     connect(&adapter, &QAbstractItemModel::rowsRemoved, this, changed);
     connect(&adapter, &QAbstractItemModel::layoutChanged, this, changed);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -74,6 +77,20 @@ void FileListView::showListSelection()
                                           QItemSelectionModel::NoUpdate);
     m_syncing = false;
     refreshHint();
+}
+
+// Rows just inserted: the selection model has moved the others' selection already; the new
+// rows' selection is shown once the burst of inserts is over (an opening inserts its files one by
+// one, a batch in one go, and showing the selection each time would cost the square of the count).
+void FileListView::showInsertedSelection(int, int)
+{
+    if (m_insertedPending)
+        return;
+    m_insertedPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_insertedPending = false;
+        showListSelection();
+    });
 }
 
 void FileListView::takeViewSelection()

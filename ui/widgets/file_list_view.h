@@ -44,6 +44,7 @@ protected:
 private:
     // The list's selection and current entry shown in the view.
     void showListSelection();
+    void showInsertedSelection(int first, int last);
     // The view's selection given to the list.
     void takeViewSelection();
     // The view's current row becomes the list's active entry.
@@ -55,6 +56,7 @@ private:
     QMenu *m_popup = nullptr;
     bool m_keyDelete = false;
     bool m_syncing = false;
+    bool m_insertedPending = false;
     int m_rowsChanging = 0;
     int m_hintCount = -1;
     int m_hintSelCount = -1;
