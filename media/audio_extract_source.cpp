@@ -33,13 +33,13 @@ std::unique_ptr<WavWriter> createWav(const std::filesystem::path &path, const Wa
 
 AudioExtractSource::~AudioExtractSource() = default;
 
-std::unique_ptr<AudioExtractSource> AudioExtractSource::open(const std::filesystem::path &source,
-                                                             const std::filesystem::path &destination,
-                                                             std::string &error)
+core::Expected<std::unique_ptr<AudioExtractSource>, SourceErrorCode>
+AudioExtractSource::open(const std::filesystem::path &source, const std::filesystem::path &destination)
 {
-    auto file = DvSourceFile::open(source, error);
-    if (!file)
-        return nullptr;
+    auto opened = DvSourceFile::open(source);
+    if (!opened)
+        return opened.error();
+    std::unique_ptr<DvSourceFile> file = std::move(opened.value());
     std::unique_ptr<AudioExtractSource> result(new AudioExtractSource());
     if (!file->audio.empty()) {
         result->m_sourceRate = file->audio[0].track->sampleRate();
@@ -47,7 +47,7 @@ std::unique_ptr<AudioExtractSource> AudioExtractSource::open(const std::filesyst
         // The rate of the first frame that carries audio; the frames before it give silence.
         const auto first = FindFirstDvAudio(*file->reader);
         if (!first)
-            return nullptr; // no audio: nothing to extract, and nothing to report
+            return SourceError{SourceErrorCode::NoAudio, "no audio in " + source.string()};
         result->m_sourceRate = first->info.format.sampleRate;
     }
     result->m_file = std::move(file);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "media/pipeline.h"
+#include "media/source_error.h"
 
 #include <filesystem>
 #include <memory>
@@ -16,9 +17,9 @@ struct DvSourceFile;
 // it was to replace a file that existed when the run began: that file then stays as it was.
 class AudioExtractSource : public PipelineSource {
 public:
-    // Nothing when the file cannot be read (error says why) or has no audio (error empty).
-    static std::unique_ptr<AudioExtractSource> open(const std::filesystem::path &source,
-                                                    const std::filesystem::path &destination, std::string &error);
+    // An error when the file cannot be read, or NoAudio when it has no sound to extract.
+    static core::Expected<std::unique_ptr<AudioExtractSource>, SourceErrorCode>
+    open(const std::filesystem::path &source, const std::filesystem::path &destination);
     ~AudioExtractSource() override;
 
     std::int64_t Duration() const override;

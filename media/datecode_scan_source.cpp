@@ -20,20 +20,16 @@ DatecodeScanSource::DatecodeScanSource(std::unique_ptr<DvFrameReader> reader, sc
 
 DatecodeScanSource::~DatecodeScanSource() = default;
 
-std::unique_ptr<DatecodeScanSource> DatecodeScanSource::open(const std::filesystem::path &source,
-                                                             scenes::Tdv_sceneDetect &detector,
-                                                             DatecodeCaptionStep *captionStep, std::string &error)
+core::Expected<std::unique_ptr<DatecodeScanSource>, SourceErrorCode>
+DatecodeScanSource::open(const std::filesystem::path &source, scenes::Tdv_sceneDetect &detector,
+                         DatecodeCaptionStep *captionStep)
 {
     auto opened = DvFrameReader::open(source);
-    if (!opened) {
-        error = opened.error().message;
-        return nullptr;
-    }
+    if (!opened)
+        return SourceError{sourceErrorCode(opened.error().code), opened.error().message};
     auto reader = std::move(opened.value());
-    if (reader->dvStream() < 0 || reader->frameCount() == 0) {
-        error = "no DV frame in " + source.string();
-        return nullptr;
-    }
+    if (reader->dvStream() < 0 || reader->frameCount() == 0)
+        return SourceError{SourceErrorCode::NotDv, "no DV frame in " + source.string()};
     const bool ntsc = core::SequencesForFrameSize(reader->frame(0).size) == 10;
     return std::unique_ptr<DatecodeScanSource>(new DatecodeScanSource(
         std::move(reader), detector, captionStep, ntsc ? kNtscFrameDuration : kPalFrameDuration));

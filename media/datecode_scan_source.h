@@ -2,6 +2,7 @@
 #pragma once
 
 #include "media/pipeline.h"
+#include "media/source_error.h"
 
 #include <filesystem>
 #include <memory>
@@ -21,10 +22,9 @@ class DatecodeCaptionStep;
 // progress and calls OnFinished.
 class DatecodeScanSource : public PipelineSource {
 public:
-    // Nothing, with the reason in error, when the file has no DV frame to read.
-    static std::unique_ptr<DatecodeScanSource> open(const std::filesystem::path &source,
-                                                    scenes::Tdv_sceneDetect &detector,
-                                                    DatecodeCaptionStep *captionStep, std::string &error);
+    // An error when the file has no DV frame to read.
+    static core::Expected<std::unique_ptr<DatecodeScanSource>, SourceErrorCode>
+    open(const std::filesystem::path &source, scenes::Tdv_sceneDetect &detector, DatecodeCaptionStep *captionStep);
     ~DatecodeScanSource() override;
 
     std::int64_t Duration() const override;

@@ -280,12 +280,12 @@ DvCopySource::DvCopySource(std::unique_ptr<Impl> impl) : m_impl(std::move(impl))
 
 DvCopySource::~DvCopySource() = default;
 
-std::unique_ptr<DvCopySource> DvCopySource::open(const DvCopyPlan &plan, std::string &error)
+core::Expected<std::unique_ptr<DvCopySource>, SourceErrorCode> DvCopySource::open(const DvCopyPlan &plan)
 {
-    auto file = DvSourceFile::open(plan.source, error);
+    auto file = DvSourceFile::open(plan.source);
     if (!file)
-        return nullptr;
-    return std::unique_ptr<DvCopySource>(new DvCopySource(std::make_unique<Impl>(plan, std::move(file))));
+        return file.error();
+    return std::unique_ptr<DvCopySource>(new DvCopySource(std::make_unique<Impl>(plan, std::move(file.value()))));
 }
 
 std::int64_t DvCopySource::Duration() const

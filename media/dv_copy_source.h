@@ -5,6 +5,7 @@
 #include "media/dv_avi_writer.h"
 #include "media/media_stage.h"
 #include "media/pipeline.h"
+#include "media/source_error.h"
 
 #include <filesystem>
 #include <memory>
@@ -38,7 +39,7 @@ struct DvCopyPlan {
 class DvCopySource : public PipelineSource {
 public:
     // Opens the source; the error says what is wrong with it (no file, not DV, unsupported audio).
-    static std::unique_ptr<DvCopySource> open(const DvCopyPlan &plan, std::string &error);
+    static core::Expected<std::unique_ptr<DvCopySource>, SourceErrorCode> open(const DvCopyPlan &plan);
     ~DvCopySource() override;
 
     std::int64_t Duration() const override;

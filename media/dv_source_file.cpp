@@ -33,20 +33,16 @@ std::optional<core::WaveFormatEx> firstAudioFormat(const DvFrameReader &reader)
 }
 } // namespace
 
-std::unique_ptr<DvSourceFile> DvSourceFile::open(const std::filesystem::path &path, std::string &error)
+core::Expected<std::unique_ptr<DvSourceFile>, SourceErrorCode> DvSourceFile::open(const std::filesystem::path &path)
 {
     auto opened = DvFrameReader::open(path);
-    if (!opened) {
-        error = opened.error().message;
-        return nullptr;
-    }
+    if (!opened)
+        return SourceError{sourceErrorCode(opened.error().code), opened.error().message};
     auto file = std::make_unique<DvSourceFile>();
     file->reader = std::move(opened.value());
     DvFrameReader &reader = *file->reader;
-    if (reader.dvStream() < 0 || reader.frameCount() == 0) {
-        error = "no DV frame in " + path.string();
-        return nullptr;
-    }
+    if (reader.dvStream() < 0 || reader.frameCount() == 0)
+        return SourceError{SourceErrorCode::NotDv, "no DV frame in " + path.string()};
     const auto &dvStream = reader.streams()[static_cast<std::size_t>(reader.dvStream())];
     file->interleaved = reader.container() == ContainerKind::RawDv || dvStream.type == core::fcc::iavs;
     file->pal = core::SequencesForFrameSize(reader.frame(0).size) != 10;
@@ -57,10 +53,8 @@ std::unique_ptr<DvSourceFile> DvSourceFile::open(const std::filesystem::path &pa
     for (std::size_t s = 0; s < reader.streams().size(); ++s) {
         if (reader.streams()[s].type != core::fcc::auds)
             continue;
-        if (!wave || wave->wFormatTag != kWaveFormatPcm || wave->nChannels == 0 || wave->nSamplesPerSec == 0) {
-            error = "the audio of " + path.string() + " is not PCM";
-            return nullptr;
-        }
+        if (!wave || wave->wFormatTag != kWaveFormatPcm || wave->nChannels == 0 || wave->nSamplesPerSec == 0)
+            return SourceError{SourceErrorCode::UnsupportedAudio, "the audio of " + path.string() + " is not PCM"};
         Audio audio;
         audio.channels = wave->nChannels;
         audio.bitsPerSample = wave->wBitsPerSample;

@@ -3,6 +3,7 @@
 
 #include "media/audio_track.h"
 #include "media/dv_frame_reader.h"
+#include "media/source_error.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -25,9 +26,9 @@ struct DvSourceFile {
     };
     std::vector<Audio> audio;
 
-    // Nothing, with the reason in error, when the file cannot be read, has no DV frame, or
-    // has an audio stream that is not PCM.
-    static std::unique_ptr<DvSourceFile> open(const std::filesystem::path &path, std::string &error);
+    // An error when the file cannot be read, has no DV frame, or has an audio stream that is
+    // not PCM.
+    static core::Expected<std::unique_ptr<DvSourceFile>, SourceErrorCode> open(const std::filesystem::path &path);
 
     std::size_t frameCount() const { return reader->frameCount(); }
     std::int64_t duration() const { return static_cast<std::int64_t>(frameCount()) * frameDuration; }

@@ -46,12 +46,11 @@ bool TCdm::buildCopy(const std::string &source, const std::string &destination, 
     plan.audio = static_cast<DvAudioRoute>(audioRoute);
     if (withHeaderFilter)
         plan.videoStages.push_back(&m_dvHeader);
-    std::string error;
-    auto copy = DvCopySource::open(plan, error);
+    auto copy = DvCopySource::open(plan);
     if (!copy)
-        return fail(error);
-    m_frameDuration = copy->FrameDuration();
-    m_fg.SetSource(std::move(copy));
+        return fail(copy.error().message);
+    m_frameDuration = copy.value()->FrameDuration();
+    m_fg.SetSource(std::move(copy.value()));
     return true;
 }
 
@@ -75,13 +74,12 @@ bool TCdm::BuildCorrigerType2(const std::string &source, const std::string &dest
 
 bool TCdm::BuildDVheaderGraph(const std::string &source, const std::string &destination)
 {
-    std::string error;
-    const auto file = DvSourceFile::open(source, error);
+    const auto file = DvSourceFile::open(source);
     if (!file) {
         ResetGraph();
-        return fail(error);
+        return fail(file.error().message);
     }
-    const bool type1 = file->interleaved && file->audio.empty();
+    const bool type1 = file.value()->interleaved && file.value()->audio.empty();
     return buildCopy(source, destination, static_cast<int>(type1 ? DvAviType::Type1 : DvAviType::Type2),
                      static_cast<int>(type1 ? DvAudioRoute::None : DvAudioRoute::PassStreams), true);
 }
@@ -101,37 +99,34 @@ bool TCdm::BuildCutScenes2(const std::string &source, const std::string &destina
 bool TCdm::BuildScnByDate(const std::string &source)
 {
     ResetGraph();
-    std::string error;
-    auto scan = DatecodeScanSource::open(source, m_sceneDetect, nullptr, error);
+    auto scan = DatecodeScanSource::open(source, m_sceneDetect, nullptr);
     if (!scan)
-        return fail(error);
-    m_frameDuration = scan->FrameDuration();
-    m_fg.SetSource(std::move(scan));
+        return fail(scan.error().message);
+    m_frameDuration = scan.value()->FrameDuration();
+    m_fg.SetSource(std::move(scan.value()));
     return true;
 }
 
 bool TCdm::BuildCreerSrt(const std::string &source)
 {
     ResetGraph();
-    std::string error;
-    auto scan = DatecodeScanSource::open(source, m_sceneDetect, &m_captionStep, error);
+    auto scan = DatecodeScanSource::open(source, m_sceneDetect, &m_captionStep);
     if (!scan)
-        return fail(error);
+        return fail(scan.error().message);
     m_sceneDetect.setCaptionStep(&m_captionStep);
-    m_frameDuration = scan->FrameDuration();
-    m_fg.SetSource(std::move(scan));
+    m_frameDuration = scan.value()->FrameDuration();
+    m_fg.SetSource(std::move(scan.value()));
     return true;
 }
 
 bool TCdm::BuildExtraireAudio(const std::string &source, const std::string &destination)
 {
     ResetGraph();
-    std::string error;
-    auto extract = AudioExtractSource::open(source, destination, error);
-    if (!extract)
-        return fail(error);
-    m_audioExtract = extract.get();
-    m_fg.SetSource(std::move(extract));
+    auto extract = AudioExtractSource::open(source, destination);
+    if (!extract) // a file without sound has nothing to do, which is no failure
+        return fail(extract.error().code == SourceErrorCode::NoAudio ? std::string() : extract.error().message);
+    m_audioExtract = extract.value().get();
+    m_fg.SetSource(std::move(extract.value()));
     return true;
 }
 

@@ -27,9 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             reader.readFramePrefix(i, prefix);
         }
     }
-    std::string error;
-    const auto source = media::DvSourceFile::open(path, error);
+    const auto source = media::DvSourceFile::open(path);
     if (source)
-        (void)source->duration();
+        (void)source.value()->duration();
     return 0;
 }

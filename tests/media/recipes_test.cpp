@@ -1,15 +1,20 @@
 // The recipes of the processing module on the fixtures, checked with our reader and with ffprobe.
 #include "media/processing_module.h"
 
-#include "media_test_support.h"
 #include "core/dv_frame.h"
+#include "core/riff_chunks.h"
+#include "media/audio_extract_source.h"
+#include "media/datecode_scan_source.h"
 #include "media/dv_copy_source.h"
 #include "media/dv_frame_reader.h"
+#include "media/dv_source_file.h"
+#include "media_test_support.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <future>
 #include <thread>
@@ -305,6 +310,79 @@ TEST_F(RecipesTest, UnreadableSourcesFailTheBuildWithAReasonAndWriteNothing)
     }
 }
 
+// The factories of the recipes' sources say by their error code what is wrong with a file.
+TEST_F(RecipesTest, SourceFactoriesNameWhatIsWrongWithTheFile)
+{
+    const auto garbage = out("garbage.avi");
+    test::writeBytes(garbage, std::vector<std::uint8_t>(5000, 0x41));
+    // tape_three-type2.avi with its audio format tag made MPEG layer 3.
+    auto bytes = test::readBytes(test::fixturePath("tape_three-type2.avi"));
+    core::MemoryBytes memory(bytes, 0);
+    std::uint64_t waveFormat = 0;
+    core::RiffChunks top(memory, 0, bytes.size());
+    const auto riff = top.next();
+    ASSERT_TRUE(riff && riff->isList());
+    auto inRiff = top.children(*riff);
+    while (const auto hdrl = inRiff.next()) {
+        if (!hdrl->isList(core::fcc::hdrl))
+            continue;
+        auto inHeader = inRiff.children(*hdrl);
+        while (const auto strl = inHeader.next()) {
+            auto inStream = inHeader.children(*strl);
+            bool audio = false;
+            while (const auto chunk = inStream.next()) {
+                std::array<std::uint8_t, 4> type{};
+                if (chunk->id == core::fcc::strh && inStream.readData(*chunk, type) == 4)
+                    audio = core::FourCC::fromBytes(type.data()) == core::fcc::auds;
+                else if (chunk->id == core::fcc::strf && audio)
+                    waveFormat = chunk->data();
+            }
+        }
+    }
+    ASSERT_NE(waveFormat, 0u);
+    bytes[waveFormat] = 0x55;
+    bytes[waveFormat + 1] = 0;
+    const auto mp3 = out("mp3_audio.avi");
+    test::writeBytes(mp3, bytes);
+
+    struct Case {
+        std::filesystem::path source;
+        SourceErrorCode open;    // DvSourceFile and DvCopySource
+        SourceErrorCode extract; // AudioExtractSource
+    };
+    const Case cases[] = {
+        {out("missing.avi"), SourceErrorCode::NotFound, SourceErrorCode::NotFound},
+        {garbage, SourceErrorCode::NotDv, SourceErrorCode::NotDv},
+        {test::fixturePath("nondv_mpeg4.avi"), SourceErrorCode::NotDv, SourceErrorCode::NotDv},
+        {mp3, SourceErrorCode::UnsupportedAudio, SourceErrorCode::UnsupportedAudio},
+    };
+    for (const Case &c : cases) {
+        const auto file = DvSourceFile::open(c.source);
+        ASSERT_FALSE(file) << c.source;
+        EXPECT_EQ(file.error().code, c.open) << c.source;
+        EXPECT_NE(file.error().message.find(c.source.filename().string()), std::string::npos) << file.error().message;
+        DvCopyPlan plan;
+        plan.source = c.source;
+        plan.destination = out("copy.avi");
+        const auto copy = DvCopySource::open(plan);
+        ASSERT_FALSE(copy) << c.source;
+        EXPECT_EQ(copy.error().code, c.open) << c.source;
+        const auto extract = AudioExtractSource::open(c.source, out("x.wav"));
+        ASSERT_FALSE(extract) << c.source;
+        EXPECT_EQ(extract.error().code, c.extract) << c.source;
+    }
+    const auto silent = AudioExtractSource::open(test::fixturePath("ntsc_nodate-ffmpeg.avi"), out("x.wav"));
+    ASSERT_FALSE(silent);
+    EXPECT_EQ(silent.error().code, SourceErrorCode::NoAudio);
+    // The scan of a file without DV frames fails; that of a DV file opens whatever its audio.
+    const auto scanGarbage = DatecodeScanSource::open(garbage, cdm.SceneDetect(), nullptr);
+    ASSERT_FALSE(scanGarbage);
+    EXPECT_EQ(scanGarbage.error().code, SourceErrorCode::NotDv);
+    EXPECT_TRUE(DatecodeScanSource::open(mp3, cdm.SceneDetect(), nullptr));
+    EXPECT_FALSE(std::filesystem::exists(out("copy.avi")));
+    EXPECT_FALSE(std::filesystem::exists(out("x.wav")));
+}
+
 TEST_F(RecipesTest, AWriteFailureEndsTheRunWithAnErrorAndLeavesNoFile)
 {
     const auto dest = std::filesystem::path("/proc/camlog-no-such-folder/out.avi");
@@ -350,10 +428,9 @@ TEST_F(RecipesTest, AStoppedConversionLeavesAFileThatPlaysToWhereItStopped)
         plan.outputType = type;
         plan.audio = type == DvAviType::Type1 ? DvAudioRoute::None : DvAudioRoute::SplitFromFrames;
         plan.videoStages.push_back(&hold);
-        std::string error;
-        auto source = DvCopySource::open(plan, error);
-        ASSERT_NE(source, nullptr) << error;
-        pipeline.SetSource(std::move(source));
+        auto source = DvCopySource::open(plan);
+        ASSERT_TRUE(source) << source.error().message;
+        pipeline.SetSource(std::move(source.value()));
         bool completed = false;
         pipeline.OnComplete = [&](const PipelineEnd &) { completed = true; };
         pipeline.Run();
@@ -392,10 +469,9 @@ TEST_F(RecipesTest, AStoppedConversionOverAnExistingFileLeavesThatFile)
             Pipeline pipeline;
             HoldAtFrame hold(pipeline, 60);
             plan.videoStages = {&hold};
-            std::string error;
-            auto copy = DvCopySource::open(plan, error);
-            ASSERT_NE(copy, nullptr) << error;
-            pipeline.SetSource(std::move(copy));
+            auto copy = DvCopySource::open(plan);
+            ASSERT_TRUE(copy) << copy.error().message;
+            pipeline.SetSource(std::move(copy.value()));
             pipeline.Run();
             hold.reached.get_future().wait();
             pipeline.Stop();
@@ -414,10 +490,9 @@ TEST_F(RecipesTest, AStoppedConversionOverAnExistingFileLeavesThatFile)
 
         // Run to its end, the new file takes the old one's place.
         plan.videoStages.clear();
-        std::string error;
-        auto copy = DvCopySource::open(plan, error);
-        ASSERT_NE(copy, nullptr) << error;
-        cdm.fg().SetSource(std::move(copy));
+        auto copy = DvCopySource::open(plan);
+        ASSERT_TRUE(copy) << copy.error().message;
+        cdm.fg().SetSource(std::move(copy.value()));
         ASSERT_TRUE(runToEnd(cdm));
         EXPECT_EQ(readDvFrames(plan.destination), readDvFrames(source));
         cdm.fg().Reset();
