@@ -23,15 +23,14 @@ std::string firstParameter(const engine::TParams &params)
 
 // Gives the owner write permission for the patch and puts the old permissions back after it,
 // so a read-only file is patched and stays read-only.
-template <typename Write>
-bool writeLiftingReadOnly(const std::string &path, Write write)
+template <typename Write> auto writeLiftingReadOnly(const std::string &path, Write write)
 {
     std::error_code ec;
     const fs::perms before = fs::status(fs::path(path), ec).permissions();
     const bool lift = !ec && (before & fs::perms::owner_write) == fs::perms::none;
     if (lift)
         fs::permissions(fs::path(path), fs::perms::owner_write, fs::perm_options::add, ec);
-    const bool written = write();
+    auto written = write();
     if (lift)
         fs::permissions(fs::path(path), before, fs::perm_options::replace, ec);
     return written;
@@ -106,8 +105,10 @@ void ModifierCodecExecution(const core::TaviFichier &fichier, const engine::TPar
         FailFile(ce, "No codec given for " + fichier.FullPath);
     prepare(fichier, closePreview);
     const core::FourCC fourCC = core::FourCC::fromString(*code);
-    if (!writeLiftingReadOnly(fichier.FullPath, [&] { return core::WriteHandlerCode(fichier.FullPath, fourCC); }))
-        FailFile(ce, "Cannot change the codec of " + fichier.FullPath);
+    const auto written =
+        writeLiftingReadOnly(fichier.FullPath, [&] { return core::WriteHandlerCode(fichier.FullPath, fourCC); });
+    if (!written)
+        FailFile(ce, "Cannot change the codec of " + fichier.FullPath + ": " + written.error().message);
 }
 
 void FrequenceVideoExecution(const core::TaviFichier &fichier, const engine::TParams &params,
@@ -117,8 +118,10 @@ void FrequenceVideoExecution(const core::TaviFichier &fichier, const engine::TPa
     if (!rate)
         FailFile(ce, "No valid framerate given for " + fichier.FullPath + ": \"" + firstParameter(params) + "\"");
     prepare(fichier, closePreview);
-    if (!writeLiftingReadOnly(fichier.FullPath, [&] { return core::WriteFrameRate(fichier.FullPath, *rate); }))
-        FailFile(ce, "Cannot change the framerate of " + fichier.FullPath);
+    const auto written =
+        writeLiftingReadOnly(fichier.FullPath, [&] { return core::WriteFrameRate(fichier.FullPath, *rate); });
+    if (!written)
+        FailFile(ce, "Cannot change the framerate of " + fichier.FullPath + ": " + written.error().message);
 }
 
 } // namespace camlog::commands

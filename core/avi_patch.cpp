@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -80,34 +81,56 @@ struct Locator {
     }
 };
 
-// Writes each (position, 4 bytes) in place. Nothing is written unless every field lies
-// inside the file, the file is a regular file and its owner may write it (checked on the
-// open descriptor, since a privileged user could open a read-only file anyway).
-bool writeFields(const std::string &path, const std::vector<std::pair<std::int64_t, std::uint32_t>> &fields)
+PatchError systemError(int error)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    return {PatchErrorCode::CannotWrite, std::error_code(error, std::generic_category()).message()};
+}
+
+using Fields = std::vector<std::pair<std::int64_t, std::uint32_t>>;
+
+// Opens the file for writing, then writes each (position, 4 bytes) that fieldsOf gives for its
+// header in place. Nothing is written unless the file is a regular file that its owner may
+// write (checked on the open descriptor, since a privileged user could open a read-only file
+// anyway) and every field lies inside it. The file is opened before its header is read, so
+// that a file that cannot be written says so rather than seeming to have no header.
+template <typename FieldsOf>
+Expected<std::size_t, PatchErrorCode> writeFields(const std::string &path, FieldsOf fieldsOf)
+{
+    // O_NONBLOCK: a pipe without a reader fails at once instead of blocking the open.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
-        return false;
-    bool ok = true;
+        return systemError(errno);
+    const auto fail = [fd](PatchError error) -> Expected<std::size_t, PatchErrorCode> {
+        ::close(fd);
+        return error;
+    };
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & S_IWUSR) == 0)
-        ok = false;
+    if (::fstat(fd, &st) != 0)
+        return fail(systemError(errno));
+    if (!S_ISREG(st.st_mode))
+        return fail({PatchErrorCode::CannotWrite, "not a regular file"});
+    if ((st.st_mode & S_IWUSR) == 0)
+        return fail(systemError(EACCES));
+    const Fields fields = fieldsOf();
+    if (fields.empty())
+        return fail({PatchErrorCode::NoField, "no video stream header with the field to change"});
     for (const auto &[position, value] : fields) {
         if (position < 0 || position + 4 > st.st_size)
-            ok = false;
+            return fail({PatchErrorCode::NoField, "the field to change lies outside the file"});
     }
-    for (std::size_t i = 0; ok && i < fields.size(); ++i) {
+    for (const auto &[position, value] : fields) {
         std::array<std::uint8_t, 4> bytes{};
-        writeLe32(bytes.data(), fields[i].second);
+        writeLe32(bytes.data(), value);
         ssize_t written = -1;
         do {
-            written = ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(fields[i].first));
+            written = ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(position));
         } while (written < 0 && errno == EINTR);
-        ok = written == static_cast<ssize_t>(bytes.size());
+        if (written != static_cast<ssize_t>(bytes.size()))
+            return fail(systemError(written < 0 ? errno : EIO));
     }
     if (::close(fd) != 0)
-        ok = false;
-    return ok;
+        return systemError(errno);
+    return fields.size();
 }
 
 } // namespace
@@ -140,30 +163,35 @@ std::optional<FourCC> ReadHandlerCode(const std::string &path)
     return FourCC::fromBytes(bytes.data());
 }
 
-bool WriteHandlerCode(const std::string &path, FourCC code)
+Expected<std::size_t, PatchErrorCode> WriteHandlerCode(const std::string &path, FourCC code)
 {
-    const AviFieldPositions positions = LocateFields(path);
-    if (positions.HandlerPos < 0)
-        return false;
-    std::vector<std::pair<std::int64_t, std::uint32_t>> fields{{positions.HandlerPos, code.value()}};
-    if (positions.CompressionPos >= 0)
-        fields.emplace_back(positions.CompressionPos, code.value());
-    return writeFields(path, fields);
+    return writeFields(path, [&] {
+        const AviFieldPositions positions = LocateFields(path);
+        Fields fields;
+        if (positions.HandlerPos < 0)
+            return fields;
+        fields.emplace_back(positions.HandlerPos, code.value());
+        if (positions.CompressionPos >= 0)
+            fields.emplace_back(positions.CompressionPos, code.value());
+        return fields;
+    });
 }
 
-bool WriteFrameRate(const std::string &path, double fps)
+Expected<std::size_t, PatchErrorCode> WriteFrameRate(const std::string &path, double fps)
 {
     if (!std::isfinite(fps) || fps <= 0.0)
-        return false;
+        return PatchError{PatchErrorCode::BadValue, "the frame rate is not a positive number"};
     // nearbyint rounds half to even in the default rounding mode.
     const double scale = std::nearbyint(1'000'000.0 / fps);
     if (scale < 1.0 || scale > static_cast<double>(std::numeric_limits<std::uint32_t>::max()))
-        return false;
-    const AviFieldPositions positions = LocateFields(path);
-    if (positions.ScalePos < 0)
-        return false;
-    return writeFields(path, {{positions.ScalePos, static_cast<std::uint32_t>(scale)},
-                              {positions.ScalePos + 4, 1'000'000u}});
+        return PatchError{PatchErrorCode::BadValue, "an AVI header cannot hold this frame rate"};
+    return writeFields(path, [&] {
+        const AviFieldPositions positions = LocateFields(path);
+        Fields fields;
+        if (positions.ScalePos >= 0)
+            fields = {{positions.ScalePos, static_cast<std::uint32_t>(scale)}, {positions.ScalePos + 4, 1'000'000u}};
+        return fields;
+    });
 }
 
 } // namespace camlog::core

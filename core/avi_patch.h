@@ -1,8 +1,10 @@
 // In-place patches of an AVI header: the video handler code and the video frame rate.
 #pragma once
 
+#include "core/expected.h"
 #include "core/four_cc.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -25,14 +27,23 @@ AviFieldPositions LocateFields(const std::string &path);
 // The code at HandlerPos; no value when it was not found or could not be read.
 std::optional<FourCC> ReadHandlerCode(const std::string &path);
 
-// Writes code at HandlerPos and, for a vids stream, at CompressionPos. False, with nothing
-// written, when the handler was not found or the file is read-only (owner without write
-// permission) or cannot be opened for writing; the file's size never changes.
-bool WriteHandlerCode(const std::string &path, FourCC code);
+enum class PatchErrorCode {
+    NoField,     // the header holds no video stream header with the field, or it lies outside the file
+    BadValue,    // a frame rate that is not positive and finite, or whose scale does not fit 32 bits
+    CannotWrite, // the file cannot be opened, written or closed
+};
+// The message says why, without the path: for CannotWrite it is the system's error text.
+using PatchError = Error<PatchErrorCode>;
 
-// dwScale := round(1000000 / fps) (half to even), dwRate := 1000000. False, with nothing
+// Writes code at HandlerPos and, for a vids stream, at CompressionPos; returns the count of
+// fields written. An error, with nothing written, when the handler was not found, or the file is
+// not a regular file, is read-only (owner without write permission: "Permission denied" even
+// for a privileged user) or cannot be opened for writing; the file's size never changes.
+Expected<std::size_t, PatchErrorCode> WriteHandlerCode(const std::string &path, FourCC code);
+
+// dwScale := round(1000000 / fps) (half to even), dwRate := 1000000. An error, with nothing
 // written, for a rate that is not positive and finite or whose scale does not fit 32 bits,
 // and in the cases of WriteHandlerCode.
-bool WriteFrameRate(const std::string &path, double fps);
+Expected<std::size_t, PatchErrorCode> WriteFrameRate(const std::string &path, double fps);
 
 } // namespace camlog::core

@@ -2,7 +2,11 @@
 #include "commands/codec_commands.h"
 #include "commands_fixture.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <sys/stat.h>
+#include <system_error>
+#include <utility>
 
 namespace camlog::commands::test {
 namespace {
@@ -96,6 +100,40 @@ TEST_F(CodecCommands, AFramerateThatIsNoNumberChangesNothing)
     }
     EXPECT_EQ(camlog::test::readBytes(video), before);
     EXPECT_EQ(FrameRateParameter("29,97"), 29.97);
+}
+
+// A file that is gone, or has become a folder, fails with the system's words for why.
+TEST_F(CodecCommands, AFileThatCannotBeWrittenFailsWithTheSystemsReason)
+{
+    const std::string gone = CopyFixture("tape_three-type2.avi", "gone.avi");
+    const std::string folder = CopyFixture("tape_three-type2.avi", "folder.avi");
+    AddToList(gone);
+    AddToList(folder);
+    std::filesystem::remove(gone);
+    std::filesystem::remove(folder);
+    std::filesystem::create_directory(folder);
+    const auto text = [](int error) {
+        return std::error_code(error, std::generic_category()).message();
+    };
+    struct Case {
+        engine::tCustomCmd &command;
+        std::string parameter;
+        std::string failure;
+    };
+    const Case cases[] = {{dm.ModifierCodec, "CDVC", "Cannot change the codec of "},
+                          {dm.FrequenceVideo, "29.97", "Cannot change the framerate of "}};
+    for (const Case &c : cases) {
+        host.log.clear();
+        host.questions.clear();
+        host.answers = {TAnswer::Yes, TAnswer::Yes};
+        ASSERT_TRUE(Run(c.command, {c.parameter}));
+        EXPECT_EQ(engine.LastRun().failedPasses, 2) << c.failure;
+        for (const auto &[path, error] : {std::pair{gone, ENOENT}, std::pair{folder, EISDIR}}) {
+            const std::string line = "error etError " + c.failure + path + ": " + text(error);
+            EXPECT_NE(std::find(host.log.begin(), host.log.end(), line), host.log.end()) << line;
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(gone));
 }
 
 TEST_F(CodecCommands, TheFramerateOfDvType1IsNotOffered)

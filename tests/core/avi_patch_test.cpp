@@ -8,12 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -258,6 +260,48 @@ TEST(Patches, ReadOnlyFileIsLeftUntouchedAndReadOnly)
               fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     // Reading works as before.
     EXPECT_EQ(core::ReadHandlerCode(path.string()), core::fcc::dvsd);
+}
+
+// A patch that fails says why; for a file that cannot be written, in the system's words.
+TEST(Patches, FailuresNameTheirCause)
+{
+    const auto readOnly = copyFixture("tape_three-type2.avi", "PatchFailureCauses");
+    fs::permissions(readOnly, fs::perms::owner_read);
+    const auto dir = readOnly.parent_path();
+    test::writeBytes(dir / "audio_only.avi", test::aviFile({test::streamList("auds", "")}));
+    fs::create_directory(dir / "folder.avi");
+    const auto fifo = dir / "fifo.avi";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const auto text = [](int error) {
+        return std::error_code(error, std::generic_category()).message();
+    };
+    struct Case {
+        fs::path path;
+        core::PatchErrorCode code;
+        std::string message;
+    };
+    const Case cases[] = {
+        {dir / "missing.avi", core::PatchErrorCode::CannotWrite, text(ENOENT)},
+        {dir / "folder.avi", core::PatchErrorCode::CannotWrite, text(EISDIR)},
+        {readOnly, core::PatchErrorCode::CannotWrite, text(EACCES)},
+        {fifo, core::PatchErrorCode::CannotWrite, text(ENXIO)}, // no reader: the open does not wait for one
+        {dir / "audio_only.avi", core::PatchErrorCode::NoField, "no video stream header with the field to change"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.path.filename().string());
+        const auto handler = core::WriteHandlerCode(c.path.string(), core::fcc::dvsd);
+        ASSERT_FALSE(handler);
+        EXPECT_EQ(handler.error().code, c.code);
+        EXPECT_EQ(handler.error().message, c.message);
+        const auto rate = core::WriteFrameRate(c.path.string(), 25.0);
+        ASSERT_FALSE(rate);
+        EXPECT_EQ(rate.error().code, c.code);
+        EXPECT_EQ(rate.error().message, c.message);
+    }
+    const auto bad = core::WriteFrameRate((dir / "missing.avi").string(), 0.0);
+    ASSERT_FALSE(bad);
+    EXPECT_EQ(bad.error().code, core::PatchErrorCode::BadValue);
+    EXPECT_FALSE(fs::exists(dir / "missing.avi"));
 }
 
 } // namespace
