@@ -10,4 +10,9 @@ target_sources(camlog_media PRIVATE
   audio_extract_source.cpp
   datecode_scan_source.cpp
   processing_module.cpp
+  av_file_decoder.cpp
+  dv_picture_stage.cpp
+  dv_video_encoder.cpp
+  decoded_audio_converter.cpp
+  dv_reencode_source.cpp
 )

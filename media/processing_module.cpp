@@ -5,6 +5,7 @@
 #include "media/audio_extract_source.h"
 #include "media/datecode_scan_source.h"
 #include "media/dv_copy_source.h"
+#include "media/dv_reencode_source.h"
 #include "media/dv_source_file.h"
 
 namespace camlog::media {
@@ -82,6 +83,29 @@ bool TCdm::BuildDVheaderGraph(const std::string &source, const std::string &dest
     const bool type1 = file.value()->interleaved && file.value()->audio.empty();
     return buildCopy(source, destination, static_cast<int>(type1 ? DvAviType::Type1 : DvAviType::Type2),
                      static_cast<int>(type1 ? DvAudioRoute::None : DvAudioRoute::PassStreams), true);
+}
+
+bool TCdm::BuildRecompresserDV2(const std::string &source, const std::string &destination, DvSystem system, bool wide,
+                                int audioRate)
+{
+    ResetGraph();
+    m_dvHeader.AspectRewrite = true;
+    m_dvHeader.Wide = wide;
+    m_dvHeader.CopyHeaders = false;
+    DvReencodePlan plan;
+    plan.source = source;
+    plan.destination = destination;
+    plan.system = system;
+    plan.wide = wide;
+    plan.audioRate = audioRate;
+    plan.frameStages.push_back(&m_dvHeader);
+    std::string error;
+    auto reencode = DvReencodeSource::open(plan, error);
+    if (!reencode)
+        return fail(error);
+    m_frameDuration = reencode->FrameDuration();
+    m_fg.SetSource(std::move(reencode));
+    return true;
 }
 
 bool TCdm::BuildCutScenes1(const std::string &source, const std::string &destination)

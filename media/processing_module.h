@@ -3,6 +3,7 @@
 #pragma once
 
 #include "media/caption_step.h"
+#include "media/dv_avi_writer.h"
 #include "media/dv_header_filter.h"
 #include "media/media_stamper.h"
 #include "media/pipeline.h"
@@ -48,6 +49,10 @@ public:
     bool BuildScnByDate(const std::string &source);
     // The same with the caption step; the caller sets OnCaption and the caption settings.
     bool BuildCreerSrt(const std::string &source);
+    // Any video FFmpeg decodes, re-encoded into a DV type 2 file of the given system, shape
+    // (the frames marked by the DV header filter) and audio rate.
+    bool BuildRecompresserDV2(const std::string &source, const std::string &destination, DvSystem system, bool wide,
+                              int audioRate);
     // The first audio stream into a WAV file.
     bool BuildExtraireAudio(const std::string &source, const std::string &destination);
     // One scene of a type 1 or type 2 file: the frames copied unchanged with their audio.

@@ -2,3 +2,7 @@
 camlog_add_test_program(camlog_pipeline_tests
   SOURCES pipeline_test.cpp dv_header_filter_test.cpp caption_step_test.cpp recipes_test.cpp
   LIBS camlog_media camlog_media_test_support)
+# The re-encoding into DV of files of any codec.
+camlog_add_test_program(camlog_reencode_tests
+  SOURCES reencode_test.cpp
+  LIBS camlog_media camlog_media_test_support)

@@ -1,0 +1,180 @@
+// Decodes the first video and the first audio stream of any file FFmpeg reads, in file order.
+#include "media/av_file_decoder.h"
+
+#include <cerrno>
+
+namespace camlog::media {
+
+using Failure = ReencodeError;
+
+AvFileDecoder::~AvFileDecoder() = default;
+
+ReencodeError AvFileDecoder::failure(ReencodeErrorCode code, const std::string &what) const
+{
+    return Failure{code, m_path.string() + ": " + what};
+}
+
+core::Expected<std::unique_ptr<AvFileDecoder>, ReencodeErrorCode> AvFileDecoder::open(const std::filesystem::path &path,
+                                                                                      Wanted wanted)
+{
+    std::unique_ptr<AvFileDecoder> decoder(new AvFileDecoder());
+    decoder->m_path = path;
+    AVFormatContext *format = nullptr;
+    if (const int status = avformat_open_input(&format, path.c_str(), nullptr, nullptr); status < 0)
+        return decoder->failure(ReencodeErrorCode::CannotOpen,
+                                "cannot be read as a video file (" + AvErrorText(status) + ")");
+    decoder->m_format.reset(format);
+    if (const int status = avformat_find_stream_info(format, nullptr); status < 0)
+        return decoder->failure(ReencodeErrorCode::CannotOpen,
+                                "its streams cannot be read (" + AvErrorText(status) + ")");
+
+    const int video = wanted.video ? av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0) : -1;
+    const int audio = wanted.audio ? av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) : -1;
+    if (video < 0 && audio < 0)
+        return decoder->failure(ReencodeErrorCode::NoStream, wanted.video ? "has no picture" : "has no sound");
+    for (auto [stream, index] : {std::pair{&decoder->m_video, video}, std::pair{&decoder->m_audio, audio}}) {
+        if (index < 0)
+            continue;
+        if (auto opened = decoder->openStream(*stream, index); !opened)
+            return opened.error();
+    }
+    decoder->m_packet.reset(av_packet_alloc());
+    if (!decoder->m_packet)
+        return decoder->failure(ReencodeErrorCode::NoDecoder, "out of memory");
+    return decoder;
+}
+
+core::Expected<bool, ReencodeErrorCode> AvFileDecoder::openStream(Stream &stream, int index)
+{
+    const AVStream *av = m_format->streams[index];
+    const AVCodec *codec = avcodec_find_decoder(av->codecpar->codec_id);
+    if (codec == nullptr)
+        return failure(ReencodeErrorCode::NoDecoder, std::string("no decoder for its ")
+                                                         + av_get_media_type_string(av->codecpar->codec_type)
+                                                         + " codec " + avcodec_get_name(av->codecpar->codec_id));
+    stream.context.reset(avcodec_alloc_context3(codec));
+    stream.frame.reset(av_frame_alloc());
+    if (!stream.context || !stream.frame)
+        return failure(ReencodeErrorCode::NoDecoder, "out of memory");
+    if (avcodec_parameters_to_context(stream.context.get(), av->codecpar) < 0)
+        return failure(ReencodeErrorCode::NoDecoder, "its stream parameters are unusable");
+    stream.context->pkt_timebase = av->time_base;
+    if (const int status = avcodec_open2(stream.context.get(), codec, nullptr); status < 0)
+        return failure(ReencodeErrorCode::NoDecoder,
+                       std::string("the ") + codec->name + " decoder refused the stream (" + AvErrorText(status) + ")");
+    stream.index = index;
+    stream.timeBase = av->time_base;
+    return true;
+}
+
+core::Expected<bool, ReencodeErrorCode> AvFileDecoder::receive(Stream &stream)
+{
+    if (!stream.context || stream.drained)
+        return false;
+    const int status = avcodec_receive_frame(stream.context.get(), stream.frame.get());
+    if (status == 0)
+        return true;
+    if (status == AVERROR_EOF) {
+        stream.drained = true;
+        return false;
+    }
+    if (status == AVERROR(EAGAIN))
+        return false;
+    return failure(ReencodeErrorCode::DecodeFailed, "damaged data cannot be decoded (" + AvErrorText(status) + ")");
+}
+
+core::Expected<bool, ReencodeErrorCode> AvFileDecoder::send(Stream &stream, const AVPacket *packet)
+{
+    const int status = avcodec_send_packet(stream.context.get(), packet);
+    if (status == 0 || status == AVERROR_EOF)
+        return true;
+    if (status == AVERROR(EAGAIN))
+        return false; // cannot happen: every frame is received before the next packet is sent
+    const char *kind = &stream == &m_video ? "picture" : "sound";
+    return failure(ReencodeErrorCode::DecodeFailed, std::string("damaged ") + kind + " data after "
+                                                        + std::to_string(stream.packets) + " packets ("
+                                                        + AvErrorText(status) + ")");
+}
+
+core::Expected<bool, ReencodeErrorCode> AvFileDecoder::endOfFile()
+{
+    m_endOfFile = true;
+    if (m_format->pb != nullptr && m_format->pb->error < 0 && m_format->pb->error != AVERROR_EOF)
+        return failure(ReencodeErrorCode::CannotOpen, "read error (" + AvErrorText(m_format->pb->error) + ")");
+    if (hasVideo()) {
+        // A file cut short still parses: only the count its header gives tells it lost its end
+        // (FFmpeg's own AVI writer announces one picture more than it writes).
+        const std::int64_t announced = m_format->streams[m_video.index]->nb_frames;
+        if (announced > 0 && m_video.packets + 1 < announced)
+            return failure(ReencodeErrorCode::Truncated, "the file ends after " + std::to_string(m_video.packets)
+                                                             + " of its " + std::to_string(announced) + " pictures");
+    }
+    for (Stream *stream : {&m_video, &m_audio})
+        if (stream->context)
+            if (auto sent = send(*stream, nullptr); !sent)
+                return sent;
+    return true;
+}
+
+core::Expected<DecodedKind, ReencodeErrorCode> AvFileDecoder::next()
+{
+    for (;;) {
+        for (auto [stream, kind] : {std::pair{&m_video, DecodedKind::Video}, std::pair{&m_audio, DecodedKind::Audio}}) {
+            auto got = receive(*stream);
+            if (!got)
+                return got.error();
+            if (got.value())
+                return kind;
+        }
+        if (m_endOfFile)
+            return DecodedKind::End;
+        av_packet_unref(m_packet.get());
+        const int status = av_read_frame(m_format.get(), m_packet.get());
+        if (status == AVERROR_EOF) {
+            if (auto ended = endOfFile(); !ended)
+                return ended.error();
+            continue;
+        }
+        if (status < 0)
+            return failure(ReencodeErrorCode::CannotOpen, "read error (" + AvErrorText(status) + ")");
+        for (Stream *stream : {&m_video, &m_audio}) {
+            if (stream->context && m_packet->stream_index == stream->index) {
+                ++stream->packets;
+                if ((m_packet->flags & AV_PKT_FLAG_CORRUPT) != 0)
+                    return failure(ReencodeErrorCode::Truncated,
+                                   "packet " + std::to_string(stream->packets) + " is cut short or damaged");
+                if (auto sent = send(*stream, m_packet.get()); !sent)
+                    return sent.error();
+            }
+        }
+    }
+}
+
+double AvFileDecoder::time(DecodedKind kind) const
+{
+    const Stream &stream = kind == DecodedKind::Audio ? m_audio : m_video;
+    std::int64_t pts = stream.frame->best_effort_timestamp;
+    if (pts == AV_NOPTS_VALUE)
+        pts = stream.frame->pts;
+    if (pts == AV_NOPTS_VALUE)
+        return 0.0;
+    return static_cast<double>(pts) * av_q2d(stream.timeBase);
+}
+
+double AvFileDecoder::videoFrameDuration() const
+{
+    if (!hasVideo())
+        return 0.04;
+    const AVStream *stream = m_format->streams[m_video.index];
+    for (AVRational rate : {stream->avg_frame_rate, stream->r_frame_rate})
+        if (rate.num > 0 && rate.den > 0)
+            return av_q2d(av_inv_q(rate));
+    return 0.04;
+}
+
+double AvFileDecoder::duration() const
+{
+    return m_format->duration > 0 ? static_cast<double>(m_format->duration) / AV_TIME_BASE : 0.0;
+}
+
+} // namespace camlog::media

@@ -1,0 +1,120 @@
+// The picture stage of the re-encoding: scaling and padding into the DV picture.
+#include "media/dv_picture_stage.h"
+
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace camlog::media {
+
+namespace {
+
+int roundDownTo(int value, int step)
+{
+    return value / step * step;
+}
+
+int roundTo(double value, int step)
+{
+    return std::max(step, static_cast<int>(std::lround(value / step)) * step);
+}
+
+} // namespace
+
+AVRational DvPictureFormat::pixelAspect() const
+{
+    // Frame aspect = pixel aspect × width / height.
+    const AVRational frame = wide ? AVRational{16, 9} : AVRational{4, 3};
+    return av_mul_q(frame, AVRational{height(), width()});
+}
+
+PictureBox DvPictureFormat::fit(int sourceWidth, int sourceHeight, AVRational sourcePixelAspect) const
+{
+    if (sourcePixelAspect.num <= 0 || sourcePixelAspect.den <= 0)
+        sourcePixelAspect = {1, 1};
+    const double source = av_q2d(sourcePixelAspect) * sourceWidth / std::max(1, sourceHeight);
+    const double target = wide ? 16.0 / 9.0 : 4.0 / 3.0;
+    // Horizontal positions on the 4-pixel chroma grid of 4:1:1, vertical ones on pairs of lines.
+    PictureBox box{0, 0, width(), height()};
+    if (source > target)
+        box.height = std::min(height(), roundTo(height() * target / source, 2));
+    else
+        box.width = std::min(width(), roundTo(width() * source / target, 4));
+    box.x = roundDownTo((width() - box.width) / 2, 4);
+    box.y = roundDownTo((height() - box.height) / 2, 2);
+    return box;
+}
+
+DvPictureStage::~DvPictureStage() = default;
+
+core::Expected<std::unique_ptr<DvPictureStage>, ReencodeErrorCode> DvPictureStage::create(const DvPictureFormat &format)
+{
+    std::unique_ptr<DvPictureStage> stage(new DvPictureStage(format));
+    stage->m_frame.reset(av_frame_alloc());
+    if (!stage->m_frame)
+        return ReencodeError{ReencodeErrorCode::PictureFailed, "out of memory for the DV picture"};
+    AVFrame &frame = *stage->m_frame;
+    frame.width = format.width();
+    frame.height = format.height();
+    frame.format = format.pixelFormat();
+    frame.sample_aspect_ratio = format.pixelAspect();
+    if (av_frame_get_buffer(&frame, 0) < 0)
+        return ReencodeError{ReencodeErrorCode::PictureFailed, "out of memory for the DV picture"};
+    stage->fillBlack();
+    return stage;
+}
+
+void DvPictureStage::fillBlack()
+{
+    AVFrame &frame = *m_frame;
+    const AVPixFmtDescriptor *desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame.format));
+    for (int plane = 0; plane < 3; ++plane) {
+        const int rows = plane == 0 ? frame.height : AV_CEIL_RSHIFT(frame.height, desc->log2_chroma_h);
+        std::memset(frame.data[plane], plane == 0 ? 16 : 128, static_cast<std::size_t>(frame.linesize[plane]) * rows);
+    }
+}
+
+core::Expected<const AVFrame *, ReencodeErrorCode> DvPictureStage::convert(const AVFrame &picture)
+{
+    if (picture.width <= 0 || picture.height <= 0)
+        return ReencodeError{ReencodeErrorCode::PictureFailed, "a decoded picture has no size"};
+    const bool changed = picture.width != m_sourceWidth || picture.height != m_sourceHeight
+                         || picture.format != m_sourceFormat
+                         || av_cmp_q(picture.sample_aspect_ratio, m_sourceAspect) != 0;
+    if (changed || !m_scaler) {
+        const PictureBox box = m_format.fit(picture.width, picture.height, picture.sample_aspect_ratio);
+        m_scaler.reset(sws_getContext(picture.width, picture.height, static_cast<AVPixelFormat>(picture.format),
+                                      box.width, box.height, m_format.pixelFormat(), SWS_BICUBIC, nullptr, nullptr,
+                                      nullptr));
+        if (!m_scaler)
+            return ReencodeError{ReencodeErrorCode::PictureFailed,
+                                 std::string("pictures in ")
+                                     + av_get_pix_fmt_name(static_cast<AVPixelFormat>(picture.format))
+                                     + " cannot be scaled to DV"};
+        if (box != m_box)
+            fillBlack(); // the bands of the former box may lie inside the new one
+        m_box = box;
+        m_sourceWidth = picture.width;
+        m_sourceHeight = picture.height;
+        m_sourceFormat = picture.format;
+        m_sourceAspect = picture.sample_aspect_ratio;
+    }
+    AVFrame &frame = *m_frame;
+    if (av_frame_make_writable(&frame) < 0)
+        return ReencodeError{ReencodeErrorCode::PictureFailed, "out of memory for the DV picture"};
+    const AVPixFmtDescriptor *desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame.format));
+    std::uint8_t *target[4] = {};
+    for (int plane = 0; plane < 3; ++plane) {
+        const int x = plane == 0 ? m_box.x : m_box.x >> desc->log2_chroma_w;
+        const int y = plane == 0 ? m_box.y : m_box.y >> desc->log2_chroma_h;
+        target[plane] = frame.data[plane] + static_cast<std::ptrdiff_t>(y) * frame.linesize[plane] + x;
+    }
+    sws_scale(m_scaler.get(), picture.data, picture.linesize, 0, picture.height, target, frame.linesize);
+    return m_frame.get();
+}
+
+} // namespace camlog::media

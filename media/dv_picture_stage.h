@@ -1,0 +1,65 @@
+// The picture stage of the re-encoding: any decoded picture scaled into the DV picture of the
+// target system, its shape kept with black bands, in the DV encoder's pixel format.
+#pragma once
+
+#include "media/dv_avi_writer.h"
+#include "media/ffmpeg_owners.h"
+#include "media/reencode_error.h"
+
+#include <memory>
+
+namespace camlog::media {
+
+// Where the picture lands inside the DV frame, in pixels.
+struct PictureBox {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool operator==(const PictureBox &) const = default;
+};
+
+// The DV picture of a system: 720×576 in 4:2:0 for 625/50, 720×480 in 4:1:1 for 525/60,
+// shown at 4:3 or 16:9.
+struct DvPictureFormat {
+    DvSystem system = DvSystem::Pal;
+    bool wide = false;
+
+    int width() const { return 720; }
+    int height() const { return system == DvSystem::Pal ? 576 : 480; }
+    AVPixelFormat pixelFormat() const { return system == DvSystem::Pal ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUV411P; }
+    // The shape of one pixel that makes the whole frame 4:3 or 16:9.
+    AVRational pixelAspect() const;
+    // The largest box of the source's shape (width × height shown at `sourcePixelAspect`, an
+    // unknown aspect counting as square) centred in the frame, on the chroma grid.
+    PictureBox fit(int sourceWidth, int sourceHeight, AVRational sourcePixelAspect) const;
+};
+
+class DvPictureStage {
+public:
+    static core::Expected<std::unique_ptr<DvPictureStage>, ReencodeErrorCode> create(const DvPictureFormat &format);
+    ~DvPictureStage();
+    DvPictureStage(const DvPictureStage &) = delete;
+    DvPictureStage &operator=(const DvPictureStage &) = delete;
+
+    // The picture scaled into the stage's own frame, which stays valid until the next call.
+    // The scaler follows a source whose size or format changes on the way.
+    core::Expected<const AVFrame *, ReencodeErrorCode> convert(const AVFrame &picture);
+
+    const DvPictureFormat &format() const { return m_format; }
+
+private:
+    explicit DvPictureStage(const DvPictureFormat &format) : m_format(format) {}
+    void fillBlack();
+
+    DvPictureFormat m_format;
+    AvFramePtr m_frame;
+    SwsContextPtr m_scaler;
+    PictureBox m_box;
+    int m_sourceWidth = 0;
+    int m_sourceHeight = 0;
+    int m_sourceFormat = -1;
+    AVRational m_sourceAspect{0, 1};
+};
+
+} // namespace camlog::media

@@ -1,0 +1,231 @@
+// The re-encoding into DV: the frame rate conversion, the picture's placement, and whole
+// recompressions of non-DV AVI files read back by ffprobe and by our DV frame reader.
+#include "media/processing_module.h"
+
+#include "core/dv_frame.h"
+#include "media/dv_picture_stage.h"
+#include "media/frame_rate_conversion.h"
+#include "media_test_support.h"
+#include "support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <sstream>
+
+namespace camlog::media {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ffprobe(const fs::path &path, const std::string &what)
+{
+    return test::runCommand("ffprobe -v error " + what + " -of csv=p=0 '" + path.string() + "' 2>&1").output;
+}
+
+double ffprobeNumber(const fs::path &path, const std::string &what)
+{
+    return std::stod(ffprobe(path, what));
+}
+
+std::string lastLine(const std::string &text)
+{
+    std::istringstream lines(text);
+    std::string line, last;
+    while (std::getline(lines, line))
+        if (!line.empty())
+            last = line;
+    return last;
+}
+
+// Where the first audio stream ends, in seconds: the end of its last packet.
+double audioEnd(const fs::path &path)
+{
+    const std::string last = lastLine(ffprobe(path, "-select_streams a:0 -show_entries packet=pts_time,duration_time"));
+    const auto comma = last.find(',');
+    if (comma == std::string::npos)
+        return -1;
+    return std::stod(last.substr(0, comma)) + std::stod(last.substr(comma + 1));
+}
+
+PipelineEnd runToEnd(TCdm &cdm)
+{
+    std::promise<PipelineEnd> done;
+    auto future = done.get_future();
+    cdm.fg().OnComplete = [&](const PipelineEnd &end) {
+        done.set_value(end);
+    };
+    cdm.fg().Run();
+    const PipelineEnd end = future.get();
+    cdm.fg().Stop();
+    cdm.fg().OnComplete = nullptr;
+    return end;
+}
+
+TEST(FrameRateConversionTest, PicturesAreRepeatedOrDroppedSoThatTheDurationStays)
+{
+    struct Case {
+        double sourceRate;
+        double targetRate;
+        double seconds;
+    };
+    for (const Case c : {Case{25, 25, 2}, Case{30000.0 / 1001, 25, 2}, Case{15, 25, 2}, Case{25, 30000.0 / 1001, 10},
+                         Case{50, 25, 1}, Case{24, 30000.0 / 1001, 3}}) {
+        SCOPED_TRACE(std::to_string(c.sourceRate) + " to " + std::to_string(c.targetRate));
+        const double out = 1.0 / c.targetRate;
+        const auto sourceFrames = static_cast<int>(std::lround(c.seconds * c.sourceRate));
+        std::int64_t previous = 0;
+        std::int64_t most = 0;
+        for (int i = 1; i <= sourceFrames; ++i) {
+            const std::int64_t filled = OutputFramesBefore(i / c.sourceRate, out);
+            EXPECT_GE(filled, previous);
+            most = std::max(most, filled - previous);
+            previous = filled;
+        }
+        // The output lasts the source's duration to the nearest frame...
+        EXPECT_EQ(previous, std::lround(c.seconds * c.targetRate));
+        // ...and no picture is held longer than the rates require.
+        EXPECT_LE(most, static_cast<std::int64_t>(std::ceil(c.sourceRate > 0 ? c.targetRate / c.sourceRate : 1)));
+    }
+    EXPECT_EQ(OutputFramesBefore(0.0, 0.04), 0);
+    EXPECT_EQ(OutputFramesBefore(-1.0, 0.04), 0);
+}
+
+TEST(DvPictureFormatTest, ThePictureKeepsItsShapeInsideTheDvFrame)
+{
+    struct Case {
+        DvSystem system;
+        bool wide;
+        int width, height;
+        AVRational aspect;
+        PictureBox box;
+    };
+    const AVRational square{1, 1};
+    for (const Case &c : {
+             Case{DvSystem::Pal, false, 320, 240, square, {0, 0, 720, 576}},
+             Case{DvSystem::Pal, false, 640, 360, square, {0, 72, 720, 432}}, // 16:9 into 4:3: bands above and below
+             Case{DvSystem::Pal, true, 640, 360, square, {0, 0, 720, 576}},
+             Case{DvSystem::Pal, true, 320, 240, square, {88, 0, 540, 576}}, // 4:3 into 16:9: bands at the sides
+             Case{DvSystem::Ntsc, false, 1920, 1080, square, {0, 60, 720, 360}},
+             Case{DvSystem::Ntsc, false, 720, 480, AVRational{8, 9}, {0, 0, 720, 480}}, // DV NTSC 4:3 itself
+             Case{DvSystem::Pal, false, 720, 576, AVRational{0, 1}, {20, 0, 676, 576}}, // unknown aspect: square
+         }) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + (c.wide ? " wide" : ""));
+        const PictureBox box = DvPictureFormat{c.system, c.wide}.fit(c.width, c.height, c.aspect);
+        EXPECT_EQ(box.x, c.box.x);
+        EXPECT_EQ(box.y, c.box.y);
+        EXPECT_EQ(box.width, c.box.width);
+        EXPECT_EQ(box.height, c.box.height);
+    }
+}
+
+class RecompressTest : public ::testing::Test {
+protected:
+    fs::path out(const std::string &name)
+    {
+        if (m_dir.empty())
+            m_dir = test::scratchDir(std::string("reencode_")
+                                     + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        return m_dir / name;
+    }
+    TCdm cdm;
+
+private:
+    fs::path m_dir;
+};
+
+struct RecompressCase {
+    const char *fixture;
+    DvSystem system;
+    bool wide;
+    int rate;
+};
+
+class RecompressFixtureTest : public RecompressTest, public ::testing::WithParamInterface<RecompressCase> {};
+
+TEST_P(RecompressFixtureTest, TheOutputIsDvType2OfTheSettingsWithTheSourcesDuration)
+{
+    const RecompressCase c = GetParam();
+    const fs::path source = test::fixturePath(c.fixture);
+    const fs::path dest = out("out.avi");
+    ASSERT_TRUE(cdm.BuildRecompresserDV2(source.string(), dest.string(), c.system, c.wide, c.rate)) << cdm.BuildError();
+    const PipelineEnd end = runToEnd(cdm);
+    ASSERT_TRUE(end.ok) << end.error;
+
+    const bool pal = c.system == DvSystem::Pal;
+    EXPECT_EQ(ffprobe(dest, "-select_streams v:0 -show_entries stream=codec_name,width,height,r_frame_rate"),
+              pal ? "dvvideo,720,576,25/1\n" : "dvvideo,720,480,30000/1001\n");
+    EXPECT_EQ(ffprobe(dest, "-select_streams v:0 -show_entries stream=display_aspect_ratio"),
+              c.wide ? "16:9\n" : "4:3\n");
+    EXPECT_EQ(ffprobe(dest, "-select_streams a:0 -show_entries stream=codec_name,sample_rate,channels"),
+              "pcm_s16le," + std::to_string(c.rate) + ",2\n");
+
+    // The source's pictures last until the end of the last one, as ffprobe times them.
+    std::istringstream rate(ffprobe(source, "-select_streams v:0 -show_entries stream=r_frame_rate"));
+    double num = 0, den = 1;
+    char slash = 0;
+    rate >> num >> slash >> den;
+    const double seconds =
+        std::stod(lastLine(ffprobe(source, "-select_streams v:0 -show_entries frame=best_effort_timestamp_time")))
+        + den / num;
+    const double frameSeconds = pal ? 0.04 : 1001.0 / 30000;
+    const double frames =
+        ffprobeNumber(dest, "-select_streams v:0 -count_packets -show_entries stream=nb_read_packets");
+    EXPECT_EQ(frames, static_cast<double>(OutputFramesBefore(seconds, frameSeconds)));
+    // The sound lasts as long as the pictures.
+    EXPECT_NEAR(audioEnd(dest), frames * frameSeconds, 0.002);
+
+    // Every frame is a whole DV frame of the system, marked with its shape, with its sound inside.
+    const test::DvFrames dv = test::readDvFrames(dest);
+    ASSERT_EQ(static_cast<double>(dv.size()), frames);
+    for (const auto &frame : {dv.front(), dv.back()}) {
+        ASSERT_EQ(frame.size(), pal ? core::kPalFrameSize : core::kNtscFrameSize);
+        const auto format = DvAviFormat::fromFrame(frame, DvAviType::Type2);
+        ASSERT_TRUE(format.has_value());
+        EXPECT_EQ(format->wide, c.wide);
+        ASSERT_EQ(format->audio.size(), 1u);
+        EXPECT_EQ(format->audio[0].sampleRate, static_cast<std::uint32_t>(c.rate));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, RecompressFixtureTest,
+                         ::testing::Values(RecompressCase{"nondv_mpeg4.avi", DvSystem::Pal, false, 48000},
+                                           RecompressCase{"nondv_mpeg4.avi", DvSystem::Ntsc, true, 32000},
+                                           RecompressCase{"nondv_mjpeg_aac.avi", DvSystem::Pal, true, 48000},
+                                           RecompressCase{"nondv_mpeg4_mp3.avi", DvSystem::Ntsc, false, 48000},
+                                           RecompressCase{"dv_cdvc.avi", DvSystem::Pal, false, 32000}));
+
+TEST_F(RecompressTest, ABadSourceFailsWithAReasonAndLeavesNoFileAndTheOldOneUntouched)
+{
+    const auto garbage = out("garbage.avi");
+    test::writeBytes(garbage, std::vector<std::uint8_t>(5000, 0x41));
+    const auto truncated = out("truncated.avi");
+    auto bytes = test::readBytes(test::fixturePath("nondv_mjpeg_aac.avi"));
+    bytes.resize(bytes.size() / 2);
+    test::writeBytes(truncated, bytes);
+    const auto dest = out("dest.avi");
+    const std::vector<std::uint8_t> old(1000, 0x55);
+    test::writeBytes(dest, old);
+
+    for (const auto &source : {garbage, out("missing.avi")}) {
+        EXPECT_FALSE(cdm.BuildRecompresserDV2(source.string(), dest.string(), DvSystem::Pal, false, 48000)) << source;
+        EXPECT_FALSE(cdm.BuildError().empty()) << source;
+    }
+    // A cut file opens: its run fails when it ends short of the pictures its header announces.
+    ASSERT_TRUE(cdm.BuildRecompresserDV2(truncated.string(), dest.string(), DvSystem::Pal, false, 48000));
+    const PipelineEnd end = runToEnd(cdm);
+    EXPECT_FALSE(end.ok);
+    EXPECT_NE(end.error.find("cut short"), std::string::npos) << end.error;
+    EXPECT_EQ(test::readBytes(dest), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dest.parent_path()), fs::directory_iterator{}), 3);
+}
+
+TEST_F(RecompressTest, ARateDvCannotCarryIsRefused)
+{
+    EXPECT_FALSE(cdm.BuildRecompresserDV2(test::fixturePath("nondv_mpeg4.avi").string(), out("x.avi").string(),
+                                          DvSystem::Pal, false, 22050));
+    EXPECT_NE(cdm.BuildError().find("22050"), std::string::npos);
+}
+
+} // namespace
+} // namespace camlog::media
