@@ -7,10 +7,12 @@
 #include "ui/widgets/base_frame.h"
 #include "ui/widgets/list_frame.h"
 #include "ui/widgets/status_panel.h"
+#include "ui/widgets/vue_frame.h"
 #include "ui/widgets/window_session.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMenu>
 #include <QMimeData>
 #include <QToolBar>
 #include <QUrl>
@@ -231,6 +233,27 @@ TEST_F(WindowSessionTest, PasteFilesAndTheToolBarEntries)
     EXPECT_TRUE(bar->isVisible());
     EXPECT_TRUE(window->session().actions().find("sabarreOuvrir")->Checked());
     QGuiApplication::clipboard()->clear();
+}
+
+// A right click shows the video panel's menu on the video panel and the window's menu elsewhere.
+TEST_F(WindowSessionTest, RightClicksShowTheMenuOfThePlace)
+{
+    auto window = makeWindow({});
+    showAndActivate(*window);
+    const auto shownMenu = [] { return qobject_cast<QMenu *>(QApplication::activePopupWidget()); };
+    const struct {
+        QWidget *place;
+        const char *firstItem;
+    } cases[] = {{window->form().vueFrame(), "Fullscreen"}, {&window->form(), "Open..."}};
+    for (const auto &c : cases) {
+        emit c.place->customContextMenuRequested(QPoint(10, 10));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return shownMenu() != nullptr; }, 5000)) << c.firstItem;
+        QMenu *menu = shownMenu();
+        ASSERT_FALSE(menu->actions().isEmpty());
+        EXPECT_EQ(menu->actions().first()->text().toStdString(), c.firstItem);
+        menu->close();
+        QApplication::processEvents();
+    }
 }
 
 } // namespace

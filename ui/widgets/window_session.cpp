@@ -18,6 +18,7 @@
 #include "ui/widgets/preparation_dialogs.h"
 #include "ui/widgets/shortcut_table_form.h"
 #include "ui/widgets/tool_bars.h"
+#include "ui/widgets/vue_frame.h"
 #include "ui/widgets/list_frame.h"
 #include "ui/widgets/plaque.h"
 #include "ui/widgets/question_box.h"
@@ -283,6 +284,13 @@ void WindowSession::buildInput()
     QMenu *windowPopup = MenuFromLayout(ui::MainPopupLayout(), *m_binding, m_form.get());
     connect(m_form.get(), &QWidget::customContextMenuRequested, windowPopup,
             [this, windowPopup](const QPoint &at) { windowPopup->popup(m_form->mapToGlobal(at)); });
+
+    // The video panel has its own pop-up menu.
+    TVueFrame *vue = m_form->vueFrame();
+    vue->setContextMenuPolicy(Qt::CustomContextMenu);
+    QMenu *videoPopup = MenuFromLayout(ui::VideoPanelPopupLayout(), *m_binding, vue);
+    connect(vue, &QWidget::customContextMenuRequested, videoPopup,
+            [vue, videoPopup](const QPoint &at) { videoPopup->popup(vue->mapToGlobal(at)); });
 
     m_adapter = new FileListAdapter(m_session->list(), this);
     auto *view = new FileListView(*m_adapter);
