@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QToolBar>
@@ -246,7 +247,15 @@ TEST_F(WindowSessionTest, RightClicksShowTheMenuOfThePlace)
         const char *firstItem;
     } cases[] = {{window->form().vueFrame(), "Fullscreen"}, {&window->form(), "Open..."}};
     for (const auto &c : cases) {
-        emit c.place->customContextMenuRequested(QPoint(10, 10));
+        if (c.place == &window->form())
+            emit c.place->customContextMenuRequested(QPoint(10, 10));
+        else { // a right click in the middle of the panel, where the picture is
+            const QPoint centre = c.place->rect().center();
+            QWidget *target = c.place->childAt(centre) ? c.place->childAt(centre) : c.place;
+            const QPoint at = target->mapFrom(c.place, centre);
+            QContextMenuEvent click(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+            QApplication::sendEvent(target, &click);
+        }
         ASSERT_TRUE(QTest::qWaitFor([&] { return shownMenu() != nullptr; }, 5000)) << c.firstItem;
         QMenu *menu = shownMenu();
         ASSERT_FALSE(menu->actions().isEmpty());
