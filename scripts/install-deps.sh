@@ -7,7 +7,7 @@ PACKAGES="
   qt6-base-dev libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   libxlsxwriter-dev libzip-dev fonts-dejavu-core
   ffmpeg dvgrab mediainfo libimage-exiftool-perl
-  xvfb xauth xdotool xclip imagemagick tesseract-ocr tesseract-ocr-eng
+  xvfb xauth xdotool xclip desktop-file-utils imagemagick tesseract-ocr tesseract-ocr-eng
   libreoffice-calc-nogui libreoffice-writer-nogui poppler-utils unzip
   clang-format clang libclang-rt-dev
 "

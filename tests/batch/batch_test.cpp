@@ -188,7 +188,8 @@ INSTANTIATE_TEST_SUITE_P(
                       OpenCase{"playlist_token", {"/playlist=list.txt"}},
                       OpenCase{"bare_video", {"v/a.avi", "v/b.avi"}},
                       OpenCase{"folder_switch", {"/l={v}"}},
-                      OpenCase{"folder_token", {"/openfolder={v}"}}),
+                      OpenCase{"folder_token", {"/openfolder={v}"}},
+                      OpenCase{"bare_folder", {"{v}"}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(BatchTest, PreferredFolderAndDefaultPlaylistAreThoseOfTheSettings)

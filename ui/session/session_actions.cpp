@@ -207,6 +207,13 @@ void SessionActions::openPlaylist(TCustomSuperAction &action)
     const std::string playlist = requiredParameter(action, "a playlist");
     if (playlist.empty())
         return;
+    // A folder given where a playlist goes (a folder dropped on the program's launcher) is
+    // opened as a folder: no playlist can be one.
+    std::error_code ec;
+    if (fs::is_directory(playlist, ec)) {
+        m.list.OpenFolder(AbsolutePath(playlist));
+        return;
+    }
     m.host.note(NoteKind::Status, "Opening the playlist " + fs::path(playlist).filename().string());
     m.list.OpenPlayList(AbsolutePath(playlist));
 }
