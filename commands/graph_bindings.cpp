@@ -43,6 +43,25 @@ int RateFromAudioText(const std::string &audioText)
     return rate;
 }
 
+// The settings "standard DV" and "Frequence DV" of the recompression: 0 Pal, 1 NTSC; 0 32000,
+// 1 44100, 2 48000 Hz (anything else counts as the default).
+media::DvSystem RecompressionSystem(int standard)
+{
+    return standard == 1 ? media::DvSystem::Ntsc : media::DvSystem::Pal;
+}
+
+int RecompressionRate(int frequency)
+{
+    switch (frequency) {
+    case 0:
+        return 32000;
+    case 1:
+        return 44100;
+    default:
+        return 48000;
+    }
+}
+
 // The frames per second of the file, from its object or, failing that, from the build.
 double FrameRateOf(const core::TaviFichier &fichier, media::TCdm &cdm)
 {
@@ -133,8 +152,7 @@ void Binder::bindAll()
     bindScnByDate();
     bindSrt();
     bindCutScenes();
-    for (TGraphCmd *cmd :
-         {&m_dm.RecompresserDV2, &m_dm.ConvertirNTSC, &m_dm.ConvertirPal, &m_dm.Incruster, &m_dm.CreerScnByContenu})
+    for (TGraphCmd *cmd : {&m_dm.ConvertirNTSC, &m_dm.ConvertirPal, &m_dm.Incruster, &m_dm.CreerScnByContenu})
         bindNotAvailable(*cmd);
 }
 
@@ -151,6 +169,12 @@ void Binder::bindConversions()
     bind(m_dm.CorrigerType2,
          [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {
              return m_cdm.BuildCorrigerType2(f.FullPath, dest);
+         });
+    bind(m_dm.RecompresserDV2,
+         [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {
+             const prefs::Settings settings = m_dm.Settings();
+             return m_cdm.BuildRecompresserDV2(f.FullPath, dest, RecompressionSystem(settings.standardDV),
+                                               settings.ratioDV == 1, RecompressionRate(settings.frequenceDV));
          });
     bind(m_dm.ExtraireAudio,
          [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {

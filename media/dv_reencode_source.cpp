@@ -257,21 +257,16 @@ DvReencodeSource::DvReencodeSource(std::unique_ptr<Impl> impl) : m_impl(std::mov
 
 DvReencodeSource::~DvReencodeSource() = default;
 
-std::unique_ptr<DvReencodeSource> DvReencodeSource::open(const DvReencodePlan &plan, std::string &error)
+core::Expected<std::unique_ptr<DvReencodeSource>, ReencodeErrorCode> DvReencodeSource::open(const DvReencodePlan &plan)
 {
-    if (DvAudioSamplesForFrame(plan.audioRate, plan.system == DvSystem::Pal, 0) == 0) {
-        error = "DV frames cannot carry sound at " + std::to_string(plan.audioRate) + " Hz";
-        return nullptr;
-    }
+    if (DvAudioSamplesForFrame(plan.audioRate, plan.system == DvSystem::Pal, 0) == 0)
+        return ReencodeError{ReencodeErrorCode::AudioFailed,
+                             "DV frames cannot carry sound at " + std::to_string(plan.audioRate) + " Hz"};
     auto decoder = AvFileDecoder::open(plan.source, {true, true});
-    if (!decoder) {
-        error = decoder.error().message;
-        return nullptr;
-    }
-    if (!decoder.value()->hasVideo()) {
-        error = plan.source.string() + ": has no picture";
-        return nullptr;
-    }
+    if (!decoder)
+        return decoder.error();
+    if (!decoder.value()->hasVideo())
+        return ReencodeError{ReencodeErrorCode::NoStream, plan.source.string() + ": has no picture"};
     return std::unique_ptr<DvReencodeSource>(
         new DvReencodeSource(std::make_unique<Impl>(plan, std::move(decoder.value()))));
 }

@@ -5,6 +5,7 @@
 #include "media/dv_avi_writer.h"
 #include "media/media_stage.h"
 #include "media/pipeline.h"
+#include "media/reencode_error.h"
 
 #include <filesystem>
 #include <memory>
@@ -34,8 +35,9 @@ struct DvReencodePlan {
 // stays as it was.
 class DvReencodeSource : public PipelineSource {
 public:
-    // Opens the source; the error says what is wrong with it (unreadable, no picture, no decoder).
-    static std::unique_ptr<DvReencodeSource> open(const DvReencodePlan &plan, std::string &error);
+    // Opens the source; the error says what is wrong with it (unreadable, no picture, no
+    // decoder, a sound rate DV cannot carry).
+    static core::Expected<std::unique_ptr<DvReencodeSource>, ReencodeErrorCode> open(const DvReencodePlan &plan);
     ~DvReencodeSource() override;
 
     std::int64_t Duration() const override;

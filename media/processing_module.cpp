@@ -99,12 +99,11 @@ bool TCdm::BuildRecompresserDV2(const std::string &source, const std::string &de
     plan.wide = wide;
     plan.audioRate = audioRate;
     plan.frameStages.push_back(&m_dvHeader);
-    std::string error;
-    auto reencode = DvReencodeSource::open(plan, error);
+    auto reencode = DvReencodeSource::open(plan);
     if (!reencode)
-        return fail(error);
-    m_frameDuration = reencode->FrameDuration();
-    m_fg.SetSource(std::move(reencode));
+        return fail(reencode.error().message);
+    m_frameDuration = reencode.value()->FrameDuration();
+    m_fg.SetSource(std::move(reencode.value()));
     return true;
 }
 

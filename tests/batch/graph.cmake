@@ -8,3 +8,8 @@ camlog_add_test_program(camlog_interrupt_batch_tests
   SOURCES interrupt_batch_test.cpp
   LIBS camlog_batch_runner camlog_media_test_support camlog_media camlog_core
   LABELS slow)
+
+# End-to-end runs of the recompression into DV type 2, read back by ffprobe.
+camlog_add_test_program(camlog_reencode_batch_tests
+  SOURCES reencode_batch_test.cpp
+  LIBS camlog_batch_runner camlog_media_test_support camlog_media camlog_core)
