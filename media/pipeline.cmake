@@ -15,4 +15,5 @@ target_sources(camlog_media PRIVATE
   dv_video_encoder.cpp
   decoded_audio_converter.cpp
   dv_reencode_source.cpp
+  av_audio_extract_source.cpp
 )

@@ -3,6 +3,7 @@
 #include "media/processing_module.h"
 
 #include "media/audio_extract_source.h"
+#include "media/av_audio_extract_source.h"
 #include "media/datecode_scan_source.h"
 #include "media/dv_copy_source.h"
 #include "media/dv_reencode_source.h"
@@ -21,6 +22,7 @@ void TCdm::ResetGraph()
 {
     m_fg.Reset();
     m_audioExtract = nullptr;
+    m_avAudioExtract = nullptr;
     m_buildError.clear();
     m_frameDuration = 0;
     m_sceneDetect.OnScene = nullptr;
@@ -146,16 +148,34 @@ bool TCdm::BuildExtraireAudio(const std::string &source, const std::string &dest
 {
     ResetGraph();
     auto extract = AudioExtractSource::open(source, destination);
-    if (!extract) // a file without sound has nothing to do, which is no failure
-        return fail(extract.error().code == SourceErrorCode::NoAudio ? std::string() : extract.error().message);
-    m_audioExtract = extract.value().get();
-    m_fg.SetSource(std::move(extract.value()));
+    if (extract) {
+        m_audioExtract = extract.value().get();
+        m_fg.SetSource(std::move(extract.value()));
+        return true;
+    }
+    // A file without sound has nothing to do, which is no failure.
+    if (extract.error().code == SourceErrorCode::NoAudio)
+        return fail(std::string());
+    if (extract.error().code != SourceErrorCode::NotDv && extract.error().code != SourceErrorCode::UnsupportedAudio)
+        return fail(extract.error().message);
+    // Any other file FFmpeg reads, and DV files whose sound is not PCM.
+    auto decoded = AvAudioExtractSource::open(source, destination);
+    if (!decoded)
+        return fail(decoded.error().code == ReencodeErrorCode::NoStream ? std::string() : decoded.error().message);
+    m_avAudioExtract = decoded.value().get();
+    m_fg.SetSource(std::move(decoded.value()));
     return true;
 }
 
 bool TCdm::SetAcmSampleRate(int rate)
 {
-    if (m_audioExtract == nullptr || rate <= 0)
+    if (rate <= 0)
+        return false;
+    if (m_avAudioExtract != nullptr) {
+        m_avAudioExtract->SetOutputRate(rate);
+        return true;
+    }
+    if (m_audioExtract == nullptr)
         return false;
     m_audioExtract->SetOutputRate(rate);
     return true;

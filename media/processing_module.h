@@ -53,7 +53,8 @@ public:
     // (the frames marked by the DV header filter) and audio rate.
     bool BuildRecompresserDV2(const std::string &source, const std::string &destination, DvSystem system, bool wide,
                               int audioRate);
-    // The first audio stream into a WAV file.
+    // The first audio stream into a WAV file: DV sound as it lies in the file, the sound of any
+    // other file FFmpeg reads decoded into 16-bit PCM.
     bool BuildExtraireAudio(const std::string &source, const std::string &destination);
     // One scene of a type 1 or type 2 file: the frames copied unchanged with their audio.
     // The caller restricts the run with fg().SetPositions.
@@ -80,6 +81,7 @@ private:
     std::string m_buildError;
     std::int64_t m_frameDuration = 0;
     class AudioExtractSource *m_audioExtract = nullptr;
+    class AvAudioExtractSource *m_avAudioExtract = nullptr;
 };
 
 } // namespace camlog::media

@@ -170,5 +170,23 @@ TEST_F(ReencodeBatchTest, ATruncatedSourceFailsAndLeavesNothingBehind)
     EXPECT_EQ(FilesIn(videos), 1u); // no temporary file either
 }
 
+TEST_F(ReencodeBatchTest, ExtractAudioOfAnMpeg4FileWritesItsSound)
+{
+    for (const char *fixture : {"nondv_mpeg4.avi", "nondv_mpeg4_mp3.avi"}) {
+        SCOPED_TRACE(fixture);
+        const fs::path source = Copy(fixture, "clip.avi");
+        const BatchResult result = runner.batch({"--yes", "/o=" + source.string(), "/w"});
+        ASSERT_EQ(result.status, 0) << result.err;
+        const fs::path wav = videos / "clip.wav";
+        ASSERT_TRUE(fs::exists(wav)) << result.err;
+        // The handler asks for the rate the file's audio description gives: the source's own.
+        EXPECT_EQ(
+            probe(wav, "-show_entries stream=codec_name,sample_rate,channels"),
+            probe(source, "-select_streams a:0 -show_entries stream=sample_rate,channels").insert(0, "pcm_s16le,"));
+        EXPECT_NEAR(std::stod(probe(wav, "-show_entries format=duration")), 2.0, 0.05);
+        fs::remove(wav);
+    }
+}
+
 } // namespace
 } // namespace camlog::test

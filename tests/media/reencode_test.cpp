@@ -227,5 +227,63 @@ TEST_F(RecompressTest, ARateDvCannotCarryIsRefused)
     EXPECT_NE(cdm.BuildError().find("22050"), std::string::npos);
 }
 
+struct ExtractCase {
+    const char *fixture;
+    int rate;           // forced through SetAcmSampleRate; 0 keeps the source's
+    const char *format; // what ffprobe reads of the WAV file
+};
+
+class ExtractAudioTest : public RecompressTest, public ::testing::WithParamInterface<ExtractCase> {};
+
+TEST_P(ExtractAudioTest, TheSoundOfAFileThatIsNotDvIsDecodedIntoTheWavFile)
+{
+    const ExtractCase c = GetParam();
+    const fs::path source = test::fixturePath(c.fixture);
+    const fs::path wav = out("out.wav");
+    ASSERT_TRUE(cdm.BuildExtraireAudio(source.string(), wav.string())) << cdm.BuildError();
+    if (c.rate > 0) {
+        EXPECT_TRUE(cdm.SetAcmSampleRate(c.rate));
+    }
+    const PipelineEnd end = runToEnd(cdm);
+    ASSERT_TRUE(end.ok) << end.error;
+    EXPECT_EQ(ffprobe(wav, "-show_entries stream=codec_name,sample_rate,channels"), c.format);
+    // As long as ffmpeg decodes the source's sound.
+    const fs::path reference = out("reference.wav");
+    const std::string rate = c.rate > 0 ? " -ar " + std::to_string(c.rate) : "";
+    test::runCommand("ffmpeg -v error -i '" + source.string() + "' -map 0:a:0 -c:a pcm_s16le" + rate + " '"
+                     + reference.string() + "'");
+    const double expected = std::stod(ffprobe(reference, "-show_entries format=duration"));
+    EXPECT_NEAR(std::stod(ffprobe(wav, "-show_entries format=duration")), expected, 0.002);
+    if (c.rate == 0) {
+        // Without a conversion the samples are ffmpeg's own.
+        const auto ours = test::readBytes(wav);
+        const auto theirs = test::readBytes(reference);
+        ASSERT_GE(theirs.size(), 44u);
+        EXPECT_TRUE(ours.size() >= 44 && std::equal(ours.begin() + 44, ours.end(), theirs.end() - (ours.size() - 44)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, ExtractAudioTest,
+                         ::testing::Values(ExtractCase{"nondv_mpeg4.avi", 0, "pcm_s16le,44100,1\n"},
+                                           ExtractCase{"nondv_mpeg4.avi", 48000, "pcm_s16le,48000,1\n"},
+                                           ExtractCase{"nondv_mjpeg_aac.avi", 0, "pcm_s16le,44100,2\n"},
+                                           ExtractCase{"nondv_mpeg4_mp3.avi", 0, "pcm_s16le,48000,2\n"}));
+
+TEST_F(RecompressTest, ExtractAudioOfAFileThatIsNotDvWithoutSoundHasNothingToDo)
+{
+    const fs::path silent = out("silent.avi");
+    test::runCommand("ffmpeg -v error -f lavfi -i testsrc=size=160x120:rate=25:duration=1 -c:v mpeg4 '"
+                     + silent.string() + "'");
+    ASSERT_TRUE(fs::exists(silent));
+    EXPECT_FALSE(cdm.BuildExtraireAudio(silent.string(), out("x.wav").string()));
+    EXPECT_TRUE(cdm.BuildError().empty()) << cdm.BuildError();
+    EXPECT_FALSE(fs::exists(out("x.wav")));
+
+    const fs::path garbage = out("garbage.avi");
+    test::writeBytes(garbage, std::vector<std::uint8_t>(5000, 0x41));
+    EXPECT_FALSE(cdm.BuildExtraireAudio(garbage.string(), out("y.wav").string()));
+    EXPECT_FALSE(cdm.BuildError().empty());
+}
+
 } // namespace
 } // namespace camlog::media
