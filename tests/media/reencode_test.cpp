@@ -135,6 +135,7 @@ private:
 };
 
 struct RecompressCase {
+    const char *name;
     const char *fixture;
     DvSystem system;
     bool wide;
@@ -188,12 +189,14 @@ TEST_P(RecompressFixtureTest, TheOutputIsDvType2OfTheSettingsWithTheSourcesDurat
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, RecompressFixtureTest,
-                         ::testing::Values(RecompressCase{"nondv_mpeg4.avi", DvSystem::Pal, false, 48000},
-                                           RecompressCase{"nondv_mpeg4.avi", DvSystem::Ntsc, true, 32000},
-                                           RecompressCase{"nondv_mjpeg_aac.avi", DvSystem::Pal, true, 48000},
-                                           RecompressCase{"nondv_mpeg4_mp3.avi", DvSystem::Ntsc, false, 48000},
-                                           RecompressCase{"dv_cdvc.avi", DvSystem::Pal, false, 32000}));
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, RecompressFixtureTest,
+    ::testing::Values(RecompressCase{"mpeg4_pal", "nondv_mpeg4.avi", DvSystem::Pal, false, 48000},
+                      RecompressCase{"mpeg4_ntsc_wide_32k", "nondv_mpeg4.avi", DvSystem::Ntsc, true, 32000},
+                      RecompressCase{"mjpeg_pal_wide", "nondv_mjpeg_aac.avi", DvSystem::Pal, true, 48000},
+                      RecompressCase{"mp3_ntsc", "nondv_mpeg4_mp3.avi", DvSystem::Ntsc, false, 48000},
+                      RecompressCase{"dv_cdvc_pal_32k", "dv_cdvc.avi", DvSystem::Pal, false, 32000}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(RecompressTest, ABadSourceFailsWithAReasonAndLeavesNoFileAndTheOldOneUntouched)
 {
@@ -228,6 +231,7 @@ TEST_F(RecompressTest, ARateDvCannotCarryIsRefused)
 }
 
 struct ExtractCase {
+    const char *name;
     const char *fixture;
     int rate;           // forced through SetAcmSampleRate; 0 keeps the source's
     const char *format; // what ffprobe reads of the WAV file
@@ -264,10 +268,11 @@ TEST_P(ExtractAudioTest, TheSoundOfAFileThatIsNotDvIsDecodedIntoTheWavFile)
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, ExtractAudioTest,
-                         ::testing::Values(ExtractCase{"nondv_mpeg4.avi", 0, "pcm_s16le,44100,1\n"},
-                                           ExtractCase{"nondv_mpeg4.avi", 48000, "pcm_s16le,48000,1\n"},
-                                           ExtractCase{"nondv_mjpeg_aac.avi", 0, "pcm_s16le,44100,2\n"},
-                                           ExtractCase{"nondv_mpeg4_mp3.avi", 0, "pcm_s16le,48000,2\n"}));
+                         ::testing::Values(ExtractCase{"pcm", "nondv_mpeg4.avi", 0, "pcm_s16le,44100,1\n"},
+                                           ExtractCase{"pcm_48k", "nondv_mpeg4.avi", 48000, "pcm_s16le,48000,1\n"},
+                                           ExtractCase{"aac", "nondv_mjpeg_aac.avi", 0, "pcm_s16le,44100,2\n"},
+                                           ExtractCase{"mp3", "nondv_mpeg4_mp3.avi", 0, "pcm_s16le,48000,2\n"}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(RecompressTest, ExtractAudioOfAFileThatIsNotDvWithoutSoundHasNothingToDo)
 {
