@@ -120,30 +120,42 @@ TTimecode decodeTimecode(const DvPack &p)
             static_cast<std::uint8_t>(bcd(p[2], 0x70)), static_cast<std::uint8_t>(bcd(p[1], 0x30))};
 }
 
-// Vote keys: the decoded fields packed into one word, for copies that hold a real value.
+// Vote keys: the decoded fields packed into one word, for copies that hold a real value. They
+// are worked out for every copy of every frame the scan reads, so they check the fields
+// directly rather than through decodeDatecode and a calendar value.
 std::optional<std::uint32_t> dateKey(const DvPack &date)
 {
-    const TDatecode d = decodeDatecode(date, {});
-    if (!DateTime::fromDate(d.year, d.month, d.day))
+    const int day = bcd(date[2], 0x30);
+    const int month = bcd(date[3], 0x10);
+    const int shortYear = 10 * (date[4] >> 4) + (date[4] & 0x0F);
+    const int year = shortYear < 25 ? 2000 + shortYear : 1900 + shortYear;
+    if (month < 1 || month > 12 || day < 1 || day > DateTime::daysInMonth(year, month))
         return std::nullopt;
-    return static_cast<std::uint32_t>(d.year) << 16 | static_cast<std::uint32_t>(d.month) << 8 | d.day;
+    return static_cast<std::uint32_t>(year) << 16 | static_cast<std::uint32_t>(month) << 8
+           | static_cast<std::uint32_t>(day);
 }
 
 std::optional<std::uint32_t> timeKey(const DvPack &time)
 {
-    const TDatecode d = decodeDatecode({}, time);
-    if (d.hour > 23 || d.minute > 59 || d.second > 59)
+    const int second = bcd(time[2], 0x70);
+    const int minute = bcd(time[3], 0x70);
+    const int hour = bcd(time[4], 0x30);
+    if (hour > 23 || minute > 59 || second > 59)
         return std::nullopt;
-    return static_cast<std::uint32_t>(d.hour) << 16 | static_cast<std::uint32_t>(d.minute) << 8 | d.second;
+    return static_cast<std::uint32_t>(hour) << 16 | static_cast<std::uint32_t>(minute) << 8
+           | static_cast<std::uint32_t>(second);
 }
 
 std::optional<std::uint32_t> timecodeKey(const DvPack &p)
 {
-    const TTimecode t = decodeTimecode(p);
-    if (t.hours > 23 || t.minutes > 59 || t.seconds > 59 || t.frames > 29)
+    const int hours = bcd(p[4], 0x30);
+    const int minutes = bcd(p[3], 0x70);
+    const int seconds = bcd(p[2], 0x70);
+    const int frames = bcd(p[1], 0x30);
+    if (hours > 23 || minutes > 59 || seconds > 59 || frames > 29)
         return std::nullopt;
-    return static_cast<std::uint32_t>(t.hours) << 24 | static_cast<std::uint32_t>(t.minutes) << 16
-           | static_cast<std::uint32_t>(t.seconds) << 8 | t.frames;
+    return static_cast<std::uint32_t>(hours) << 24 | static_cast<std::uint32_t>(minutes) << 16
+           | static_cast<std::uint32_t>(seconds) << 8 | static_cast<std::uint32_t>(frames);
 }
 
 // Every copy of one kind of pack in a frame: the first one as it stands, and the vote of
@@ -208,6 +220,26 @@ bool readDatecodeFromFixedPlaces(std::span<const std::uint8_t> frame, TDatecode 
     return true;
 }
 
+void putDateKey(std::uint32_t key, TDatecode &out)
+{
+    out.year = static_cast<std::int32_t>(key >> 16);
+    out.month = static_cast<std::uint8_t>(key >> 8);
+    out.day = static_cast<std::uint8_t>(key);
+}
+
+void putTimeKey(std::uint32_t key, TDatecode &out)
+{
+    out.hour = static_cast<std::uint8_t>(key >> 16);
+    out.minute = static_cast<std::uint8_t>(key >> 8);
+    out.second = static_cast<std::uint8_t>(key);
+}
+
+TTimecode timecodeOfKey(std::uint32_t key)
+{
+    return {static_cast<std::uint8_t>(key >> 24), static_cast<std::uint8_t>(key >> 16),
+            static_cast<std::uint8_t>(key >> 8), static_cast<std::uint8_t>(key)};
+}
+
 bool datecodeFromCopies(std::span<const std::uint8_t> frame, const FrameCopies &copies, TDatecode &out)
 {
     if (!copies.date.first || !copies.time.first)
@@ -220,14 +252,8 @@ bool datecodeFromCopies(std::span<const std::uint8_t> frame, const FrameCopies &
         out = decodeDatecode(*copies.date.first, *copies.time.first);
         return true;
     }
-    const auto dateValue = *copies.date.vote.winner();
-    const auto timeValue = *copies.time.vote.winner();
-    out.year = static_cast<std::int32_t>(dateValue >> 16);
-    out.month = static_cast<std::uint8_t>(dateValue >> 8);
-    out.day = static_cast<std::uint8_t>(dateValue);
-    out.hour = static_cast<std::uint8_t>(timeValue >> 16);
-    out.minute = static_cast<std::uint8_t>(timeValue >> 8);
-    out.second = static_cast<std::uint8_t>(timeValue);
+    putDateKey(*copies.date.vote.winner(), out);
+    putTimeKey(*copies.time.vote.winner(), out);
     return true;
 }
 
@@ -242,8 +268,7 @@ bool timecodeFromCopies(const FrameCopies &copies, TTimecode &out)
     const auto value = copies.timecode.vote.winner();
     if (!value)
         return false;
-    out = {static_cast<std::uint8_t>(*value >> 24), static_cast<std::uint8_t>(*value >> 16),
-           static_cast<std::uint8_t>(*value >> 8), static_cast<std::uint8_t>(*value)};
+    out = timecodeOfKey(*value);
     return true;
 }
 
@@ -273,41 +298,90 @@ RecordingTimes ReadRecordingTimes(std::span<const std::uint8_t> frame, int nseq)
     return times;
 }
 
-bool CopiesAgreeAcrossSequences(std::span<const std::uint8_t> part, int sequences)
+namespace {
+
+// The copies of one kind of pack in the first sequences of a frame, as far as telling whether
+// they agree needs: the first copy, the first real value, and which sequences hold a copy and
+// a real one.
+struct SequenceCopies {
+    const std::uint8_t *first = nullptr;
+    std::optional<std::uint32_t> value;
+    bool conflict = false;
+    std::uint32_t sequencesWithCopy = 0;  // bit s: sequence s holds a copy
+    std::uint32_t sequencesWithValue = 0; // bit s: sequence s holds a real copy
+
+    void add(int s, const std::uint8_t *packBytes, std::optional<std::uint32_t> key)
+    {
+        if (!first)
+            first = packBytes;
+        sequencesWithCopy |= 1U << s;
+        if (!key)
+            return;
+        sequencesWithValue |= 1U << s;
+        if (!value)
+            value = key;
+        else if (*value != *key)
+            conflict = true;
+    }
+
+    bool agrees(std::uint32_t all) const
+    {
+        return !conflict && sequencesWithCopy == all && (sequencesWithValue == 0 || sequencesWithValue == all);
+    }
+};
+
+DvPack packAt(const std::uint8_t *bytes)
 {
-    struct Kind {
-        std::uint8_t id;
-        std::optional<std::uint32_t> (*keyOf)(const DvPack &);
-        std::optional<std::uint32_t> value; // the real value seen first
-        bool conflict = false;
-        std::uint32_t sequencesWithCopy = 0;  // bit s: sequence s holds a copy
-        std::uint32_t sequencesWithValue = 0; // bit s: sequence s holds a real copy
-    };
-    std::array<Kind, 3> kinds{{{pack::kRecordingDate, dateKey, std::nullopt, false, 0, 0},
-                               {pack::kRecordingTime, timeKey, std::nullopt, false, 0, 0},
-                               {pack::kTimecode, timecodeKey, std::nullopt, false, 0, 0}}};
+    DvPack p;
+    std::copy_n(bytes, kPackSize, p.begin());
+    return p;
+}
+
+} // namespace
+
+bool ReadSettledRecordingTimes(std::span<const std::uint8_t> part, int sequences, RecordingTimes &out)
+{
+    SequenceCopies date;
+    SequenceCopies time;
+    SequenceCopies timecode;
     forEachPackPosition(part.size(), sequences, [&](int s, std::size_t pos) {
-        for (Kind &k : kinds) {
-            if (part[pos] != k.id)
-                continue;
-            DvPack p;
-            std::copy_n(part.begin() + static_cast<std::ptrdiff_t>(pos), kPackSize, p.begin());
-            k.sequencesWithCopy |= 1U << s;
-            if (const auto key = k.keyOf(p)) {
-                k.sequencesWithValue |= 1U << s;
-                if (!k.value)
-                    k.value = key;
-                else if (*k.value != *key)
-                    k.conflict = true;
-            }
+        const std::uint8_t *bytes = part.data() + pos;
+        switch (bytes[0]) {
+        case pack::kRecordingDate:
+            date.add(s, bytes, dateKey(packAt(bytes)));
+            break;
+        case pack::kRecordingTime:
+            time.add(s, bytes, timeKey(packAt(bytes)));
+            break;
+        case pack::kTimecode:
+            timecode.add(s, bytes, timecodeKey(packAt(bytes)));
+            break;
+        default:
+            break;
         }
         return false;
     });
     const std::uint32_t all = (1U << sequences) - 1;
-    for (const Kind &k : kinds)
-        if (k.conflict || k.sequencesWithCopy != all || (k.sequencesWithValue != 0 && k.sequencesWithValue != all))
-            return false;
+    if (!date.agrees(all) || !time.agrees(all) || !timecode.agrees(all))
+        return false;
+    // Every sequence holds a copy of each, so the first copies exist; where the real copies
+    // hold one value, that value wins the vote of ReadRecordingTimes.
+    out.datecodeFound = true;
+    if (!date.value || !time.value) {
+        out.datecode = decodeDatecode(packAt(date.first), packAt(time.first));
+    } else {
+        putDateKey(*date.value, out.datecode);
+        putTimeKey(*time.value, out.datecode);
+    }
+    out.timecodeFound = true;
+    out.timecode = timecode.value ? timecodeOfKey(*timecode.value) : decodeTimecode(packAt(timecode.first));
     return true;
+}
+
+bool CopiesAgreeAcrossSequences(std::span<const std::uint8_t> part, int sequences)
+{
+    RecordingTimes unused;
+    return ReadSettledRecordingTimes(part, sequences, unused);
 }
 
 bool ReadIsNtsc(std::span<const std::uint8_t> frame, bool &isNtsc)

@@ -82,6 +82,10 @@ RecordingTimes ReadRecordingTimes(std::span<const std::uint8_t> frame, int nseq)
 // reading as the frame's: the whole frame reads otherwise only when these sequences, read
 // by different heads, were damaged into the same wrong value.
 bool CopiesAgreeAcrossSequences(std::span<const std::uint8_t> part, int sequences);
+// CopiesAgreeAcrossSequences and, when the copies agree, what ReadRecordingTimes reads from
+// the same bytes, in one pass over the packs. False, leaving out untouched, when they do not
+// agree.
+bool ReadSettledRecordingTimes(std::span<const std::uint8_t> part, int sequences, RecordingTimes &out);
 bool ReadIsNtsc(std::span<const std::uint8_t> frame, bool &isNtsc);
 bool ReadAudioFormat(std::span<const std::uint8_t> frame, int nseq, int &sampleRate, int &channels, int &bits);
 bool ReadIs16x9(std::span<const std::uint8_t> frame, int nseq, bool &wide);

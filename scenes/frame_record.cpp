@@ -5,9 +5,10 @@ namespace camlog::scenes {
 
 using namespace camlog::core;
 
-void DecodeFrameRecord(std::span<const std::uint8_t> frame, int nseq, FrameRecord &rec)
+namespace {
+
+void putRecordingTimes(const RecordingTimes &times, FrameRecord &rec)
 {
-    const RecordingTimes times = ReadRecordingTimes(frame, nseq);
     rec.datecodeValid = false;
     rec.datecode = DateTime();
     if (times.datecodeFound) {
@@ -16,10 +17,14 @@ void DecodeFrameRecord(std::span<const std::uint8_t> frame, int nseq, FrameRecor
             rec.datecode = *value;
         }
     }
-
     rec.timecodeValid = times.timecodeFound;
     rec.timecode = times.timecodeFound ? times.timecode : TTimecode{};
+}
 
+// The format fields whose pack is found; whether both the audio source and the video
+// source-control packs were.
+bool putFormat(std::span<const std::uint8_t> frame, int nseq, FrameRecord &rec)
+{
     int rate = 0;
     int channels = 0;
     int bits = 0;
@@ -36,19 +41,33 @@ void DecodeFrameRecord(std::span<const std::uint8_t> frame, int nseq, FrameRecor
     bool ntsc = false;
     if (ReadIsNtsc(frame, ntsc))
         rec.ntsc = ntsc;
-    rec.formatValid = audioFound && aspectFound;
+    return audioFound && aspectFound;
+}
+
+} // namespace
+
+void DecodeFrameRecord(std::span<const std::uint8_t> frame, int nseq, FrameRecord &rec)
+{
+    putRecordingTimes(ReadRecordingTimes(frame, nseq), rec);
+    rec.formatValid = putFormat(frame, nseq, rec);
 }
 
 bool DecodeFrameRecordFromPrefix(std::span<const std::uint8_t> prefix, int nseq, FrameRecord &rec)
 {
-    if (prefix.size() < kFramePrefixSize || nseq < 2 || !CopiesAgreeAcrossSequences(prefix, 2))
+    if (prefix.size() < kFramePrefixSize || nseq < 2)
+        return false;
+    // The prefix holds the pack positions of the first two sequences: where their copies
+    // agree, this is what ReadRecordingTimes reads from it.
+    RecordingTimes times;
+    if (!ReadSettledRecordingTimes(prefix.first(kFramePrefixSize), 2, times))
         return false;
     FrameRecord decoded = rec;
-    DecodeFrameRecord(prefix, nseq, decoded);
-    // The audio source and source-control searches told whether their pack is inside the
-    // prefix.
-    if (!decoded.formatValid)
+    // The audio source and source-control searches tell whether their pack is inside the
+    // prefix (they run in file order, so the whole frame would give the same packs).
+    if (!putFormat(prefix, nseq, decoded))
         return false;
+    putRecordingTimes(times, decoded);
+    decoded.formatValid = true;
     rec = decoded;
     return true;
 }

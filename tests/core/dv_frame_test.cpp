@@ -350,6 +350,18 @@ TEST(DvCopyVote, TwoSequencesAgreeOnlyWhenEveryCopyInThemDoes)
          true},
         {"sequences beyond the first two do not count", [](FrameBuilder &f) { putInSequence(f, 2, 0x62, kDate260311); },
          true},
+        {"both sequences hold only empty timecode packs",
+         [](FrameBuilder &f) {
+             putInSequence(f, 0, 0x13, {0x13, 0xFF, 0xFF, 0xFF, 0xFF});
+             putInSequence(f, 1, 0x13, {0x13, 0xFF, 0xFF, 0xFF, 0xFF});
+         },
+         true},
+        {"every time copy of both sequences says hour 25",
+         [](FrameBuilder &f) {
+             putInSequence(f, 0, 0x63, {0x63, 0xFF, 0x59, 0x15, 0x25});
+             putInSequence(f, 1, 0x63, {0x63, 0xFF, 0x59, 0x15, 0x25});
+         },
+         true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -357,7 +369,21 @@ TEST(DvCopyVote, TwoSequencesAgreeOnlyWhenEveryCopyInThemDoes)
         c.damage(f);
         EXPECT_EQ(CopiesAgreeAcrossSequences(f.view(), 2), c.agree);
         // The same answer from the first bytes alone.
-        EXPECT_EQ(CopiesAgreeAcrossSequences(f.view().first(kDifSequenceSize + kDifHeaderAreaSize), 2), c.agree);
+        const auto prefix = f.view().first(kDifSequenceSize + kDifHeaderAreaSize);
+        EXPECT_EQ(CopiesAgreeAcrossSequences(prefix, 2), c.agree);
+        // Where they agree, the one-pass reading gives what the vote over the same bytes gives.
+        RecordingTimes settled;
+        settled.timecode.frames = 99;
+        ASSERT_EQ(ReadSettledRecordingTimes(prefix, 2, settled), c.agree);
+        if (!c.agree) {
+            EXPECT_EQ(settled.timecode.frames, 99); // left untouched
+            continue;
+        }
+        const RecordingTimes voted = ReadRecordingTimes(prefix, f.nseq);
+        EXPECT_EQ(settled.datecodeFound, voted.datecodeFound);
+        EXPECT_EQ(settled.datecode, voted.datecode);
+        EXPECT_EQ(settled.timecodeFound, voted.timecodeFound);
+        EXPECT_EQ(settled.timecode, voted.timecode);
     }
 }
 
