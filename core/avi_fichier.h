@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 #include <string_view>
 
 namespace camlog::core {
@@ -53,6 +54,9 @@ class MediaProber {
 public:
     virtual ~MediaProber() = default;
     virtual bool Probe(const std::string &path, ProbeResult &result) const = 0;
+    // The files about to be probed, in the order they will be: a prober may start reading
+    // what it will need of them, so that files not in memory come from the disk together.
+    virtual void WillProbe(const std::vector<std::string> &paths) const { (void)paths; }
 };
 
 // What a construction needs beyond the path.

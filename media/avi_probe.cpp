@@ -8,6 +8,7 @@
 #include "media/avi_index_loader.h"
 #include "media/dv_frame_reader.h"
 #include "media/first_dv_audio.h"
+#include "media/read_ahead.h"
 #include "scenes/frame_record.h"
 
 extern "C" {
@@ -44,6 +45,9 @@ constexpr int kMaxChunksToFirstFrame = 512;
 // How far a tape that starts without sound is searched for the first frame with audio (two
 // minutes of PAL); a search reads only the first bytes of each frame.
 constexpr std::size_t kAudioLookAhead = 3000;
+// The headers of a DV AVI file (OpenDML writers pad them to 64 KiB and more) and its first
+// frame lie in its first 300 KB.
+constexpr std::uint64_t kProbedBytes = 320 * 1024;
 
 struct StreamHeaders {
     core::AviStreamHeader strh;
@@ -517,6 +521,11 @@ bool AviProber::Probe(const std::string &path, core::ProbeResult &result) const
     if (!ok)
         result = core::ProbeResult();
     return ok;
+}
+
+void AviProber::WillProbe(const std::vector<std::string> &paths) const
+{
+    AnnounceFileStarts(paths, kProbedBytes);
 }
 
 } // namespace camlog::media

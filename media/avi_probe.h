@@ -14,6 +14,8 @@ namespace camlog::media {
 class AviProber : public core::MediaProber {
 public:
     bool Probe(const std::string &path, core::ProbeResult &result) const override;
+    // Announces the first bytes of each file, where its headers and first frame lie.
+    void WillProbe(const std::vector<std::string> &paths) const override;
 };
 
 } // namespace camlog::media

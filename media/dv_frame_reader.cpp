@@ -2,6 +2,7 @@
 #include "media/dv_frame_reader.h"
 
 #include "media/avi_index_loader.h"
+#include "media/read_ahead.h"
 
 #include <algorithm>
 #include <cctype>
@@ -106,7 +107,7 @@ bool DvFrameReader::readFrame(std::size_t index, std::vector<std::uint8_t> &out)
     }
     const SampleEntry entry = frame(index);
     out.resize(entry.size);
-    const std::size_t got = readAt(entry.offset, out);
+    const std::size_t got = readFrameBytes(index, out);
     if (got != entry.size) {
         out.resize(got);
         return false;
@@ -118,8 +119,40 @@ std::size_t DvFrameReader::readFramePrefix(std::size_t index, std::span<std::uin
 {
     if (index >= frameCount())
         return 0;
+    return readFrameBytes(index, out);
+}
+
+std::size_t DvFrameReader::readFrameBytes(std::size_t index, std::span<std::uint8_t> out)
+{
     const SampleEntry entry = frame(index);
-    return readAt(entry.offset, out.first(std::min<std::size_t>(out.size(), entry.size)));
+    const std::size_t got =
+        readAhead().read(index, entry.offset, out.first(std::min<std::size_t>(out.size(), entry.size)));
+    m_bytesRead += got;
+    return got;
+}
+
+ReadAhead &DvFrameReader::readAhead()
+{
+    if (!m_readAhead) {
+        m_readAhead = std::make_unique<ReadAhead>(m_fd, m_fileSize, [this](std::size_t k) {
+            const SampleEntry entry = frame(k);
+            return std::pair{entry.offset, entry.size};
+        });
+        m_readAhead->setEnabled(m_readAheadOn);
+    }
+    return *m_readAhead;
+}
+
+void DvFrameReader::setReadAhead(bool on)
+{
+    m_readAheadOn = on;
+    if (m_readAhead)
+        m_readAhead->setEnabled(on);
+}
+
+std::size_t DvFrameReader::rangesAnnounced() const
+{
+    return m_readAhead ? m_readAhead->rangesAnnounced() : 0;
 }
 
 std::size_t DvFrameReader::readAt(std::uint64_t offset, std::span<std::uint8_t> out)

@@ -14,6 +14,8 @@
 
 namespace camlog::media {
 
+class ReadAhead;
+
 enum class ReadErrorCode {
     NotFound,   // no such file
     Unreadable, // the file exists but cannot be opened or read
@@ -80,11 +82,20 @@ public:
     // Reads any byte range of the file, never past its end; returns the count read.
     std::size_t readAt(std::uint64_t offset, std::span<std::uint8_t> out);
 
+    // Frames read one after the other from a file that is not in memory are announced to the
+    // kernel ahead of the reader (ReadAhead); on by default. Off: plain reads only.
+    void setReadAhead(bool on);
+    // Frame ranges announced so far (0 while every frame read found its bytes in memory).
+    std::size_t rangesAnnounced() const;
+
     // Bytes read from the file since it was opened (index loading included).
     std::uint64_t bytesRead() const { return m_bytesRead; }
 
 private:
     DvFrameReader() = default;
+    // Reads the first out.size() bytes of frame index (at most the frame's size).
+    std::size_t readFrameBytes(std::size_t index, std::span<std::uint8_t> out);
+    ReadAhead &readAhead();
 
     int m_fd = -1;
     std::uint64_t m_fileSize = 0;
@@ -93,6 +104,8 @@ private:
     IndexSource m_indexSource = IndexSource::FixedOffsets;
     std::vector<StreamTable> m_streams;
     int m_dvStream = -1;
+    std::unique_ptr<ReadAhead> m_readAhead; // made at the first frame read
+    bool m_readAheadOn = true;
 
     friend class AviIndexLoader;
     friend class RawDvLoader;

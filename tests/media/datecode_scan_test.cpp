@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace camlog;
 using scenes::FrameRecord;
 using Scenes = std::vector<std::pair<int, int>>;
@@ -30,7 +33,25 @@ struct ScanRun {
     std::uint64_t bytesRead = 0;
     std::uint64_t fileSize = 0;
     std::size_t frameCount = 0;
+    std::size_t rangesAnnounced = 0;
 };
+
+struct ScanWay {
+    bool fast = true;        // the datecode scan, else every frame read whole
+    bool readAhead = true;   // the reader announces ranges on a file not in memory
+    bool evictFirst = false; // the file's pages are dropped from memory before the run
+    const std::atomic<bool> *abort = nullptr;
+};
+
+// Drops the file's pages from the page cache (no root needed: the pages are clean).
+void evict(const std::filesystem::path &path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0) << path;
+    ::fdatasync(fd);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+}
 
 std::unique_ptr<media::DvFrameReader> openReader(const std::filesystem::path &path)
 {
@@ -39,12 +60,17 @@ std::unique_ptr<media::DvFrameReader> openReader(const std::filesystem::path &pa
     return opened ? std::move(opened).value() : nullptr;
 }
 
-ScanRun scan(const std::filesystem::path &path, bool fast, const std::atomic<bool> *abort = nullptr)
+ScanRun scan(const std::filesystem::path &path, const ScanWay &way)
 {
     ScanRun run;
+    if (way.evictFirst)
+        evict(path);
     auto reader = openReader(path);
     if (!reader)
         return run;
+    reader->setReadAhead(way.readAhead);
+    const bool fast = way.fast;
+    const std::atomic<bool> *abort = way.abort;
     RecordSpy spy;
     scenes::Tdv_sceneDetect detector;
     detector.setCaptionStep(&spy);
@@ -67,7 +93,16 @@ ScanRun scan(const std::filesystem::path &path, bool fast, const std::atomic<boo
     run.bytesRead = reader->bytesRead();
     run.fileSize = reader->fileSize();
     run.frameCount = reader->frameCount();
+    run.rangesAnnounced = reader->rangesAnnounced();
     return run;
+}
+
+ScanRun scan(const std::filesystem::path &path, bool fast, const std::atomic<bool> *abort = nullptr)
+{
+    ScanWay way;
+    way.fast = fast;
+    way.abort = abort;
+    return scan(path, way);
 }
 
 struct Case {
@@ -309,6 +344,63 @@ TEST(DatecodeScan, DamagedFramesReadAsMostOfTheirCopiesSay)
                 ASSERT_EQ(whole.records[i], expected.records[i]) << "frame " << i;
             }
             EXPECT_EQ(fast.result.wholeFrameReads, c.readWhole ? damaged.size() : 0u);
+        }
+    }
+}
+
+// Reading ahead changes how the bytes come, never which: on files evicted from memory, the scan
+// and the whole-frame reading give the same records, record for record, with and without it,
+// for healthy, damaged and truncated tapes.
+TEST(DatecodeScan, ReadingAheadOnEvictedFilesGivesTheSameRecords)
+{
+    const auto dir = test::scratchDir("DatecodeScanReadAhead");
+    struct Tape {
+        std::filesystem::path path;
+        bool walkedCold; // long enough that the frame reads find the file not in memory
+    };
+    std::vector<Tape> tapes;
+    // Own copies, so that no other test brings their pages back into memory during the runs.
+    for (const auto &c : kCases) {
+        const auto source = pathOf(c);
+        if (source.empty())
+            continue;
+        const auto copy = dir / "tapes" / c.file;
+        std::filesystem::create_directories(copy.parent_path());
+        std::filesystem::copy_file(source, copy, std::filesystem::copy_options::overwrite_existing);
+        tapes.push_back({copy, c.file.rfind("tape_three", 0) == 0});
+    }
+    const std::vector<std::size_t> damaged = {25, 50, 99, 124};
+    for (const char *fixture : {"tape_three.dv", "tape_three-type2.avi"})
+        for (const auto &c : kDamageCases)
+            tapes.push_back(
+                {damagedCopy(fixture, damaged, c.damage, dir / "damaged" / std::to_string(tapes.size())), true});
+    const auto source = test::readBytes(test::fixturePath("tape_three-type1.avi"));
+    for (const double fraction : {0.55, 0.9}) {
+        auto bytes = source;
+        bytes.resize(static_cast<std::size_t>(static_cast<double>(bytes.size()) * fraction));
+        const auto path = dir / ("cut" + std::to_string(static_cast<int>(fraction * 100)) + ".avi");
+        test::writeBytes(path, bytes);
+        tapes.push_back({path, true});
+    }
+
+    for (const Tape &tape : tapes) {
+        for (const bool fast : {true, false}) {
+            SCOPED_TRACE(tape.path.string() + (fast ? ": scan" : ": whole frames"));
+            const ScanRun plain = scan(tape.path, ScanWay{fast, false, true, nullptr});
+            const ScanRun ahead = scan(tape.path, ScanWay{fast, true, true, nullptr});
+            EXPECT_EQ(plain.rangesAnnounced, 0u);
+            if (tape.walkedCold) {
+                EXPECT_GT(ahead.rangesAnnounced, 0u);
+            }
+            EXPECT_EQ(ahead.scenes, plain.scenes);
+            EXPECT_EQ(ahead.result.framesScanned, plain.result.framesScanned);
+            EXPECT_EQ(ahead.result.wholeFrameReads, plain.result.wholeFrameReads);
+            EXPECT_EQ(ahead.result.framesSkipped, plain.result.framesSkipped);
+            EXPECT_EQ(ahead.bytesRead, plain.bytesRead);
+            ASSERT_EQ(ahead.records.size(), plain.records.size());
+            ASSERT_FALSE(ahead.records.empty());
+            for (std::size_t i = 0; i < plain.records.size(); ++i)
+                ASSERT_EQ(ahead.records[i], plain.records[i]) << "frame " << i;
         }
     }
 }

@@ -75,6 +75,14 @@ FichierFactory TaviFichierFactory(core::FichierContext context)
     };
 }
 
+FileAnnouncer ProbeAnnouncer(core::FichierContext context)
+{
+    return [prober = context.prober](const std::vector<std::string> &paths) {
+        if (prober)
+            prober->WillProbe(paths);
+    };
+}
+
 // ---------------------------------------------------------------------------------------
 // What the opening threads hand to the owner thread, in order.
 
@@ -131,6 +139,7 @@ struct FileListModel::OpenJob {
     std::atomic<bool> stop{false};
     std::function<bool(const std::string &)> test;
     FichierFactory factory;
+    FileAnnouncer announcer;
     std::shared_ptr<Inbox> inbox;
     ListDispatcher *dispatcher = nullptr;
     std::thread thread;
@@ -224,7 +233,9 @@ struct FileListModel::OpenJob {
             error(OpenErrorCode::UnreadableFolder, folder, "cannot read the folder " + folder + ": " + ec.message());
         std::sort(names.begin(), names.end());
         int count = 0;
-        for (const std::string &name : names) {
+        std::size_t announcedTo = 0;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const std::string &name = names[i];
             if (stop)
                 break;
             if (!maskMatches(mask, name))
@@ -236,10 +247,29 @@ struct FileListModel::OpenJob {
                 if (recurse)
                     count += scanFolder(folder + name + "/", mask, true);
             } else if (fs::is_regular_file(status) && accepted(name)) {
+                announceAhead(folder, mask, names, i, announcedTo);
                 count += addFile(folder, name);
             }
         }
         return count;
+    }
+
+    // Announces the files that follow names[from] (itself included) before their objects are
+    // built, in batches that keep kAnnounceAhead files ahead of the building.
+    static constexpr std::size_t kAnnounceAhead = 32;
+    void announceAhead(const std::string &folder, const std::string &mask, const std::vector<std::string> &names,
+                       std::size_t from, std::size_t &announcedTo) const
+    {
+        if (!announcer || announcedTo > from + kAnnounceAhead / 2)
+            return;
+        std::vector<std::string> paths;
+        std::size_t i = std::max(from, announcedTo);
+        for (; i < names.size() && paths.size() < kAnnounceAhead; ++i)
+            if (maskMatches(mask, names[i]) && accepted(names[i]))
+                paths.push_back(folder + names[i]);
+        announcedTo = i;
+        if (!paths.empty())
+            announcer(paths);
     }
 
     // A path named by the user or a playlist: a file, a folder (descended only with recurse),
@@ -356,8 +386,11 @@ struct FileListModel::OpenJob {
 
 // ---------------------------------------------------------------------------------------
 
-FileListModel::FileListModel(ListDispatcher &dispatcher, FichierFactory factory)
-    : m_dispatcher(dispatcher), m_factory(std::move(factory)), m_inbox(std::make_shared<Inbox>())
+FileListModel::FileListModel(ListDispatcher &dispatcher, FichierFactory factory, FileAnnouncer announcer)
+    : m_dispatcher(dispatcher),
+      m_factory(std::move(factory)),
+      m_announcer(std::move(announcer)),
+      m_inbox(std::make_shared<Inbox>())
 {
     m_inbox->model = this;
 }
@@ -760,6 +793,7 @@ void FileListModel::startOpening(int kind, std::vector<std::string> paths)
     opening->paths = std::move(paths);
     opening->test = OnOpenTestExtension;
     opening->factory = m_factory;
+    opening->announcer = m_announcer;
     opening->inbox = m_inbox;
     opening->dispatcher = &m_dispatcher;
     OpenJob *raw = opening.get();

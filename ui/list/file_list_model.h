@@ -65,12 +65,19 @@ using FichierFactory = std::function<FichierPtr(const std::string &folder, const
 // The factory of TaviFichier objects (CreateFromSearch) with the given context; the context's
 // prober and locale must outlive every opening.
 FichierFactory TaviFichierFactory(core::FichierContext context);
+// Told, on an opening thread, the paths of the next files the opening will build objects for,
+// in that order, ahead of the building: files not in memory can then be read from the disk
+// together rather than one after the other. Must be callable from several threads.
+using FileAnnouncer = std::function<void(const std::vector<std::string> &paths)>;
+// Hands the paths to the context's prober (MediaProber::WillProbe); the prober must outlive
+// every opening.
+FileAnnouncer ProbeAnnouncer(core::FichierContext context);
 
 // The list. Everything but the constructor's dispatcher runs on the owner thread: every change of
 // the list and every event, including those of an opening, happens there.
 class FileListModel : public engine::EngineList {
 public:
-    FileListModel(ListDispatcher &dispatcher, FichierFactory factory);
+    FileListModel(ListDispatcher &dispatcher, FichierFactory factory, FileAnnouncer announcer = {});
     // Stops and joins the running openings; their pending results are dropped without events.
     ~FileListModel() override;
     FileListModel(const FileListModel &) = delete;
@@ -198,6 +205,7 @@ private:
 
     ListDispatcher &m_dispatcher;
     FichierFactory m_factory;
+    FileAnnouncer m_announcer;
     std::vector<Entry> m_entries;
     SortIndex m_sortIndex = kSortAlpha;
     FichierPtr m_current; // the entry that becomes active at the next refresh

@@ -32,7 +32,7 @@ Session::Session(SessionHost &host, const prefs::Settings &settings, const core:
     : m_host(host),
       m_dispatcher(host),
       m_commands(std::move(commands)),
-      m_list(m_dispatcher, ui::TaviFichierFactory(context)),
+      m_list(m_dispatcher, ui::TaviFichierFactory(context), ui::ProbeAnnouncer(context)),
       m_engine(*this, m_list,
                [context](const std::string &fullPath) -> engine::FichierPtr {
                    return core::TaviFichier::Create(fullPath, context);
