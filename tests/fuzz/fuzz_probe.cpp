@@ -2,10 +2,17 @@
 #include "core/avi_fichier.h"
 #include "fuzz_input_file.h"
 #include "media/avi_probe.h"
+#include "media/ffmpeg_log.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     using namespace camlog;
+    // FFmpeg's complaints about damaged files would fill the fuzzer's output.
+    static const bool quiet = [] {
+        media::RouteFfmpegLog({});
+        return true;
+    }();
+    (void)quiet;
     static const media::AviProber prober;
     static const core::DateTimeLocale locale = core::DateTimeLocale::fallback();
     const auto path = fuzz::writeInputFile(data, size, ".avi");
