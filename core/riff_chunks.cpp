@@ -15,6 +15,8 @@ std::size_t MemoryBytes::readAt(std::uint64_t offset, std::span<std::uint8_t> ou
         return 0;
     const auto at = static_cast<std::size_t>(offset - m_base);
     const std::size_t count = std::min(out.size(), m_bytes.size() - at);
+    if (count == 0)
+        return 0; // an empty span may have no address, and memcpy takes none
     std::memcpy(out.data(), m_bytes.data() + at, count);
     return count;
 }

@@ -139,6 +139,9 @@ TEST(MemoryBytes, ReadsOnlyWhatItHoldsAtItsOffset)
     EXPECT_EQ(source.readAt(102, out), 2u);
     EXPECT_EQ(out[0], 3);
     EXPECT_EQ(source.readAt(104, out), 0u);
+    // An empty chunk read into an empty buffer (whose address is null): nothing is copied.
+    std::vector<std::uint8_t> none;
+    EXPECT_EQ(source.readAt(100, none), 0u);
 }
 
 } // namespace
