@@ -1,5 +1,6 @@
 // The source of the audio extraction: the first audio stream of a DV file written as a WAV file.
 #include "media/audio_extract_source.h"
+#include "media/checked_value.h"
 
 #include "media/audio_rate_converter.h"
 #include "media/dv_audio.h"
@@ -12,14 +13,6 @@
 namespace camlog::media {
 
 namespace {
-
-template <typename T>
-T checked(core::Expected<T, WavErrorCode> result)
-{
-    if (!result)
-        throw std::runtime_error(result.error().message);
-    return std::move(result.value());
-}
 
 std::unique_ptr<WavWriter> createWav(const std::filesystem::path &path, const WavFormat &format)
 {

@@ -1,5 +1,6 @@
 // The source of the audio extraction for files that are not DV.
 #include "media/av_audio_extract_source.h"
+#include "media/checked_value.h"
 
 #include "media/av_file_decoder.h"
 #include "media/decoded_audio_converter.h"
@@ -9,17 +10,6 @@
 #include <stdexcept>
 
 namespace camlog::media {
-
-namespace {
-
-template <typename T, typename Code> T checked(core::Expected<T, Code> result)
-{
-    if (!result)
-        throw std::runtime_error(result.error().message);
-    return std::move(result.value());
-}
-
-} // namespace
 
 AvAudioExtractSource::~AvAudioExtractSource() = default;
 

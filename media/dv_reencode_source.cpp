@@ -1,5 +1,6 @@
 // The source of the re-encoding recipes: any video FFmpeg decodes, into a DV type 2 AVI file.
 #include "media/dv_reencode_source.h"
+#include "media/checked_value.h"
 
 #include "core/four_cc.h"
 #include "media/av_file_decoder.h"
@@ -17,13 +18,6 @@
 namespace camlog::media {
 
 namespace {
-
-template <typename T, typename Code> T checked(core::Expected<T, Code> result)
-{
-    if (!result)
-        throw std::runtime_error(result.error().message);
-    return std::move(result.value());
-}
 
 void checked(const DvAviWriter::Status &status)
 {
