@@ -2,4 +2,5 @@
 target_sources(camlog_commands PRIVATE
   processing_graph.cpp
   graph_bindings.cpp
+  inlay_settings.cpp
 )

@@ -2,6 +2,7 @@
 #include "commands/graph_bindings.h"
 
 #include "commands/dm_action.h"
+#include "commands/inlay_settings.h"
 #include "commands/processing_graph.h"
 #include "commands/time_difference.h"
 #include "core/avi_fichier.h"
@@ -314,27 +315,7 @@ void BindGraphCommands(TdmAction &dm, ProcessingGraph &graph)
 
 media::CaptionSettings CaptionSettingsFor(const prefs::Settings &settings, const core::TaviFichier &fichier)
 {
-    media::CaptionSettings caption;
-    switch (settings.whatIncrust) {
-    case 1:
-        caption.line1.clear();
-        caption.line2 = u"%T";
-        break;
-    case 2:
-        caption.line1 = core::Utf8ToUtf16(settings.texte1);
-        caption.line2 = core::Utf8ToUtf16(settings.texte2);
-        break;
-    default:
-        caption.line1 = u"%D1";
-        caption.line2 = u"%D2";
-        break;
-    }
-    caption.timing = settings.whenIncrust;
-    caption.dateFormat1 = settings.formatDate1;
-    caption.dateFormat2 = settings.formatDate2;
-    caption.durationSeconds = settings.dureeIncrustation;
-    caption.timeDifference = fichier.Shift.days();
-    return caption;
+    return ApplyInlaySettings(settings, &fichier);
 }
 
 } // namespace camlog::commands

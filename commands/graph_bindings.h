@@ -20,8 +20,8 @@ class ProcessingGraph;
 // version". Both objects must outlive every run of the commands.
 void BindGraphCommands(TdmAction &dm, ProcessingGraph &graph);
 
-// The caption lines of the subtitles: the inlay settings ("What Incrust" gives the templates)
-// with the time difference of the file.
+// The caption lines of the subtitles: the inlay's record for the file being processed, which
+// counts as the active file (its time difference, its name and properties in personal templates).
 media::CaptionSettings CaptionSettingsFor(const prefs::Settings &settings, const core::TaviFichier &fichier);
 
 } // namespace camlog::commands

@@ -1,4 +1,4 @@
-# The processing pipeline, its stages (DV header filter, media stamper, caption step) and the recipes.
+# The processing pipeline, its stages (DV header filter, media stamper, caption step, inlay) and the recipes.
 target_sources(camlog_media PRIVATE
   pipeline.cpp
   dv_header_filter.cpp
@@ -16,4 +16,12 @@ target_sources(camlog_media PRIVATE
   decoded_audio_converter.cpp
   dv_reencode_source.cpp
   av_audio_extract_source.cpp
+  inlay_timing.cpp
+  inlay_lines.cpp
+  inlay_layout.cpp
+  inlay_overlay.cpp
+  inlay_filter.cpp
 )
+# The inlay draws its text with QtGui.
+find_package(Qt6 REQUIRED COMPONENTS Gui)
+target_link_libraries(camlog_media PRIVATE Qt6::Gui)

@@ -2,6 +2,7 @@
 #include "app/batch/batch_main.h"
 
 #include "app/batch/batch_session.h"
+#include "app/batch/headless_text.h"
 #include "app/batch/interrupt_watch.h"
 #include "app/usage.h"
 #include "media/avi_probe.h"
@@ -49,6 +50,7 @@ int RunBatch(std::span<const std::string> args)
                      ignored.text.c_str());
 
     InterruptWatch interrupts; // before any other thread starts
+    const HeadlessText text;
     const prefs::Settings settings = prefs::LoadPreferencesAtStart(prefs::PrefsEnvironment::current(), {});
     const media::AviProber prober;
     core::FichierContext context;

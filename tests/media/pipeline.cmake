@@ -1,7 +1,8 @@
 # The processing pipeline, its stages and its recipes on the fixtures.
+find_package(Qt6 REQUIRED COMPONENTS Gui)
 camlog_add_test_program(camlog_pipeline_tests
-  SOURCES pipeline_test.cpp dv_header_filter_test.cpp caption_step_test.cpp recipes_test.cpp
-  LIBS camlog_media camlog_media_test_support)
+  SOURCES pipeline_test.cpp dv_header_filter_test.cpp caption_step_test.cpp recipes_test.cpp inlay_filter_test.cpp
+  LIBS camlog_media camlog_media_test_support Qt6::Gui)
 # The re-encoding into DV of files of any codec.
 camlog_add_test_program(camlog_reencode_tests
   SOURCES reencode_test.cpp
