@@ -153,7 +153,7 @@ void Binder::bindAll()
     bindScnByDate();
     bindSrt();
     bindCutScenes();
-    for (TGraphCmd *cmd : {&m_dm.ConvertirNTSC, &m_dm.ConvertirPal, &m_dm.Incruster, &m_dm.CreerScnByContenu})
+    for (TGraphCmd *cmd : {&m_dm.Incruster, &m_dm.CreerScnByContenu})
         bindNotAvailable(*cmd);
 }
 
@@ -177,6 +177,23 @@ void Binder::bindConversions()
              return m_cdm.BuildRecompresserDV2(f.FullPath, dest, RecompressionSystem(settings.standardDV),
                                                settings.ratioDV == 1, RecompressionRate(settings.frequenceDV));
          });
+    const auto ntscPal = [this, keep = shared_from_this()](bool ntsc) {
+        return [this, keep = shared_from_this(), ntsc](const core::TaviFichier &f, const std::string &dest,
+                                                       const TParams &, int) {
+            const prefs::Settings settings = m_dm.Settings();
+            const bool built = f.FileType == 2 ? m_cdm.BuildNtscPal2(f.FullPath, dest, ntsc, settings.deinterlace)
+                                               : m_cdm.BuildNtscPal1(f.FullPath, dest, ntsc, settings.deinterlace);
+            if (!built)
+                return false;
+            if (const int rate = RateFromAudioText(f.AudioText); rate > 0)
+                m_cdm.SetAcmSampleRate(rate);
+            m_cdm.DVheader().CopyHeaders = true;
+            m_cdm.DVheader().SetTimeShift(settings.decalageHoraire);
+            return true;
+        };
+    };
+    bind(m_dm.ConvertirNTSC, ntscPal(true));
+    bind(m_dm.ConvertirPal, ntscPal(false));
     bind(m_dm.ExtraireAudio,
          [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {
              if (!m_cdm.BuildExtraireAudio(f.FullPath, dest))

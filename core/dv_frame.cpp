@@ -467,6 +467,20 @@ void WriteDatecode(std::span<std::uint8_t> frame, int nseq, const TDatecode &d)
     });
 }
 
+void WriteTimecode(std::span<std::uint8_t> frame, int nseq, const TTimecode &t)
+{
+    forEachPackPosition(frame.size(), nseq, [&](int, std::size_t pos) {
+        std::uint8_t *p = frame.data() + pos;
+        if (p[0] == pack::kTimecode) {
+            putBcd(p[1], t.frames, 0x30, 3);
+            putBcd(p[2], t.seconds, 0x70, 7);
+            putBcd(p[3], t.minutes, 0x70, 7);
+            putBcd(p[4], t.hours, 0x30, 3);
+        }
+        return false;
+    });
+}
+
 std::optional<DateTime> DatecodeToDateTime(const TDatecode &d)
 {
     return DateTime::fromFields({d.year, d.month, d.day, d.hour, d.minute, d.second, 0});

@@ -91,6 +91,8 @@ bool ReadAudioFormat(std::span<const std::uint8_t> frame, int nseq, int &sampleR
 bool ReadIs16x9(std::span<const std::uint8_t> frame, int nseq, bool &wide);
 void SetAspect16x9(std::span<std::uint8_t> frame, int nseq, bool wide);
 void WriteDatecode(std::span<std::uint8_t> frame, int nseq, const TDatecode &datecode);
+// Rewrites every timecode pack of every sequence (the flag bits of each pack are kept).
+void WriteTimecode(std::span<std::uint8_t> frame, int nseq, const TTimecode &timecode);
 
 // The calendar value of a datecode, or nothing when it is not a real date and time.
 std::optional<DateTime> DatecodeToDateTime(const TDatecode &datecode);

@@ -35,16 +35,26 @@ void Tdv_DVheader::ResetDefaults()
 
 void Tdv_DVheader::Transform(std::span<std::uint8_t> frame) const
 {
+    // Sequences the detector never saw keep what their slot holds: blocks of an earlier frame
+    // with as many sequences, or zeros.
+    const auto &saved = m_sceneDetect.SavedHeaders();
+    const int nseq = core::SequencesForFrameSize(frame.size());
+    Transform(frame, std::span<const core::DifHeaderArea>(saved.data(), static_cast<std::size_t>(std::max(nseq, 0))));
+}
+
+void Tdv_DVheader::Transform(std::span<std::uint8_t> frame, std::span<const core::DifHeaderArea> source) const
+{
     const int nseq = core::SequencesForFrameSize(frame.size());
     if (nseq == 0)
         return;
     if (CopyHeaders) {
-        // Sequences the detector never saw keep what their slot holds: blocks of an earlier
-        // frame with as many sequences, or zeros.
-        const auto &saved = m_sceneDetect.SavedHeaders();
-        for (int s = 0; s < nseq; ++s)
-            std::copy(saved[static_cast<std::size_t>(s)].begin(), saved[static_cast<std::size_t>(s)].end(),
-                      frame.begin() + static_cast<std::ptrdiff_t>(s * core::kDifSequenceSize));
+        if (source.size() == static_cast<std::size_t>(nseq)) {
+            for (int s = 0; s < nseq; ++s)
+                std::copy(source[static_cast<std::size_t>(s)].begin(), source[static_cast<std::size_t>(s)].end(),
+                          frame.begin() + static_cast<std::ptrdiff_t>(s * core::kDifSequenceSize));
+        } else {
+            core::CopyRecordingPacksAcrossSystems(frame, nseq, source);
+        }
     }
     if (m_timeShift != 0.0)
         shiftDatecode(frame, nseq);

@@ -1,6 +1,7 @@
 // The DV header filter: rewrites the recording data inside DV frames, never the picture or sound.
 #pragma once
 
+#include "core/dv_pack_transfer.h"
 #include "media/media_stage.h"
 
 namespace camlog::scenes {
@@ -28,6 +29,12 @@ public:
 
     // The frame itself, for callers without a pipeline around it.
     void Transform(std::span<std::uint8_t> frame) const;
+    // The same with the blocks of the source frame given (its first 480 bytes per DIF
+    // sequence, `sourceSequences` of them), for pipelines whose frames do not pass the
+    // detector one by one. A source of the same system has its blocks copied whole; one of
+    // the other system gives its recording packs only, so the frame keeps the marks of its
+    // own system (core::CopyRecordingPacksAcrossSystems).
+    void Transform(std::span<std::uint8_t> frame, std::span<const core::DifHeaderArea> source) const;
 
     void SetTimeShift(double days) { m_timeShift = days; }
     double TimeShift() const { return m_timeShift; }

@@ -87,9 +87,11 @@ core::Expected<const AVFrame *, ReencodeErrorCode> DvPictureStage::convert(const
                          || av_cmp_q(picture.sample_aspect_ratio, m_sourceAspect) != 0;
     if (changed || !m_scaler) {
         const PictureBox box = m_format.fit(picture.width, picture.height, picture.sample_aspect_ratio);
-        m_scaler.reset(sws_getContext(picture.width, picture.height, static_cast<AVPixelFormat>(picture.format),
-                                      box.width, box.height, m_format.pixelFormat(), SWS_BICUBIC, nullptr, nullptr,
-                                      nullptr));
+        m_byFields = m_interlaced && picture.height != box.height && picture.height % 2 == 0;
+        const int fields = m_byFields ? 2 : 1;
+        m_scaler.reset(sws_getContext(picture.width, picture.height / fields,
+                                      static_cast<AVPixelFormat>(picture.format), box.width, box.height / fields,
+                                      m_format.pixelFormat(), SWS_BICUBIC, nullptr, nullptr, nullptr));
         if (!m_scaler)
             return ReencodeError{ReencodeErrorCode::PictureFailed,
                                  std::string("pictures in ")
@@ -113,7 +115,25 @@ core::Expected<const AVFrame *, ReencodeErrorCode> DvPictureStage::convert(const
         const int y = plane == 0 ? m_box.y : m_box.y >> desc->log2_chroma_h;
         target[plane] = frame.data[plane] + static_cast<std::ptrdiff_t>(y) * frame.linesize[plane] + x;
     }
-    sws_scale(m_scaler.get(), picture.data, picture.linesize, 0, picture.height, target, frame.linesize);
+    if (!m_byFields) {
+        sws_scale(m_scaler.get(), picture.data, picture.linesize, 0, picture.height, target, frame.linesize);
+        return m_frame.get();
+    }
+    // Each field as a picture of every other row: twice the line size, starting one row down
+    // for the second field. The chroma rows of interlaced DV alternate between the fields too.
+    for (int field = 0; field < 2; ++field) {
+        const std::uint8_t *from[4] = {};
+        std::uint8_t *to[4] = {};
+        int fromStride[4] = {};
+        int toStride[4] = {};
+        for (int plane = 0; plane < 3; ++plane) {
+            from[plane] = picture.data[plane] + static_cast<std::ptrdiff_t>(field) * picture.linesize[plane];
+            to[plane] = target[plane] + static_cast<std::ptrdiff_t>(field) * frame.linesize[plane];
+            fromStride[plane] = picture.linesize[plane] * 2;
+            toStride[plane] = frame.linesize[plane] * 2;
+        }
+        sws_scale(m_scaler.get(), from, fromStride, 0, picture.height / 2, to, toStride);
+    }
     return m_frame.get();
 }
 

@@ -47,6 +47,9 @@ public:
     core::Expected<const AVFrame *, ReencodeErrorCode> convert(const AVFrame &picture);
 
     const DvPictureFormat &format() const { return m_format; }
+    // Interlaced pictures: when the height changes, each field is scaled on its own (rows of
+    // the same parity together), so the output keeps its fields apart and in their order.
+    void setInterlacedScaling(bool on) { m_interlaced = on; }
 
 private:
     explicit DvPictureStage(const DvPictureFormat &format) : m_format(format) {}
@@ -60,6 +63,8 @@ private:
     int m_sourceHeight = 0;
     int m_sourceFormat = -1;
     AVRational m_sourceAspect{0, 1};
+    bool m_interlaced = false;
+    bool m_byFields = false; // the scaler was made for one field
 };
 
 } // namespace camlog::media

@@ -1,19 +1,26 @@
-// The source of the re-encoding recipes: any video FFmpeg decodes, into a DV type 2 AVI file.
+// The source of the re-encoding recipes: any video FFmpeg decodes, into a DV AVI file.
 #include "media/dv_reencode_source.h"
 #include "media/checked_value.h"
 
+#include "core/dv_frame.h"
 #include "core/four_cc.h"
 #include "media/av_file_decoder.h"
+#include "media/bounded_queue.h"
 #include "media/decoded_audio_converter.h"
 #include "media/dv_audio.h"
+#include "media/dv_header_filter.h"
 #include "media/dv_picture_stage.h"
+#include "media/dv_source_frames.h"
 #include "media/dv_video_encoder.h"
 #include "media/frame_rate_conversion.h"
 
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <limits>
+#include <mutex>
 #include <stdexcept>
+#include <thread>
 
 namespace camlog::media {
 
@@ -29,16 +36,51 @@ void checked(const DvAviWriter::Status &status)
 // loosely) wait here; past this many, a frame goes out with silence where its sound is late,
 // so memory stays bounded on a file whose sound lies far from its pictures.
 constexpr std::size_t kMaxFramesWaitingForSound = 100;
+// Pictures on their way between the threads: enough to keep both cores busy, few enough
+// that a stop is quick and memory small.
+constexpr std::size_t kPicturesInFlight = 3;
+
+// One source picture and the output frames it fills.
+struct PictureJob {
+    AvFramePtr picture;
+    std::shared_ptr<const SourceFrameData> source;
+    std::int64_t count = 0;
+};
+
+struct EncodedJob {
+    std::vector<std::uint8_t> frame;
+    std::shared_ptr<const SourceFrameData> source;
+    std::int64_t count = 0;
+};
+
+struct WaitingFrame {
+    std::vector<std::uint8_t> frame;
+    std::shared_ptr<const SourceFrameData> source;
+    std::int64_t repeat = 0; // 0 for the first frame that shows the picture
+};
+
+// The timecode of an output frame made from a source frame of the other system: the source's
+// hours, minutes and seconds, its frames counted in the target's rate, and a repeated picture
+// counting on from the frame it repeats.
+core::TTimecode DerivedTimecode(const core::TTimecode &source, bool sourcePal, bool targetPal, std::int64_t repeat)
+{
+    const int sourceRate = sourcePal ? 25 : 30;
+    const int targetRate = targetPal ? 25 : 30;
+    core::TTimecode out = source;
+    const auto frames = static_cast<std::int64_t>(source.frames) * targetRate / sourceRate + repeat;
+    out.frames = static_cast<std::uint8_t>(std::min<std::int64_t>(frames, targetRate - 1));
+    return out;
+}
 
 } // namespace
 
 class DvReencodeSource::Impl {
 public:
-    Impl(const DvReencodePlan &plan, std::unique_ptr<AvFileDecoder> decoder)
+    Impl(const DvReencodePlan &plan, std::unique_ptr<AvFileDecoder> decoder, std::unique_ptr<DvSourceFrames> frames)
         : m_plan(plan),
           m_decoder(std::move(decoder)),
-          m_picture{plan.system, plan.wide},
-          m_audio(plan.audioRate, 2)
+          m_sourceFrames(std::move(frames)),
+          m_picture{plan.system, plan.wide}
     {
         m_frameSeconds = plan.system == DvSystem::Pal ? 1.0 / 25 : 1001.0 / 30000;
     }
@@ -46,24 +88,42 @@ public:
     void run(PipelineRun &run);
     std::int64_t frameDuration() const { return std::llround(m_frameSeconds * 1e7); }
     std::int64_t duration() const { return std::llround(m_decoder->duration() * 1e7); }
+    bool setAudioRate(int rate)
+    {
+        if (DvAudioSamplesForFrame(rate, m_plan.system == DvSystem::Pal, 0) == 0)
+            return false;
+        m_plan.audioRate = rate;
+        return true;
+    }
+    int sourceAudioRate() const { return m_decoder->hasAudio() ? m_decoder->audioContext().sample_rate : 0; }
+    bool sourceIsDv() const { return m_sourceFrames != nullptr; }
 
 private:
     void start();
+    void decodeLoop(PipelineRun &run, bool &stopped);
     void onPicture(PipelineRun &run);
     void emitHeld(std::int64_t until);
     void onSound();
-    void queueFrame(std::span<const std::uint8_t> frame);
+    void takeEncoded(EncodedJob &job);
     // Writes the waiting frames whose sound is there (all of them at the end of the stream).
     void writeReady(bool endOfStream);
-    void writeFrame(std::vector<std::uint8_t> &frame);
+    void writeFrame(WaitingFrame &waiting);
+    void carryRecordingData(std::span<std::uint8_t> frame, const WaitingFrame &waiting) const;
     std::size_t samplesFor(std::uint64_t frame) const
     {
         return DvAudioSamplesForFrame(m_plan.audioRate, m_plan.system == DvSystem::Pal, frame);
     }
-    void finish(bool stopped);
+
+    void startWorkers();
+    void stopWorkers();
+    void pictureThread();
+    void encodeThread();
+    void workerFailed();
+    void rethrowWorkerError();
 
     DvReencodePlan m_plan;
     std::unique_ptr<AvFileDecoder> m_decoder;
+    std::unique_ptr<DvSourceFrames> m_sourceFrames;
     DvPictureFormat m_picture;
     std::unique_ptr<DvPictureStage> m_stage;
     std::unique_ptr<DvVideoEncoder> m_encoder;
@@ -72,28 +132,45 @@ private:
 
     // The picture shown until the next one starts, and the clock's origin.
     AvFramePtr m_held{av_frame_alloc()};
-    bool m_holding = false;
+    std::shared_ptr<const SourceFrameData> m_heldSource;
+    bool m_holding = false;                 // a picture came
+    bool m_heldReady = false;               // m_held holds a picture not yet sent on
+    std::int64_t m_sourceFrameDuration = 0; // 100-ns units per source picture
     double m_origin = 0.0;
     double m_lastTime = 0.0;
-    std::int64_t m_framesOut = 0; // output frames made (written or waiting)
+    std::int64_t m_framesOut = 0; // output frames sent to the picture thread
+    std::int64_t m_pictureNumber = 0;
 
     // Sound: resampled stereo from m_soundStart on, in sample frames.
-    DecodedAudioConverter m_audio;
+    std::unique_ptr<DecodedAudioConverter> m_audio;
     std::vector<std::int16_t> m_pcm;
     std::int64_t m_pcmStart = 0; // the sample number of m_pcm's first sample
     bool m_soundStarted = false;
     std::uint64_t m_written = 0;    // frames written
     std::int64_t m_soundCursor = 0; // the first sample of the next frame written
-    std::deque<std::vector<std::uint8_t>> m_waiting;
+    std::deque<WaitingFrame> m_waiting;
     DvFrameAudio m_frameAudio;
+
+    // The threads: decoding → m_toPictures → picture stage → m_toEncoder → encoder →
+    // m_encoded → writing on the decoding thread.
+    BoundedQueue<PictureJob> m_toPictures{kPicturesInFlight};
+    BoundedQueue<PictureJob> m_toEncoder{kPicturesInFlight};
+    // Never more than the pictures in flight: it fills only from the queues before it.
+    BoundedQueue<EncodedJob> m_encoded{std::numeric_limits<std::size_t>::max()};
+    std::thread m_pictureWorker;
+    std::thread m_encodeWorker;
+    std::mutex m_errorMutex;
+    std::exception_ptr m_workerError;
 };
 
 void DvReencodeSource::Impl::start()
 {
+    m_audio = std::make_unique<DecodedAudioConverter>(m_plan.audioRate, 2);
     m_stage = checked(DvPictureStage::create(m_picture));
+    m_stage->setInterlacedScaling(m_plan.interlacedScaling);
     m_encoder = checked(DvVideoEncoder::create(m_picture));
     DvAviFormat format;
-    format.type = DvAviType::Type2;
+    format.type = m_plan.outputType;
     format.system = m_plan.system;
     format.wide = m_plan.wide;
     format.audio = {AviPcmFormat{static_cast<std::uint32_t>(m_plan.audioRate), 2}};
@@ -101,7 +178,8 @@ void DvReencodeSource::Impl::start()
     if (!created)
         throw std::runtime_error(created.error().message);
     m_writer = std::move(created.value());
-    const MediaFormat frames{core::fcc::vids, core::fcc::dvsd, frameDuration()};
+    const MediaFormat frames{m_plan.outputType == DvAviType::Type1 ? core::fcc::iavs : core::fcc::vids, core::fcc::dvsd,
+                             frameDuration()};
     for (MediaStage *stage : m_plan.frameStages)
         if (!stage->StartStream(frames))
             throw std::runtime_error("a stage refused the DV frames made from " + m_plan.source.string());
@@ -115,29 +193,21 @@ void DvReencodeSource::Impl::run(PipelineRun &run)
     bool stopped = false;
     try {
         start();
-        for (;;) {
-            if (run.stopRequested()) {
-                stopped = true;
-                break;
-            }
-            const DecodedKind kind = checked(m_decoder->next());
-            if (kind == DecodedKind::End)
-                break;
-            if (kind == DecodedKind::Video)
-                onPicture(run);
-            else
-                onSound();
-        }
-        if (!stopped) {
-            if (!m_holding)
-                throw std::runtime_error(m_plan.source.string() + ": no picture could be decoded");
-            // The last picture lasts one source frame.
-            emitHeld(OutputFramesBefore(m_lastTime + m_decoder->videoFrameDuration(), m_frameSeconds));
-            if (m_soundStarted)
-                checked(m_audio.flush(m_pcm));
-        }
+        m_sourceFrameDuration = std::llround(m_decoder->videoFrameDuration() * 1e7);
+        startWorkers();
+        decodeLoop(run, stopped);
+        if (stopped)
+            stopWorkers();
+        // What is on its way is written: the encoder closes its queue once the pictures
+        // before it are done.
+        m_toPictures.close();
+        while (auto job = m_encoded.pop())
+            takeEncoded(*job);
+        stopWorkers();
+        rethrowWorkerError();
         writeReady(true);
     } catch (...) {
+        stopWorkers();
         for (MediaStage *stage : m_plan.frameStages)
             stage->StopStream();
         if (m_writer)
@@ -153,6 +223,32 @@ void DvReencodeSource::Impl::run(PipelineRun &run)
     checked(m_writer->finish());
 }
 
+void DvReencodeSource::Impl::decodeLoop(PipelineRun &run, bool &stopped)
+{
+    for (;;) {
+        if (run.stopRequested()) {
+            stopped = true;
+            return;
+        }
+        const DecodedKind kind = checked(m_decoder->next());
+        if (kind == DecodedKind::End)
+            break;
+        if (kind == DecodedKind::Video)
+            onPicture(run);
+        else
+            onSound();
+        rethrowWorkerError();
+        while (auto job = m_encoded.tryPop())
+            takeEncoded(*job);
+    }
+    if (!m_holding)
+        throw std::runtime_error(m_plan.source.string() + ": no picture could be decoded");
+    // The last picture lasts one source frame.
+    emitHeld(OutputFramesBefore(m_lastTime + m_decoder->videoFrameDuration(), m_frameSeconds));
+    if (m_soundStarted)
+        checked(m_audio->flush(m_pcm));
+}
+
 void DvReencodeSource::Impl::onPicture(PipelineRun &run)
 {
     const double time = m_decoder->time(DecodedKind::Video);
@@ -163,21 +259,38 @@ void DvReencodeSource::Impl::onPicture(PipelineRun &run)
     m_lastTime = std::max(m_lastTime, time - m_origin);
     av_frame_unref(m_held.get());
     av_frame_move_ref(m_held.get(), const_cast<AVFrame *>(&m_decoder->frame(DecodedKind::Video)));
+    auto source = std::make_shared<SourceFrameData>();
+    if (m_sourceFrames) {
+        // DV pictures carry their frame number as their time in frames.
+        const double frameSeconds = m_decoder->videoFrameDuration();
+        m_sourceFrames->read(std::llround(time / frameSeconds), *source);
+    } else {
+        source->picture.frameNumber = m_pictureNumber;
+        source->picture.record.frameNumber = static_cast<std::int32_t>(m_pictureNumber);
+    }
+    ++m_pictureNumber;
+    m_heldSource = std::move(source);
     m_holding = true;
+    m_heldReady = true;
     run.setPosition(std::llround((time - m_origin) * 1e7));
 }
 
 // The held picture fills the output frames up to `until`; a picture that fills none is never
-// scaled nor encoded.
+// filtered, scaled nor encoded.
 void DvReencodeSource::Impl::emitHeld(std::int64_t until)
 {
-    if (!m_holding || until <= m_framesOut)
+    if (!m_heldReady || until <= m_framesOut)
         return;
-    const AVFrame *picture = checked(m_stage->convert(*m_held));
-    const std::span<std::uint8_t> frame = checked(m_encoder->encode(*picture));
-    for (; m_framesOut < until; ++m_framesOut)
-        queueFrame(frame);
-    writeReady(false);
+    PictureJob job{AvFramePtr(av_frame_alloc()), m_heldSource, until - m_framesOut};
+    if (!job.picture)
+        throw std::runtime_error("out of memory for a picture");
+    av_frame_move_ref(job.picture.get(), m_held.get());
+    m_heldReady = false;
+    m_framesOut = until;
+    if (!m_toPictures.push(std::move(job))) {
+        rethrowWorkerError();
+        throw std::runtime_error("the re-encoding stopped");
+    }
 }
 
 void DvReencodeSource::Impl::onSound()
@@ -187,20 +300,22 @@ void DvReencodeSource::Impl::onSound()
         // The sound keeps its place against the pictures' clock: silence before a late start,
         // and what comes before the first picture is dropped.
         m_soundStarted = true;
-        const double start = m_holding ? m_decoder->time(DecodedKind::Audio) - m_origin : 0.0;
+        const double start = m_pictureNumber > 0 ? m_decoder->time(DecodedKind::Audio) - m_origin : 0.0;
         m_pcmStart = std::llround(start * m_plan.audioRate);
         if (m_pcmStart > m_soundCursor) {
             m_pcm.assign(static_cast<std::size_t>(m_pcmStart - m_soundCursor) * 2, 0);
             m_pcmStart = m_soundCursor;
         }
     }
-    checked(m_audio.convert(block, m_pcm));
+    checked(m_audio->convert(block, m_pcm));
     writeReady(false);
 }
 
-void DvReencodeSource::Impl::queueFrame(std::span<const std::uint8_t> frame)
+void DvReencodeSource::Impl::takeEncoded(EncodedJob &job)
 {
-    m_waiting.emplace_back(frame.begin(), frame.end());
+    for (std::int64_t i = 0; i < job.count; ++i)
+        m_waiting.push_back({i + 1 < job.count ? job.frame : std::move(job.frame), job.source, i});
+    writeReady(false);
 }
 
 void DvReencodeSource::Impl::writeReady(bool endOfStream)
@@ -216,8 +331,23 @@ void DvReencodeSource::Impl::writeReady(bool endOfStream)
     }
 }
 
-void DvReencodeSource::Impl::writeFrame(std::vector<std::uint8_t> &frame)
+void DvReencodeSource::Impl::carryRecordingData(std::span<std::uint8_t> frame, const WaitingFrame &waiting) const
 {
+    const SourceFrameData *source = waiting.source.get();
+    if (m_plan.headerFilter == nullptr || source == nullptr || source->sequences == 0)
+        return;
+    m_plan.headerFilter->Transform(frame, std::span<const core::DifHeaderArea>(
+                                              source->headers.data(), static_cast<std::size_t>(source->sequences)));
+    const int nseq = core::SequencesForFrameSize(frame.size());
+    if (m_plan.headerFilter->CopyHeaders && source->sequences != nseq && source->picture.record.timecodeValid)
+        core::WriteTimecode(
+            frame, nseq,
+            DerivedTimecode(source->picture.record.timecode, source->sequences == 12, nseq == 12, waiting.repeat));
+}
+
+void DvReencodeSource::Impl::writeFrame(WaitingFrame &waiting)
+{
+    std::vector<std::uint8_t> &frame = waiting.frame;
     const std::size_t need = samplesFor(m_written);
     // Samples before the cursor belong to frames already written (with silence).
     if (m_pcmStart < m_soundCursor) {
@@ -236,6 +366,7 @@ void DvReencodeSource::Impl::writeFrame(std::vector<std::uint8_t> &frame)
     m_soundCursor += static_cast<std::int64_t>(need);
     m_frameAudio.samples = need;
     checked(JoinDvAudio(frame, m_frameAudio));
+    carryRecordingData(frame, waiting);
 
     MediaSample sample{frame, static_cast<std::int64_t>(m_written), static_cast<std::int64_t>(m_written) + 1,
                        static_cast<std::int64_t>(m_written) * frameDuration(),
@@ -243,8 +374,103 @@ void DvReencodeSource::Impl::writeFrame(std::vector<std::uint8_t> &frame)
     for (MediaStage *stage : m_plan.frameStages)
         stage->Receive(sample);
     checked(m_writer->writeFrame(frame));
-    checked(m_writer->writeAudio({reinterpret_cast<const std::uint8_t *>(pcm.data()), need * 4}));
+    if (m_plan.outputType == DvAviType::Type2)
+        checked(m_writer->writeAudio({reinterpret_cast<const std::uint8_t *>(pcm.data()), need * 4}));
     ++m_written;
+}
+
+void DvReencodeSource::Impl::startWorkers()
+{
+    m_pictureWorker = std::thread([this] { pictureThread(); });
+    m_encodeWorker = std::thread([this] { encodeThread(); });
+}
+
+// Drops what is on its way and joins both threads (at most one picture each to finish).
+void DvReencodeSource::Impl::stopWorkers()
+{
+    m_toPictures.abort();
+    m_toEncoder.abort();
+    m_encoded.abort();
+    if (m_pictureWorker.joinable())
+        m_pictureWorker.join();
+    if (m_encodeWorker.joinable())
+        m_encodeWorker.join();
+}
+
+void DvReencodeSource::Impl::workerFailed()
+{
+    {
+        std::lock_guard lock(m_errorMutex);
+        if (!m_workerError)
+            m_workerError = std::current_exception();
+    }
+    m_toPictures.abort();
+    m_toEncoder.abort();
+    m_encoded.abort();
+}
+
+void DvReencodeSource::Impl::rethrowWorkerError()
+{
+    std::exception_ptr error;
+    {
+        std::lock_guard lock(m_errorMutex);
+        error = m_workerError;
+    }
+    if (error)
+        std::rethrow_exception(error);
+}
+
+void DvReencodeSource::Impl::pictureThread()
+{
+    try {
+        bool started = false;
+        while (auto job = m_toPictures.pop()) {
+            AVFrame &picture = *job->picture;
+            if (!started) {
+                for (PictureFilter *filter : m_plan.pictureFilters)
+                    if (!filter->StartPictures(picture.width, picture.height,
+                                               static_cast<AVPixelFormat>(picture.format), m_sourceFrameDuration))
+                        throw std::runtime_error("a picture filter refused the pictures of " + m_plan.source.string());
+                started = true;
+            }
+            if (!m_plan.pictureFilters.empty() && av_frame_make_writable(&picture) < 0)
+                throw std::runtime_error("out of memory for a picture");
+            for (PictureFilter *filter : m_plan.pictureFilters)
+                filter->FilterPicture(picture, job->source->picture);
+            if (m_sourceFrames) {
+                // The shape the DV frame says, whatever the decoder made of it.
+                const bool wide = job->source->sequences > 0 ? job->source->picture.record.widePicture : m_plan.wide;
+                picture.sample_aspect_ratio =
+                    DvPictureFormat{m_sourceFrames->pal() ? DvSystem::Pal : DvSystem::Ntsc, wide}.pixelAspect();
+            }
+            const AVFrame *scaled = checked(m_stage->convert(picture));
+            // The stage's picture is shared with the encoder; its next picture gets a new buffer.
+            job->picture.reset(av_frame_clone(scaled));
+            if (!job->picture)
+                throw std::runtime_error("out of memory for a picture");
+            if (!m_toEncoder.push(std::move(*job)))
+                break;
+        }
+        m_toEncoder.close();
+    } catch (...) {
+        workerFailed();
+    }
+}
+
+void DvReencodeSource::Impl::encodeThread()
+{
+    try {
+        while (auto job = m_toEncoder.pop()) {
+            const std::span<std::uint8_t> frame = checked(m_encoder->encode(*job->picture));
+            EncodedJob encoded{std::vector<std::uint8_t>(frame.begin(), frame.end()), std::move(job->source),
+                               job->count};
+            if (!m_encoded.push(std::move(encoded)))
+                break;
+        }
+        m_encoded.close();
+    } catch (...) {
+        workerFailed();
+    }
 }
 
 DvReencodeSource::DvReencodeSource(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
@@ -261,8 +487,11 @@ core::Expected<std::unique_ptr<DvReencodeSource>, ReencodeErrorCode> DvReencodeS
         return decoder.error();
     if (!decoder.value()->hasVideo())
         return ReencodeError{ReencodeErrorCode::NoStream, plan.source.string() + ": has no picture"};
+    std::unique_ptr<DvSourceFrames> frames;
+    if (decoder.value()->videoContext().codec_id == AV_CODEC_ID_DVVIDEO)
+        frames = DvSourceFrames::open(plan.source);
     return std::unique_ptr<DvReencodeSource>(
-        new DvReencodeSource(std::make_unique<Impl>(plan, std::move(decoder.value()))));
+        new DvReencodeSource(std::make_unique<Impl>(plan, std::move(decoder.value()), std::move(frames))));
 }
 
 std::int64_t DvReencodeSource::Duration() const
@@ -273,6 +502,21 @@ std::int64_t DvReencodeSource::Duration() const
 std::int64_t DvReencodeSource::FrameDuration() const
 {
     return m_impl->frameDuration();
+}
+
+bool DvReencodeSource::SetAudioRate(int rate)
+{
+    return m_impl->setAudioRate(rate);
+}
+
+int DvReencodeSource::SourceAudioRate() const
+{
+    return m_impl->sourceAudioRate();
+}
+
+bool DvReencodeSource::SourceIsDv() const
+{
+    return m_impl->sourceIsDv();
 }
 
 void DvReencodeSource::Run(PipelineRun &run)

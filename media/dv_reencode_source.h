@@ -4,6 +4,7 @@
 
 #include "media/dv_avi_writer.h"
 #include "media/media_stage.h"
+#include "media/picture_filter.h"
 #include "media/pipeline.h"
 #include "media/reencode_error.h"
 
@@ -14,19 +15,34 @@
 
 namespace camlog::media {
 
+class Tdv_DVheader;
+
 struct DvReencodePlan {
     std::filesystem::path source;
     std::filesystem::path destination;
     DvSystem system = DvSystem::Pal;
     bool wide = false;     // 16:9, else 4:3
     int audioRate = 48000; // 48000, 44100 or 32000: the rates DV frames carry
-    // Applied in order, in place, to every encoded DV frame before it is written (the DV
-    // header filter).
+    DvAviType outputType = DvAviType::Type2;
+    // Applied in order, in place, to every decoded picture before it is scaled (deinterlacer,
+    // inlay). They run on the picture thread, one picture at a time.
+    std::vector<PictureFilter *> pictureFilters;
+    // The picture is scaled field by field when its height changes, so that an interlaced
+    // picture stays interlaced; off for pictures made progressive (deinterlaced) or for
+    // sources that are not interlaced.
+    bool interlacedScaling = false;
+    // Applied in order, in place, to every encoded DV frame before it is written.
     std::vector<MediaStage *> frameStages;
+    // DV sources: each output frame is handed to this filter with the header, subcode and
+    // VAUX blocks of the source frame it shows (the camera's recording data). Between
+    // systems, the timecode is then re-derived for the target's frame rate.
+    const Tdv_DVheader *headerFilter = nullptr;
 };
 
-// Decode → picture stage (scale and pad to the DV picture) → DV encoder → the sound joined into
-// each frame and written beside it as 16-bit stereo PCM. The frame rate becomes the system's
+// Decode → picture filters → picture stage (scale and pad to the DV picture) → DV encoder →
+// the sound joined into each frame and, for type 2, written beside it as 16-bit stereo PCM.
+// Decoding (with the sound and the writing), the picture stage and the encoder run on three
+// threads joined by small bounded queues, so memory stays flat at any length. The frame rate becomes the system's
 // by repeating or dropping pictures on their presentation times, so the duration stays the
 // source's; the sound follows the pictures' clock. A source without sound gets silence.
 // A failure (unreadable, damaged or truncated source, full disk) removes the partial file and
@@ -45,6 +61,13 @@ public:
 
     // 100-ns units per output frame.
     std::int64_t FrameDuration() const;
+    // The sound rate of the output, before the run; false (and nothing changed) for a rate
+    // DV frames cannot carry.
+    bool SetAudioRate(int rate);
+    // The source's sound rate (0 without sound).
+    int SourceAudioRate() const;
+    // Whether the source is DV (its frames' recording data can be carried over).
+    bool SourceIsDv() const;
 
     class Impl;
 

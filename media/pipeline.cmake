@@ -14,6 +14,9 @@ target_sources(camlog_media PRIVATE
   dv_picture_stage.cpp
   dv_video_encoder.cpp
   decoded_audio_converter.cpp
+  dv_source_frames.cpp
+  deinterlace.cpp
+  dv_deinter.cpp
   dv_reencode_source.cpp
   av_audio_extract_source.cpp
   inlay_timing.cpp

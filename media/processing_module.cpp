@@ -2,16 +2,18 @@
 // that build the pipeline for each graph command.
 #include "media/processing_module.h"
 
+#include "core/dv_frame.h"
 #include "media/audio_extract_source.h"
 #include "media/av_audio_extract_source.h"
 #include "media/datecode_scan_source.h"
 #include "media/dv_copy_source.h"
+#include "media/dv_deinter.h"
 #include "media/dv_reencode_source.h"
 #include "media/dv_source_file.h"
 
 namespace camlog::media {
 
-TCdm::TCdm() = default;
+TCdm::TCdm() : m_deinter(std::make_unique<Tdv_deinter>()) {}
 
 TCdm::~TCdm()
 {
@@ -23,6 +25,7 @@ void TCdm::ResetGraph()
     m_fg.Reset();
     m_audioExtract = nullptr;
     m_avAudioExtract = nullptr;
+    m_reencode = nullptr;
     m_buildError.clear();
     m_frameDuration = 0;
     m_sceneDetect.OnScene = nullptr;
@@ -109,6 +112,49 @@ bool TCdm::BuildRecompresserDV2(const std::string &source, const std::string &de
     return true;
 }
 
+bool TCdm::BuildNtscPal1(const std::string &source, const std::string &destination, bool ntsc, bool deinterlace)
+{
+    return buildNtscPal(source, destination, ntsc, deinterlace, DvAviType::Type1);
+}
+
+bool TCdm::BuildNtscPal2(const std::string &source, const std::string &destination, bool ntsc, bool deinterlace)
+{
+    return buildNtscPal(source, destination, ntsc, deinterlace, DvAviType::Type2);
+}
+
+bool TCdm::buildNtscPal(const std::string &source, const std::string &destination, bool ntsc, bool deinterlace,
+                        DvAviType type)
+{
+    ResetGraph();
+    const auto file = DvSourceFile::open(source);
+    if (!file)
+        return fail(file.error().message);
+    std::vector<std::uint8_t> first;
+    bool wide = false;
+    if (file.value()->reader->readFrame(0, first))
+        core::ReadIs16x9(first, core::SequencesForFrameSize(first.size()), wide);
+    DvReencodePlan plan;
+    plan.source = source;
+    plan.destination = destination;
+    plan.system = ntsc ? DvSystem::Ntsc : DvSystem::Pal;
+    plan.wide = wide;
+    plan.outputType = type;
+    plan.headerFilter = &m_dvHeader;
+    if (deinterlace)
+        plan.pictureFilters.push_back(m_deinter.get());
+    else
+        plan.interlacedScaling = true;
+    auto reencode = DvReencodeSource::open(plan);
+    if (!reencode)
+        return fail(reencode.error().message);
+    m_reencode = reencode.value().get();
+    // The sound keeps its rate where DV frames can carry it.
+    m_reencode->SetAudioRate(m_reencode->SourceAudioRate());
+    m_frameDuration = reencode.value()->FrameDuration();
+    m_fg.SetSource(std::move(reencode.value()));
+    return true;
+}
+
 bool TCdm::BuildCutScenes1(const std::string &source, const std::string &destination)
 {
     return buildCopy(source, destination, static_cast<int>(DvAviType::Type1), static_cast<int>(DvAudioRoute::None),
@@ -171,6 +217,8 @@ bool TCdm::SetAcmSampleRate(int rate)
 {
     if (rate <= 0)
         return false;
+    if (m_reencode != nullptr)
+        return m_reencode->SetAudioRate(rate);
     if (m_avAudioExtract != nullptr) {
         m_avAudioExtract->SetOutputRate(rate);
         return true;

@@ -10,9 +10,13 @@
 #include "scenes/dv_scene_detect.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace camlog::media {
+
+class Tdv_deinter;
+class DvReencodeSource;
 
 // Every build starts with ResetGraph: the previous run is stopped and dropped, the detector's
 // callbacks are cleared and the DV header filter returns to its defaults; the caller sets the
@@ -53,6 +57,14 @@ public:
     // (the frames marked by the DV header filter) and audio rate.
     bool BuildRecompresserDV2(const std::string &source, const std::string &destination, DvSystem system, bool wide,
                               int audioRate);
+    // A DV file re-encoded into the other system (ntsc: 525/60 at 30000/1001 frames a second,
+    // else 625/50 at 25): type 1 gives type 1, type 2 gives type 2. The duration, the shape
+    // and the sound rate stay the source's; every output frame carries the recording date and
+    // time of the source frame it shows (through the DV header filter, whose TimeShift the
+    // caller sets) and a timecode derived from the source's. With deinterlace, the pictures
+    // go through the deinterlacer before scaling; without, they are scaled field by field.
+    bool BuildNtscPal1(const std::string &source, const std::string &destination, bool ntsc, bool deinterlace = true);
+    bool BuildNtscPal2(const std::string &source, const std::string &destination, bool ntsc, bool deinterlace = true);
     // The first audio stream into a WAV file: DV sound as it lies in the file, the sound of any
     // other file FFmpeg reads decoded into 16-bit PCM.
     bool BuildExtraireAudio(const std::string &source, const std::string &destination);
@@ -61,8 +73,9 @@ public:
     bool BuildCutScenes1(const std::string &source, const std::string &destination);
     bool BuildCutScenes2(const std::string &source, const std::string &destination);
 
-    // The audio converter's forced rate for the audio extraction (its only use where the rate
-    // may differ from the source's). False when the current build has no audio converter.
+    // The audio converter's forced rate: the audio extraction, and the sound of the NTSC and
+    // Pal conversions (a rate DV cannot carry is refused there). False when the current build
+    // has no audio converter.
     bool SetAcmSampleRate(int rate);
 
     // The frame duration of the source of the last successful build (100-ns units).
@@ -72,6 +85,8 @@ private:
     bool buildCopy(const std::string &source, const std::string &destination, int type, int audioRoute,
                    bool withHeaderFilter);
     bool fail(std::string message);
+    bool buildNtscPal(const std::string &source, const std::string &destination, bool ntsc, bool deinterlace,
+                      DvAviType type);
 
     Pipeline m_fg;
     scenes::Tdv_sceneDetect m_sceneDetect;
@@ -82,6 +97,8 @@ private:
     std::int64_t m_frameDuration = 0;
     class AudioExtractSource *m_audioExtract = nullptr;
     class AvAudioExtractSource *m_avAudioExtract = nullptr;
+    DvReencodeSource *m_reencode = nullptr;
+    std::unique_ptr<Tdv_deinter> m_deinter;
 };
 
 } // namespace camlog::media

@@ -256,13 +256,20 @@ TEST_F(GraphCommands, AspectConversionsFlipTheFlagOnly)
 
 TEST_F(GraphCommands, ReEncodingCommandsFailClearlyInThisVersion)
 {
-    RunOn(dm.ConvertirNTSC, "tape_three-type2.avi", "pal.avi");
+    RunOn(dm.Incruster, "tape_three-type2.avi", "pal.avi");
     EXPECT_TRUE(ErrorLogged());
     EXPECT_NE(
         std::find_if(host.log.begin(), host.log.end(),
                      [](const std::string &l) { return l.find("not available in this version") != std::string::npos; }),
         host.log.end());
-    EXPECT_FALSE(Exists((Scratch() / "pal_ntsc.avi").string()));
+    EXPECT_FALSE(Exists((Scratch() / "pal_in.avi").string()));
+}
+
+TEST_F(GraphCommands, ConvertInNtscWritesTheNtscFileBesideTheSource)
+{
+    RunOn(dm.ConvertirNTSC, "tape_three-type2.avi", "pal.avi");
+    EXPECT_FALSE(ErrorLogged());
+    EXPECT_TRUE(Exists((Scratch() / "pal_ntsc.avi").string()));
 }
 
 TEST_F(GraphCommands, AConversionThatCannotWriteIsReportedAsAnError)

@@ -7,3 +7,7 @@ camlog_add_test_program(camlog_pipeline_tests
 camlog_add_test_program(camlog_reencode_tests
   SOURCES reencode_test.cpp
   LIBS camlog_media camlog_media_test_support)
+# The deinterlacer.
+camlog_add_test_program(camlog_deinterlace_tests
+  SOURCES deinterlace_test.cpp
+  LIBS camlog_media camlog_media_test_support)
