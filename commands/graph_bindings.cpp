@@ -135,6 +135,7 @@ private:
     void bindConversions();
     void bindHeaderCommands();
     void bindScnByDate();
+    void bindScnByContenu();
     void bindSrt();
     void bindCutScenes();
 
@@ -151,9 +152,10 @@ void Binder::bindAll()
     bindConversions();
     bindHeaderCommands();
     bindScnByDate();
+    bindScnByContenu();
     bindSrt();
     bindCutScenes();
-    for (TGraphCmd *cmd : {&m_dm.Incruster, &m_dm.CreerScnByContenu})
+    for (TGraphCmd *cmd : {&m_dm.Incruster})
         bindNotAvailable(*cmd);
 }
 
@@ -251,6 +253,30 @@ void Binder::bindScnByDate()
         detector.OnFinished = finishWriterAtEnd(writer);
         return true;
     });
+}
+
+// Each cut closes the open scene, which is written at once; a cut on the first picture (the
+// first picture compared with the last one of the previous run) opens nothing.
+void Binder::bindScnByContenu()
+{
+    bind(m_dm.CreerScnByContenu,
+         [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &, const TParams &, int) {
+             if (!m_cdm.BuildScnByContenu(f.FullPath))
+                 return false;
+             auto writer = std::make_shared<scenes::TwriteScene>(f.FullPath);
+             scenes::SceneContext context;
+             context.frameRate = FrameRateOf(f, m_cdm);
+             media::TSceneDetectContenu &detector = m_cdm.SceneDetectContenu();
+             detector.OnCut = [writer, context, start = std::int64_t{0}](std::int64_t frame) mutable {
+                 if (frame <= 0)
+                     return;
+                 writer->WriteScene(
+                     scenes::TSceneClass(static_cast<std::int32_t>(start), static_cast<std::int32_t>(frame), context));
+                 start = frame;
+             };
+             detector.OnFinished = finishWriterAtEnd(writer);
+             return true;
+         });
 }
 
 void Binder::bindSrt()

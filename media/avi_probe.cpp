@@ -7,6 +7,7 @@
 #include "core/riff_chunks.h"
 #include "media/avi_index_loader.h"
 #include "media/dv_frame_reader.h"
+#include "media/file_announcer.h"
 #include "media/first_dv_audio.h"
 #include "media/read_ahead.h"
 #include "scenes/frame_record.h"
@@ -48,6 +49,8 @@ constexpr std::size_t kAudioLookAhead = 3000;
 // The headers of a DV AVI file (OpenDML writers pad them to 64 KiB and more) and its first
 // frame lie in its first 300 KB.
 constexpr std::uint64_t kProbedBytes = 320 * 1024;
+// The walk over the top-level chunks also reads the header of the index that ends the file.
+constexpr std::uint64_t kProbedTailBytes = 64 * 1024;
 
 struct StreamHeaders {
     core::AviStreamHeader strh;
@@ -523,9 +526,13 @@ bool AviProber::Probe(const std::string &path, core::ProbeResult &result) const
     return ok;
 }
 
+AviProber::AviProber() : m_announcer(std::make_unique<FileAnnouncer>(kProbedBytes, kProbedTailBytes)) {}
+
+AviProber::~AviProber() = default;
+
 void AviProber::WillProbe(const std::vector<std::string> &paths) const
 {
-    AnnounceFileStarts(paths, kProbedBytes);
+    m_announcer->announce(paths);
 }
 
 } // namespace camlog::media

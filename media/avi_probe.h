@@ -3,7 +3,11 @@
 
 #include "core/avi_fichier.h"
 
+#include <memory>
+
 namespace camlog::media {
+
+class FileAnnouncer;
 
 // DV AVI files (type 1, type 2, iavs beside auds, OpenDML) and raw DV files are read here:
 // the RIFF headers give the streams, formats and durations, the first DV frame its datecode,
@@ -13,9 +17,16 @@ namespace camlog::media {
 // Stateless, so one instance may serve every thread.
 class AviProber : public core::MediaProber {
 public:
+    AviProber();
+    ~AviProber() override;
+
     bool Probe(const std::string &path, core::ProbeResult &result) const override;
-    // Announces the first bytes of each file, where its headers and first frame lie.
+    // Announces the first bytes of each file, where its headers and first frame lie, and its
+    // last bytes, on a thread of its own; returns at once.
     void WillProbe(const std::vector<std::string> &paths) const override;
+
+private:
+    std::unique_ptr<FileAnnouncer> m_announcer;
 };
 
 } // namespace camlog::media

@@ -20,6 +20,10 @@ struct MediaFormat {
     int bitsPerSample = 0;
 };
 
+// The subtype of uncompressed 24-bit pictures: blue, green and red bytes, rows from the bottom
+// up, as the content scene detector samples them.
+inline constexpr core::FourCC kRgb24Subtype = core::FourCC::fromString("RGB3");
+
 // One sample on its way through the stages; stages may change the bytes in place.
 struct MediaSample {
     std::span<std::uint8_t> data;

@@ -24,6 +24,8 @@ target_sources(camlog_media PRIVATE
   inlay_layout.cpp
   inlay_overlay.cpp
   inlay_filter.cpp
+  scene_detect_contenu.cpp
+  content_scan_source.cpp
 )
 # The inlay draws its text with QtGui.
 find_package(Qt6 REQUIRED COMPONENTS Gui)

@@ -5,6 +5,7 @@
 #include "core/dv_frame.h"
 #include "media/audio_extract_source.h"
 #include "media/av_audio_extract_source.h"
+#include "media/content_scan_source.h"
 #include "media/datecode_scan_source.h"
 #include "media/dv_copy_source.h"
 #include "media/dv_deinter.h"
@@ -32,6 +33,8 @@ void TCdm::ResetGraph()
     m_sceneDetect.OnFinished = nullptr;
     m_sceneDetect.OnCaption = nullptr;
     m_sceneDetect.setCaptionStep(nullptr);
+    m_sceneDetectContenu.OnCut = nullptr;
+    m_sceneDetectContenu.OnFinished = nullptr;
     m_dvHeader.ResetDefaults();
 }
 
@@ -185,6 +188,17 @@ bool TCdm::BuildCreerSrt(const std::string &source)
     if (!scan)
         return fail(scan.error().message);
     m_sceneDetect.setCaptionStep(&m_captionStep);
+    m_frameDuration = scan.value()->FrameDuration();
+    m_fg.SetSource(std::move(scan.value()));
+    return true;
+}
+
+bool TCdm::BuildScnByContenu(const std::string &source)
+{
+    ResetGraph();
+    auto scan = ContentScanSource::open(source, m_mediaStamper, m_sceneDetectContenu);
+    if (!scan)
+        return fail(scan.error().message);
     m_frameDuration = scan.value()->FrameDuration();
     m_fg.SetSource(std::move(scan.value()));
     return true;

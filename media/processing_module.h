@@ -7,6 +7,7 @@
 #include "media/dv_header_filter.h"
 #include "media/media_stamper.h"
 #include "media/pipeline.h"
+#include "media/scene_detect_contenu.h"
 #include "scenes/dv_scene_detect.h"
 
 #include <cstdint>
@@ -35,6 +36,7 @@ public:
     scenes::Tdv_sceneDetect &SceneDetect() { return m_sceneDetect; }
     Tdv_DVheader &DVheader() { return m_dvHeader; }
     Tdv_MediaStamper &MediaStamper() { return m_mediaStamper; }
+    TSceneDetectContenu &SceneDetectContenu() { return m_sceneDetectContenu; }
     DatecodeCaptionStep &CaptionStep() { return m_captionStep; }
 
     void ResetGraph();
@@ -53,6 +55,9 @@ public:
     bool BuildScnByDate(const std::string &source);
     // The same with the caption step; the caller sets OnCaption and the caption settings.
     bool BuildCreerSrt(const std::string &source);
+    // Every picture of any video FFmpeg decodes through the media stamper into the content
+    // detector; the caller sets OnCut / OnFinished.
+    bool BuildScnByContenu(const std::string &source);
     // Any video FFmpeg decodes, re-encoded into a DV type 2 file of the given system, shape
     // (the frames marked by the DV header filter) and audio rate.
     bool BuildRecompresserDV2(const std::string &source, const std::string &destination, DvSystem system, bool wide,
@@ -92,6 +97,7 @@ private:
     scenes::Tdv_sceneDetect m_sceneDetect;
     Tdv_DVheader m_dvHeader{m_sceneDetect};
     Tdv_MediaStamper m_mediaStamper;
+    TSceneDetectContenu m_sceneDetectContenu{m_mediaStamper};
     DatecodeCaptionStep m_captionStep;
     std::string m_buildError;
     std::int64_t m_frameDuration = 0;

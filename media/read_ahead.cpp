@@ -95,7 +95,7 @@ void ReadAhead::announceAhead(std::size_t item, std::size_t length)
     }
 }
 
-void AnnounceFileStarts(const std::vector<std::string> &paths, std::uint64_t bytes)
+void AnnounceFileStarts(const std::vector<std::string> &paths, std::uint64_t bytes, std::uint64_t tailBytes)
 {
     for (const std::string &path : paths) {
         // O_NONBLOCK: a FIFO among the files must not block the open.
@@ -106,6 +106,11 @@ void AnnounceFileStarts(const std::vector<std::string> &paths, std::uint64_t byt
         if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 && bytes > 0) {
             const std::uint64_t length = std::min<std::uint64_t>(bytes, static_cast<std::uint64_t>(info.st_size));
             ::posix_fadvise(fd, 0, static_cast<off_t>(length), POSIX_FADV_WILLNEED);
+            const std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
+            if (tailBytes > 0 && size > length) {
+                const std::uint64_t tail = std::max(length, size - std::min(size, tailBytes));
+                ::posix_fadvise(fd, static_cast<off_t>(tail), static_cast<off_t>(size - tail), POSIX_FADV_WILLNEED);
+            }
         }
         ::close(fd);
     }

@@ -52,8 +52,10 @@ private:
     std::size_t m_announced = 0;
 };
 
-// Announces the first `bytes` of each file (regular files only) about to be opened one by one,
-// e.g. the files of a folder being probed, so that the device reads them together.
-void AnnounceFileStarts(const std::vector<std::string> &paths, std::uint64_t bytes);
+// Announces the first `bytes` and the last `tailBytes` of each file (regular files only) about
+// to be opened one by one, e.g. the files of a folder being probed, so that the device reads
+// them together. The end of an AVI file holds its top-level index, whose header the walk over
+// the file's chunks reads.
+void AnnounceFileStarts(const std::vector<std::string> &paths, std::uint64_t bytes, std::uint64_t tailBytes = 0);
 
 } // namespace camlog::media

@@ -13,3 +13,8 @@ camlog_add_test_program(camlog_interrupt_batch_tests
 camlog_add_test_program(camlog_reencode_batch_tests
   SOURCES reencode_batch_test.cpp
   LIBS camlog_batch_runner camlog_media_test_support camlog_media camlog_core)
+
+# End-to-end runs of the scenes by content.
+camlog_add_test_program(camlog_scn_by_content_batch_tests
+  SOURCES scn_by_content_batch_test.cpp
+  LIBS camlog_batch_runner camlog_scenes camlog_core)

@@ -2,6 +2,8 @@
 // for files that are not in memory.
 #include "media/read_ahead.h"
 
+#include "media/file_announcer.h"
+
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -113,9 +115,9 @@ TEST(ReadAhead, EveryReadGivesTheFilesBytes)
     }
 }
 
-// The start of each regular file comes into memory; a missing file, a folder, a FIFO and an empty
-// file are passed over without blocking.
-TEST(ReadAhead, FileStartsAreReadAndOtherPathsPassedOver)
+// The start and the end of each regular file come into memory, announced on the announcer's own
+// thread; a missing file, a folder, a FIFO and an empty file are passed over without blocking.
+TEST(ReadAhead, FileStartsAndEndsAreReadAndOtherPathsPassedOver)
 {
     const auto dir = test::scratchDir("ReadAheadFileStarts");
     const auto big = dir / "big.bin";
@@ -125,9 +127,9 @@ TEST(ReadAhead, FileStartsAreReadAndOtherPathsPassedOver)
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
     evict(big);
 
-    media::AnnounceFileStarts({(dir / "missing").string(), (dir / "folder").string(), (dir / "fifo").string(),
-                               (dir / "empty.bin").string(), big.string()},
-                              64 * 1024);
+    media::FileAnnouncer announcer(64 * 1024, 64 * 1024);
+    announcer.announce({(dir / "missing").string(), (dir / "folder").string(), (dir / "fifo").string(),
+                        (dir / "empty.bin").string(), big.string()});
 
     // Which pages of the file are in memory, by mapping it.
     const int fd = ::open(big.c_str(), O_RDONLY | O_CLOEXEC);
@@ -139,14 +141,17 @@ TEST(ReadAhead, FileStartsAreReadAndOtherPathsPassedOver)
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     do {
         ASSERT_EQ(::mincore(map, 4 << 20, resident.data()), 0);
-        if ((resident[0] & 1) != 0 && (resident[static_cast<std::size_t>(64 * 1024 / page) - 1] & 1) != 0)
+        if ((resident[0] & 1) != 0 && (resident[static_cast<std::size_t>(64 * 1024 / page) - 1] & 1) != 0
+            && (resident.back() & 1) != 0)
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     } while (std::chrono::steady_clock::now() < deadline);
     EXPECT_EQ(resident[0] & 1, 1);
     EXPECT_EQ(resident[static_cast<std::size_t>(64 * 1024 / page) - 1] & 1, 1);
-    // Far beyond what was announced, nothing was read.
-    EXPECT_EQ(resident[resident.size() - 1] & 1, 0);
+    EXPECT_EQ(resident[resident.size() - static_cast<std::size_t>(64 * 1024 / page)] & 1, 1);
+    EXPECT_EQ(resident.back() & 1, 1);
+    // Between what was announced, nothing was read.
+    EXPECT_EQ(resident[resident.size() / 2] & 1, 0);
     ::munmap(map, 4 << 20);
     ::close(fd);
 }
