@@ -13,11 +13,16 @@ namespace {
 // horizontal neighbours (a missing one counts as not combed) is combed too.
 void confirmRow(const std::uint8_t *combed, std::uint8_t *confirmed, int width)
 {
-    for (int x = 0; x < width; ++x) {
-        const int left = x > 0 ? combed[x - 1] : 0;
-        const int right = x + 1 < width ? combed[x + 1] : 0;
-        confirmed[x] = combed[x] != 0 && left + right > 0 ? 1 : 0;
+    if (width <= 0)
+        return;
+    if (width == 1) {
+        confirmed[0] = 0;
+        return;
     }
+    confirmed[0] = combed[0] & combed[1];
+    for (int x = 1; x < width - 1; ++x)
+        confirmed[x] = combed[x] & (combed[x - 1] | combed[x + 1]);
+    confirmed[width - 1] = combed[width - 1] & combed[width - 2];
 }
 
 int product(int above, int here, int below)
@@ -80,7 +85,11 @@ void DeinterlacePlane(std::uint8_t *plane, int width, int height, std::ptrdiff_t
 {
     masks.resize(width, height);
     // The rows above and below an odd row are even rows, which never change: the plane can
-    // be worked on in place.
+    // be worked on in place. 10 × product > threshold is product > threshold / 10 exactly
+    // (the threshold is a multiple of 10); the loops are kept free of branches so that the
+    // compiler vectorises them.
+    static_assert(kCombThreshold % 10 == 0);
+    constexpr int limit = kCombThreshold / 10;
     for (int r = 1; r < height - 1; r += 2) {
         const std::uint8_t *above = plane + (r - 1) * stride;
         std::uint8_t *here = plane + r * stride;
@@ -89,11 +98,12 @@ void DeinterlacePlane(std::uint8_t *plane, int width, int height, std::ptrdiff_t
         std::uint8_t *confirmed =
             masks.confirmed.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(width);
         for (int x = 0; x < width; ++x)
-            combed[x] = 10 * product(above[x], here[x], below[x]) > kCombThreshold ? 1 : 0;
+            combed[x] = static_cast<std::uint8_t>(product(above[x], here[x], below[x]) > limit);
         confirmRow(combed, confirmed, width);
-        for (int x = 0; x < width; ++x)
-            if (confirmed[x] != 0)
-                here[x] = static_cast<std::uint8_t>((above[x] + below[x]) >> 1);
+        for (int x = 0; x < width; ++x) {
+            const auto mean = static_cast<std::uint8_t>((above[x] + below[x]) >> 1);
+            here[x] = confirmed[x] != 0 ? mean : here[x];
+        }
     }
 }
 

@@ -54,18 +54,40 @@ DvPictureStage::~DvPictureStage() = default;
 core::Expected<std::unique_ptr<DvPictureStage>, ReencodeErrorCode> DvPictureStage::create(const DvPictureFormat &format)
 {
     std::unique_ptr<DvPictureStage> stage(new DvPictureStage(format));
-    stage->m_frame.reset(av_frame_alloc());
+    stage->m_frame = stage->newPicture();
     if (!stage->m_frame)
         return ReencodeError{ReencodeErrorCode::PictureFailed, "out of memory for the DV picture"};
-    AVFrame &frame = *stage->m_frame;
-    frame.width = format.width();
-    frame.height = format.height();
-    frame.format = format.pixelFormat();
-    frame.sample_aspect_ratio = format.pixelAspect();
-    if (av_frame_get_buffer(&frame, 0) < 0)
-        return ReencodeError{ReencodeErrorCode::PictureFailed, "out of memory for the DV picture"};
-    stage->fillBlack();
     return stage;
+}
+
+AvFramePtr DvPictureStage::newPicture() const
+{
+    AvFramePtr picture(av_frame_alloc());
+    if (!picture)
+        return nullptr;
+    AVFrame &frame = *picture;
+    frame.width = m_format.width();
+    frame.height = m_format.height();
+    frame.format = m_format.pixelFormat();
+    frame.sample_aspect_ratio = m_format.pixelAspect();
+    if (av_frame_get_buffer(&frame, 0) < 0)
+        return nullptr;
+    return picture;
+}
+
+AvFramePtr DvPictureStage::takePicture()
+{
+    return std::move(m_frame);
+}
+
+void DvPictureStage::recyclePicture(AvFramePtr picture)
+{
+    // A picture still referenced elsewhere (by the encoder) is not reused.
+    if (!picture || !av_frame_is_writable(picture.get()))
+        return;
+    std::lock_guard lock(m_recycledMutex);
+    if (m_recycled.size() < 8)
+        m_recycled.push_back(std::move(picture));
 }
 
 void DvPictureStage::fillBlack()
@@ -82,6 +104,23 @@ core::Expected<const AVFrame *, ReencodeErrorCode> DvPictureStage::convert(const
 {
     if (picture.width <= 0 || picture.height <= 0)
         return ReencodeError{ReencodeErrorCode::PictureFailed, "a decoded picture has no size"};
+    if (!m_frame) {
+        {
+            std::lock_guard lock(m_recycledMutex);
+            if (!m_recycled.empty()) {
+                m_frame = std::move(m_recycled.back());
+                m_recycled.pop_back();
+            }
+        }
+        if (!m_frame)
+            m_frame = newPicture();
+        if (!m_frame)
+            return ReencodeError{ReencodeErrorCode::PictureFailed, "out of memory for the DV picture"};
+        // Its bands may be another box's (or not yet drawn); a box that covers the whole
+        // frame leaves no band.
+        if (m_box != PictureBox{0, 0, m_format.width(), m_format.height()})
+            fillBlack();
+    }
     const bool changed = picture.width != m_sourceWidth || picture.height != m_sourceHeight
                          || picture.format != m_sourceFormat
                          || av_cmp_q(picture.sample_aspect_ratio, m_sourceAspect) != 0;

@@ -7,6 +7,8 @@
 #include "media/reencode_error.h"
 
 #include <memory>
+#include <mutex>
+#include <vector>
 
 namespace camlog::media {
 
@@ -46,6 +48,13 @@ public:
     // The scaler follows a source whose size or format changes on the way.
     core::Expected<const AVFrame *, ReencodeErrorCode> convert(const AVFrame &picture);
 
+    // The picture of the last conversion, handed over: the next conversion goes into a picture
+    // given back by recyclePicture, or a new one. So pictures on their way to the encoder
+    // are neither copied nor allocated again and again.
+    AvFramePtr takePicture();
+    // A picture taken earlier, for reuse; may be called from another thread.
+    void recyclePicture(AvFramePtr picture);
+
     const DvPictureFormat &format() const { return m_format; }
     // Interlaced pictures: when the height changes, each field is scaled on its own (rows of
     // the same parity together), so the output keeps its fields apart and in their order.
@@ -53,6 +62,7 @@ public:
 
 private:
     explicit DvPictureStage(const DvPictureFormat &format) : m_format(format) {}
+    AvFramePtr newPicture() const;
     void fillBlack();
 
     DvPictureFormat m_format;
@@ -65,6 +75,8 @@ private:
     AVRational m_sourceAspect{0, 1};
     bool m_interlaced = false;
     bool m_byFields = false; // the scaler was made for one field
+    std::mutex m_recycledMutex;
+    std::vector<AvFramePtr> m_recycled;
 };
 
 } // namespace camlog::media

@@ -443,11 +443,8 @@ void DvReencodeSource::Impl::pictureThread()
                 picture.sample_aspect_ratio =
                     DvPictureFormat{m_sourceFrames->pal() ? DvSystem::Pal : DvSystem::Ntsc, wide}.pixelAspect();
             }
-            const AVFrame *scaled = checked(m_stage->convert(picture));
-            // The stage's picture is shared with the encoder; its next picture gets a new buffer.
-            job->picture.reset(av_frame_clone(scaled));
-            if (!job->picture)
-                throw std::runtime_error("out of memory for a picture");
+            checked(m_stage->convert(picture));
+            job->picture = m_stage->takePicture();
             if (!m_toEncoder.push(std::move(*job)))
                 break;
         }

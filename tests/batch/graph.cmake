@@ -18,3 +18,9 @@ camlog_add_test_program(camlog_reencode_batch_tests
 camlog_add_test_program(camlog_scn_by_content_batch_tests
   SOURCES scn_by_content_batch_test.cpp
   LIBS camlog_batch_runner camlog_scenes camlog_core)
+
+# End-to-end runs of the NTSC and Pal conversions, read back by ffprobe, ffmpeg and exiftool.
+camlog_add_test_program(camlog_ntsc_pal_batch_tests
+  SOURCES ntsc_pal_batch_test.cpp
+  LIBS camlog_batch_runner camlog_media_test_support camlog_media camlog_scenes camlog_core
+  LABELS slow)

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 namespace camlog::media {
@@ -199,6 +200,64 @@ TEST_F(DvHeaderFilterTest, CopyHeadersPutsBackTheDetectorsBlocks)
     }
     EXPECT_EQ(datecodeOf(other), datecodeOf(source));
     detector.Stop();
+}
+
+// Blocks of a Pal camera frame given to an NTSC frame of the encoder (no recording data): the
+// recording date, time and timecode come over into every sequence, the frame keeps the marks
+// of its own system, and the same-system case copies the blocks whole.
+TEST_F(DvHeaderFilterTest, BlocksOfTheOtherSystemGiveTheirRecordingPacksOnly)
+{
+    const auto pal = firstFrame("pal_4x3_48k.dv");
+    const auto ntsc = firstFrame("ntsc_nodate.dv");
+    std::array<core::DifHeaderArea, 12> palBlocks{};
+    for (std::size_t s = 0; s < 12; ++s)
+        std::copy_n(pal.begin() + static_cast<std::ptrdiff_t>(s * core::kDifSequenceSize), core::kDifHeaderAreaSize,
+                    palBlocks[s].begin());
+
+    auto frame = ntsc;
+    filter.Transform(frame, std::span<const core::DifHeaderArea>(palBlocks.data(), 12));
+    EXPECT_EQ(datecodeOf(frame), datecodeOf(pal));
+    bool isNtsc = false;
+    ASSERT_TRUE(core::ReadIsNtsc(frame, isNtsc));
+    EXPECT_TRUE(isNtsc);
+    core::DvPack source, original;
+    ASSERT_TRUE(core::FindPack(frame, 0x60, 10, source));
+    ASSERT_TRUE(core::FindPack(ntsc, 0x60, 10, original));
+    EXPECT_EQ(source, original);
+    // Every sequence has its own copies, and nothing beyond the first six blocks changed.
+    for (int s = 0; s < 10; ++s) {
+        const auto start = frame.begin() + s * static_cast<std::ptrdiff_t>(core::kDifSequenceSize);
+        const std::vector<std::uint8_t> one(start, start + static_cast<std::ptrdiff_t>(core::kDifSequenceSize));
+        core::TDatecode d;
+        EXPECT_TRUE(core::ReadDatecode(one, 1, d)) << "sequence " << s;
+        EXPECT_TRUE(std::equal(start + static_cast<std::ptrdiff_t>(core::kDifHeaderAreaSize),
+                               start + static_cast<std::ptrdiff_t>(core::kDifSequenceSize),
+                               ntsc.begin() + s * static_cast<std::ptrdiff_t>(core::kDifSequenceSize)
+                                   + static_cast<std::ptrdiff_t>(core::kDifHeaderAreaSize)));
+        // The block identifiers (sequence numbers, halves) are the target's own.
+        for (std::size_t block = 0; block < 6; ++block)
+            EXPECT_TRUE(std::equal(start + static_cast<std::ptrdiff_t>(80 * block),
+                                   start + static_cast<std::ptrdiff_t>(80 * block + 3),
+                                   ntsc.begin() + s * static_cast<std::ptrdiff_t>(core::kDifSequenceSize)
+                                       + static_cast<std::ptrdiff_t>(80 * block)));
+    }
+    core::TTimecode timecode;
+    EXPECT_TRUE(core::ReadTimecode(frame, 10, timecode));
+
+    // A Pal frame given Pal blocks takes them whole.
+    auto same = pal;
+    std::fill(same.begin(), same.begin() + 480, 0);
+    filter.Transform(same, std::span<const core::DifHeaderArea>(palBlocks.data(), 12));
+    EXPECT_EQ(same, pal);
+}
+
+TEST(WriteTimecode, RewritesEveryTimecodePackKeepingItsFlags)
+{
+    auto frame = firstFrame("pal_4x3_48k.dv");
+    core::WriteTimecode(frame, 12, {1, 2, 3, 24});
+    core::TTimecode read;
+    ASSERT_TRUE(core::ReadTimecode(frame, 12, read));
+    EXPECT_EQ(read, (core::TTimecode{1, 2, 3, 24}));
 }
 
 } // namespace

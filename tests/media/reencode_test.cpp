@@ -10,8 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <future>
 #include <sstream>
+#include <thread>
 
 namespace camlog::media {
 namespace {
@@ -288,6 +292,73 @@ TEST_F(RecompressTest, ExtractAudioOfAFileThatIsNotDvWithoutSoundHasNothingToDo)
     test::writeBytes(garbage, std::vector<std::uint8_t>(5000, 0x41));
     EXPECT_FALSE(cdm.BuildExtraireAudio(garbage.string(), out("y.wav").string()));
     EXPECT_FALSE(cdm.BuildError().empty());
+}
+
+// A DV tape converted into the other system while the pipeline's threads run: a stop comes
+// back quickly and leaves a file that plays to its last frame.
+TEST_F(RecompressTest, AStopDuringAConversionIsQuickAndLeavesAPlayableFile)
+{
+    const auto dest = out("stopped.avi");
+    ASSERT_TRUE(cdm.BuildNtscPal2(test::fixturePath("tape_three-type2.avi").string(), dest.string(), true))
+        << cdm.BuildError();
+    cdm.fg().Run();
+    // Stop once a second of the tape has been decoded (the threads are then all at work).
+    for (int i = 0; i < 1000 && cdm.fg().IsRunning() && cdm.fg().CurrentPosition() < 10'000'000; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(cdm.fg().IsRunning()) << "the conversion ended before it could be stopped";
+    const auto asked = std::chrono::steady_clock::now();
+    cdm.fg().Stop();
+    const auto took = std::chrono::steady_clock::now() - asked;
+    EXPECT_LT(took, std::chrono::milliseconds(200));
+    ASSERT_TRUE(fs::exists(dest));
+    const test::DvFrames frames = test::readDvFrames(dest);
+    EXPECT_GT(frames.size(), 0u);
+    EXPECT_EQ(ffprobeNumber(dest, "-select_streams v:0 -count_packets -show_entries stream=nb_read_packets"),
+              static_cast<double>(frames.size()));
+}
+
+// Runs in a child process whose file size limit plays a full disk; the exit status says
+// which expectation failed (0: all held).
+int convertUntilTheDiskIsFull(const fs::path &source, const fs::path &dest)
+{
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{3 * 1000 * 1000, 3 * 1000 * 1000};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    TCdm cdm;
+    if (!cdm.BuildNtscPal1(source.string(), dest.string(), true))
+        return 2;
+    const PipelineEnd end = runToEnd(cdm);
+    if (end.ok)
+        return 3;
+    if (end.error.find("full") == std::string::npos)
+        return 4;
+    return 0;
+}
+
+TEST_F(RecompressTest, AFullDiskFailsTheConversionAndLeavesTheOldFileAlone)
+{
+    const auto dest = out("full.avi");
+    const std::vector<std::uint8_t> old(1000, 0x55);
+    test::writeBytes(dest, old);
+    const auto source = test::fixturePath("tape_three-type1.avi");
+    EXPECT_EXIT(std::_Exit(convertUntilTheDiskIsFull(source, dest)), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(test::readBytes(dest), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dest.parent_path()), fs::directory_iterator{}), 1);
+}
+
+// Without deinterlacing the pictures are scaled field by field; the datecodes still follow.
+TEST_F(RecompressTest, AConversionWithoutDeinterlacingKeepsTheFramesAndTheirDates)
+{
+    const auto dest = out("fields.avi");
+    ASSERT_TRUE(cdm.BuildNtscPal2(test::fixturePath("tape_three-type2.avi").string(), dest.string(), true, false))
+        << cdm.BuildError();
+    const PipelineEnd end = runToEnd(cdm);
+    ASSERT_TRUE(end.ok) << end.error;
+    const test::DvFrames frames = test::readDvFrames(dest);
+    ASSERT_EQ(frames.size(), 150u);
+    core::TDatecode last;
+    ASSERT_TRUE(core::ReadDatecode(frames.back(), 10, last));
+    EXPECT_EQ(last, (core::TDatecode{2024, 5, 1, 9, 0, 0}));
 }
 
 } // namespace
