@@ -280,6 +280,34 @@ TEST_F(InlayFilterTest, FontColourReachesTheChroma)
     }
 }
 
+TEST_F(InlayFilterTest, TextBeyondThePictureEdgesIsClipped)
+{
+    struct Case {
+        const char *name;
+        int x, y, alignment, size;
+        ChangedBox within; // where the changed pixels may lie
+    };
+    const std::vector<Case> cases{
+        {"above the top: only the bottom of line 2's cell", 500, 0, 1, 16, {0, 0, 359, 8}},
+        {"past the right edge", 1000, 900, 0, 16, {300, 0, 359, 287}},
+        {"a font taller than the picture", 500, 1000, 1, 400, {0, 0, 359, 287}},
+    };
+    for (const Case &c : cases) {
+        Tdv_Superposer filter;
+        TincrustRec rec = permanent(2);
+        rec.font.size = c.size;
+        filter.SetIncrustRec(rec);
+        filter.SetPosition(c.x, c.y, c.alignment);
+        const ChangedBox box = changedLuma(*draw(filter, 360, 288, recordAt(t0)));
+        if (box.empty())
+            continue;
+        EXPECT_GE(box.left, c.within.left) << c.name;
+        EXPECT_GE(box.top, c.within.top) << c.name;
+        EXPECT_LE(box.right, c.within.right) << c.name;
+        EXPECT_LE(box.bottom, c.within.bottom) << c.name;
+    }
+}
+
 TEST_F(InlayFilterTest, PicturesItCannotDrawOnAreRefused)
 {
     Tdv_Superposer filter;
