@@ -108,14 +108,6 @@ private:
         throw std::runtime_error(reason);
     }
 
-    void bindNotAvailable(TGraphCmd &cmd)
-    {
-        cmd.Filtergraph = &m_graph;
-        cmd.OnBuildGraph = [&cmd](core::TaviFichier *, const std::string &, const TParams &, int) -> SeekingPtr {
-            raise(cmd, "\"" + cmd.Name + "\" is not available in this version");
-        };
-    }
-
     // The detector's end puts the scn or srt file in place; an aborted scan (status not 0) leaves
     // the file that was there, and a file that cannot be written fails the run.
     template <typename Writer>
@@ -138,6 +130,7 @@ private:
     void bindScnByContenu();
     void bindSrt();
     void bindCutScenes();
+    void bindInlay();
 
     TdmAction &m_dm;
     ProcessingGraph &m_graph;
@@ -155,8 +148,7 @@ void Binder::bindAll()
     bindScnByContenu();
     bindSrt();
     bindCutScenes();
-    for (TGraphCmd *cmd : {&m_dm.Incruster})
-        bindNotAvailable(*cmd);
+    bindInlay();
 }
 
 void Binder::bindConversions()
@@ -346,6 +338,27 @@ void Binder::bindCutScenes()
         m_cdm.fg().SetPositions(start, stop);
         return true;
     });
+}
+
+// The file being processed counts as the active file: its time difference and, in personal
+// templates, its name and properties; the rest of the settings are read as the run finds them.
+void Binder::bindInlay()
+{
+    bind(m_dm.Incruster,
+         [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {
+             const bool built = f.FileType == 2 ? m_cdm.BuildIncruster2(f.FullPath, dest, f.System)
+                                                : m_cdm.BuildIncruster1(f.FullPath, dest, f.System);
+             if (!built)
+                 return false;
+             if (const int rate = RateFromAudioText(f.AudioText); rate > 0)
+                 m_cdm.SetAcmSampleRate(rate);
+             const prefs::Settings settings = m_dm.Settings();
+             media::Tdv_Superposer &inlay = m_cdm.Superposer();
+             inlay.SetIncrustRec(ApplyInlaySettings(settings, &f));
+             inlay.SetPosition(settings.incrustPositionX, settings.incrustPositionY, settings.alignement);
+             inlay.SetShown(true);
+             return true;
+         });
 }
 
 } // namespace

@@ -15,9 +15,8 @@ class ProcessingGraph;
 
 // Sets Filtergraph and OnBuildGraph on every graph command of dm, and does around each build
 // what its handler does: the DV header filter's settings, the audio converter's rate, the scn
-// and srt writers on the detector's callbacks, the passes of "Split in scenes". The commands
-// that re-encode the picture are bound to a build that fails with "not available in this
-// version". Both objects must outlive every run of the commands.
+// and srt writers on the detector's callbacks, the passes of "Split in scenes", the inlay's
+// settings. Both objects must outlive every run of the commands.
 void BindGraphCommands(TdmAction &dm, ProcessingGraph &graph);
 
 // The caption lines of the subtitles: the inlay's record for the file being processed, which

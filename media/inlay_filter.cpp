@@ -33,8 +33,7 @@ void Tdv_Superposer::SetPosition(int x, int y, int alignment)
     m_look.alignment = alignment;
 }
 
-core::Expected<bool, ReencodeErrorCode> Tdv_Superposer::StartPictures(int width, int height, AVPixelFormat format,
-                                                                      std::int64_t frameDuration)
+bool Tdv_Superposer::StartPictures(int width, int height, AVPixelFormat format, std::int64_t frameDuration)
 {
     m_frameCounter = 0;
     if (m_rec.autoSize)
@@ -45,11 +44,14 @@ core::Expected<bool, ReencodeErrorCode> Tdv_Superposer::StartPictures(int width,
     }
     m_timing.Restart();
     m_lastDrawn = false;
-    return m_overlay.Start(width, height, format);
+    const auto started = m_overlay.Start(width, height, format);
+    m_startError = started ? std::string() : started.error().message;
+    return started.ok();
 }
 
-void Tdv_Superposer::FilterPicture(AVFrame &picture, const scenes::FrameRecord &frame)
+void Tdv_Superposer::FilterPicture(AVFrame &picture, const SourcePicture &source)
 {
+    const scenes::FrameRecord &frame = source.record;
     ++m_frameCounter;
     const bool timed = m_timing.Advance(m_rec.timing, frame.datecodeValid, frame.datecode);
     m_lastDrawn = m_shown && timed;

@@ -5,16 +5,18 @@
 #include "media/inlay_overlay.h"
 #include "media/inlay_record.h"
 #include "media/inlay_timing.h"
+#include "media/picture_filter.h"
 #include "scenes/frame_record.h"
 
 #include <cstdint>
+#include <string>
 
 namespace camlog::media {
 
 // Draws the record's two lines (filled with the source frame's datecode and timecode) at the
 // position and alignment set, permanently or as the timing mode says. The settings are given
 // before a run and stay from one run to the next; the previous datecode of the timed modes too.
-class Tdv_Superposer {
+class Tdv_Superposer : public PictureFilter {
 public:
     Tdv_Superposer();
 
@@ -30,11 +32,12 @@ public:
     void SetPosition(int x, int y, int alignment);
 
     // Pictures of this size and format from now on; frameDuration in 100-ns units (0 unknown).
-    // Fails for a picture format it cannot draw on, or when text cannot be drawn here.
-    core::Expected<bool, ReencodeErrorCode> StartPictures(int width, int height, AVPixelFormat format,
-                                                          std::int64_t frameDuration);
-    // Draws on the picture of the source frame described by `frame`, when the inlay shows.
-    void FilterPicture(AVFrame &picture, const scenes::FrameRecord &frame);
+    // False for a picture format it cannot draw on, or when text cannot be drawn here;
+    // StartError() then says which.
+    bool StartPictures(int width, int height, AVPixelFormat format, std::int64_t frameDuration) override;
+    // Draws on the picture of the source frame, when the inlay shows.
+    void FilterPicture(AVFrame &picture, const SourcePicture &source) override;
+    const std::string &StartError() const { return m_startError; }
 
     const TincrustRec &IncrustRec() const { return m_rec; }
     const InlayFont &WorkFont() const { return m_look.font; }
@@ -59,6 +62,7 @@ private:
     InlayOverlay m_overlay;
     bool m_lastDrawn = false;
     InlayLines m_lastLines;
+    std::string m_startError;
 };
 
 } // namespace camlog::media

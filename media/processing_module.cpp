@@ -117,16 +117,31 @@ bool TCdm::BuildRecompresserDV2(const std::string &source, const std::string &de
 
 bool TCdm::BuildNtscPal1(const std::string &source, const std::string &destination, bool ntsc, bool deinterlace)
 {
-    return buildNtscPal(source, destination, ntsc, deinterlace, DvAviType::Type1);
+    return buildReencodedDv(source, destination, ntsc ? DvSystem::Ntsc : DvSystem::Pal,
+                            deinterlace ? m_deinter.get() : nullptr, DvAviType::Type1);
 }
 
 bool TCdm::BuildNtscPal2(const std::string &source, const std::string &destination, bool ntsc, bool deinterlace)
 {
-    return buildNtscPal(source, destination, ntsc, deinterlace, DvAviType::Type2);
+    return buildReencodedDv(source, destination, ntsc ? DvSystem::Ntsc : DvSystem::Pal,
+                            deinterlace ? m_deinter.get() : nullptr, DvAviType::Type2);
 }
 
-bool TCdm::buildNtscPal(const std::string &source, const std::string &destination, bool ntsc, bool deinterlace,
-                        DvAviType type)
+bool TCdm::BuildIncruster1(const std::string &source, const std::string &destination, int system)
+{
+    return buildReencodedDv(source, destination, system == 0 ? DvSystem::Pal : DvSystem::Ntsc, &m_superposer,
+                            DvAviType::Type1);
+}
+
+bool TCdm::BuildIncruster2(const std::string &source, const std::string &destination, int system)
+{
+    return buildReencodedDv(source, destination, system == 0 ? DvSystem::Pal : DvSystem::Ntsc, &m_superposer,
+                            DvAviType::Type2);
+}
+
+// Without a picture filter, an interlaced picture is scaled field by field.
+bool TCdm::buildReencodedDv(const std::string &source, const std::string &destination, DvSystem system,
+                            PictureFilter *filter, DvAviType type)
 {
     ResetGraph();
     const auto file = DvSourceFile::open(source);
@@ -139,12 +154,12 @@ bool TCdm::buildNtscPal(const std::string &source, const std::string &destinatio
     DvReencodePlan plan;
     plan.source = source;
     plan.destination = destination;
-    plan.system = ntsc ? DvSystem::Ntsc : DvSystem::Pal;
+    plan.system = system;
     plan.wide = wide;
     plan.outputType = type;
     plan.headerFilter = &m_dvHeader;
-    if (deinterlace)
-        plan.pictureFilters.push_back(m_deinter.get());
+    if (filter != nullptr)
+        plan.pictureFilters.push_back(filter);
     else
         plan.interlacedScaling = true;
     auto reencode = DvReencodeSource::open(plan);

@@ -5,6 +5,7 @@
 #include "media/caption_step.h"
 #include "media/dv_avi_writer.h"
 #include "media/dv_header_filter.h"
+#include "media/inlay_filter.h"
 #include "media/media_stamper.h"
 #include "media/pipeline.h"
 #include "media/scene_detect_contenu.h"
@@ -38,6 +39,7 @@ public:
     Tdv_MediaStamper &MediaStamper() { return m_mediaStamper; }
     TSceneDetectContenu &SceneDetectContenu() { return m_sceneDetectContenu; }
     DatecodeCaptionStep &CaptionStep() { return m_captionStep; }
+    Tdv_Superposer &Superposer() { return m_superposer; }
 
     void ResetGraph();
     const std::string &BuildError() const { return m_buildError; }
@@ -70,6 +72,13 @@ public:
     // go through the deinterlacer before scaling; without, they are scaled field by field.
     bool BuildNtscPal1(const std::string &source, const std::string &destination, bool ntsc, bool deinterlace = true);
     bool BuildNtscPal2(const std::string &source, const std::string &destination, bool ntsc, bool deinterlace = true);
+    // A DV file re-encoded in its own system (`system` 0: 625/50, any other value 525/60) with
+    // the inlay drawn on its pictures: type 1 gives type 1, type 2 gives type 2. Every output
+    // frame carries the header, subcode and VAUX blocks of its source frame (the DV header
+    // filter at its defaults); the sound and the shape stay the source's. The caller gives the
+    // inlay filter its settings.
+    bool BuildIncruster1(const std::string &source, const std::string &destination, int system);
+    bool BuildIncruster2(const std::string &source, const std::string &destination, int system);
     // The first audio stream into a WAV file: DV sound as it lies in the file, the sound of any
     // other file FFmpeg reads decoded into 16-bit PCM.
     bool BuildExtraireAudio(const std::string &source, const std::string &destination);
@@ -90,8 +99,8 @@ private:
     bool buildCopy(const std::string &source, const std::string &destination, int type, int audioRoute,
                    bool withHeaderFilter);
     bool fail(std::string message);
-    bool buildNtscPal(const std::string &source, const std::string &destination, bool ntsc, bool deinterlace,
-                      DvAviType type);
+    bool buildReencodedDv(const std::string &source, const std::string &destination, DvSystem system,
+                          PictureFilter *filter, DvAviType type);
 
     Pipeline m_fg;
     scenes::Tdv_sceneDetect m_sceneDetect;
@@ -105,6 +114,7 @@ private:
     class AvAudioExtractSource *m_avAudioExtract = nullptr;
     DvReencodeSource *m_reencode = nullptr;
     std::unique_ptr<Tdv_deinter> m_deinter;
+    Tdv_Superposer m_superposer;
 };
 
 } // namespace camlog::media

@@ -24,3 +24,9 @@ camlog_add_test_program(camlog_ntsc_pal_batch_tests
   SOURCES ntsc_pal_batch_test.cpp
   LIBS camlog_batch_runner camlog_media_test_support camlog_media camlog_scenes camlog_core
   LABELS slow)
+
+# End-to-end runs of the inlay, read back by ffmpeg, tesseract, ffprobe and our reader.
+camlog_add_test_program(camlog_inlay_batch_tests
+  SOURCES inlay_batch_test.cpp
+  LIBS camlog_batch_runner camlog_media_test_support camlog_media camlog_scenes camlog_core
+  LABELS slow)

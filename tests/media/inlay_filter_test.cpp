@@ -115,8 +115,8 @@ protected:
                     AVPixelFormat format = AV_PIX_FMT_YUV420P)
     {
         AvFramePtr picture = greyPicture(width, height, format);
-        EXPECT_TRUE(filter.StartPictures(width, height, format, 400000).ok());
-        filter.FilterPicture(*picture, frame);
+        EXPECT_TRUE(filter.StartPictures(width, height, format, 400000));
+        filter.FilterPicture(*picture, {frame, frame.frameNumber});
         return picture;
     }
 
@@ -124,10 +124,10 @@ protected:
     static std::vector<bool> shownFor(Tdv_Superposer &filter, const std::vector<core::DateTime> &datecodes)
     {
         AvFramePtr picture = greyPicture(64, 48);
-        EXPECT_TRUE(filter.StartPictures(64, 48, AV_PIX_FMT_YUV420P, 400000).ok());
+        EXPECT_TRUE(filter.StartPictures(64, 48, AV_PIX_FMT_YUV420P, 400000));
         std::vector<bool> shown;
         for (std::size_t i = 0; i < datecodes.size(); ++i) {
-            filter.FilterPicture(*picture, recordAt(datecodes[i], static_cast<int>(i)));
+            filter.FilterPicture(*picture, {recordAt(datecodes[i], static_cast<int>(i)), static_cast<std::int64_t>(i)});
             shown.push_back(filter.LastDrawn());
         }
         return shown;
@@ -311,10 +311,12 @@ TEST_F(InlayFilterTest, TextBeyondThePictureEdgesIsClipped)
 TEST_F(InlayFilterTest, PicturesItCannotDrawOnAreRefused)
 {
     Tdv_Superposer filter;
-    EXPECT_FALSE(filter.StartPictures(360, 288, AV_PIX_FMT_RGB24, 400000).ok());
-    EXPECT_FALSE(filter.StartPictures(360, 288, AV_PIX_FMT_YUV420P10LE, 400000).ok());
-    EXPECT_FALSE(filter.StartPictures(0, 288, AV_PIX_FMT_YUV420P, 400000).ok());
-    EXPECT_TRUE(filter.StartPictures(360, 288, AV_PIX_FMT_YUV420P, 400000).ok());
+    EXPECT_FALSE(filter.StartPictures(360, 288, AV_PIX_FMT_RGB24, 400000));
+    EXPECT_NE(filter.StartError().find("rgb24"), std::string::npos) << filter.StartError();
+    EXPECT_FALSE(filter.StartPictures(360, 288, AV_PIX_FMT_YUV420P10LE, 400000));
+    EXPECT_FALSE(filter.StartPictures(0, 288, AV_PIX_FMT_YUV420P, 400000));
+    EXPECT_TRUE(filter.StartPictures(360, 288, AV_PIX_FMT_YUV420P, 400000));
+    EXPECT_EQ(filter.StartError(), "");
 }
 
 TEST_F(InlayFilterTest, HiddenLeavesThePictureAlone)
@@ -377,7 +379,7 @@ TEST_F(InlayFilterTest, DurationInFramesOfTheStream)
         TincrustRec rec;
         rec.durationSeconds = c.seconds;
         filter.SetIncrustRec(rec);
-        ASSERT_TRUE(filter.StartPictures(64, 48, AV_PIX_FMT_YUV420P, c.frameDuration).ok());
+        ASSERT_TRUE(filter.StartPictures(64, 48, AV_PIX_FMT_YUV420P, c.frameDuration));
         EXPECT_EQ(filter.DurationFrames(), c.frames) << c.seconds << " s at " << c.frameDuration;
         EXPECT_EQ(filter.RemainingFrames(), c.frames - 1);
     }
@@ -448,7 +450,7 @@ TEST_F(InlayFilterTest, SetWhenStartsTheCountdownAgain)
     filter.SetWhen(1);
     EXPECT_EQ(filter.RemainingFrames(), 124);
     AvFramePtr picture = greyPicture(64, 48);
-    filter.FilterPicture(*picture, recordAt(t0));
+    filter.FilterPicture(*picture, {recordAt(t0), 0});
     EXPECT_TRUE(filter.LastDrawn());
 }
 
