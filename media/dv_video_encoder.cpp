@@ -27,7 +27,8 @@ core::Expected<std::unique_ptr<DvVideoEncoder>, ReencodeErrorCode> DvVideoEncode
     context.time_base = format.system == DvSystem::Pal ? AVRational{1, 25} : AVRational{1001, 30000};
     context.framerate = av_inv_q(context.time_base);
     context.sample_aspect_ratio = format.pixelAspect();
-    context.thread_count = 1;
+    context.thread_count = 2;
+    context.thread_type = FF_THREAD_SLICE;
     if (const int status = avcodec_open2(&context, codec, nullptr); status < 0)
         return Failure{ReencodeErrorCode::EncodeFailed,
                        "The DV video encoder refused its setup (" + AvErrorText(status) + ")"};
