@@ -213,6 +213,21 @@ TEST_F(InlayBatchTest, NtscType2TapeStaysNtscWithItsDatesBurntIn)
     ExpectReads(source, out, 5, 720, 480, {"2000-12-31", "23:59:58"});
 }
 
+TEST_F(InlayBatchTest, AWideTapeAt32kHzKeepsItsShapeAndSoundRate)
+{
+    Settings(kReadableSettings);
+    const fs::path source = Copy("pal_16x9_32k-type1.avi", "wide.avi");
+    const BatchResult result = Inlay(source);
+    ASSERT_EQ(result.status, 0) << result.err;
+    const fs::path out = videos / "wide_in.avi";
+    ASSERT_TRUE(fs::exists(out)) << result.err;
+    EXPECT_EQ(probe(out, "-select_streams v:0 -show_entries stream=width,height,display_aspect_ratio"),
+              "720,576,16:9\n");
+    EXPECT_EQ(probe(out, "-select_streams a:0 -show_entries stream=sample_rate"), "32000\n");
+    ExpectSameDatecodes(source, out, 12);
+    ExpectReads(source, out, 10, 720, 576, {"2010-02-16", "21:36:28"});
+}
+
 TEST_F(InlayBatchTest, TheDefaultSettingsShowTheDatecodeAtEachScene)
 {
     // Defaults: at each scene for 5 s, right-aligned near the bottom right corner. Every
