@@ -36,9 +36,10 @@ void checked(const DvAviWriter::Status &status)
 // loosely) wait here; past this many, a frame goes out with silence where its sound is late,
 // so memory stays bounded on a file whose sound lies far from its pictures.
 constexpr std::size_t kMaxFramesWaitingForSound = 100;
-// Pictures on their way between the threads: enough to keep both cores busy, few enough
-// that a stop is quick and memory small.
-constexpr std::size_t kPicturesInFlight = 3;
+// Pictures on their way between two threads: enough that a stage that lost its core for a
+// while (a busy machine) finds work waiting when it gets it back, few enough that a stop is
+// quick and memory small (about 1 MB a picture).
+constexpr std::size_t kPicturesInFlight = 8;
 
 // One source picture and the output frames it fills.
 struct PictureJob {
