@@ -309,7 +309,12 @@ TEST_F(RecompressTest, AStopDuringAConversionIsQuickAndLeavesAPlayableFile)
     const auto asked = std::chrono::steady_clock::now();
     cdm.fg().Stop();
     const auto took = std::chrono::steady_clock::now() - asked;
+#if !defined(__SANITIZE_THREAD__) && !defined(__SANITIZE_ADDRESS__)
+    // Timed only at full speed: the sanitizers slow every frame tenfold or more.
     EXPECT_LT(took, std::chrono::milliseconds(200));
+#else
+    (void)took;
+#endif
     ASSERT_TRUE(fs::exists(dest));
     const test::DvFrames frames = test::readDvFrames(dest);
     EXPECT_GT(frames.size(), 0u);
