@@ -17,8 +17,12 @@ DatecodeScanResult ScanDatecodes(DvFrameReader &reader, scenes::Tdv_sceneDetect 
                                  const DatecodeScanOptions &options)
 {
     DatecodeScanResult result;
+    std::array<std::uint8_t, scenes::kContinuingPrefixSize> quick{};
     std::array<std::uint8_t, scenes::kFramePrefixSize> prefix{};
     std::vector<std::uint8_t> whole;
+    // The recording times of the frame before, when they came from its first bytes.
+    core::RecordingTimes previous;
+    bool previousKnown = false;
     const std::size_t total = reader.frameCount();
 
     detector.StartStreaming();
@@ -35,14 +39,23 @@ DatecodeScanResult ScanDatecodes(DvFrameReader &reader, scenes::Tdv_sceneDetect 
             ++result.framesSkipped;
             continue;
         }
-        const std::size_t got = reader.readFramePrefix(i, prefix);
+        // Most frames continue the one before and are settled by the first bytes of their first
+        // sequence; the others are read from two sequences, and whole when those disagree.
         scenes::FrameRecord record = detector.Current();
-        if (got == prefix.size() && scenes::DecodeFrameRecordFromPrefix(prefix, nseq, record)) {
+        const int framesPerSecond = nseq == 12 ? 25 : 30;
+        if (previousKnown && reader.readFramePrefix(i, quick) == quick.size()
+            && scenes::DecodeContinuingFrameRecord(quick, nseq, framesPerSecond, previous, record, previous)) {
+            detector.ReceiveDecoded(record);
+        } else if (reader.readFramePrefix(i, prefix) == prefix.size()
+                   && scenes::DecodeFrameRecordFromPrefix(prefix, nseq, record, previous)) {
+            previousKnown = true;
             detector.ReceiveDecoded(record);
         } else if (reader.readFrame(i, whole)) {
+            previousKnown = false;
             ++result.wholeFrameReads;
             detector.Receive(whole);
         } else {
+            previousKnown = false;
             ++result.framesSkipped;
             continue;
         }

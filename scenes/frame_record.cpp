@@ -54,21 +54,88 @@ void DecodeFrameRecord(std::span<const std::uint8_t> frame, int nseq, FrameRecor
 
 bool DecodeFrameRecordFromPrefix(std::span<const std::uint8_t> prefix, int nseq, FrameRecord &rec)
 {
+    RecordingTimes times;
+    return DecodeFrameRecordFromPrefix(prefix, nseq, rec, times);
+}
+
+bool DecodeFrameRecordFromPrefix(std::span<const std::uint8_t> prefix, int nseq, FrameRecord &rec,
+                                 RecordingTimes &times)
+{
     if (prefix.size() < kFramePrefixSize || nseq < 2)
         return false;
     // The prefix holds the pack positions of the first two sequences: where their copies
     // agree, this is what ReadRecordingTimes reads from it.
-    RecordingTimes times;
-    if (!ReadSettledRecordingTimes(prefix.first(kFramePrefixSize), 2, times))
+    RecordingTimes read;
+    if (!ReadSettledRecordingTimes(prefix.first(kFramePrefixSize), 2, read))
         return false;
     FrameRecord decoded = rec;
     // The audio source and source-control searches tell whether their pack is inside the
     // prefix (they run in file order, so the whole frame would give the same packs).
     if (!putFormat(prefix, nseq, decoded))
         return false;
-    putRecordingTimes(times, decoded);
+    putRecordingTimes(read, decoded);
     decoded.formatValid = true;
     rec = decoded;
+    times = read;
+    return true;
+}
+
+namespace {
+
+bool sameFormat(const FrameRecord &a, const FrameRecord &b)
+{
+    return a.audioRate == b.audioRate && a.audioBits == b.audioBits && a.audioMode == b.audioMode
+           && a.widePicture == b.widePicture && a.ntsc == b.ntsc;
+}
+
+// The same recording date and time, or one second later within the same minute.
+bool continuesDatecode(const TDatecode &previous, const TDatecode &next)
+{
+    if (next == previous)
+        return true;
+    TDatecode later = previous;
+    if (later.second >= 59)
+        return false;
+    ++later.second;
+    return next == later;
+}
+
+// One frame later; a new second within the same minute.
+bool continuesTimecode(const TTimecode &previous, const TTimecode &next, int framesPerSecond)
+{
+    TTimecode later = previous;
+    if (later.frames + 1 < framesPerSecond) {
+        ++later.frames;
+    } else {
+        if (later.seconds >= 59)
+            return false;
+        later.frames = 0;
+        ++later.seconds;
+    }
+    return next == later;
+}
+
+} // namespace
+
+bool DecodeContinuingFrameRecord(std::span<const std::uint8_t> prefix, int nseq, int framesPerSecond,
+                                 const RecordingTimes &previous, FrameRecord &rec, RecordingTimes &times)
+{
+    if (prefix.size() < kContinuingPrefixSize || !previous.datecodeFound || !previous.timecodeFound || !rec.formatValid)
+        return false;
+    RecordingTimes read;
+    if (!ReadSettledRecordingTimes(prefix.first(kDifHeaderAreaSize), 1, read) || !read.datecodeFound
+        || !read.timecodeFound || !continuesDatecode(previous.datecode, read.datecode)
+        || !continuesTimecode(previous.timecode, read.timecode, framesPerSecond))
+        return false;
+    FrameRecord decoded = rec;
+    if (!putFormat(prefix, nseq, decoded) || !sameFormat(decoded, rec))
+        return false;
+    putRecordingTimes(read, decoded);
+    if (!decoded.datecodeValid)
+        return false;
+    decoded.formatValid = true;
+    rec = decoded;
+    times = read;
     return true;
 }
 

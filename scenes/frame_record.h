@@ -42,5 +42,23 @@ inline constexpr std::size_t kFramePrefixSize = core::kDifSequenceSize + core::k
 // in both sequences agree (core::CopiesAgreeAcrossSequences). Returns false, leaving rec
 // untouched, otherwise: the caller then decodes the whole frame, whose copies vote.
 bool DecodeFrameRecordFromPrefix(std::span<const std::uint8_t> prefix, int nseq, FrameRecord &rec);
+// The same, giving also the recording date, time and timecode read.
+bool DecodeFrameRecordFromPrefix(std::span<const std::uint8_t> prefix, int nseq, FrameRecord &rec,
+                                 core::RecordingTimes &times);
+
+// The first bytes of sequence 0 that settle a frame continuing the one before: its header,
+// subcode and VAUX blocks and the first four audio blocks, where the audio source and
+// source-control packs lie.
+inline constexpr std::size_t kContinuingPrefixSize = 55 * core::kDifBlockSize;
+
+// Decodes from the first bytes of sequence 0 alone a frame that continues the frame before
+// (whose record is rec and whose recording times were `previous`): the copies of sequence 0
+// agree; its recording date and time are the previous ones or one second later, its timecode
+// one frame later (at `framesPerSecond`), both within the same minute; the format packs are
+// there and say what the previous frame said. A damaged sequence seldom reads exactly as the
+// next frame of the recording would, and two sequences written by different heads are read
+// for anything else. Returns false, leaving rec and times untouched, otherwise.
+bool DecodeContinuingFrameRecord(std::span<const std::uint8_t> prefix, int nseq, int framesPerSecond,
+                                 const core::RecordingTimes &previous, FrameRecord &rec, core::RecordingTimes &times);
 
 } // namespace camlog::scenes

@@ -1,6 +1,9 @@
 // Scene detection by datecode on generated tapes, real samples and hand-made record sequences.
 #include "scenes/dv_scene_detect.h"
 
+#include "core/dv_frame.h"
+#include "scenes/frame_record.h"
+
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -221,4 +224,79 @@ TEST(SceneDetect, AcceptsOnlyDvMediaTypes)
     EXPECT_TRUE(Tdv_sceneDetect::AcceptsMediaType(FourCC::fromString("vids"), FourCC::fromString("dvsd")));
     EXPECT_FALSE(Tdv_sceneDetect::AcceptsMediaType(FourCC::fromString("vids"), FourCC::fromString("MJPG")));
     EXPECT_FALSE(Tdv_sceneDetect::AcceptsMediaType(FourCC::fromString("auds"), FourCC::fromString("dvsd")));
+}
+
+// A frame is settled by the first bytes of its first sequence only when it continues the frame
+// before exactly; anything else is left to the reading of two sequences.
+TEST(FrameRecord, OnlyAFrameContinuingTheOneBeforeIsSettledByItsFirstSequence)
+{
+    const auto tape = test::readBytes(test::fixturePath("pal_4x3_48k.dv"));
+    ASSERT_GE(tape.size(), 144000u);
+    const std::vector<std::uint8_t> frame(tape.begin(), tape.begin() + 144000);
+    scenes::FrameRecord start;
+    core::RecordingTimes previous;
+    ASSERT_TRUE(scenes::DecodeFrameRecordFromPrefix(frame, 12, start, previous));
+    previous.datecode = {2024, 5, 1, 10, 0, 30};
+    previous.timecode = {0, 0, 30, 24};
+
+    struct Case {
+        const char *name;
+        core::TDatecode datecode;
+        core::TTimecode timecode;
+        bool settled;
+        bool damageSequence0 = false; // one block of sequence 0 says another date
+        int audioRate = 48000;        // what the previous frame's record said
+    };
+    const Case cases[] = {
+        {"the next frame in a new second", {2024, 5, 1, 10, 0, 31}, {0, 0, 31, 0}, true},
+        {"the next frame in the same second", {2024, 5, 1, 10, 0, 30}, {0, 0, 31, 0}, true},
+        {"the same timecode again", {2024, 5, 1, 10, 0, 30}, {0, 0, 30, 24}, false},
+        {"a frame skipped", {2024, 5, 1, 10, 0, 31}, {0, 0, 31, 1}, false},
+        {"a date two seconds on", {2024, 5, 1, 10, 0, 32}, {0, 0, 31, 0}, false},
+        {"a new recording", {2026, 1, 1, 8, 0, 0}, {0, 0, 31, 0}, false},
+        {"copies in sequence 0 disagree", {2024, 5, 1, 10, 0, 31}, {0, 0, 31, 0}, false, true},
+        {"the sound changed", {2024, 5, 1, 10, 0, 31}, {0, 0, 31, 0}, false, false, 32000},
+    };
+    for (const Case &c : cases) {
+        std::vector<std::uint8_t> next = frame;
+        core::WriteDatecode(next, 12, c.datecode);
+        core::WriteTimecode(next, 12, c.timecode);
+        if (c.damageSequence0) {
+            core::TDatecode other = c.datecode;
+            other.year = 1926;
+            std::vector<std::uint8_t> damaged = next;
+            core::WriteDatecode(damaged, 12, other);
+            // The first block of sequence 0 that holds a copy of the date, alone.
+            std::size_t block = 1;
+            while (
+                block < 6
+                && std::equal(next.begin() + 80 * block, next.begin() + 80 * (block + 1), damaged.begin() + 80 * block))
+                ++block;
+            ASSERT_LT(block, 6u);
+            std::copy(damaged.begin() + 80 * block, damaged.begin() + 80 * (block + 1), next.begin() + 80 * block);
+        }
+        scenes::FrameRecord record = start;
+        record.audioRate = c.audioRate;
+        const scenes::FrameRecord before = record;
+        core::RecordingTimes times = previous;
+        const bool settled = scenes::DecodeContinuingFrameRecord(std::span(next).first(scenes::kContinuingPrefixSize),
+                                                                 12, 25, previous, record, times);
+        EXPECT_EQ(settled, c.settled) << c.name;
+        if (settled) {
+            EXPECT_EQ(times.datecode, c.datecode) << c.name;
+            EXPECT_EQ(times.timecode, c.timecode) << c.name;
+            EXPECT_TRUE(record.datecodeValid) << c.name;
+        } else {
+            EXPECT_EQ(record, before) << c.name;
+        }
+    }
+    // A new minute is always read from two sequences.
+    previous.datecode.second = 59;
+    previous.timecode.seconds = 59;
+    std::vector<std::uint8_t> next = frame;
+    core::WriteDatecode(next, 12, {2024, 5, 1, 10, 1, 0});
+    core::WriteTimecode(next, 12, {0, 1, 0, 0});
+    scenes::FrameRecord record = start;
+    core::RecordingTimes times;
+    EXPECT_FALSE(scenes::DecodeContinuingFrameRecord(next, 12, 25, previous, record, times));
 }
