@@ -19,29 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string probe(const fs::path &path, const std::string &what)
-{
-    return runCommand("ffprobe -v error " + what + " -of csv=p=0 '" + path.string() + "' 2>&1").output;
-}
-
-std::string lastLine(const std::string &text)
-{
-    std::istringstream lines(text);
-    std::string line, last;
-    while (std::getline(lines, line))
-        if (!line.empty())
-            last = line;
-    return last;
-}
-
-// Where the first audio stream ends, in seconds: the end of its last packet as ffprobe reads it.
-double audioEnd(const fs::path &path)
-{
-    const std::string last = lastLine(probe(path, "-select_streams a:0 -show_entries packet=pts_time,duration_time"));
-    const auto comma = last.find(',');
-    return comma == std::string::npos ? -1.0 : std::stod(last.substr(0, comma)) + std::stod(last.substr(comma + 1));
-}
-
 class ReencodeBatchTest : public ::testing::Test {
 protected:
     ReencodeBatchTest() : root(scratchDir("reencode_batch")), runner(root), videos(root / "v")
@@ -101,13 +78,13 @@ TEST_P(RecompressSettingsTest, TheOutputIsDvType2OfTheSettings)
     const fs::path out = videos / "clip_dvtype2.avi";
     ASSERT_TRUE(fs::exists(out)) << result.err;
 
-    EXPECT_EQ(probe(out, "-select_streams v:0 -show_entries stream=codec_name,width,height,r_frame_rate"),
+    EXPECT_EQ(ffprobeCsv(out, "-select_streams v:0 -show_entries stream=codec_name,width,height,r_frame_rate"),
               c.videoFormat);
-    EXPECT_EQ(probe(out, "-select_streams v:0 -show_entries stream=display_aspect_ratio"), c.aspect);
-    EXPECT_EQ(probe(out, "-select_streams v:0 -count_packets -show_entries stream=nb_read_packets"),
+    EXPECT_EQ(ffprobeCsv(out, "-select_streams v:0 -show_entries stream=display_aspect_ratio"), c.aspect);
+    EXPECT_EQ(ffprobeCsv(out, "-select_streams v:0 -count_packets -show_entries stream=nb_read_packets"),
               std::to_string(c.frames) + "\n");
-    EXPECT_EQ(probe(out, "-select_streams a:0 -show_entries stream=codec_name,sample_rate,channels"), c.audioFormat);
-    EXPECT_NEAR(audioEnd(out), c.frames * c.frameSeconds, 0.002);
+    EXPECT_EQ(ffprobeCsv(out, "-select_streams a:0 -show_entries stream=codec_name,sample_rate,channels"), c.audioFormat);
+    EXPECT_NEAR(ffprobeAudioEnd(out), c.frames * c.frameSeconds, 0.002);
     // What our reader sees: whole DV frames, each marked with the shape and carrying its sound.
     const DvFrames frames = readDvFrames(out);
     ASSERT_EQ(frames.size(), static_cast<std::size_t>(c.frames));
@@ -115,7 +92,7 @@ TEST_P(RecompressSettingsTest, TheOutputIsDvType2OfTheSettings)
     ASSERT_TRUE(format.has_value());
     EXPECT_EQ(format->wide, std::string(c.aspect) == "16:9\n");
     ASSERT_EQ(format->audio.size(), 1u);
-    EXPECT_EQ(std::to_string(format->audio[0].sampleRate), probe(out, "-select_streams a:0 -show_entries "
+    EXPECT_EQ(std::to_string(format->audio[0].sampleRate), ffprobeCsv(out, "-select_streams a:0 -show_entries "
                                                                       "stream=sample_rate")
                                                                .substr(0, 5));
 }
@@ -154,7 +131,7 @@ TEST_F(ReencodeBatchTest, AnExistingDestinationIsReplacedOnlyWithConsent)
     EXPECT_EQ(fs::file_size(out), 1000u);
     const BatchResult yes = Recompress(source, "--yes");
     EXPECT_EQ(yes.status, 0) << yes.err;
-    EXPECT_EQ(probe(out, "-select_streams v:0 -show_entries stream=codec_name"), "dvvideo\n");
+    EXPECT_EQ(ffprobeCsv(out, "-select_streams v:0 -show_entries stream=codec_name"), "dvvideo\n");
 }
 
 TEST_F(ReencodeBatchTest, ATruncatedSourceFailsAndLeavesNothingBehind)
@@ -181,9 +158,9 @@ TEST_F(ReencodeBatchTest, ExtractAudioOfAnMpeg4FileWritesItsSound)
         ASSERT_TRUE(fs::exists(wav)) << result.err;
         // The handler asks for the rate the file's audio description gives: the source's own.
         EXPECT_EQ(
-            probe(wav, "-show_entries stream=codec_name,sample_rate,channels"),
-            probe(source, "-select_streams a:0 -show_entries stream=sample_rate,channels").insert(0, "pcm_s16le,"));
-        EXPECT_NEAR(std::stod(probe(wav, "-show_entries format=duration")), 2.0, 0.05);
+            ffprobeCsv(wav, "-show_entries stream=codec_name,sample_rate,channels"),
+            ffprobeCsv(source, "-select_streams a:0 -show_entries stream=sample_rate,channels").insert(0, "pcm_s16le,"));
+        EXPECT_NEAR(std::stod(ffprobeCsv(wav, "-show_entries format=duration")), 2.0, 0.05);
         fs::remove(wav);
     }
 }

@@ -59,4 +59,20 @@ std::vector<std::uint8_t> firstAudioStreamBytes(const std::filesystem::path &pat
     return bytes;
 }
 
+std::string ffprobeCsv(const std::filesystem::path &path, const std::string &what)
+{
+    return runCommand("ffprobe -v error " + what + " -of csv=p=0 '" + path.string() + "' 2>&1").output;
+}
+
+double ffprobeAudioEnd(const std::filesystem::path &path)
+{
+    std::istringstream lines(ffprobeCsv(path, "-select_streams a:0 -show_entries packet=pts_time,duration_time"));
+    std::string line, last;
+    while (std::getline(lines, line))
+        if (!line.empty())
+            last = line;
+    const auto comma = last.find(',');
+    return comma == std::string::npos ? -1.0 : std::stod(last.substr(0, comma)) + std::stod(last.substr(comma + 1));
+}
+
 } // namespace camlog::test

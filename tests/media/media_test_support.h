@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace camlog::test {
@@ -21,5 +22,11 @@ DvFrames readDvFrames(const std::filesystem::path &path);
 
 // The bytes of the file's first audio stream, its chunks one after the other; empty without one.
 std::vector<std::uint8_t> firstAudioStreamBytes(const std::filesystem::path &path);
+
+// What ffprobe prints for `what` (its options) as CSV without keys, errors included.
+std::string ffprobeCsv(const std::filesystem::path &path, const std::string &what);
+// Where the first audio stream ends, in seconds: the end of its last packet as ffprobe reads
+// it; -1 without audio.
+double ffprobeAudioEnd(const std::filesystem::path &path);
 
 } // namespace camlog::test

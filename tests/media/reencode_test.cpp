@@ -22,16 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ffprobe(const fs::path &path, const std::string &what)
-{
-    return test::runCommand("ffprobe -v error " + what + " -of csv=p=0 '" + path.string() + "' 2>&1").output;
-}
-
-double ffprobeNumber(const fs::path &path, const std::string &what)
-{
-    return std::stod(ffprobe(path, what));
-}
-
 std::string lastLine(const std::string &text)
 {
     std::istringstream lines(text);
@@ -42,14 +32,9 @@ std::string lastLine(const std::string &text)
     return last;
 }
 
-// Where the first audio stream ends, in seconds: the end of its last packet.
-double audioEnd(const fs::path &path)
+double ffprobeNumber(const fs::path &path, const std::string &what)
 {
-    const std::string last = lastLine(ffprobe(path, "-select_streams a:0 -show_entries packet=pts_time,duration_time"));
-    const auto comma = last.find(',');
-    if (comma == std::string::npos)
-        return -1;
-    return std::stod(last.substr(0, comma)) + std::stod(last.substr(comma + 1));
+    return std::stod(test::ffprobeCsv(path, what));
 }
 
 PipelineEnd runToEnd(TCdm &cdm)
@@ -158,27 +143,27 @@ TEST_P(RecompressFixtureTest, TheOutputIsDvType2OfTheSettingsWithTheSourcesDurat
     ASSERT_TRUE(end.ok) << end.error;
 
     const bool pal = c.system == DvSystem::Pal;
-    EXPECT_EQ(ffprobe(dest, "-select_streams v:0 -show_entries stream=codec_name,width,height,r_frame_rate"),
+    EXPECT_EQ(test::ffprobeCsv(dest, "-select_streams v:0 -show_entries stream=codec_name,width,height,r_frame_rate"),
               pal ? "dvvideo,720,576,25/1\n" : "dvvideo,720,480,30000/1001\n");
-    EXPECT_EQ(ffprobe(dest, "-select_streams v:0 -show_entries stream=display_aspect_ratio"),
+    EXPECT_EQ(test::ffprobeCsv(dest, "-select_streams v:0 -show_entries stream=display_aspect_ratio"),
               c.wide ? "16:9\n" : "4:3\n");
-    EXPECT_EQ(ffprobe(dest, "-select_streams a:0 -show_entries stream=codec_name,sample_rate,channels"),
+    EXPECT_EQ(test::ffprobeCsv(dest, "-select_streams a:0 -show_entries stream=codec_name,sample_rate,channels"),
               "pcm_s16le," + std::to_string(c.rate) + ",2\n");
 
     // The source's pictures last until the end of the last one, as ffprobe times them.
-    std::istringstream rate(ffprobe(source, "-select_streams v:0 -show_entries stream=r_frame_rate"));
+    std::istringstream rate(test::ffprobeCsv(source, "-select_streams v:0 -show_entries stream=r_frame_rate"));
     double num = 0, den = 1;
     char slash = 0;
     rate >> num >> slash >> den;
     const double seconds =
-        std::stod(lastLine(ffprobe(source, "-select_streams v:0 -show_entries frame=best_effort_timestamp_time")))
+        std::stod(lastLine(test::ffprobeCsv(source, "-select_streams v:0 -show_entries frame=best_effort_timestamp_time")))
         + den / num;
     const double frameSeconds = pal ? 0.04 : 1001.0 / 30000;
     const double frames =
         ffprobeNumber(dest, "-select_streams v:0 -count_packets -show_entries stream=nb_read_packets");
     EXPECT_EQ(frames, static_cast<double>(OutputFramesBefore(seconds, frameSeconds)));
     // The sound lasts as long as the pictures.
-    EXPECT_NEAR(audioEnd(dest), frames * frameSeconds, 0.002);
+    EXPECT_NEAR(test::ffprobeAudioEnd(dest), frames * frameSeconds, 0.002);
 
     // Every frame is a whole DV frame of the system, marked with its shape, with its sound inside.
     const test::DvFrames dv = test::readDvFrames(dest);
@@ -254,14 +239,14 @@ TEST_P(ExtractAudioTest, TheSoundOfAFileThatIsNotDvIsDecodedIntoTheWavFile)
     }
     const PipelineEnd end = runToEnd(cdm);
     ASSERT_TRUE(end.ok) << end.error;
-    EXPECT_EQ(ffprobe(wav, "-show_entries stream=codec_name,sample_rate,channels"), c.format);
+    EXPECT_EQ(test::ffprobeCsv(wav, "-show_entries stream=codec_name,sample_rate,channels"), c.format);
     // As long as ffmpeg decodes the source's sound.
     const fs::path reference = out("reference.wav");
     const std::string rate = c.rate > 0 ? " -ar " + std::to_string(c.rate) : "";
     test::runCommand("ffmpeg -v error -i '" + source.string() + "' -map 0:a:0 -c:a pcm_s16le" + rate + " '"
                      + reference.string() + "'");
-    const double expected = std::stod(ffprobe(reference, "-show_entries format=duration"));
-    EXPECT_NEAR(std::stod(ffprobe(wav, "-show_entries format=duration")), expected, 0.002);
+    const double expected = std::stod(test::ffprobeCsv(reference, "-show_entries format=duration"));
+    EXPECT_NEAR(std::stod(test::ffprobeCsv(wav, "-show_entries format=duration")), expected, 0.002);
     if (c.rate == 0) {
         // Without a conversion the samples are ffmpeg's own.
         const auto ours = test::readBytes(wav);
