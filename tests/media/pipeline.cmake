@@ -8,6 +8,10 @@ camlog_add_test_program(camlog_pipeline_tests
 camlog_add_test_program(camlog_reencode_tests
   SOURCES reencode_test.cpp ffmpeg_tsan_suppressions.cpp
   LIBS camlog_media camlog_media_test_support)
+# Where the picture lies in a DV frame's blocks, read back by FFmpeg's DV decoder.
+camlog_add_test_program(camlog_dv_video_segment_tests
+  SOURCES dv_video_segment_swap_test.cpp
+  LIBS camlog_media)
 # The deinterlacer.
 camlog_add_test_program(camlog_deinterlace_tests
   SOURCES deinterlace_test.cpp
