@@ -17,9 +17,10 @@ bool Tdv_deinter::StartPictures(int width, int height, AVPixelFormat format, std
     return true;
 }
 
-void Tdv_deinter::FilterPicture(AVFrame &picture, const SourcePicture &)
+core::PixelRect Tdv_deinter::FilterPicture(AVFrame &picture, const SourcePicture &)
 {
     DeinterlacePlane(picture.data[0], picture.width, picture.height, picture.linesize[0], m_masks);
+    return {0, 0, picture.width, picture.height};
 }
 
 } // namespace camlog::media

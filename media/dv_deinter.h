@@ -13,7 +13,7 @@ namespace camlog::media {
 class Tdv_deinter : public PictureFilter {
 public:
     bool StartPictures(int width, int height, AVPixelFormat format, std::int64_t frameDuration) override;
-    void FilterPicture(AVFrame &picture, const SourcePicture &source) override;
+    core::PixelRect FilterPicture(AVFrame &picture, const SourcePicture &source) override;
 
 private:
     DeinterlaceMasks m_masks;

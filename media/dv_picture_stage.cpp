@@ -51,6 +51,14 @@ PictureBox DvPictureFormat::fit(int sourceWidth, int sourceHeight, AVRational so
 
 DvPictureStage::~DvPictureStage() = default;
 
+bool DvPictureStage::passesThrough(const AVFrame &picture) const
+{
+    return picture.width == m_format.width() && picture.height == m_format.height()
+           && picture.format == m_format.pixelFormat()
+           && m_format.fit(picture.width, picture.height, picture.sample_aspect_ratio)
+                  == PictureBox{0, 0, m_format.width(), m_format.height()};
+}
+
 core::Expected<std::unique_ptr<DvPictureStage>, ReencodeErrorCode> DvPictureStage::create(const DvPictureFormat &format)
 {
     std::unique_ptr<DvPictureStage> stage(new DvPictureStage(format));

@@ -55,6 +55,10 @@ public:
     // A picture taken earlier, for reuse; may be called from another thread.
     void recyclePicture(AvFramePtr picture);
 
+    // Whether the picture is already the DV picture (size, pixel format, and a shape that fills
+    // the frame): it can go to the encoder as it is, without conversion.
+    bool passesThrough(const AVFrame &picture) const;
+
     const DvPictureFormat &format() const { return m_format; }
     // Interlaced pictures: when the height changes, each field is scaled on its own (rows of
     // the same parity together), so the output keeps its fields apart and in their order.

@@ -13,6 +13,7 @@
 #include "media/dv_source_frames.h"
 #include "media/dv_video_encoder.h"
 #include "media/frame_rate_conversion.h"
+#include "media/untouched_segments.h"
 
 #include <algorithm>
 #include <cmath>
@@ -41,11 +42,15 @@ constexpr std::size_t kMaxFramesWaitingForSound = 100;
 // quick and memory small (about 1 MB a picture).
 constexpr std::size_t kPicturesInFlight = 8;
 
-// One source picture and the output frames it fills.
+// One source picture and the output frames it fills. After the picture stage, `touched`
+// marks the video segments to take from the encoder when the others keep the source frame's
+// coding (empty: the whole frame is the encoder's), and a job without picture is the source
+// frame's video as it was.
 struct PictureJob {
     AvFramePtr picture;
     std::shared_ptr<const SourceFrameData> source;
     std::int64_t count = 0;
+    std::vector<bool> touched;
 };
 
 struct EncodedJob {
@@ -84,6 +89,7 @@ public:
           m_picture{plan.system, plan.wide}
     {
         m_frameSeconds = plan.system == DvSystem::Pal ? 1.0 / 25 : 1001.0 / 30000;
+        m_keepSourceVideo = m_sourceFrames && m_sourceFrames->pal() == (plan.system == DvSystem::Pal);
     }
 
     void run(PipelineRun &run);
@@ -118,6 +124,7 @@ private:
     void startWorkers();
     void stopWorkers();
     void pictureThread();
+    void preparePicture(PictureJob &job, std::span<const core::PixelRect> changed);
     void encodeThread();
     void workerFailed();
     void rethrowWorkerError();
@@ -125,6 +132,9 @@ private:
     DvReencodePlan m_plan;
     std::unique_ptr<AvFileDecoder> m_decoder;
     std::unique_ptr<DvSourceFrames> m_sourceFrames;
+    // The source is DV of the target's system: what the filters leave untouched keeps its
+    // own coding, so it neither loses quality nor costs an encoding.
+    bool m_keepSourceVideo = false;
     DvPictureFormat m_picture;
     std::unique_ptr<DvPictureStage> m_stage;
     std::unique_ptr<DvVideoEncoder> m_encoder;
@@ -264,7 +274,7 @@ void DvReencodeSource::Impl::onPicture(PipelineRun &run)
     if (m_sourceFrames) {
         // DV pictures carry their frame number as their time in frames.
         const double frameSeconds = m_decoder->videoFrameDuration();
-        m_sourceFrames->read(std::llround(time / frameSeconds), *source);
+        m_sourceFrames->read(std::llround(time / frameSeconds), *source, m_keepSourceVideo);
     } else {
         source->picture.frameNumber = m_pictureNumber;
         source->picture.record.frameNumber = static_cast<std::int32_t>(m_pictureNumber);
@@ -282,7 +292,7 @@ void DvReencodeSource::Impl::emitHeld(std::int64_t until)
 {
     if (!m_heldReady || until <= m_framesOut)
         return;
-    PictureJob job{AvFramePtr(av_frame_alloc()), m_heldSource, until - m_framesOut};
+    PictureJob job{AvFramePtr(av_frame_alloc()), m_heldSource, until - m_framesOut, {}};
     if (!job.picture)
         throw std::runtime_error("out of memory for a picture");
     av_frame_move_ref(job.picture.get(), m_held.get());
@@ -436,16 +446,16 @@ void DvReencodeSource::Impl::pictureThread()
             }
             if (!m_plan.pictureFilters.empty() && av_frame_make_writable(&picture) < 0)
                 throw std::runtime_error("out of memory for a picture");
+            std::vector<core::PixelRect> changed;
             for (PictureFilter *filter : m_plan.pictureFilters)
-                filter->FilterPicture(picture, job->source->picture);
+                changed.push_back(filter->FilterPicture(picture, job->source->picture));
             if (m_sourceFrames) {
                 // The shape the DV frame says, whatever the decoder made of it.
                 const bool wide = job->source->sequences > 0 ? job->source->picture.record.widePicture : m_plan.wide;
                 picture.sample_aspect_ratio =
                     DvPictureFormat{m_sourceFrames->pal() ? DvSystem::Pal : DvSystem::Ntsc, wide}.pixelAspect();
             }
-            checked(m_stage->convert(picture));
-            job->picture = m_stage->takePicture();
+            preparePicture(*job, changed);
             if (!m_toEncoder.push(std::move(*job)))
                 break;
         }
@@ -455,13 +465,42 @@ void DvReencodeSource::Impl::pictureThread()
     }
 }
 
+// Scales the picture into the DV picture, or, when the source frame's video is kept where no
+// filter changed the picture, marks the segments to encode and flattens the others (the
+// encoder then codes them in no time), or leaves no picture at all when nothing changed.
+void DvReencodeSource::Impl::preparePicture(PictureJob &job, std::span<const core::PixelRect> changed)
+{
+    const SourceFrameData &source = *job.source;
+    const int nseq = m_plan.system == DvSystem::Pal ? 12 : 10;
+    if (m_keepSourceVideo && source.sequences == nseq && !source.frame.empty() && m_stage->passesThrough(*job.picture)) {
+        job.touched = core::DvSegmentsMeeting(nseq, changed);
+        if (std::find(job.touched.begin(), job.touched.end(), true) == job.touched.end()) {
+            job.picture.reset();
+            return;
+        }
+        if (av_frame_make_writable(job.picture.get()) < 0)
+            throw std::runtime_error("out of memory for a picture");
+        FlattenUntouchedSegments(*job.picture, nseq, job.touched);
+        return;
+    }
+    checked(m_stage->convert(*job.picture));
+    job.picture = m_stage->takePicture();
+}
+
 void DvReencodeSource::Impl::encodeThread()
 {
     try {
         while (auto job = m_toEncoder.pop()) {
-            const std::span<std::uint8_t> frame = checked(m_encoder->encode(*job->picture));
-            EncodedJob encoded{std::vector<std::uint8_t>(frame.begin(), frame.end()), std::move(job->source),
-                               job->count};
+            const int nseq = m_plan.system == DvSystem::Pal ? 12 : 10;
+            EncodedJob encoded{{}, std::move(job->source), job->count};
+            if (!job->picture) {
+                encoded.frame = encoded.source->frame;
+            } else {
+                const std::span<std::uint8_t> frame = checked(m_encoder->encode(*job->picture));
+                encoded.frame.assign(frame.begin(), frame.end());
+                if (!job->touched.empty())
+                    core::CopyDvVideoSegments(encoded.frame, encoded.source->frame, nseq, job->touched);
+            }
             if (!m_encoded.push(std::move(encoded)))
                 break;
         }

@@ -24,20 +24,22 @@ std::unique_ptr<DvSourceFrames> DvSourceFrames::open(const std::filesystem::path
     return frames;
 }
 
-void DvSourceFrames::read(std::int64_t index, SourceFrameData &out)
+void DvSourceFrames::read(std::int64_t index, SourceFrameData &out, bool wholeFrame)
 {
     out.picture.frameNumber = index;
     out.sequences = 0;
+    std::vector<std::uint8_t> &frame = wholeFrame ? out.frame : m_frame;
     const int nseq = index < 0 ? 0 : core::SequencesForFrameSize(m_reader->frame(static_cast<std::size_t>(index)).size);
-    if (nseq == 0 || !m_reader->readFrame(static_cast<std::size_t>(index), m_frame)) {
+    if (nseq == 0 || !m_reader->readFrame(static_cast<std::size_t>(index), frame)) {
+        out.frame.clear();
         m_record.datecodeValid = false;
         m_record.timecodeValid = false;
         m_record.datecode = {};
         m_record.timecode = {};
     } else {
-        scenes::DecodeFrameRecord(m_frame, nseq, m_record);
+        scenes::DecodeFrameRecord(frame, nseq, m_record);
         for (int s = 0; s < nseq; ++s)
-            std::copy_n(m_frame.begin()
+            std::copy_n(frame.begin()
                             + static_cast<std::ptrdiff_t>(core::kDifSequenceSize * static_cast<std::size_t>(s)),
                         core::kDifHeaderAreaSize, out.headers[static_cast<std::size_t>(s)].begin());
         out.sequences = nseq;

@@ -19,6 +19,9 @@ struct SourceFrameData {
     // 10 or 12 when the frame was read; 0 when it could not be (nothing to carry over).
     int sequences = 0;
     scenes::Tdv_sceneDetect::SavedHeaderArray headers{};
+    // The whole frame, when it was asked for and could be read (its video segments that no
+    // filter touched go into the output as they are).
+    std::vector<std::uint8_t> frame;
 };
 
 // Not thread-safe: frames are read in picture order on the decoding thread, each record
@@ -28,9 +31,10 @@ public:
     // Nothing when the file holds no DV stream (the source is another codec).
     static std::unique_ptr<DvSourceFrames> open(const std::filesystem::path &path);
 
-    // The data of frame `index` (from 0). A frame that cannot be read, or lies past the end,
-    // gives no sequences and a record without datecode or timecode.
-    void read(std::int64_t index, SourceFrameData &out);
+    // The data of frame `index` (from 0), with the whole frame when `wholeFrame`. A frame that
+    // cannot be read, or lies past the end, gives no sequences and a record without datecode
+    // or timecode.
+    void read(std::int64_t index, SourceFrameData &out, bool wholeFrame = false);
 
     std::size_t frameCount() const { return m_reader->frameCount(); }
     bool pal() const { return m_pal; }

@@ -49,19 +49,19 @@ bool Tdv_Superposer::StartPictures(int width, int height, AVPixelFormat format, 
     return started.ok();
 }
 
-void Tdv_Superposer::FilterPicture(AVFrame &picture, const SourcePicture &source)
+core::PixelRect Tdv_Superposer::FilterPicture(AVFrame &picture, const SourcePicture &source)
 {
     const scenes::FrameRecord &frame = source.record;
     ++m_frameCounter;
     const bool timed = m_timing.Advance(m_rec.timing, frame.datecodeValid, frame.datecode);
     m_lastDrawn = m_shown && timed;
     if (!m_lastDrawn)
-        return;
+        return {};
     m_lastLines = ComposeInlayLines(m_rec, frame);
     m_overlay.Prepare(m_lastLines, m_look);
     if (picture.buf[0] != nullptr && av_frame_make_writable(&picture) < 0)
-        return;
-    m_overlay.Blend(picture);
+        return {};
+    return m_overlay.Blend(picture);
 }
 
 } // namespace camlog::media

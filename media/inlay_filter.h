@@ -35,8 +35,8 @@ public:
     // False for a picture format it cannot draw on, or when text cannot be drawn here;
     // StartError() then says which.
     bool StartPictures(int width, int height, AVPixelFormat format, std::int64_t frameDuration) override;
-    // Draws on the picture of the source frame, when the inlay shows.
-    void FilterPicture(AVFrame &picture, const SourcePicture &source) override;
+    // Draws on the picture of the source frame, when the inlay shows; returns the box drawn.
+    core::PixelRect FilterPicture(AVFrame &picture, const SourcePicture &source) override;
     const std::string &StartError() const { return m_startError; }
 
     const TincrustRec &IncrustRec() const { return m_rec; }

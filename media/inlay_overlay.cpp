@@ -246,10 +246,10 @@ void InlayOverlay::render(const InlayLines &lines, const InlayLook &look)
     }
 }
 
-void InlayOverlay::Blend(AVFrame &picture) const
+core::PixelRect InlayOverlay::Blend(AVFrame &picture) const
 {
     if (!m_prepared || m_alpha.empty() || picture.width != m_width || picture.height != m_height)
-        return;
+        return {};
     blendPlane(picture.data[0], picture.linesize[0], m_boxX, m_boxY, m_boxWidth, m_boxHeight, m_alpha.data(),
                m_luma.data());
     const int chromaWidth = -((-m_boxWidth) >> m_chromaShiftX);
@@ -260,6 +260,7 @@ void InlayOverlay::Blend(AVFrame &picture) const
                m_u.data());
     blendPlane(picture.data[2], picture.linesize[2], chromaX, chromaY, chromaWidth, chromaHeight, m_chromaAlpha.data(),
                m_v.data());
+    return {m_boxX, m_boxY, m_boxWidth, m_boxHeight};
 }
 
 } // namespace camlog::media

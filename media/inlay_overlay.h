@@ -2,6 +2,7 @@
 // decoded picture in its YUV planes.
 #pragma once
 
+#include "core/dv_video_segments.h"
 #include "media/ffmpeg_owners.h"
 #include "media/inlay_layout.h"
 #include "media/inlay_lines.h"
@@ -44,8 +45,9 @@ public:
 
     // The drawing of these lines in this look; redrawn only when something changed.
     void Prepare(const InlayLines &lines, const InlayLook &look);
-    // Lays the prepared drawing over a picture of the started size and format.
-    void Blend(AVFrame &picture) const;
+    // Lays the prepared drawing over a picture of the started size and format; returns the
+    // box it covered (empty when nothing was laid).
+    core::PixelRect Blend(AVFrame &picture) const;
 
     // Of the last Prepare: the absolute pixel height of the font (the line spacing), the widths
     // of the two lines and where they went, for callers that check the layout.
