@@ -58,8 +58,7 @@ PixelRect DvMacroblockRect(int nseq, int sequence, int segment, int block)
     const auto b = static_cast<std::size_t>(block);
     const int superRow = (sequence + kSuperblockRowOffset[b]) % nseq;
     const int superColumn = kSuperblockColumn[b];
-    return nseq == 12 ? palMacroblock(superRow, superColumn, segment)
-                      : ntscMacroblock(superRow, superColumn, segment);
+    return nseq == 12 ? palMacroblock(superRow, superColumn, segment) : ntscMacroblock(superRow, superColumn, segment);
 }
 
 std::size_t DvVideoBlockOffset(int sequence, int segment, int block)

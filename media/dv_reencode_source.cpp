@@ -10,10 +10,10 @@
 #include "media/dv_audio.h"
 #include "media/dv_header_filter.h"
 #include "media/dv_picture_stage.h"
+#include "media/dv_segment_packer.h"
 #include "media/dv_source_frames.h"
 #include "media/dv_video_encoder.h"
 #include "media/frame_rate_conversion.h"
-#include "media/untouched_segments.h"
 
 #include <algorithm>
 #include <cmath>
@@ -126,6 +126,8 @@ private:
     void pictureThread();
     void preparePicture(PictureJob &job, std::span<const core::PixelRect> changed);
     void encodeThread();
+    bool encodeWhole(PictureJob &job);
+    bool flushPack();
     void workerFailed();
     void rethrowWorkerError();
 
@@ -138,6 +140,14 @@ private:
     DvPictureFormat m_picture;
     std::unique_ptr<DvPictureStage> m_stage;
     std::unique_ptr<DvVideoEncoder> m_encoder;
+    // The encoding thread's pack of touched segments, and the pictures in it in order.
+    struct PackedJob {
+        std::shared_ptr<const SourceFrameData> source;
+        std::int64_t count = 0;
+        std::vector<SegmentPlacement> placed;
+    };
+    std::unique_ptr<DvSegmentPacker> m_packer;
+    std::vector<PackedJob> m_packed;
     std::unique_ptr<DvAviWriter> m_writer;
     double m_frameSeconds;
 
@@ -180,6 +190,8 @@ void DvReencodeSource::Impl::start()
     m_stage = checked(DvPictureStage::create(m_picture));
     m_stage->setInterlacedScaling(m_plan.interlacedScaling);
     m_encoder = checked(DvVideoEncoder::create(m_picture));
+    if (m_keepSourceVideo)
+        m_packer = checked(DvSegmentPacker::create(m_picture));
     DvAviFormat format;
     format.type = m_plan.outputType;
     format.system = m_plan.system;
@@ -466,21 +478,19 @@ void DvReencodeSource::Impl::pictureThread()
 }
 
 // Scales the picture into the DV picture, or, when the source frame's video is kept where no
-// filter changed the picture, marks the segments to encode and flattens the others (the
-// encoder then codes them in no time), or leaves no picture at all when nothing changed.
+// filter changed the picture, marks the segments to encode, leaving no picture at all when
+// nothing changed.
 void DvReencodeSource::Impl::preparePicture(PictureJob &job, std::span<const core::PixelRect> changed)
 {
     const SourceFrameData &source = *job.source;
     const int nseq = m_plan.system == DvSystem::Pal ? 12 : 10;
-    if (m_keepSourceVideo && source.sequences == nseq && !source.frame.empty() && m_stage->passesThrough(*job.picture)) {
+    if (m_keepSourceVideo && source.sequences == nseq && !source.frame.empty()
+        && m_stage->passesThrough(*job.picture)) {
         job.touched = core::DvSegmentsMeeting(nseq, changed);
         if (std::find(job.touched.begin(), job.touched.end(), true) == job.touched.end()) {
             job.picture.reset();
             return;
         }
-        if (av_frame_make_writable(job.picture.get()) < 0)
-            throw std::runtime_error("out of memory for a picture");
-        FlattenUntouchedSegments(*job.picture, nseq, job.touched);
         return;
     }
     checked(m_stage->convert(*job.picture));
@@ -490,24 +500,54 @@ void DvReencodeSource::Impl::preparePicture(PictureJob &job, std::span<const cor
 void DvReencodeSource::Impl::encodeThread()
 {
     try {
+        std::vector<SegmentPlacement> placed;
         while (auto job = m_toEncoder.pop()) {
-            const int nseq = m_plan.system == DvSystem::Pal ? 12 : 10;
-            EncodedJob encoded{{}, std::move(job->source), job->count};
-            if (!job->picture) {
-                encoded.frame = encoded.source->frame;
-            } else {
-                const std::span<std::uint8_t> frame = checked(m_encoder->encode(*job->picture));
-                encoded.frame.assign(frame.begin(), frame.end());
-                if (!job->touched.empty())
-                    core::CopyDvVideoSegments(encoded.frame, encoded.source->frame, nseq, job->touched);
+            if (job->touched.empty()) {
+                if (!flushPack() || !encodeWhole(*job))
+                    return;
+                continue;
             }
-            if (!m_encoded.push(std::move(encoded)))
-                break;
+            if (!m_packer->add(job->picture.get(), job->touched, placed)) {
+                if (!flushPack())
+                    return;
+                m_packer->add(job->picture.get(), job->touched, placed);
+            }
+            m_packed.push_back({std::move(job->source), job->count, std::move(placed)});
         }
-        m_encoded.close();
+        if (flushPack())
+            m_encoded.close();
     } catch (...) {
         workerFailed();
     }
+}
+
+// False when the writing side is gone (a stop or a failure).
+bool DvReencodeSource::Impl::encodeWhole(PictureJob &job)
+{
+    const std::span<std::uint8_t> frame = checked(m_encoder->encode(*job.picture));
+    return m_encoded.push({std::vector<std::uint8_t>(frame.begin(), frame.end()), std::move(job.source), job.count});
+}
+
+// Encodes the pack, if it holds a segment, and sends on each picture in it: its source frame
+// with the pack's coding of its touched segments.
+bool DvReencodeSource::Impl::flushPack()
+{
+    if (m_packed.empty())
+        return true;
+    std::span<const std::uint8_t> packed;
+    if (!m_packer->empty())
+        packed = checked(m_encoder->encode(m_packer->picture()));
+    const int nseq = m_plan.system == DvSystem::Pal ? 12 : 10;
+    bool open = true;
+    for (PackedJob &job : m_packed) {
+        std::vector<std::uint8_t> frame = job.source->frame;
+        DvSegmentPacker::unpack(packed, frame, nseq, job.placed);
+        if (open && !m_encoded.push({std::move(frame), std::move(job.source), job.count}))
+            open = false;
+    }
+    m_packed.clear();
+    m_packer->clear();
+    return open;
 }
 
 DvReencodeSource::DvReencodeSource(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}

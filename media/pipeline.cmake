@@ -15,7 +15,7 @@ target_sources(camlog_media PRIVATE
   dv_video_encoder.cpp
   decoded_audio_converter.cpp
   dv_source_frames.cpp
-  untouched_segments.cpp
+  dv_segment_packer.cpp
   deinterlace.cpp
   dv_deinter.cpp
   dv_reencode_source.cpp

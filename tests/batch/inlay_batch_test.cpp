@@ -148,6 +148,34 @@ protected:
         return light > 100;
     }
 
+    // The share of the picture's pixels that ffmpeg decodes the same from both files.
+    static double SamePixels(const fs::path &source, const fs::path &output, int frame, int width, int height)
+    {
+        const RgbPicture a = decodeFrame(source, frame, width, height);
+        const RgbPicture b = decodeFrame(output, frame, width, height);
+        std::size_t same = 0;
+        for (std::size_t i = 0; i < a.pixels.size(); i += 3)
+            same += a.pixels.compare(i, 3, b.pixels, i, 3) == 0 ? 1 : 0;
+        return static_cast<double>(same) / static_cast<double>(width * height);
+    }
+
+    // The share of the frame's video DIF blocks (section type 4) that are the source's, byte for byte.
+    static double SameVideoBlocks(const std::vector<std::uint8_t> &source, const std::vector<std::uint8_t> &output)
+    {
+        std::size_t video = 0, same = 0;
+        for (std::size_t at = 0; at + core::kDifBlockSize <= source.size(); at += core::kDifBlockSize) {
+            if (source[at] >> 5 != 4)
+                continue;
+            ++video;
+            same += std::equal(source.begin() + static_cast<std::ptrdiff_t>(at),
+                               source.begin() + static_cast<std::ptrdiff_t>(at + core::kDifBlockSize),
+                               output.begin() + static_cast<std::ptrdiff_t>(at))
+                        ? 1
+                        : 0;
+        }
+        return video == 0 ? 0.0 : static_cast<double>(same) / static_cast<double>(video);
+    }
+
     // Every frame of the output carries the recording date, time and timecode of its source frame.
     static void ExpectSameDatecodes(const fs::path &source, const fs::path &output, int nseq)
     {
@@ -193,6 +221,18 @@ TEST_F(InlayBatchTest, PalType1TapeGetsTheDateAndTimeOfEachFrameBurntIn)
     ExpectReads(source, out, 10, 720, 576, {"2024-05-01", "10:00:00"});
     ExpectReads(source, out, 80, 720, 576, {"2024-05-01", "10:05:01"});
     ExpectReads(source, out, 110, 720, 576, {"2024-05-01", "09:00:00"});
+    // Only the segments under the text are coded again: the rest of each frame keeps the
+    // source's own coding, so ffmpeg decodes most of the picture exactly as the source's.
+    const DvFrames in = readDvFrames(source);
+    const DvFrames outFrames = readDvFrames(out);
+    ASSERT_EQ(in.size(), outFrames.size());
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        const double same = SameVideoBlocks(in[i], outFrames[i]);
+        EXPECT_GT(same, 0.6) << i;
+        EXPECT_LT(same, 1.0) << i;
+    }
+    for (int frame : {10, 80})
+        EXPECT_GT(SamePixels(source, out, frame, 720, 576), 0.6) << frame;
 }
 
 TEST_F(InlayBatchTest, NtscType2TapeStaysNtscWithItsDatesBurntIn)
@@ -211,6 +251,12 @@ TEST_F(InlayBatchTest, NtscType2TapeStaysNtscWithItsDatesBurntIn)
               probe(source, "-select_streams a:0 -show_entries stream=codec_name,sample_rate"));
     ExpectSameDatecodes(source, out, 10);
     ExpectReads(source, out, 5, 720, 480, {"2000-12-31", "23:59:58"});
+    EXPECT_GT(SamePixels(source, out, 5, 720, 480), 0.6);
+    const DvFrames in = readDvFrames(source);
+    const DvFrames outFrames = readDvFrames(out);
+    ASSERT_EQ(in.size(), outFrames.size());
+    for (std::size_t i = 0; i < in.size(); ++i)
+        EXPECT_GT(SameVideoBlocks(in[i], outFrames[i]), 0.6) << i;
 }
 
 TEST_F(InlayBatchTest, AWideTapeAt32kHzKeepsItsShapeAndSoundRate)
@@ -253,6 +299,13 @@ TEST_F(InlayBatchTest, ADurationThatIsNotANumberCountsFiveSeconds)
     EXPECT_TRUE(Burnt(source, out, 122, 720, 576));
     EXPECT_FALSE(Burnt(source, out, 123, 720, 576));
     EXPECT_FALSE(Burnt(source, out, 124, 720, 576));
+    // A picture without the inlay is the source's, as ffmpeg decodes it and block for block.
+    EXPECT_EQ(SamePixels(source, out, 124, 720, 576), 1.0);
+    const DvFrames in = readDvFrames(source);
+    const DvFrames outFrames = readDvFrames(out);
+    ASSERT_EQ(outFrames.size(), 125u);
+    EXPECT_EQ(SameVideoBlocks(in[124], outFrames[124]), 1.0);
+    EXPECT_LT(SameVideoBlocks(in[122], outFrames[122]), 1.0);
 }
 
 TEST_F(InlayBatchTest, ATruncatedSourceFailsAndLeavesNothingBehind)

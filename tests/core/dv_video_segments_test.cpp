@@ -89,10 +89,21 @@ TEST(CopyDvVideoSegments, CopiesTheBlocksOfTheSegmentsNotKept)
     }
     // Block positions in a sequence of 150: 6 before the video, then groups of an audio
     // block and 15 video blocks.
-    const std::vector<std::size_t> expected = {7,   8,   9,   10,  11,  150 + 6 + 5 * 16 + 1 + 10,
-                                               150 + 6 + 5 * 16 + 1 + 11, 150 + 6 + 5 * 16 + 1 + 12,
-                                               150 + 6 + 5 * 16 + 1 + 13, 150 + 6 + 5 * 16 + 1 + 14,
-                                               1350 + 145, 1350 + 146, 1350 + 147, 1350 + 148, 1350 + 149};
+    const std::vector<std::size_t> expected = {7,
+                                               8,
+                                               9,
+                                               10,
+                                               11,
+                                               150 + 6 + 5 * 16 + 1 + 10,
+                                               150 + 6 + 5 * 16 + 1 + 11,
+                                               150 + 6 + 5 * 16 + 1 + 12,
+                                               150 + 6 + 5 * 16 + 1 + 13,
+                                               150 + 6 + 5 * 16 + 1 + 14,
+                                               1350 + 145,
+                                               1350 + 146,
+                                               1350 + 147,
+                                               1350 + 148,
+                                               1350 + 149};
     EXPECT_EQ(copiedBlocks, expected);
     // A frame shorter than its sequences is left alone.
     std::vector<std::uint8_t> shortFrame(kNtscFrameSize - 1, 0);

@@ -10,7 +10,7 @@ camlog_add_test_program(camlog_reencode_tests
   LIBS camlog_media camlog_media_test_support)
 # Where the picture lies in a DV frame's blocks, read back by FFmpeg's DV decoder.
 camlog_add_test_program(camlog_dv_video_segment_tests
-  SOURCES dv_video_segment_swap_test.cpp
+  SOURCES dv_segment_coding_test.cpp
   LIBS camlog_media)
 # The deinterlacer.
 camlog_add_test_program(camlog_deinterlace_tests

@@ -1,9 +1,11 @@
 // The DV layout of the picture read back through FFmpeg: a segment of one frame put into
 // another changes, once decoded by FFmpeg's DV decoder, exactly the five macroblocks the layout
-// says, in luma and in chroma.
+// says, in luma and in chroma. And segments of several pictures packed into one and encoded
+// once come out as FFmpeg's DV encoder codes them in their own pictures.
 #include "core/dv_frame.h"
 #include "core/dv_video_segments.h"
 #include "media/dv_picture_stage.h"
+#include "media/dv_segment_packer.h"
 #include "media/dv_video_encoder.h"
 
 extern "C" {
@@ -12,6 +14,7 @@ extern "C" {
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -126,6 +129,67 @@ TEST_P(DvVideoSegmentSwapTest, ASwappedSegmentChangesItsFiveMacroblocksOnly)
             if (HasFatalFailure())
                 return;
         }
+}
+
+// Two noise pictures touched in the same box (the same segments) share one pack: the second
+// one's segments move to other sequences. Unpacked, every touched segment carries the data
+// the encoder gives it when the picture is encoded on its own; the rest of each frame stays.
+TEST_P(DvVideoSegmentSwapTest, PackedSegmentsAreCodedAsInTheirOwnPictures)
+{
+    const DvPictureFormat format{GetParam(), false};
+    const int nseq = format.system == DvSystem::Pal ? 12 : 10;
+    auto encoder = DvVideoEncoder::create(format);
+    auto packer = DvSegmentPacker::create(format);
+    ASSERT_TRUE(encoder && packer);
+    const AvFramePtr pictures[2] = {noisePicture(format, 3), noisePicture(format, 4)};
+    // The right edge and the bottom: the odd macroblocks of 525/60 included.
+    const core::PixelRect box{560, format.height() - 60, 160, 40};
+    const std::vector<bool> touched = core::DvSegmentsMeeting(nseq, std::span(&box, 1));
+    const auto count = std::count(touched.begin(), touched.end(), true);
+    ASSERT_GT(count, 10);
+    ASSERT_LT(count * 2, nseq * core::kSegmentsPerSequence);
+
+    std::vector<std::uint8_t> alone[2];
+    for (int i = 0; i < 2; ++i) {
+        const auto frame = encoder.value()->encode(*pictures[i]);
+        ASSERT_TRUE(frame);
+        alone[i].assign(frame.value().begin(), frame.value().end());
+    }
+    std::vector<SegmentPlacement> placed[2];
+    ASSERT_TRUE(packer.value()->add(pictures[0].get(), touched, placed[0]));
+    ASSERT_TRUE(packer.value()->add(pictures[1].get(), touched, placed[1]));
+    EXPECT_EQ(static_cast<long>(placed[1].size()), count);
+    EXPECT_TRUE(std::any_of(placed[1].begin(), placed[1].end(), [](const auto &p) { return p.slot != p.sequence; }));
+    // Nothing fits a third time where the box's segments of some number fill every sequence,
+    // and a refused picture leaves the pack as it was.
+    std::vector<SegmentPlacement> third;
+    const core::PixelRect all{0, 0, 720, format.height()};
+    EXPECT_FALSE(packer.value()->add(pictures[0].get(), core::DvSegmentsMeeting(nseq, std::span(&all, 1)), third));
+    EXPECT_TRUE(third.empty());
+    const auto packed = encoder.value()->encode(packer.value()->picture());
+    ASSERT_TRUE(packed);
+    const std::vector<std::uint8_t> packedFrame(packed.value().begin(), packed.value().end());
+
+    for (int i = 0; i < 2; ++i) {
+        std::vector<std::uint8_t> frame(alone[i].size(), 0);
+        DvSegmentPacker::unpack(packedFrame, frame, nseq, placed[i]);
+        for (int sequence = 0; sequence < nseq; ++sequence)
+            for (int segment = 0; segment < core::kSegmentsPerSequence; ++segment)
+                for (int block = 0; block < core::kMacroblocksPerSegment; ++block) {
+                    const std::size_t at = core::DvVideoBlockOffset(sequence, segment, block);
+                    const bool isTouched =
+                        touched[static_cast<std::size_t>(sequence * core::kSegmentsPerSequence + segment)];
+                    // The three identification bytes are never written.
+                    for (std::size_t b = 0; b < 3; ++b)
+                        ASSERT_EQ(frame[at + b], 0) << i << " " << sequence << " " << segment;
+                    for (std::size_t b = 3; b < core::kDifBlockSize; ++b)
+                        ASSERT_EQ(frame[at + b], isTouched ? alone[i][at + b] : 0)
+                            << "picture " << i << " sequence " << sequence << " segment " << segment << " block "
+                            << block << " byte " << b;
+                }
+    }
+    packer.value()->clear();
+    EXPECT_TRUE(packer.value()->empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSystems, DvVideoSegmentSwapTest, testing::Values(DvSystem::Pal, DvSystem::Ntsc),
