@@ -90,8 +90,10 @@ AvFramePtr DvPictureStage::takePicture()
 
 void DvPictureStage::recyclePicture(AvFramePtr picture)
 {
-    // A picture still referenced elsewhere (by the encoder) is not reused.
-    if (!picture || !av_frame_is_writable(picture.get()))
+    // A picture still referenced elsewhere (by the encoder) is not reused, nor one of another
+    // format (a decoded picture that went to the encoder as it was).
+    if (!picture || !av_frame_is_writable(picture.get()) || picture->width != m_format.width()
+        || picture->height != m_format.height() || picture->format != m_format.pixelFormat())
         return;
     std::lock_guard lock(m_recycledMutex);
     if (m_recycled.size() < 8)
@@ -138,7 +140,7 @@ core::Expected<const AVFrame *, ReencodeErrorCode> DvPictureStage::convert(const
         const int fields = m_byFields ? 2 : 1;
         m_scaler.reset(sws_getContext(picture.width, picture.height / fields,
                                       static_cast<AVPixelFormat>(picture.format), box.width, box.height / fields,
-                                      m_format.pixelFormat(), SWS_BICUBIC, nullptr, nullptr, nullptr));
+                                      m_format.pixelFormat(), SWS_BILINEAR, nullptr, nullptr, nullptr));
         if (!m_scaler)
             return ReencodeError{ReencodeErrorCode::PictureFailed,
                                  std::string("pictures in ")

@@ -8,17 +8,16 @@
 #include "media/bounded_queue.h"
 #include "media/decoded_audio_converter.h"
 #include "media/dv_audio.h"
+#include "media/dv_encoder_workers.h"
 #include "media/dv_header_filter.h"
 #include "media/dv_picture_stage.h"
 #include "media/dv_segment_packer.h"
 #include "media/dv_source_frames.h"
-#include "media/dv_video_encoder.h"
 #include "media/frame_rate_conversion.h"
 
 #include <algorithm>
 #include <cmath>
 #include <deque>
-#include <limits>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -42,19 +41,12 @@ constexpr std::size_t kMaxFramesWaitingForSound = 100;
 // quick and memory small (about 1 MB a picture).
 constexpr std::size_t kPicturesInFlight = 8;
 
-// One source picture and the output frames it fills. After the picture stage, `touched`
-// marks the video segments to take from the encoder when the others keep the source frame's
-// coding (empty: the whole frame is the encoder's), and a job without picture is the source
-// frame's video as it was.
+// The encoders: two, each on a thread (a picture takes longer to encode than to decode).
+constexpr int kEncoderThreads = 2;
+
+// One source picture and the output frames it fills.
 struct PictureJob {
     AvFramePtr picture;
-    std::shared_ptr<const SourceFrameData> source;
-    std::int64_t count = 0;
-    std::vector<bool> touched;
-};
-
-struct EncodedJob {
-    std::vector<std::uint8_t> frame;
     std::shared_ptr<const SourceFrameData> source;
     std::int64_t count = 0;
 };
@@ -111,7 +103,9 @@ private:
     void onPicture(PipelineRun &run);
     void emitHeld(std::int64_t until);
     void onSound();
-    void takeEncoded(EncodedJob &job);
+    void takeEncoded(EncodedFrame &encoded);
+    // Writes the frames the encoders finished, in order; when `wait`, all that are to come.
+    void takeEncodedFrames(bool wait);
     // Writes the waiting frames whose sound is there (all of them at the end of the stream).
     void writeReady(bool endOfStream);
     void writeFrame(WaitingFrame &waiting);
@@ -124,9 +118,8 @@ private:
     void startWorkers();
     void stopWorkers();
     void pictureThread();
-    void preparePicture(PictureJob &job, std::span<const core::PixelRect> changed);
-    void encodeThread();
-    bool encodeWhole(PictureJob &job);
+    bool sendPicture(PictureJob &job, std::span<const core::PixelRect> changed);
+    bool packPicture(PictureJob &job, const std::vector<bool> &touched);
     bool flushPack();
     void workerFailed();
     void rethrowWorkerError();
@@ -139,15 +132,10 @@ private:
     bool m_keepSourceVideo = false;
     DvPictureFormat m_picture;
     std::unique_ptr<DvPictureStage> m_stage;
-    std::unique_ptr<DvVideoEncoder> m_encoder;
-    // The encoding thread's pack of touched segments, and the pictures in it in order.
-    struct PackedJob {
-        std::shared_ptr<const SourceFrameData> source;
-        std::int64_t count = 0;
-        std::vector<SegmentPlacement> placed;
-    };
+    std::unique_ptr<DvEncoderWorkers> m_encoders;
+    // The picture thread's pack of touched segments, and the pictures in it in order.
     std::unique_ptr<DvSegmentPacker> m_packer;
-    std::vector<PackedJob> m_packed;
+    std::vector<EncodeOutput> m_packed;
     std::unique_ptr<DvAviWriter> m_writer;
     double m_frameSeconds;
 
@@ -172,14 +160,10 @@ private:
     std::deque<WaitingFrame> m_waiting;
     DvFrameAudio m_frameAudio;
 
-    // The threads: decoding → m_toPictures → picture stage → m_toEncoder → encoder →
-    // m_encoded → writing on the decoding thread.
+    // The threads: decoding → m_toPictures → picture stage → the encoders → writing on the
+    // decoding thread.
     BoundedQueue<PictureJob> m_toPictures{kPicturesInFlight};
-    BoundedQueue<PictureJob> m_toEncoder{kPicturesInFlight};
-    // Never more than the pictures in flight: it fills only from the queues before it.
-    BoundedQueue<EncodedJob> m_encoded{std::numeric_limits<std::size_t>::max()};
     std::thread m_pictureWorker;
-    std::thread m_encodeWorker;
     std::mutex m_errorMutex;
     std::exception_ptr m_workerError;
 };
@@ -189,7 +173,7 @@ void DvReencodeSource::Impl::start()
     m_audio = std::make_unique<DecodedAudioConverter>(m_plan.audioRate, 2);
     m_stage = checked(DvPictureStage::create(m_picture));
     m_stage->setInterlacedScaling(m_plan.interlacedScaling);
-    m_encoder = checked(DvVideoEncoder::create(m_picture));
+    m_encoders = checked(DvEncoderWorkers::create(m_picture, kEncoderThreads, kPicturesInFlight));
     if (m_keepSourceVideo)
         m_packer = checked(DvSegmentPacker::create(m_picture));
     DvAviFormat format;
@@ -224,8 +208,7 @@ void DvReencodeSource::Impl::run(PipelineRun &run)
         // What is on its way is written: the encoder closes its queue once the pictures
         // before it are done.
         m_toPictures.close();
-        while (auto job = m_encoded.pop())
-            takeEncoded(*job);
+        takeEncodedFrames(true);
         stopWorkers();
         rethrowWorkerError();
         writeReady(true);
@@ -261,8 +244,7 @@ void DvReencodeSource::Impl::decodeLoop(PipelineRun &run, bool &stopped)
         else
             onSound();
         rethrowWorkerError();
-        while (auto job = m_encoded.tryPop())
-            takeEncoded(*job);
+        takeEncodedFrames(false);
     }
     if (!m_holding)
         throw std::runtime_error(m_plan.source.string() + ": no picture could be decoded");
@@ -304,7 +286,7 @@ void DvReencodeSource::Impl::emitHeld(std::int64_t until)
 {
     if (!m_heldReady || until <= m_framesOut)
         return;
-    PictureJob job{AvFramePtr(av_frame_alloc()), m_heldSource, until - m_framesOut, {}};
+    PictureJob job{AvFramePtr(av_frame_alloc()), m_heldSource, until - m_framesOut};
     if (!job.picture)
         throw std::runtime_error("out of memory for a picture");
     av_frame_move_ref(job.picture.get(), m_held.get());
@@ -334,10 +316,17 @@ void DvReencodeSource::Impl::onSound()
     writeReady(false);
 }
 
-void DvReencodeSource::Impl::takeEncoded(EncodedJob &job)
+void DvReencodeSource::Impl::takeEncodedFrames(bool wait)
 {
-    for (std::int64_t i = 0; i < job.count; ++i)
-        m_waiting.push_back({i + 1 < job.count ? job.frame : std::move(job.frame), job.source, i});
+    while (auto frames = m_encoders->pop(wait))
+        for (EncodedFrame &encoded : *frames)
+            takeEncoded(encoded);
+}
+
+void DvReencodeSource::Impl::takeEncoded(EncodedFrame &encoded)
+{
+    for (std::int64_t i = 0; i < encoded.count; ++i)
+        m_waiting.push_back({i + 1 < encoded.count ? encoded.frame : std::move(encoded.frame), encoded.source, i});
     writeReady(false);
 }
 
@@ -405,19 +394,18 @@ void DvReencodeSource::Impl::writeFrame(WaitingFrame &waiting)
 void DvReencodeSource::Impl::startWorkers()
 {
     m_pictureWorker = std::thread([this] { pictureThread(); });
-    m_encodeWorker = std::thread([this] { encodeThread(); });
 }
 
-// Drops what is on its way and joins both threads (at most one picture each to finish).
+// Drops what is on its way and joins the threads (at most one picture each to finish).
 void DvReencodeSource::Impl::stopWorkers()
 {
     m_toPictures.abort();
-    m_toEncoder.abort();
-    m_encoded.abort();
+    if (m_encoders)
+        m_encoders->abort();
     if (m_pictureWorker.joinable())
         m_pictureWorker.join();
-    if (m_encodeWorker.joinable())
-        m_encodeWorker.join();
+    if (m_encoders)
+        m_encoders->join();
 }
 
 void DvReencodeSource::Impl::workerFailed()
@@ -428,8 +416,7 @@ void DvReencodeSource::Impl::workerFailed()
             m_workerError = std::current_exception();
     }
     m_toPictures.abort();
-    m_toEncoder.abort();
-    m_encoded.abort();
+    m_encoders->abort();
 }
 
 void DvReencodeSource::Impl::rethrowWorkerError()
@@ -439,6 +426,8 @@ void DvReencodeSource::Impl::rethrowWorkerError()
         std::lock_guard lock(m_errorMutex);
         error = m_workerError;
     }
+    if (!error && m_encoders)
+        error = m_encoders->error();
     if (error)
         std::rethrow_exception(error);
 }
@@ -467,87 +456,79 @@ void DvReencodeSource::Impl::pictureThread()
                 picture.sample_aspect_ratio =
                     DvPictureFormat{m_sourceFrames->pal() ? DvSystem::Pal : DvSystem::Ntsc, wide}.pixelAspect();
             }
-            preparePicture(*job, changed);
-            if (!m_toEncoder.push(std::move(*job)))
-                break;
+            if (!sendPicture(*job, changed)) {
+                // The encoders stopped: the decoding must not wait for this thread.
+                m_toPictures.abort();
+                return;
+            }
         }
-        m_toEncoder.close();
+        if (flushPack())
+            m_encoders->close();
+        else
+            m_toPictures.abort();
     } catch (...) {
         workerFailed();
     }
 }
 
-// Scales the picture into the DV picture, or, when the source frame's video is kept where no
-// filter changed the picture, marks the segments to encode, leaving no picture at all when
-// nothing changed.
-void DvReencodeSource::Impl::preparePicture(PictureJob &job, std::span<const core::PixelRect> changed)
+// Sends the picture to the encoders: scaled into the DV picture (a picture already in the DV
+// format as it is), or, when the source frame's video is kept where no filter changed the
+// picture, only its touched segments, in the pack. False when the encoders stopped.
+bool DvReencodeSource::Impl::sendPicture(PictureJob &job, std::span<const core::PixelRect> changed)
 {
     const SourceFrameData &source = *job.source;
     const int nseq = m_plan.system == DvSystem::Pal ? 12 : 10;
-    if (m_keepSourceVideo && source.sequences == nseq && !source.frame.empty()
-        && m_stage->passesThrough(*job.picture)) {
-        job.touched = core::DvSegmentsMeeting(nseq, changed);
-        if (std::find(job.touched.begin(), job.touched.end(), true) == job.touched.end()) {
-            job.picture.reset();
-            return;
-        }
-        return;
+    if (m_packer && source.sequences == nseq && !source.frame.empty() && m_stage->passesThrough(*job.picture)) {
+        const std::vector<bool> touched = core::DvSegmentsMeeting(nseq, changed);
+        if (std::find(touched.begin(), touched.end(), false) != touched.end())
+            return packPicture(job, touched);
     }
-    checked(m_stage->convert(*job.picture));
-    job.picture = m_stage->takePicture();
-}
-
-void DvReencodeSource::Impl::encodeThread()
-{
-    try {
-        std::vector<SegmentPlacement> placed;
-        while (auto job = m_toEncoder.pop()) {
-            if (job->touched.empty()) {
-                if (!flushPack() || !encodeWhole(*job))
-                    return;
-                continue;
-            }
-            if (!m_packer->add(job->picture.get(), job->touched, placed)) {
-                if (!flushPack())
-                    return;
-                m_packer->add(job->picture.get(), job->touched, placed);
-            }
-            m_packed.push_back({std::move(job->source), job->count, std::move(placed)});
-        }
-        if (flushPack())
-            m_encoded.close();
-    } catch (...) {
-        workerFailed();
+    if (!flushPack())
+        return false;
+    EncodeJob encode{nullptr, {{std::move(job.source), job.count, true, {}}}, [this](AvFramePtr picture) {
+                         m_stage->recyclePicture(std::move(picture));
+                     }};
+    if (m_stage->passesThrough(*job.picture)) {
+        encode.picture = std::move(job.picture);
+    } else {
+        checked(m_stage->convert(*job.picture));
+        encode.picture = m_stage->takePicture();
     }
+    return m_encoders->push(std::move(encode));
 }
 
-// False when the writing side is gone (a stop or a failure).
-bool DvReencodeSource::Impl::encodeWhole(PictureJob &job)
+// Puts the picture's touched segments into the pack, sending the pack on first when they do
+// not fit; a picture with none touched is its source frame as it was.
+bool DvReencodeSource::Impl::packPicture(PictureJob &job, const std::vector<bool> &touched)
 {
-    const std::span<std::uint8_t> frame = checked(m_encoder->encode(*job.picture));
-    return m_encoded.push({std::vector<std::uint8_t>(frame.begin(), frame.end()), std::move(job.source), job.count});
+    const bool any = std::find(touched.begin(), touched.end(), true) != touched.end();
+    const AVFrame *picture = any ? job.picture.get() : nullptr;
+    EncodeOutput output{std::move(job.source), job.count, false, {}};
+    if (!m_packer->add(picture, touched, output.placed)) {
+        if (!flushPack())
+            return false;
+        m_packer->add(picture, touched, output.placed);
+    }
+    m_packed.push_back(std::move(output));
+    return true;
 }
 
-// Encodes the pack, if it holds a segment, and sends on each picture in it: its source frame
-// with the pack's coding of its touched segments.
+// Sends the pack to the encoders with the pictures in it; an empty pack is nothing to encode.
 bool DvReencodeSource::Impl::flushPack()
 {
     if (m_packed.empty())
         return true;
-    std::span<const std::uint8_t> packed;
-    if (!m_packer->empty())
-        packed = checked(m_encoder->encode(m_packer->picture()));
-    const int nseq = m_plan.system == DvSystem::Pal ? 12 : 10;
-    bool open = true;
-    for (PackedJob &job : m_packed) {
-        std::vector<std::uint8_t> frame = job.source->frame;
-        DvSegmentPacker::unpack(packed, frame, nseq, job.placed);
-        if (open && !m_encoded.push({std::move(frame), std::move(job.source), job.count}))
-            open = false;
-    }
+    EncodeJob job{nullptr, std::move(m_packed), nullptr};
     m_packed.clear();
-    m_packer->clear();
-    return open;
+    if (!m_packer->empty()) {
+        job.picture = m_packer->takePicture();
+        if (!job.picture)
+            throw std::runtime_error("out of memory for a picture");
+        job.recycle = [this](AvFramePtr picture) {
+            m_packer->recyclePicture(std::move(picture));
+        };
+    }
+    return m_encoders->push(std::move(job));
 }
 
 DvReencodeSource::DvReencodeSource(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}

@@ -39,15 +39,9 @@ core::Expected<std::unique_ptr<DvSegmentPacker>, ReencodeErrorCode>
 DvSegmentPacker::create(const DvPictureFormat &format)
 {
     std::unique_ptr<DvSegmentPacker> packer(new DvSegmentPacker(format.system == DvSystem::Pal ? 12 : 10));
-    packer->m_pack.reset(av_frame_alloc());
+    packer->m_format = format;
+    packer->m_pack = packer->newPicture();
     if (!packer->m_pack)
-        return ReencodeError{ReencodeErrorCode::PictureFailed, "out of memory for the DV picture"};
-    AVFrame &pack = *packer->m_pack;
-    pack.width = format.width();
-    pack.height = format.height();
-    pack.format = format.pixelFormat();
-    pack.sample_aspect_ratio = format.pixelAspect();
-    if (av_frame_get_buffer(&pack, 0) < 0)
         return ReencodeError{ReencodeErrorCode::PictureFailed, "out of memory for the DV picture"};
     const AVPixFmtDescriptor *desc = av_pix_fmt_desc_get(format.pixelFormat());
     packer->m_shiftX = desc->log2_chroma_w;
@@ -55,6 +49,49 @@ DvSegmentPacker::create(const DvPictureFormat &format)
     packer->m_taken.assign(static_cast<std::size_t>(packer->m_nseq * core::kSegmentsPerSequence), false);
     packer->clear();
     return packer;
+}
+
+AvFramePtr DvSegmentPacker::newPicture() const
+{
+    AvFramePtr picture(av_frame_alloc());
+    if (!picture)
+        return nullptr;
+    picture->width = m_format.width();
+    picture->height = m_format.height();
+    picture->format = m_format.pixelFormat();
+    picture->sample_aspect_ratio = m_format.pixelAspect();
+    if (av_frame_get_buffer(picture.get(), 0) < 0)
+        return nullptr;
+    return picture;
+}
+
+AvFramePtr DvSegmentPacker::takePicture()
+{
+    AvFramePtr next;
+    {
+        std::lock_guard lock(m_recycledMutex);
+        if (!m_recycled.empty()) {
+            next = std::move(m_recycled.back());
+            m_recycled.pop_back();
+        }
+    }
+    if (!next)
+        next = newPicture();
+    if (!next)
+        return nullptr;
+    AvFramePtr taken = std::move(m_pack);
+    m_pack = std::move(next);
+    clear();
+    return taken;
+}
+
+void DvSegmentPacker::recyclePicture(AvFramePtr picture)
+{
+    if (!picture || !av_frame_is_writable(picture.get()))
+        return;
+    std::lock_guard lock(m_recycledMutex);
+    if (m_recycled.size() < 8)
+        m_recycled.push_back(std::move(picture));
 }
 
 void DvSegmentPacker::clear()

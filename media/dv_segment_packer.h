@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <vector>
 
@@ -44,6 +45,11 @@ public:
     const AVFrame &picture() const { return *m_pack; }
     // Grey again, every place free.
     void clear();
+    // Hands the pack picture over (to be encoded on another thread) and goes on with an empty
+    // pack in a picture given back by recyclePicture, or a new one; nothing when out of memory.
+    AvFramePtr takePicture();
+    // A picture taken earlier, for reuse; may be called from another thread.
+    void recyclePicture(AvFramePtr picture);
 
     // Puts the coded segments of the pack (its encoded frame) into a frame at their pictures'
     // places: the data of each DIF block, its identification bytes left as they are.
@@ -52,10 +58,14 @@ public:
 
 private:
     explicit DvSegmentPacker(int nseq) : m_nseq(nseq) {}
+    AvFramePtr newPicture() const;
     void copyMacroblocks(const AVFrame &picture, const SegmentPlacement &place);
 
     int m_nseq;
+    DvPictureFormat m_format;
     AvFramePtr m_pack;
+    std::mutex m_recycledMutex;
+    std::vector<AvFramePtr> m_recycled;
     std::vector<bool> m_taken; // per slot × 27 + segment
     int m_used = 0;
     int m_shiftX = 0;

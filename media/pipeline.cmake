@@ -16,6 +16,7 @@ target_sources(camlog_media PRIVATE
   decoded_audio_converter.cpp
   dv_source_frames.cpp
   dv_segment_packer.cpp
+  dv_encoder_workers.cpp
   deinterlace.cpp
   dv_deinter.cpp
   dv_reencode_source.cpp
