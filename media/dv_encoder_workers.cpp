@@ -12,6 +12,12 @@
 
 namespace camlog::media {
 
+// One thread's encoder and its picture stage.
+struct EncoderWorker {
+    std::unique_ptr<DvVideoEncoder> encoder;
+    std::unique_ptr<DvPictureStage> stage;
+};
+
 class DvEncoderWorkers::Impl {
 public:
     Impl(int nseq, std::size_t jobsInFlight) : m_nseq(nseq), m_jobs(jobsInFlight) {}
@@ -21,7 +27,7 @@ public:
         join();
     }
 
-    void start(std::vector<std::unique_ptr<DvVideoEncoder>> encoders);
+    void start(std::vector<EncoderWorker> workers);
     bool push(EncodeJob job);
     void close() { m_jobs.close(); }
     void abort();
@@ -38,14 +44,14 @@ private:
         std::uint64_t number = 0;
         EncodeJob job;
     };
-    void work(DvVideoEncoder &encoder);
-    std::vector<EncodedFrame> encode(DvVideoEncoder &encoder, EncodeJob &job) const;
+    void work(EncoderWorker &worker);
+    std::vector<EncodedFrame> encode(EncoderWorker &worker, EncodeJob &job) const;
     void finished(std::uint64_t number, std::vector<EncodedFrame> frames);
 
     const int m_nseq;
     BoundedQueue<NumberedJob> m_jobs;
     std::uint64_t m_pushed = 0; // jobs numbered so far (one pushing thread)
-    std::vector<std::unique_ptr<DvVideoEncoder>> m_encoders;
+    std::vector<EncoderWorker> m_workers;
     std::vector<std::thread> m_threads;
 
     mutable std::mutex m_mutex;
@@ -57,12 +63,12 @@ private:
     std::exception_ptr m_error;
 };
 
-void DvEncoderWorkers::Impl::start(std::vector<std::unique_ptr<DvVideoEncoder>> encoders)
+void DvEncoderWorkers::Impl::start(std::vector<EncoderWorker> workers)
 {
-    m_encoders = std::move(encoders);
-    m_running = static_cast<int>(m_encoders.size());
-    for (auto &encoder : m_encoders)
-        m_threads.emplace_back([this, &encoder] { work(*encoder); });
+    m_workers = std::move(workers);
+    m_running = static_cast<int>(m_workers.size());
+    for (EncoderWorker &worker : m_workers)
+        m_threads.emplace_back([this, &worker] { work(worker); });
 }
 
 bool DvEncoderWorkers::Impl::push(EncodeJob job)
@@ -88,11 +94,11 @@ void DvEncoderWorkers::Impl::join()
             thread.join();
 }
 
-void DvEncoderWorkers::Impl::work(DvVideoEncoder &encoder)
+void DvEncoderWorkers::Impl::work(EncoderWorker &worker)
 {
     try {
         while (auto numbered = m_jobs.pop())
-            finished(numbered->number, encode(encoder, numbered->job));
+            finished(numbered->number, encode(worker, numbered->job));
     } catch (...) {
         {
             std::lock_guard lock(m_mutex);
@@ -109,11 +115,18 @@ void DvEncoderWorkers::Impl::work(DvVideoEncoder &encoder)
     m_ready.notify_all();
 }
 
-std::vector<EncodedFrame> DvEncoderWorkers::Impl::encode(DvVideoEncoder &encoder, EncodeJob &job) const
+std::vector<EncodedFrame> DvEncoderWorkers::Impl::encode(EncoderWorker &worker, EncodeJob &job) const
 {
     std::span<const std::uint8_t> coded;
     if (job.picture) {
-        auto encoded = encoder.encode(*job.picture);
+        const AVFrame *picture = job.picture.get();
+        if (job.scale) {
+            auto scaled = worker.stage->convert(*picture);
+            if (!scaled)
+                throw std::runtime_error(scaled.error().message);
+            picture = scaled.value();
+        }
+        auto encoded = worker.encoder->encode(*picture);
         if (!encoded)
             throw std::runtime_error(encoded.error().message);
         coded = encoded.value();
@@ -168,17 +181,21 @@ DvEncoderWorkers::DvEncoderWorkers(std::unique_ptr<Impl> impl) : m_impl(std::mov
 DvEncoderWorkers::~DvEncoderWorkers() = default;
 
 core::Expected<std::unique_ptr<DvEncoderWorkers>, ReencodeErrorCode>
-DvEncoderWorkers::create(const DvPictureFormat &format, int threads, std::size_t jobsInFlight)
+DvEncoderWorkers::create(const DvPictureFormat &format, int threads, std::size_t jobsInFlight, bool interlacedScaling)
 {
-    std::vector<std::unique_ptr<DvVideoEncoder>> encoders;
+    std::vector<EncoderWorker> workers;
     for (int i = 0; i < threads; ++i) {
         auto encoder = DvVideoEncoder::create(format);
         if (!encoder)
             return encoder.error();
-        encoders.push_back(std::move(encoder.value()));
+        auto stage = DvPictureStage::create(format);
+        if (!stage)
+            return stage.error();
+        stage.value()->setInterlacedScaling(interlacedScaling);
+        workers.push_back({std::move(encoder.value()), std::move(stage.value())});
     }
     auto impl = std::make_unique<Impl>(format.system == DvSystem::Pal ? 12 : 10, jobsInFlight);
-    impl->start(std::move(encoders));
+    impl->start(std::move(workers));
     return std::unique_ptr<DvEncoderWorkers>(new DvEncoderWorkers(std::move(impl)));
 }
 

@@ -29,6 +29,9 @@ struct EncodeOutput {
 // One picture to encode (none: every output is its source frame as it was) and what comes of it.
 struct EncodeJob {
     AvFramePtr picture;
+    // The picture is scaled into the DV picture first (by the encoder's thread, so that the
+    // scaled picture is still in that processor's cache when it is encoded).
+    bool scale = false;
     std::vector<EncodeOutput> outputs;
     // Takes the picture back once it is encoded, for the next one.
     std::function<void(AvFramePtr)> recycle;
@@ -40,13 +43,14 @@ struct EncodedFrame {
     std::int64_t count = 0;
 };
 
-// Encoders on threads of their own, each coding whole pictures on its one thread: FFmpeg's
-// slice threads spend a third more processor time on the same work than two encoders side by
-// side. The frames come out in the order their jobs went in.
+// Encoders on threads of their own, each scaling and coding whole pictures on its one thread:
+// FFmpeg's slice threads spend a third more processor time on the same work than two encoders
+// side by side. The frames come out in the order their jobs went in.
 class DvEncoderWorkers {
 public:
+    // `interlacedScaling`: see DvPictureStage::setInterlacedScaling.
     static core::Expected<std::unique_ptr<DvEncoderWorkers>, ReencodeErrorCode>
-    create(const DvPictureFormat &format, int threads, std::size_t jobsInFlight);
+    create(const DvPictureFormat &format, int threads, std::size_t jobsInFlight, bool interlacedScaling);
     // Stops and joins the threads.
     ~DvEncoderWorkers();
     DvEncoderWorkers(const DvEncoderWorkers &) = delete;

@@ -51,12 +51,10 @@ PictureBox DvPictureFormat::fit(int sourceWidth, int sourceHeight, AVRational so
 
 DvPictureStage::~DvPictureStage() = default;
 
-bool DvPictureStage::passesThrough(const AVFrame &picture) const
+bool DvPictureFormat::takesAsItIs(const AVFrame &picture) const
 {
-    return picture.width == m_format.width() && picture.height == m_format.height()
-           && picture.format == m_format.pixelFormat()
-           && m_format.fit(picture.width, picture.height, picture.sample_aspect_ratio)
-                  == PictureBox{0, 0, m_format.width(), m_format.height()};
+    return picture.width == width() && picture.height == height() && picture.format == pixelFormat()
+           && fit(picture.width, picture.height, picture.sample_aspect_ratio) == PictureBox{0, 0, width(), height()};
 }
 
 core::Expected<std::unique_ptr<DvPictureStage>, ReencodeErrorCode> DvPictureStage::create(const DvPictureFormat &format)
@@ -83,23 +81,6 @@ AvFramePtr DvPictureStage::newPicture() const
     return picture;
 }
 
-AvFramePtr DvPictureStage::takePicture()
-{
-    return std::move(m_frame);
-}
-
-void DvPictureStage::recyclePicture(AvFramePtr picture)
-{
-    // A picture still referenced elsewhere (by the encoder) is not reused, nor one of another
-    // format (a decoded picture that went to the encoder as it was).
-    if (!picture || !av_frame_is_writable(picture.get()) || picture->width != m_format.width()
-        || picture->height != m_format.height() || picture->format != m_format.pixelFormat())
-        return;
-    std::lock_guard lock(m_recycledMutex);
-    if (m_recycled.size() < 8)
-        m_recycled.push_back(std::move(picture));
-}
-
 void DvPictureStage::fillBlack()
 {
     AVFrame &frame = *m_frame;
@@ -115,15 +96,7 @@ core::Expected<const AVFrame *, ReencodeErrorCode> DvPictureStage::convert(const
     if (picture.width <= 0 || picture.height <= 0)
         return ReencodeError{ReencodeErrorCode::PictureFailed, "a decoded picture has no size"};
     if (!m_frame) {
-        {
-            std::lock_guard lock(m_recycledMutex);
-            if (!m_recycled.empty()) {
-                m_frame = std::move(m_recycled.back());
-                m_recycled.pop_back();
-            }
-        }
-        if (!m_frame)
-            m_frame = newPicture();
+        m_frame = newPicture();
         if (!m_frame)
             return ReencodeError{ReencodeErrorCode::PictureFailed, "out of memory for the DV picture"};
         // Its bands may be another box's (or not yet drawn); a box that covers the whole

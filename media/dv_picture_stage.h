@@ -7,7 +7,6 @@
 #include "media/reencode_error.h"
 
 #include <memory>
-#include <mutex>
 #include <vector>
 
 namespace camlog::media {
@@ -35,6 +34,9 @@ struct DvPictureFormat {
     // The largest box of the source's shape (width × height shown at `sourcePixelAspect`, an
     // unknown aspect counting as square) centred in the frame, on the chroma grid.
     PictureBox fit(int sourceWidth, int sourceHeight, AVRational sourcePixelAspect) const;
+    // Whether the picture is already this DV picture (size, pixel format, and a shape that
+    // fills the frame): it can go to the encoder as it is, without conversion.
+    bool takesAsItIs(const AVFrame &picture) const;
 };
 
 class DvPictureStage {
@@ -48,16 +50,6 @@ public:
     // The scaler follows a source whose size or format changes on the way.
     core::Expected<const AVFrame *, ReencodeErrorCode> convert(const AVFrame &picture);
 
-    // The picture of the last conversion, handed over: the next conversion goes into a picture
-    // given back by recyclePicture, or a new one. So pictures on their way to the encoder
-    // are neither copied nor allocated again and again.
-    AvFramePtr takePicture();
-    // A picture taken earlier, for reuse; may be called from another thread.
-    void recyclePicture(AvFramePtr picture);
-
-    // Whether the picture is already the DV picture (size, pixel format, and a shape that fills
-    // the frame): it can go to the encoder as it is, without conversion.
-    bool passesThrough(const AVFrame &picture) const;
 
     const DvPictureFormat &format() const { return m_format; }
     // Interlaced pictures: when the height changes, each field is scaled on its own (rows of
@@ -79,8 +71,6 @@ private:
     AVRational m_sourceAspect{0, 1};
     bool m_interlaced = false;
     bool m_byFields = false; // the scaler was made for one field
-    std::mutex m_recycledMutex;
-    std::vector<AvFramePtr> m_recycled;
 };
 
 } // namespace camlog::media

@@ -131,7 +131,6 @@ private:
     // own coding, so it neither loses quality nor costs an encoding.
     bool m_keepSourceVideo = false;
     DvPictureFormat m_picture;
-    std::unique_ptr<DvPictureStage> m_stage;
     std::unique_ptr<DvEncoderWorkers> m_encoders;
     // The picture thread's pack of touched segments, and the pictures in it in order.
     std::unique_ptr<DvSegmentPacker> m_packer;
@@ -171,9 +170,8 @@ private:
 void DvReencodeSource::Impl::start()
 {
     m_audio = std::make_unique<DecodedAudioConverter>(m_plan.audioRate, 2);
-    m_stage = checked(DvPictureStage::create(m_picture));
-    m_stage->setInterlacedScaling(m_plan.interlacedScaling);
-    m_encoders = checked(DvEncoderWorkers::create(m_picture, kEncoderThreads, kPicturesInFlight));
+    m_encoders =
+        checked(DvEncoderWorkers::create(m_picture, kEncoderThreads, kPicturesInFlight, m_plan.interlacedScaling));
     if (m_keepSourceVideo)
         m_packer = checked(DvSegmentPacker::create(m_picture));
     DvAviFormat format;
@@ -478,23 +476,15 @@ bool DvReencodeSource::Impl::sendPicture(PictureJob &job, std::span<const core::
 {
     const SourceFrameData &source = *job.source;
     const int nseq = m_plan.system == DvSystem::Pal ? 12 : 10;
-    if (m_packer && source.sequences == nseq && !source.frame.empty() && m_stage->passesThrough(*job.picture)) {
+    if (m_packer && source.sequences == nseq && !source.frame.empty() && m_picture.takesAsItIs(*job.picture)) {
         const std::vector<bool> touched = core::DvSegmentsMeeting(nseq, changed);
         if (std::find(touched.begin(), touched.end(), false) != touched.end())
             return packPicture(job, touched);
     }
     if (!flushPack())
         return false;
-    EncodeJob encode{nullptr, {{std::move(job.source), job.count, true, {}}}, [this](AvFramePtr picture) {
-                         m_stage->recyclePicture(std::move(picture));
-                     }};
-    if (m_stage->passesThrough(*job.picture)) {
-        encode.picture = std::move(job.picture);
-    } else {
-        checked(m_stage->convert(*job.picture));
-        encode.picture = m_stage->takePicture();
-    }
-    return m_encoders->push(std::move(encode));
+    const bool scale = !m_picture.takesAsItIs(*job.picture);
+    return m_encoders->push({std::move(job.picture), scale, {{std::move(job.source), job.count, true, {}}}, nullptr});
 }
 
 // Puts the picture's touched segments into the pack, sending the pack on first when they do
@@ -518,7 +508,7 @@ bool DvReencodeSource::Impl::flushPack()
 {
     if (m_packed.empty())
         return true;
-    EncodeJob job{nullptr, std::move(m_packed), nullptr};
+    EncodeJob job{nullptr, false, std::move(m_packed), nullptr};
     m_packed.clear();
     if (!m_packer->empty()) {
         job.picture = m_packer->takePicture();
