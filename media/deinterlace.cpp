@@ -38,9 +38,8 @@ void DeinterlaceMasks::resize(int w, int h)
         return;
     width = w;
     height = h;
-    const std::size_t size = static_cast<std::size_t>(std::max(w, 0)) * static_cast<std::size_t>(std::max(h, 0));
-    combed.assign(size, 0);
-    confirmed.assign(size, 0);
+    combed.assign(static_cast<std::size_t>(std::max(w, 0)), 0);
+    confirmed.assign(static_cast<std::size_t>(std::max(w, 0)), 0);
 }
 
 void DeinterlacePicture(const BgrPicture &source, BgrPicture &result, DeinterlaceMasks &masks)
@@ -55,8 +54,8 @@ void DeinterlacePicture(const BgrPicture &source, BgrPicture &result, Deinterlac
         const std::uint8_t *above = source.row(r - 1);
         const std::uint8_t *here = source.row(r);
         const std::uint8_t *below = source.row(r + 1);
-        std::uint8_t *combed = masks.combed.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(w);
-        std::uint8_t *confirmed = masks.confirmed.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(w);
+        std::uint8_t *combed = masks.combed.data();
+        std::uint8_t *confirmed = masks.confirmed.data();
         for (int x = 0; x < w; ++x) {
             const int i = 3 * x; // blue, green, red
             const int comb = 3 * product(above[i + 2], here[i + 2], below[i + 2])
@@ -94,9 +93,8 @@ void DeinterlacePlane(std::uint8_t *plane, int width, int height, std::ptrdiff_t
         const std::uint8_t *above = plane + (r - 1) * stride;
         std::uint8_t *here = plane + r * stride;
         const std::uint8_t *below = plane + (r + 1) * stride;
-        std::uint8_t *combed = masks.combed.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(width);
-        std::uint8_t *confirmed =
-            masks.confirmed.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(width);
+        std::uint8_t *combed = masks.combed.data();
+        std::uint8_t *confirmed = masks.confirmed.data();
         for (int x = 0; x < width; ++x)
             combed[x] = static_cast<std::uint8_t>(product(above[x], here[x], below[x]) > limit);
         confirmRow(combed, confirmed, width);

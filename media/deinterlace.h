@@ -32,7 +32,8 @@ struct BgrPicture {
     }
 };
 
-// The two detection masks, one byte per pixel: kept from call to call, resized only when the
+// The two detection masks of the row being worked on, one byte per pixel (a row at a time
+// stays in the processor's nearest cache): kept from call to call, resized only when the
 // picture size changes.
 struct DeinterlaceMasks {
     int width = 0;
