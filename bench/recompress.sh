@@ -1,52 +1,20 @@
 #!/bin/sh
-# Recompression into DV type 2 against ffmpeg, side by side in one run, on one minute of
+# "Recompress into DV type 2" (/g) against ffmpeg, side by side in one run, on one minute of
 # MPEG-4 at 640x480 and 25 fps with 48 kHz stereo PCM sound: whole-process time and peak
 # resident size (/usr/bin/time -v) of `camlog --batch /g` and of
 #   ffmpeg -i IN -vf scale=720:576 -pix_fmt yuv420p -c:v dvvideo -c:a pcm_s16le OUT.avi
-# BUILD names the build folder holding the camlog program (default build); RUNS the number of
-# runs of each (default 3, the best kept).
-set -eu
-cd "$(dirname "$0")/.."
-build=${BUILD:-build}
-runs=${RUNS:-3}
-cmake --build "$build" --target camlog >/dev/null
-camlog=$(pwd)/$build/app/camlog
+# BUILD and RUNS: see side_by_side.sh.
+. "$(dirname "$0")/side_by_side.sh"
 
-data=$build/bench-data/recompress
-mkdir -p "$data/home"
+bench_data recompress
 if [ ! -f "$data/minute.done" ]; then
     ffmpeg -nostdin -v error -y -f lavfi -i "testsrc2=size=640x480:rate=25:duration=60" \
         -f lavfi -i "sine=frequency=440:duration=60:sample_rate=48000" -ac 2 \
         -c:v mpeg4 -q:v 4 -c:a pcm_s16le -f avi "$data/minute.avi"
     touch "$data/minute.done"
 fi
-cat "$data/minute.avi" > /dev/null
-
-# measure NAME COMMAND...: prints "NAME seconds peak-MB" for the best of the runs.
-measure() {
-    name=$1
-    shift
-    best=""
-    i=0
-    while [ $i -lt "$runs" ]; do
-        rm -f "$data/minute_dvtype2.avi" "$data/ffmpeg.avi"
-        /usr/bin/time -v -o "$data/time.txt" "$@" >/dev/null 2>&1
-        wall=$(sed -n 's/.*Elapsed (wall clock) time (h:mm:ss or m:ss): //p' "$data/time.txt" | awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; print s }')
-        rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$data/time.txt")
-        if [ -z "$best" ] || awk "BEGIN { exit !($wall < $best) }"; then
-            best=$wall
-            bestRss=$rss
-        fi
-        i=$((i + 1))
-    done
-    printf '%-8s %8.2f s %8.1f MB peak\n' "$name" "$best" "$(echo "$bestRss" | awk '{ print $1 / 1024 }')"
-}
-
-echo "one minute of MPEG-4 640x480 25 fps to DV type 2 PAL 4:3 48 kHz (best of $runs)"
-measure camlog env HOME="$(pwd)/$data/home" XDG_CONFIG_HOME="$(pwd)/$data/home/.config" \
-    "$camlog" --batch --yes "/o=$data/minute.avi" /g
-frames=$(ffprobe -v error -select_streams v:0 -count_packets -show_entries stream=nb_read_packets -of csv=p=0 \
-    "$data/minute_dvtype2.avi" 2>/dev/null || echo "?")
-measure ffmpeg ffmpeg -nostdin -y -i "$data/minute.avi" -vf scale=720:576 -pix_fmt yuv420p -c:v dvvideo \
-    -c:a pcm_s16le "$data/ffmpeg.avi"
-echo "camlog wrote $frames frames"
+cat "$data/minute.avi" >/dev/null
+echo "one minute of MPEG-4 640x480 25 fps to DV type 2 PAL 4:3 48 kHz, $runs runs each; load: $(cut -d' ' -f1-3 /proc/loadavg)"
+side_by_side "$data/minute_dvtype2.avi $data/ffmpeg.avi" "$(camlog_batch "/o=$data/minute.avi" /g)" \
+    "ffmpeg -nostdin -y -i $data/minute.avi -vf scale=720:576 -pix_fmt yuv420p -c:v dvvideo -c:a pcm_s16le $data/ffmpeg.avi"
+echo "camlog wrote $(frames "$data/minute_dvtype2.avi") frames, ffmpeg $(frames "$data/ffmpeg.avi")"
