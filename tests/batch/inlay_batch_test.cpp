@@ -1,6 +1,7 @@
 // End-to-end runs of "Inlay in the video" through `camlog --batch` on generated tapes: the burnt
 // date and time are read back from the pictures by ffmpeg and tesseract, the frames by ffprobe
 // and by our DV reader.
+#include "batch/batch_folder_test.h"
 #include "batch/batch_runner.h"
 
 #include "core/dv_frame.h"
@@ -97,33 +98,11 @@ std::string textPixels(const RgbPicture &source, const RgbPicture &output, const
         .output;
 }
 
-class InlayBatchTest : public ::testing::Test {
+class InlayBatchTest : public BatchFolderTest {
 protected:
-    InlayBatchTest() : root(scratchDir("inlay_batch")), runner(root), videos(root / "v")
-    {
-        fs::create_directories(videos);
-    }
-
-    fs::path Copy(const std::string &fixture, const std::string &name)
-    {
-        const fs::path target = videos / name;
-        fs::copy_file(fixturePath(fixture), target, fs::copy_options::overwrite_existing);
-        return target;
-    }
-
-    void Settings(const std::string &lines)
-    {
-        fs::create_directories(runner.settingsFile().parent_path());
-        WriteText(runner.settingsFile(), "[\\Software\\Ovrand\\Camlog]\r\nExename="
-                                             + fs::canonical(CamlogProgram()).string() + "\r\n" + lines);
-    }
+    InlayBatchTest() : BatchFolderTest("inlay_batch") {}
 
     BatchResult Inlay(const fs::path &file) { return runner.batch({"--yes", "/o=" + file.string(), "/i"}); }
-
-    std::size_t FilesIn(const fs::path &folder)
-    {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}));
-    }
 
     // Whether the text of the output's picture `frame` reads as `expected` (each piece found).
     void ExpectReads(const fs::path &source, const fs::path &output, int frame, int width, int height,
@@ -192,10 +171,6 @@ protected:
             EXPECT_EQ(b.timecode, a.timecode) << i;
         }
     }
-
-    fs::path root;
-    BatchRunner runner;
-    fs::path videos;
 };
 
 // Dates and times in fixed formats, drawn permanently in a large font with a border.

@@ -1,5 +1,6 @@
 // End-to-end runs of "Convert in NTSC" and "Convert in Pal" through `camlog --batch` on
 // generated tapes; the outputs are read back by ffprobe, ffmpeg, exiftool and our own reader.
+#include "batch/batch_folder_test.h"
 #include "batch/batch_runner.h"
 
 #include "core/dv_frame.h"
@@ -65,33 +66,14 @@ std::vector<double> sceneStarts(const DvFrames &frames, double frameSeconds)
     return starts;
 }
 
-class NtscPalBatchTest : public ::testing::Test {
+class NtscPalBatchTest : public BatchFolderTest {
 protected:
-    NtscPalBatchTest() : root(scratchDir("ntsc_pal_batch")), runner(root), videos(root / "v")
-    {
-        fs::create_directories(videos);
-    }
-
-    fs::path Copy(const std::string &fixture, const std::string &name)
-    {
-        const fs::path target = videos / name;
-        fs::copy_file(fixturePath(fixture), target, fs::copy_options::overwrite_existing);
-        return target;
-    }
+    NtscPalBatchTest() : BatchFolderTest("ntsc_pal_batch") {}
 
     BatchResult Convert(const fs::path &file, const std::string &command, const std::string &answer = "--yes")
     {
         return runner.batch({answer, "/o=" + file.string(), command});
     }
-
-    std::size_t FilesIn(const fs::path &folder)
-    {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}));
-    }
-
-    fs::path root;
-    BatchRunner runner;
-    fs::path videos;
 };
 
 struct ConversionCase {

@@ -1,5 +1,6 @@
 // End-to-end runs of the recompression into DV type 2 through `camlog --batch` on non-DV AVI
 // files; every output is read back by ffprobe and by our DV frame reader.
+#include "batch/batch_folder_test.h"
 #include "batch/batch_runner.h"
 
 #include "core/dv_frame.h"
@@ -19,40 +20,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ReencodeBatchTest : public ::testing::Test {
+class ReencodeBatchTest : public BatchFolderTest {
 protected:
-    ReencodeBatchTest() : root(scratchDir("reencode_batch")), runner(root), videos(root / "v")
-    {
-        fs::create_directories(videos);
-    }
-
-    fs::path Copy(const std::string &fixture, const std::string &name)
-    {
-        const fs::path target = videos / name;
-        fs::copy_file(fixturePath(fixture), target, fs::copy_options::overwrite_existing);
-        return target;
-    }
-
-    void Settings(const std::string &lines)
-    {
-        fs::create_directories(runner.settingsFile().parent_path());
-        WriteText(runner.settingsFile(), "[\\Software\\Ovrand\\Camlog]\r\nExename="
-                                             + fs::canonical(CamlogProgram()).string() + "\r\n" + lines);
-    }
+    ReencodeBatchTest() : BatchFolderTest("reencode_batch") {}
 
     BatchResult Recompress(const fs::path &file, const std::string &answer = "--yes")
     {
         return runner.batch({answer, "/o=" + file.string(), "/g"});
     }
-
-    std::size_t FilesIn(const fs::path &folder)
-    {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}));
-    }
-
-    fs::path root;
-    BatchRunner runner;
-    fs::path videos;
 };
 
 struct SettingsCase {
@@ -83,7 +58,8 @@ TEST_P(RecompressSettingsTest, TheOutputIsDvType2OfTheSettings)
     EXPECT_EQ(ffprobeCsv(out, "-select_streams v:0 -show_entries stream=display_aspect_ratio"), c.aspect);
     EXPECT_EQ(ffprobeCsv(out, "-select_streams v:0 -count_packets -show_entries stream=nb_read_packets"),
               std::to_string(c.frames) + "\n");
-    EXPECT_EQ(ffprobeCsv(out, "-select_streams a:0 -show_entries stream=codec_name,sample_rate,channels"), c.audioFormat);
+    EXPECT_EQ(ffprobeCsv(out, "-select_streams a:0 -show_entries stream=codec_name,sample_rate,channels"),
+              c.audioFormat);
     EXPECT_NEAR(ffprobeAudioEnd(out), c.frames * c.frameSeconds, 0.002);
     // What our reader sees: whole DV frames, each marked with the shape and carrying its sound.
     const DvFrames frames = readDvFrames(out);
@@ -93,7 +69,7 @@ TEST_P(RecompressSettingsTest, TheOutputIsDvType2OfTheSettings)
     EXPECT_EQ(format->wide, std::string(c.aspect) == "16:9\n");
     ASSERT_EQ(format->audio.size(), 1u);
     EXPECT_EQ(std::to_string(format->audio[0].sampleRate), ffprobeCsv(out, "-select_streams a:0 -show_entries "
-                                                                      "stream=sample_rate")
+                                                                           "stream=sample_rate")
                                                                .substr(0, 5));
 }
 
@@ -157,9 +133,9 @@ TEST_F(ReencodeBatchTest, ExtractAudioOfAnMpeg4FileWritesItsSound)
         const fs::path wav = videos / "clip.wav";
         ASSERT_TRUE(fs::exists(wav)) << result.err;
         // The handler asks for the rate the file's audio description gives: the source's own.
-        EXPECT_EQ(
-            ffprobeCsv(wav, "-show_entries stream=codec_name,sample_rate,channels"),
-            ffprobeCsv(source, "-select_streams a:0 -show_entries stream=sample_rate,channels").insert(0, "pcm_s16le,"));
+        EXPECT_EQ(ffprobeCsv(wav, "-show_entries stream=codec_name,sample_rate,channels"),
+                  ffprobeCsv(source, "-select_streams a:0 -show_entries stream=sample_rate,channels")
+                      .insert(0, "pcm_s16le,"));
         EXPECT_NEAR(std::stod(ffprobeCsv(wav, "-show_entries format=duration")), 2.0, 0.05);
         fs::remove(wav);
     }

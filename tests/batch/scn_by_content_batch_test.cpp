@@ -1,5 +1,6 @@
 // End-to-end runs of "Create a scn file with content" through `camlog --batch`: the scn file
 // written beside the video, read back by our scn reader.
+#include "batch/batch_folder_test.h"
 #include "batch/batch_runner.h"
 
 #include "scenes/scn_file.h"
@@ -18,20 +19,9 @@ namespace {
 namespace fs = std::filesystem;
 using Scenes = std::vector<std::pair<int, int>>;
 
-class ScnByContentBatchTest : public ::testing::Test {
+class ScnByContentBatchTest : public BatchFolderTest {
 protected:
-    ScnByContentBatchTest() : root(scratchDir("scn_by_content_batch")), runner(root), videos(root / "v")
-    {
-        fs::create_directories(videos);
-    }
-    ~ScnByContentBatchTest() override { fs::remove_all(root); }
-
-    fs::path Copy(const std::string &fixture)
-    {
-        const fs::path target = videos / fixture;
-        fs::copy_file(fixturePath(fixture), target, fs::copy_options::overwrite_existing);
-        return target;
-    }
+    ScnByContentBatchTest() : BatchFolderTest("scn_by_content_batch") {}
 
     static Scenes ScenesOf(const fs::path &scn)
     {
@@ -45,10 +35,6 @@ protected:
                 result.emplace_back(item.scene->start, item.scene->end);
         return result;
     }
-
-    fs::path root;
-    BatchRunner runner;
-    fs::path videos;
 };
 
 // Three shots of different pictures give a break at the first frame of each new shot; a moving
