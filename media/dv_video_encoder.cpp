@@ -39,6 +39,12 @@ core::Expected<std::unique_ptr<DvVideoEncoder>, ReencodeErrorCode> DvVideoEncode
 core::Expected<std::span<std::uint8_t>, ReencodeErrorCode> DvVideoEncoder::encode(const AVFrame &picture)
 {
     using Failure = ReencodeError;
+    // The encoder reads the picture as its own size and format: anything else would be read
+    // past its end.
+    if (picture.width != m_context->width || picture.height != m_context->height
+        || picture.format != m_context->pix_fmt)
+        return Failure{ReencodeErrorCode::EncodeFailed,
+                       "The DV video encoder refused a picture of another size or format"};
     AVFrame *frame = const_cast<AVFrame *>(&picture); // FFmpeg's API takes a non-const frame it does not change
     frame->pts = m_next++;
     if (const int status = avcodec_send_frame(m_context.get(), frame); status < 0)
