@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 #include <thread>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -41,6 +43,15 @@ void evict(const std::filesystem::path &path)
     ::fdatasync(fd);
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
     ::close(fd);
+}
+
+// Brings the whole file into memory (it may have left it under another program's reading).
+void bringIntoMemory(const std::filesystem::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> buffer(1 << 20);
+    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
+    }
 }
 
 struct OpenFile {
@@ -93,6 +104,8 @@ TEST(ReadAhead, EveryReadGivesTheFilesBytes)
         const OpenFile file(path);
         if (w.evicted)
             evict(path);
+        else
+            bringIntoMemory(path);
         auto reader = itemReader(file);
         reader.setEnabled(w.enabled);
         for (std::size_t k = 0; k < 300; ++k)
