@@ -6,7 +6,7 @@ camlog_add_test_program(camlog_pipeline_tests
   LIBS camlog_media camlog_media_test_support Qt6::Gui)
 # The re-encoding into DV of files of any codec.
 camlog_add_test_program(camlog_reencode_tests
-  SOURCES reencode_test.cpp dv_encoder_workers_test.cpp ffmpeg_tsan_suppressions.cpp
+  SOURCES reencode_test.cpp dv_encoder_workers_test.cpp
   LIBS camlog_media camlog_media_test_support)
 # Where the picture lies in a DV frame's blocks, read back by FFmpeg's DV decoder.
 camlog_add_test_program(camlog_dv_video_segment_tests
