@@ -3,19 +3,6 @@
 
 #include <cerrno>
 
-#if defined(__SANITIZE_THREAD__)
-// Thread-sanitizer builds: the FFmpeg libraries are not built with the sanitizer, and their
-// frame and slice threads hand pictures and buffers to each other through atomics it cannot
-// see, so FFmpeg's own memory calls look unsynchronised. They are left out of the reports;
-// our code's are not. Every program that decodes with FFmpeg links this file.
-extern "C" const char *__tsan_default_suppressions()
-{
-    return "called_from_lib:libavcodec.so\n"
-           "called_from_lib:libavutil.so\n"
-           "called_from_lib:libswscale.so\n";
-}
-#endif
-
 namespace camlog::media {
 
 using Failure = ReencodeError;

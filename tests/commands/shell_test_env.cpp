@@ -56,11 +56,3 @@ std::vector<std::filesystem::path> waitForFiles(const std::filesystem::path &fol
 }
 
 } // namespace camlog::test
-
-// Qt, libdbus and GLib are not built with ThreadSanitizer, which cannot see their own locks:
-// Qt's D-Bus connection thread then looks racy. Reports with their frames are left out; the
-// shell tests start no threads of their own.
-extern "C" const char *__tsan_default_suppressions()
-{
-    return "race:libQt6Core.so\nrace:libQt6DBus.so\nrace:libdbus-1.so\nrace:libglib-2.0.so\n";
-}

@@ -12,18 +12,6 @@ void quietHandler(QtMsgType type, const QMessageLogContext &context, const QStri
 }
 } // namespace
 
-#if defined(__SANITIZE_THREAD__)
-// Qt is not built with ThreadSanitizer: its locks (futexes) are invisible to it, so the memory
-// calls Qt makes under them (posting events across threads, its drawing thread pool) look like
-// races. Reports whose racing call is made by Qt's own code are left out; our code's are not.
-extern "C" const char *__tsan_default_suppressions()
-{
-    return "called_from_lib:libQt6Core.so.6\n"
-           "called_from_lib:libQt6Gui.so.6\n"
-           "called_from_lib:libQt6Widgets.so.6\n";
-}
-#endif
-
 int main(int argc, char **argv)
 {
     qInstallMessageHandler(quietHandler);
