@@ -41,10 +41,14 @@ struct DvReencodePlan {
 
 // Decode → picture filters → picture stage (scale and pad to the DV picture) → DV encoder →
 // the sound joined into each frame and, for type 2, written beside it as 16-bit stereo PCM.
-// Decoding (with the sound and the writing), the picture stage and the encoder run on three
-// threads joined by small bounded queues, so memory stays flat at any length. The frame rate becomes the system's
-// by repeating or dropping pictures on their presentation times, so the duration stays the
+// Decoding (on FFmpeg's frame threads, with the sound and the writing), the picture filters
+// and two encoders (each scaling its own pictures) run on threads of their own joined by small
+// bounded queues, so memory stays flat at any length. The frame rate becomes the system's by
+// repeating or dropping pictures on their presentation times, so the duration stays the
 // source's; the sound follows the pictures' clock. A source without sound gets silence.
+// A DV source of the target's system keeps its own coding wherever no filter changed the
+// picture: only the video segments a filter touched are coded again (several pictures' worth
+// in one encoding), and a picture no filter touched is its source frame as it was.
 // A failure (unreadable, damaged or truncated source, full disk) removes the partial file and
 // leaves an existing destination untouched. A stop finishes the file so that it plays to its
 // last frame, unless it was to replace a file that existed when the run began: that file then
