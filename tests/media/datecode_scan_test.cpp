@@ -391,7 +391,10 @@ TEST(DatecodeScan, ReadingAheadOnEvictedFilesGivesTheSameRecords)
             const ScanRun plain = scan(tape.path, ScanWay{fast, false, true, nullptr});
             const ScanRun ahead = scan(tape.path, ScanWay{fast, true, true, nullptr});
             EXPECT_EQ(plain.rangesAnnounced, 0u);
-            if (tape.walkedCold) {
+            // The scan's sparse reads find the evicted pages missing. Whole frames are read in
+            // order, which the kernel's own read-ahead may have brought in first on a slow
+            // build (sanitizers), so there the announcing is not asserted.
+            if (tape.walkedCold && fast) {
                 EXPECT_GT(ahead.rangesAnnounced, 0u);
             }
             EXPECT_EQ(ahead.scenes, plain.scenes);
