@@ -59,11 +59,13 @@ core::Expected<bool, ReencodeErrorCode> AvFileDecoder::openStream(Stream &stream
     if (avcodec_parameters_to_context(stream.context.get(), av->codecpar) < 0)
         return failure(ReencodeErrorCode::NoDecoder, "its stream parameters are unusable");
     stream.context->pkt_timebase = av->time_base;
-    // Pictures are decoded on two threads, each its own picture: FFmpeg's slice threads cost
-    // a third more processor time for the same work. The pictures come out a picture or two
-    // later than their packets go in, which the callers' clocks (the pictures' times) absorb.
+    // Pictures are decoded on threads of their own, each its own picture: FFmpeg's slice
+    // threads cost a third more processor time for the same work. Three pictures on their way
+    // keep two processors busy while this thread reads and hands on the others. The pictures
+    // come out a few pictures later than their packets go in, which the callers' clocks (the
+    // pictures' times) absorb.
     if (av->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
-        stream.context->thread_count = 2;
+        stream.context->thread_count = 3;
         stream.context->thread_type = FF_THREAD_FRAME;
     }
     if (const int status = avcodec_open2(stream.context.get(), codec, nullptr); status < 0)
