@@ -50,7 +50,6 @@ public:
     // The scaler follows a source whose size or format changes on the way.
     core::Expected<const AVFrame *, ReencodeErrorCode> convert(const AVFrame &picture);
 
-
     const DvPictureFormat &format() const { return m_format; }
     // Interlaced pictures: when the height changes, each field is scaled on its own (rows of
     // the same parity together), so the output keeps its fields apart and in their order.

@@ -161,7 +161,8 @@ TEST(DatecodeScan, SameRecordsAndScenesAsWholeFrames)
 
 TEST(DatecodeScan, ReadsOnlyTheFirstBytesOfEachFrame)
 {
-    for (const char *file : {"tape_three-type1.avi", "tape_three-type2.avi", "tape_three-opendml.avi", "tape_three.dv"}) {
+    for (const char *file :
+         {"tape_three-type1.avi", "tape_three-type2.avi", "tape_three-opendml.avi", "tape_three.dv"}) {
         SCOPED_TRACE(file);
         const ScanRun run = scan(test::fixturePath(file), true);
         // The first bytes of the first sequence of every frame, two sequences for the first frames
@@ -184,11 +185,15 @@ TEST(DatecodeScan, AbortStopsAndReportsTheSceneInProgress)
         scenes.emplace_back(start.frameNumber, current.frameNumber);
         abort = true; // the user aborts while the second scene is being read
     };
-    detector.OnFinished = [&](int status) { finishedStatus = status; };
+    detector.OnFinished = [&](int status) {
+        finishedStatus = status;
+    };
     std::size_t lastDone = 0;
     media::DatecodeScanOptions options;
     options.abort = &abort;
-    options.progress = [&](std::size_t done, std::size_t) { lastDone = done; };
+    options.progress = [&](std::size_t done, std::size_t) {
+        lastDone = done;
+    };
     const auto result = media::ScanDatecodes(*reader, detector, options);
     EXPECT_TRUE(result.aborted);
     EXPECT_EQ(result.framesScanned, 51u);

@@ -50,8 +50,7 @@ void bringIntoMemory(const std::filesystem::path &path)
 {
     std::ifstream in(path, std::ios::binary);
     std::vector<char> buffer(1 << 20);
-    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
-    }
+    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {}
 }
 
 struct OpenFile {
