@@ -60,23 +60,22 @@ bool DvPictureFormat::takesAsItIs(const AVFrame &picture) const
 core::Expected<std::unique_ptr<DvPictureStage>, ReencodeErrorCode> DvPictureStage::create(const DvPictureFormat &format)
 {
     std::unique_ptr<DvPictureStage> stage(new DvPictureStage(format));
-    stage->m_frame = stage->newPicture();
+    stage->m_frame = format.newPicture();
     if (!stage->m_frame)
         return ReencodeError{ReencodeErrorCode::PictureFailed, "out of memory for the DV picture"};
     return stage;
 }
 
-AvFramePtr DvPictureStage::newPicture() const
+AvFramePtr DvPictureFormat::newPicture() const
 {
     AvFramePtr picture(av_frame_alloc());
     if (!picture)
         return nullptr;
-    AVFrame &frame = *picture;
-    frame.width = m_format.width();
-    frame.height = m_format.height();
-    frame.format = m_format.pixelFormat();
-    frame.sample_aspect_ratio = m_format.pixelAspect();
-    if (av_frame_get_buffer(&frame, 0) < 0)
+    picture->width = width();
+    picture->height = height();
+    picture->format = pixelFormat();
+    picture->sample_aspect_ratio = pixelAspect();
+    if (av_frame_get_buffer(picture.get(), 0) < 0)
         return nullptr;
     return picture;
 }
@@ -96,7 +95,7 @@ core::Expected<const AVFrame *, ReencodeErrorCode> DvPictureStage::convert(const
     if (picture.width <= 0 || picture.height <= 0)
         return ReencodeError{ReencodeErrorCode::PictureFailed, "a decoded picture has no size"};
     if (!m_frame) {
-        m_frame = newPicture();
+        m_frame = m_format.newPicture();
         if (!m_frame)
             return ReencodeError{ReencodeErrorCode::PictureFailed, "out of memory for the DV picture"};
         // Its bands may be another box's (or not yet drawn); a box that covers the whole

@@ -37,6 +37,8 @@ struct DvPictureFormat {
     // Whether the picture is already this DV picture (size, pixel format, and a shape that
     // fills the frame): it can go to the encoder as it is, without conversion.
     bool takesAsItIs(const AVFrame &picture) const;
+    // A new picture of this format and shape; nothing when out of memory.
+    AvFramePtr newPicture() const;
 };
 
 class DvPictureStage {
@@ -57,7 +59,6 @@ public:
 
 private:
     explicit DvPictureStage(const DvPictureFormat &format) : m_format(format) {}
-    AvFramePtr newPicture() const;
     void fillBlack();
 
     DvPictureFormat m_format;

@@ -40,7 +40,7 @@ DvSegmentPacker::create(const DvPictureFormat &format)
 {
     std::unique_ptr<DvSegmentPacker> packer(new DvSegmentPacker(format.system == DvSystem::Pal ? 12 : 10));
     packer->m_format = format;
-    packer->m_pack = packer->newPicture();
+    packer->m_pack = format.newPicture();
     if (!packer->m_pack)
         return ReencodeError{ReencodeErrorCode::PictureFailed, "out of memory for the DV picture"};
     const AVPixFmtDescriptor *desc = av_pix_fmt_desc_get(format.pixelFormat());
@@ -49,20 +49,6 @@ DvSegmentPacker::create(const DvPictureFormat &format)
     packer->m_taken.assign(static_cast<std::size_t>(packer->m_nseq * core::kSegmentsPerSequence), false);
     packer->clear();
     return packer;
-}
-
-AvFramePtr DvSegmentPacker::newPicture() const
-{
-    AvFramePtr picture(av_frame_alloc());
-    if (!picture)
-        return nullptr;
-    picture->width = m_format.width();
-    picture->height = m_format.height();
-    picture->format = m_format.pixelFormat();
-    picture->sample_aspect_ratio = m_format.pixelAspect();
-    if (av_frame_get_buffer(picture.get(), 0) < 0)
-        return nullptr;
-    return picture;
 }
 
 AvFramePtr DvSegmentPacker::takePicture()
@@ -76,7 +62,7 @@ AvFramePtr DvSegmentPacker::takePicture()
         }
     }
     if (!next)
-        next = newPicture();
+        next = m_format.newPicture();
     if (!next)
         return nullptr;
     AvFramePtr taken = std::move(m_pack);

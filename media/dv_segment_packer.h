@@ -58,7 +58,6 @@ public:
 
 private:
     explicit DvSegmentPacker(int nseq) : m_nseq(nseq) {}
-    AvFramePtr newPicture() const;
     void copyMacroblocks(const AVFrame &picture, const SegmentPlacement &place);
 
     int m_nseq;
