@@ -64,12 +64,31 @@ shot() {
     mkdir -p "$screens"
     import -window root "$screens/$1.png" 2>/dev/null
 }
+# Starts camlog with the arguments and waits for its window. A program that ends before its
+# window appears has its output printed (what it said is the clue to why), and is started once
+# more: a second such end fails the run.
 start_camlog() {
-    "$camlog" "$@" >"$work/camlog.out" 2>&1 &
-    app_pid=$!
-    wait_for '[ -n "$(window_of "$caption")" ]' 30 || { fail "the window did not appear"; return 1; }
-    xdotool windowfocus --sync "$(window_of "$caption")" 2>/dev/null
-    sleep 0.5
+    local attempt
+    for attempt in 1 2; do
+        "$camlog" "$@" >"$work/camlog.out" 2>&1 &
+        app_pid=$!
+        wait_for '[ -n "$(window_of "$caption")" ] || ! kill -0 $app_pid 2>/dev/null' 30
+        if [ -n "$(window_of "$caption")" ]; then
+            xdotool windowfocus --sync "$(window_of "$caption")" 2>/dev/null
+            sleep 0.5
+            return 0
+        fi
+        if kill -0 $app_pid 2>/dev/null; then
+            fail "the window did not appear"
+            return 1
+        fi
+        wait "$app_pid" 2>/dev/null
+        echo "NOTE: camlog ended (status $?) before its window appeared (start $attempt); it said:"
+        tail -n 20 "$work/camlog.out" | sed 's/^/    /'
+    done
+    app_pid=
+    fail "the window did not appear"
+    return 1
 }
 wait_exit() {
     wait_for '! kill -0 $app_pid 2>/dev/null' "${1:-20}" || { fail "camlog did not end"; kill "$app_pid"; }
