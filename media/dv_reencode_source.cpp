@@ -81,7 +81,6 @@ public:
           m_picture{plan.system, plan.wide}
     {
         m_frameSeconds = plan.system == DvSystem::Pal ? 1.0 / 25 : 1001.0 / 30000;
-        m_keepSourceVideo = m_sourceFrames && m_sourceFrames->pal() == (plan.system == DvSystem::Pal);
     }
 
     void run(PipelineRun &run);
@@ -127,12 +126,11 @@ private:
     DvReencodePlan m_plan;
     std::unique_ptr<AvFileDecoder> m_decoder;
     std::unique_ptr<DvSourceFrames> m_sourceFrames;
-    // The source is DV of the target's system: what the filters leave untouched keeps its
-    // own coding, so it neither loses quality nor costs an encoding.
-    bool m_keepSourceVideo = false;
     DvPictureFormat m_picture;
     std::unique_ptr<DvEncoderWorkers> m_encoders;
-    // The picture thread's pack of touched segments, and the pictures in it in order.
+    // The picture thread's pack of touched segments, and the pictures in it in order. Only
+    // for a DV source of the target's system: what the filters leave untouched keeps its own
+    // coding, so it neither loses quality nor costs an encoding.
     std::unique_ptr<DvSegmentPacker> m_packer;
     std::vector<EncodeOutput> m_packed;
     std::unique_ptr<DvAviWriter> m_writer;
@@ -172,7 +170,7 @@ void DvReencodeSource::Impl::start()
     m_audio = std::make_unique<DecodedAudioConverter>(m_plan.audioRate, 2);
     m_encoders =
         checked(DvEncoderWorkers::create(m_picture, kEncoderThreads, kPicturesInFlight, m_plan.interlacedScaling));
-    if (m_keepSourceVideo)
+    if (m_sourceFrames && m_sourceFrames->pal() == (m_plan.system == DvSystem::Pal))
         m_packer = checked(DvSegmentPacker::create(m_picture));
     DvAviFormat format;
     format.type = m_plan.outputType;
@@ -266,7 +264,7 @@ void DvReencodeSource::Impl::onPicture(PipelineRun &run)
     if (m_sourceFrames) {
         // DV pictures carry their frame number as their time in frames.
         const double frameSeconds = m_decoder->videoFrameDuration();
-        m_sourceFrames->read(std::llround(time / frameSeconds), *source, m_keepSourceVideo);
+        m_sourceFrames->read(std::llround(time / frameSeconds), *source, m_packer != nullptr);
     } else {
         source->picture.frameNumber = m_pictureNumber;
         source->picture.record.frameNumber = static_cast<std::int32_t>(m_pictureNumber);
@@ -476,15 +474,15 @@ bool DvReencodeSource::Impl::sendPicture(PictureJob &job, std::span<const core::
 {
     const SourceFrameData &source = *job.source;
     const int nseq = m_plan.system == DvSystem::Pal ? 12 : 10;
-    if (m_packer && source.sequences == nseq && !source.frame.empty() && m_picture.takesAsItIs(*job.picture)) {
+    const bool asItIs = m_picture.takesAsItIs(*job.picture);
+    if (m_packer && source.sequences == nseq && !source.frame.empty() && asItIs) {
         const std::vector<bool> touched = core::DvSegmentsMeeting(nseq, changed);
         if (std::find(touched.begin(), touched.end(), false) != touched.end())
             return packPicture(job, touched);
     }
     if (!flushPack())
         return false;
-    const bool scale = !m_picture.takesAsItIs(*job.picture);
-    return m_encoders->push({std::move(job.picture), scale, {{std::move(job.source), job.count, true, {}}}, nullptr});
+    return m_encoders->push({std::move(job.picture), !asItIs, {{std::move(job.source), job.count, true, {}}}, nullptr});
 }
 
 // Puts the picture's touched segments into the pack, sending the pack on first when they do
