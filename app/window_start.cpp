@@ -3,6 +3,7 @@
 #include "app/window_start.h"
 
 #include "app/usage.h"
+#include "app/window_signals.h"
 
 #include "media/avi_probe.h"
 #include "prefs/current_settings.h"
@@ -61,6 +62,7 @@ int RunWindow(int &argc, char **argv, std::span<const std::string> args)
     start.identity = commands.identity();
     start.arguments.assign(args.begin(), args.end());
     widgets::WindowSession window(std::move(start));
+    const WindowSignals interrupts([&window] { window.quitWithoutQuestions(); });
     window.form().show();
     return QApplication::exec();
 }

@@ -123,35 +123,35 @@ void TdmAction::declareGraphCommands()
     };
     const GraphEntry entries[] = {
         {&ConvertirDV1, "ConvertirDV1", engine::udFinal, engine::ufAdd, dvAndType2, "_type1.avi",
-         "Converting %s in type 1", "An error occured while converting %s in type 1"},
+         "Converting %s in type 1", "An error occurred while converting %s in type 1"},
         {&ConvertirDV2, "ConvertirDV2", engine::udFinal, engine::ufAdd, dvAndType1, "_type2.avi",
-         "Converting %s in type 2", "An error occured while converting %s in type 2"},
+         "Converting %s in type 2", "An error occurred while converting %s in type 2"},
         {&RecompresserDV2, "RecompresserDV2", engine::udFinal, engine::ufAdd, notDV, "_dvtype2.avi",
-         "Compressing %s in DV type 2", "An error occured while compressing %s in DV type 2"},
+         "Compressing %s in DV type 2", "An error occurred while compressing %s in DV type 2"},
         {&CorrigerType2, "CorrigerType2", engine::udFinal, engine::ufAdd, type2Iavs, "_fixed.avi",
-         "Fixing %s as video of type 2", "An error occured while fixing %s as video of type 2"},
+         "Fixing %s as video of type 2", "An error occurred while fixing %s as video of type 2"},
         {&ConvertirNTSC, "ConvertirNTSC", engine::udFinal, engine::ufAdd, palToConvert, "_ntsc.avi",
-         "Converting %s in NTSC", "An error occured while converting %s in NTSC"},
+         "Converting %s in NTSC", "An error occurred while converting %s in NTSC"},
         {&ConvertirPal, "ConvertirPal", engine::udFinal, engine::ufAdd, ntscToConvert, "_pal.avi",
-         "Converting %s in Pal", "An error occured while converting %s in Pal"},
+         "Converting %s in Pal", "An error occurred while converting %s in Pal"},
         {&Convertir16x9, "Convertir16x9", engine::udFinal, engine::ufAdd, dvNot16x9, "_16x9.avi",
-         "Converting %s to 16x9", "An error occured while converting %s to 16x9"},
+         "Converting %s to 16x9", "An error occurred while converting %s to 16x9"},
         {&Convertir4x3, "Convertir4x3", engine::udFinal, engine::ufAdd, dv16x9, "_4x3.avi",
          "Converting %s to 4x3", "Error while converting %s to 4x3"},
         {&Incruster, "Incruster", engine::udFinal, engine::ufAdd, dvToInlay, "_in.avi", "Inlaying in %s",
-         "An error occured while inlaying in %s"},
+         "An error occurred while inlaying in %s"},
         {&DecalerHoraire, "DecalerHoraire", engine::udFinal, engine::ufAdd, isDV, nullptr,
-         "Setting a time difference in %s", "An eror occured while setting a time difference in %s"},
+         "Setting a time difference in %s", "An error occurred while setting a time difference in %s"},
         {&ExtraireAudio, "ExtraireAudio", engine::udNone, engine::ufNone, hasAudio, ".wav",
-         "Extracting audio from %s", "An error occured while extracting audio from %s"},
+         "Extracting audio from %s", "An error occurred while extracting audio from %s"},
         {&CutScenes, "CutScenes", engine::udNone, engine::ufAdd, dvWithScn, nullptr,
-         "Extracting from %s the scene %d ", "An error occured while extracting scenes from %s"},
+         "Extracting from %s the scene %d ", "An error occurred while extracting scenes from %s"},
         {&CreerScnByDate, "CreerScnByDate", engine::udFinal, engine::ufReload, isDV, nullptr,
          "Creating a scn file for %s by datecode", "Error while creating a scn file for %s "},
         {&CreerScnByContenu, "CreerScnByContenu", engine::udEach, engine::ufReload, hasPicture, nullptr,
-         "Creating a scn file by content for %s", "An error occured while creating a scn file by content for %s"},
+         "Creating a scn file by content for %s", "An error occurred while creating a scn file by content for %s"},
         {&CreerSrt, "CreerSrt", engine::udEach, engine::ufReload, isDV, nullptr, "Creating a srt file for %s",
-         "An error occured while creating a srt file for %s"},
+         "An error occurred while creating a srt file for %s"},
     };
     for (const GraphEntry &entry : entries) {
         engine::TGraphCmd &cmd = *entry.cmd;
@@ -216,7 +216,8 @@ void TdmAction::declareOfficeExports()
             info.version = m_context.programVersion;
             info.language = m_context.languageCode;
             info.webSite = m_context.webSite;
-            ExporterScenesOfficeExecution(*f, destination, Settings(), info, type, ce);
+            if (!ExporterScenesOfficeExecution(*f, destination, Settings(), info, type, ce))
+                return;
             if (m_context.showDocument)
                 m_context.showDocument(destination, ce);
             else
@@ -234,16 +235,16 @@ void TdmAction::declareDestinationCommands()
         const char *error;
     };
     const ExportEntry exports[] = {
-        {&ExporterScenesTexte, "ExporterScenesTexte", "Exporting the scenes of %s  to a  text file",
+        {&ExporterScenesTexte, "ExporterScenesTexte", "Exporting the scenes of %s to a text file",
          "Error while exporting the scenes of %s to a text file"},
         {&ExporterScenesExcel, "ExporterScenesExcel", "Exporting the scenes of %s to Excel",
          "Error while exporting the scenes of %s to Excel"},
-        {&ExporterScenesWord, "ExporterScenesWord", "Exorting the scenes of %s to Word",
+        {&ExporterScenesWord, "ExporterScenesWord", "Exporting the scenes of %s to Word",
          "Error while exporting the scenes of %s to Word"},
         {&ExporterScenesCalc, "ExporterScenesCalc", "Exporting the scenes of %s to OOo.Calc",
          "Error while exporting the scenes of %s to OOo.Calc"},
         {&ExporterScenesWriter, "ExporterScenesWriter", "Exporting the scenes of %s to OOo.Writer",
-         "Error while exporting the scenes of  %s to OOo.Writer"},
+         "Error while exporting the scenes of %s to OOo.Writer"},
     };
     for (const ExportEntry &entry : exports) {
         engine::Tcmd &cmd = *entry.cmd;
@@ -318,7 +319,7 @@ void TdmAction::declareInPlaceCommands()
 {
     SupprimerScn.Name = "SupprimerScn";
     SupprimerScn.StartMessage = "Deleting the scn file of %s";
-    SupprimerScn.ErrorMessage = "An error occured while deleting the scn file of %s";
+    SupprimerScn.ErrorMessage = "An error occurred while deleting the scn file of %s";
     SupprimerScn.OnFileCondition = appliesWhen(hasScn);
     SupprimerScn.OnFileConFirmation = [](TaviFichier *f, const TParams &, TCommandEngine &, int) {
         return DeleteFileQuestion(f != nullptr ? scenes::ScnFileName(f->FileName) : std::string());
@@ -330,7 +331,7 @@ void TdmAction::declareInPlaceCommands()
 
     SupprimerSrt.Name = "SupprimerSrt";
     SupprimerSrt.StartMessage = "Deleting the srt file of %s";
-    SupprimerSrt.ErrorMessage = "An error occured while deleting the srt file of %s";
+    SupprimerSrt.ErrorMessage = "An error occurred while deleting the srt file of %s";
     SupprimerSrt.OnFileCondition = appliesWhen(hasSrt);
     SupprimerSrt.OnFileConFirmation = [](TaviFichier *f, const TParams &, TCommandEngine &, int) {
         return DeleteFileQuestion(f != nullptr ? scenes::SrtFileName(f->FileName) : std::string());

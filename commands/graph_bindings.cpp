@@ -15,6 +15,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 namespace camlog::commands {
 
@@ -86,9 +87,9 @@ private:
     void bind(TGraphCmd &cmd, Build build)
     {
         cmd.Filtergraph = &m_graph;
-        cmd.OnBuildGraph
-            = [this, keep = shared_from_this(), &cmd, build = std::move(build)](
-                  core::TaviFichier *fichier, const std::string &dest, const TParams &params, int passe) -> SeekingPtr {
+        cmd.OnBuildGraph = [this, keep = shared_from_this(), &cmd,
+                            build = std::move(build)](core::TaviFichier *fichier, const std::string &dest,
+                                                      const TParams &params, int passe) -> SeekingPtr {
             if (fichier == nullptr)
                 return nullptr;
             m_graph.SetEngine(cmd.Engine());
@@ -109,16 +110,22 @@ private:
     }
 
     // The detector's end puts the scn or srt file in place; an aborted scan (status not 0) leaves
-    // the file that was there, and a file that cannot be written fails the run.
-    template <typename Writer>
-    std::function<void(int)> finishWriterAtEnd(std::shared_ptr<Writer> writer)
+    // the file that was there, and a file that cannot be written fails the run. A scan that met
+    // no frame has no scene to write: it fails too, keeping the file that was there (a scn file
+    // without scenes is no scn file).
+    template <typename Writer> std::function<void(int)> finishWriterAtEnd(std::shared_ptr<Writer> writer)
     {
         return [this, keep = shared_from_this(), writer = std::move(writer)](int status) mutable {
             if (!writer)
                 return;
-            if (status != 0)
+            bool empty = false;
+            if constexpr (std::is_same_v<Writer, scenes::TwriteScene>)
+                empty = writer->recordCount() == 0;
+            if (status != 0 || empty)
                 writer->discard();
-            else if (!writer->close())
+            if (status == 0 && empty)
+                m_graph.Fail("the video holds no frame: there is no scene to write");
+            else if (status == 0 && !writer->close())
                 m_graph.Fail(writer->errorMessage());
             writer.reset();
         };

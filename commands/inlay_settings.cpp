@@ -4,9 +4,12 @@
 #include "core/avi_fichier.h"
 #include "core/text_encoding.h"
 #include "media/inlay_lines.h"
+#include "prefs/settings_catalogue.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
+#include <optional>
 
 namespace camlog::commands {
 
@@ -52,12 +55,19 @@ media::TincrustRec ApplyInlaySettings(const prefs::Settings &settings, const cor
     rec.dateFormat1 = settings.formatDate1;
     rec.dateFormat2 = settings.formatDate2;
     rec.timeDifference = active != nullptr ? active->Shift.days() : 0.0;
-    rec.durationSeconds = settings.dureeIncrustation;
+    // Settings changed in memory (the editor, the settings panel) are bounded as those read.
+    rec.durationSeconds = std::clamp(settings.dureeIncrustation, 0, prefs::kInlaySecondsMax);
     const prefs::TfontRecord &font = settings.incrustFont;
-    rec.font = {font.Name,        font.Size,           font.Color,         font.Bold != 0,
-                font.Italic != 0, font.Underline != 0, font.StrikeOut != 0};
+    rec.font = {font.Name,
+                font.Size == 0 ? prefs::defaultIncrustFont().Size
+                               : std::clamp(font.Size, prefs::kInlayFontSizeMin, prefs::kInlayFontSizeMax),
+                font.Color,
+                font.Bold != 0,
+                font.Italic != 0,
+                font.Underline != 0,
+                font.StrikeOut != 0};
     rec.autoSize = false;
-    rec.borderSize = settings.borderSize;
+    rec.borderSize = std::clamp(settings.borderSize, 0, prefs::kInlayBorderMax);
     return rec;
 }
 
@@ -85,7 +95,8 @@ std::u16string ExpandInlayTemplate(std::u16string_view templ, int line, const co
 
 int InlayDurationFromText(std::string_view text)
 {
-    return wholeNumber(trimmed(text)).value_or(5);
+    const std::optional<int> seconds = wholeNumber(trimmed(text));
+    return seconds && *seconds >= 0 && *seconds <= prefs::kInlaySecondsMax ? *seconds : 5;
 }
 
 void ApplyInlaySizeText(std::string_view text, media::InlayFont &font, bool &autoSize)
@@ -94,7 +105,7 @@ void ApplyInlaySizeText(std::string_view text, media::InlayFont &font, bool &aut
     if (autoSize)
         return;
     if (const std::optional<int> size = wholeNumber(trimmed(text)); size && *size > 0)
-        font.size = *size;
+        font.size = std::clamp(*size, prefs::kInlayFontSizeMin, prefs::kInlayFontSizeMax);
 }
 
 } // namespace camlog::commands

@@ -27,11 +27,12 @@ media::TincrustRec ApplyInlaySettings(const prefs::Settings &settings, const cor
 // format, "%U" the duration. Without an active file, the template unchanged.
 std::u16string ExpandInlayTemplate(std::u16string_view templ, int line, const core::TaviFichier *active);
 
-// The editor's duration text: a whole number of seconds, or 5 for anything else.
+// The editor's duration text: a whole number of seconds up to prefs::kInlaySecondsMax, or 5 for
+// anything else.
 int InlayDurationFromText(std::string_view text);
 
 // The editor's size text: exactly "auto" turns auto size on; anything else turns it off and,
-// when it is (trimmed) a whole number above 0, becomes the font size.
+// when it is (trimmed) a whole number above 0, becomes the font size, bounded as the setting is.
 void ApplyInlaySizeText(std::string_view text, media::InlayFont &font, bool &autoSize);
 
 } // namespace camlog::commands

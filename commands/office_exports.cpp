@@ -65,17 +65,25 @@ const char *OfficeDocumentEnding(OfficeDocumentType type)
     return "";
 }
 
-void ExporterScenesOfficeExecution(const core::TaviFichier &fichier, const std::string &destination,
+bool ExporterScenesOfficeExecution(const core::TaviFichier &fichier, const std::string &destination,
                                    const prefs::Settings &settings, const scenes::office::OfficeExportInfo &info,
                                    OfficeDocumentType type, engine::TCommandEngine &ce)
 {
     std::unique_ptr<scenes::office::SceneDocument> document;
-    ExportSceneList(
+    const bool complete = ExportSceneList(
         fichier, settings, hasPictures(type), ce,
         [&] { document = createDocument(type, fichier.FullPath, destination, info); },
         [&document](const scenes::TSceneClass &scene) { document->AddScene(scene); });
-    if (!document->close())
+    // A document writes nothing before close(): dropping it keeps the file that was there.
+    if (!complete)
+        return false;
+    // The engine names the file that failed; the cause (a full disk, a read-only folder) is told
+    // before.
+    if (!document->close()) {
+        ce.MessageCommand(document->errorMessage());
         throw std::runtime_error(document->errorMessage());
+    }
+    return true;
 }
 
 } // namespace camlog::commands

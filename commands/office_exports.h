@@ -21,8 +21,9 @@ const char *OfficeDocumentEnding(OfficeDocumentType type);
 
 // Writes the scenes of the video's scn file (whatever of it could be read) into a document of
 // the type at destination. Raises when the document cannot be written; the file that was at
-// destination then stays as it was. An abort writes the document with the scenes done so far.
-void ExporterScenesOfficeExecution(const core::TaviFichier &fichier, const std::string &destination,
+// destination then stays as it was. An abort writes nothing and keeps that file too: false then,
+// true when the document was written.
+bool ExporterScenesOfficeExecution(const core::TaviFichier &fichier, const std::string &destination,
                                    const prefs::Settings &settings, const scenes::office::OfficeExportInfo &info,
                                    OfficeDocumentType type, engine::TCommandEngine &ce);
 

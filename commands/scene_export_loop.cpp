@@ -52,7 +52,7 @@ std::unique_ptr<scenes::FrameSource> openFrames(const std::string &videoPath, bo
 }
 } // namespace
 
-void ExportSceneList(const core::TaviFichier &fichier, const prefs::Settings &settings, bool withPictures,
+bool ExportSceneList(const core::TaviFichier &fichier, const prefs::Settings &settings, bool withPictures,
                      engine::TCommandEngine &ce, const std::function<void()> &begin,
                      const std::function<void(const scenes::TSceneClass &)> &write)
 {
@@ -78,15 +78,17 @@ void ExportSceneList(const core::TaviFichier &fichier, const prefs::Settings &se
         if (item.scene && !item.errorMarker)
             ++sceneCount;
     if (sceneCount == 0)
-        return;
+        return !ce.Aborted();
     ce.StartProgress(sceneCount);
     int index = 0;
     for (scenes::SceneItem &item : list) {
         if (!item.scene || item.errorMarker)
             continue;
         ce.SetProgress(index++);
-        if (ce.Aborted())
-            break;
+        if (ce.Aborted()) {
+            ce.EndProgress();
+            return false;
+        }
         if (!item.scene->filled) {
             if (!source)
                 source = openFrames(fichier.FullPath, withPictures);
@@ -96,6 +98,7 @@ void ExportSceneList(const core::TaviFichier &fichier, const prefs::Settings &se
         item.scene->thumbnail = scenes::BgrPicture{};
     }
     ce.EndProgress();
+    return !ce.Aborted();
 }
 
 } // namespace camlog::commands

@@ -19,9 +19,10 @@ namespace camlog::commands {
 // begin is called), calls begin, then for each scene in order until an abort: reports the step,
 // fills the scene's details (the thumbnail only when withPictures: decoding pictures costs time)
 // and calls write. A scene's thumbnail is dropped once written, so that the run holds one
-// picture at a time.
-void ExportSceneList(const core::TaviFichier &fichier, const prefs::Settings &settings, bool withPictures,
-                     engine::TCommandEngine &ce, const std::function<void()> &begin,
-                     const std::function<void(const scenes::TSceneClass &)> &write);
+// picture at a time. Returns false when an abort stopped the loop before the last scene: the
+// caller then drops its document, so that a partial list never replaces a complete one.
+[[nodiscard]] bool ExportSceneList(const core::TaviFichier &fichier, const prefs::Settings &settings, bool withPictures,
+                                   engine::TCommandEngine &ce, const std::function<void()> &begin,
+                                   const std::function<void(const scenes::TSceneClass &)> &write);
 
 } // namespace camlog::commands

@@ -61,7 +61,7 @@ void CreerScnByIntervalleExecution(const core::TaviFichier &fichier, const engin
     }
     ce.EndProgress();
     if (!writer.close())
-        throw std::runtime_error(writer.errorMessage());
+        failWithCause(ce, writer.errorMessage());
 }
 
 void ExporterScenesTexteExecution(const core::TaviFichier &fichier, const std::string &destination,
@@ -70,9 +70,14 @@ void ExporterScenesTexteExecution(const core::TaviFichier &fichier, const std::s
 {
     // The export file is created only once the scn file has been read whole.
     std::optional<scenes::TWriteScn_text> writer;
-    ExportSceneList(
+    const bool complete = ExportSceneList(
         fichier, settings, false, ce, [&] { writer.emplace(fichier.FullPath, destination, info); },
         [&writer](const scenes::TSceneClass &scene) { writer->WriteSceneLine(scene); });
+    // An abort keeps the file that was there: the lines written so far are dropped.
+    if (!complete) {
+        writer->discard();
+        return;
+    }
     if (!writer->close())
         failWithCause(ce, writer->errorMessage());
 }

@@ -24,7 +24,8 @@ void CreerScnByIntervalleExecution(const core::TaviFichier &fichier, const engin
 std::string IntervalParameterProblem(const engine::TParams &params);
 
 // Writes the scenes of the video's scn file (whatever of it could be read) as text to
-// destination. Raises when the text file cannot be written.
+// destination. Raises when the text file cannot be written. An abort writes nothing: the file
+// that was at destination stays as it was.
 void ExporterScenesTexteExecution(const core::TaviFichier &fichier, const std::string &destination,
                                   const prefs::Settings &settings, const scenes::ScnTextExportInfo &info,
                                   engine::TCommandEngine &ce);

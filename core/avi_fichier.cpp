@@ -88,10 +88,14 @@ std::string withExtension(const TAbstractListFichier &file, std::string_view ext
 std::string channelText(std::uint16_t channels)
 {
     switch (channels) {
-    case 0: return "no channel";
-    case 1: return " mono";
-    case 2: return " stereo";
-    default: return " stereo (" + std::to_string(channels) + ")";
+    case 0:
+        return "no channel";
+    case 1:
+        return " mono";
+    case 2:
+        return " stereo";
+    default:
+        return " stereo (" + std::to_string(channels) + ")";
     }
 }
 
@@ -274,7 +278,6 @@ void TaviFichier::learn(const FichierContext &context)
         markUnreadable();
     }
 
-    bool ntscHeight = false;
     HasPicture = probe.VideoFound;
     HasAudio = probe.AudioFound;
     if (probe.VideoFound) {
@@ -284,7 +287,6 @@ void TaviFichier::learn(const FichierContext &context)
         SizeText = std::to_string(probe.Width) + " x " + std::to_string(height);
         Width = static_cast<std::uint32_t>(probe.Width);
         DisplayHeight = static_cast<std::uint32_t>(height);
-        ntscHeight = height % 60 == 0;
         Duration = probe.VideoDuration.value_or(0);
         // A file that gives no frame length has no frame rate or frame count; dividing by
         // it would be meaningless.
@@ -337,7 +339,12 @@ void TaviFichier::learn(const FichierContext &context)
 
     if (probe.DvFound) {
         IsDV = true;
-        bool pal = !ntscHeight;
+        // The frames tell the system whatever the headers say (a header may give 0 x 0).
+        bool pal = probe.FirstFramePal;
+        if (Width == 0 || SizeText.rfind("0 x ", 0) == 0 || SizeText.ends_with(" x 0")) {
+            Width = 720;
+            SizeText = pal ? "720 x 576" : "720 x 480";
+        }
         if (probe.InterleavedFound) {
             FileType = probe.StreamCount < 2 ? 1 : 2;
             Type2Iavs = FileType == 2;

@@ -12,8 +12,8 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 namespace camlog::core {
 
@@ -45,6 +45,7 @@ struct ProbeResult {
     bool TimecodeFound = false;
     TTimecode Timecode;
     bool FirstFrameWide = false;
+    bool FirstFramePal = false; // a frame of 12 DIF sequences (625 lines, 50 Hz)
 };
 
 // Looks into a media file. Probe starts from a cleared result and returns false when the

@@ -68,9 +68,29 @@ Expected<bool, ListFileError> WriteUtf16Lines(const std::filesystem::path &path,
     return true;
 }
 
+std::string PlaylistNameProblem(const std::string &name)
+{
+    if (name.find_first_of("\r\n") != std::string::npos)
+        return "it holds a line break";
+    if (Utf16ToUtf8(Utf8ToUtf16(name)) != name)
+        return "it is not UTF-8 text";
+    if (!name.empty()
+        && (static_cast<unsigned char>(name.front()) <= ' ' || name.front() == '#'
+            || static_cast<unsigned char>(name.back()) <= ' '))
+        return "it begins or ends with a blank or begins with #";
+    return {};
+}
+
 Expected<bool, ListFileError> WritePlaylist(const std::filesystem::path &path, const std::vector<std::string> &paths,
                                             const PlaylistInfo &info)
 {
+    // A name the playlist would read back as another is refused, and the old playlist kept.
+    for (const std::string &name : paths) {
+        if (const std::string problem = PlaylistNameProblem(name); !problem.empty())
+            return failure(ListFileError::Unwritable, path,
+                           "the name \"" + Utf16ToUtf8(Utf8ToUtf16(name))
+                               + "\" cannot be written in a playlist: " + problem);
+    }
     return WriteUtf16Lines(path, PlaylistLines(paths, info));
 }
 
@@ -103,7 +123,6 @@ Expected<std::vector<std::string>, ListFileError> ReadPlaylist(const std::filesy
 }
 
 } // namespace camlog::core
-
 
 namespace camlog::core {
 

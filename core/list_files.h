@@ -30,6 +30,13 @@ std::vector<std::string> PlaylistLines(const std::vector<std::string> &paths, co
 // replacing the file only once the whole text is written (a failed write leaves the old file).
 Expected<bool, ListFileError> WriteUtf16Lines(const std::filesystem::path &path, const std::vector<std::string> &lines);
 
+// Why a path would not read back from a playlist as it was written (a line break, bytes that
+// are not UTF-8, a blank at an end that the reading trims, a "#" that makes it a comment);
+// empty when it would.
+std::string PlaylistNameProblem(const std::string &name);
+
+// Writes the playlist; refuses it, naming the first path that would not read back (see
+// PlaylistNameProblem), and then leaves the file that was there.
 Expected<bool, ListFileError> WritePlaylist(const std::filesystem::path &path, const std::vector<std::string> &paths,
                                             const PlaylistInfo &info);
 

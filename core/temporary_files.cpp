@@ -29,17 +29,16 @@ constexpr int kFree = 0;
 constexpr int kBusy = 1;
 constexpr int kHeld = 2;
 
-std::string prefixFor(const std::filesystem::path &destination)
-{
-    return "." + destination.filename().string() + ".~";
-}
+// The longest name a folder of the usual file systems holds, in bytes.
+constexpr std::size_t kNameMax = 255;
 
-// The process id of a temporary name "PREFIX<pid>-<n>", or 0 when the name is not one.
-pid_t processOf(const std::string &name, const std::string &prefix)
+// The process id of a temporary name ".NAME.~<pid>-<n>", or 0 when the name is not one.
+pid_t processOf(const std::string &name)
 {
-    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
+    const std::size_t mark = name.rfind(".~");
+    if (name.empty() || name.front() != '.' || mark == std::string::npos || mark == 0)
         return 0;
-    const char *first = name.data() + prefix.size();
+    const char *first = name.data() + mark + 2;
     const char *last = name.data() + name.size();
     long pid = 0;
     const auto [end, error] = std::from_chars(first, last, pid);
@@ -52,11 +51,26 @@ pid_t processOf(const std::string &name, const std::string &prefix)
     return static_cast<pid_t>(pid);
 }
 
+// The first bytes of name that leave room bytes for the rest, never cutting a UTF-8 sequence.
+std::string shortened(const std::string &name, std::size_t room)
+{
+    if (name.size() <= room)
+        return name;
+    std::size_t cut = room;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+        --cut;
+    return name.substr(0, cut);
+}
+
 } // namespace
 
 std::filesystem::path TemporaryNameFor(const std::filesystem::path &destination, unsigned n)
 {
-    return destination.parent_path() / (prefixFor(destination) + std::to_string(::getpid()) + "-" + std::to_string(n));
+    // A name near the limit of its folder is shortened in the temporary name only, so that any
+    // name the user may give can be written.
+    const std::string tail = ".~" + std::to_string(::getpid()) + "-" + std::to_string(n);
+    const std::string name = shortened(destination.filename().string(), kNameMax - 1 - tail.size());
+    return destination.parent_path() / ("." + name + tail);
 }
 
 int RegisterTemporary(const std::filesystem::path &path)
@@ -96,7 +110,6 @@ void RemoveRegisteredTemporaries() noexcept
 
 int RemoveOrphanedTemporaries(const std::filesystem::path &destination)
 {
-    const std::string prefix = prefixFor(destination);
     std::filesystem::path folder = destination.parent_path();
     if (folder.empty())
         folder = ".";
@@ -106,7 +119,7 @@ int RemoveOrphanedTemporaries(const std::filesystem::path &destination)
         return 0;
     int removed = 0;
     for (const auto &entry : entries) {
-        const pid_t pid = processOf(entry.path().filename().string(), prefix);
+        const pid_t pid = processOf(entry.path().filename().string());
         if (pid == 0 || pid == ::getpid())
             continue;
         // ESRCH: no such process. EPERM means it exists under another user: its file stays.

@@ -8,7 +8,8 @@
 namespace camlog::core {
 
 // "." + the destination's name + ".~" + the process id + "-" + n, in the destination's folder
-// (rename() is atomic only within one file system). The process id lets a later run tell the
+// (rename() is atomic only within one file system); the destination's name is shortened there
+// when the whole would pass the 255 bytes of a name. The process id lets a later run tell the
 // files of a process that no longer exists.
 std::filesystem::path TemporaryNameFor(const std::filesystem::path &destination, unsigned n);
 
@@ -23,8 +24,9 @@ void UnregisterTemporary(int slot);
 // moment before the program ends at once.
 void RemoveRegisteredTemporaries() noexcept;
 
-// Removes the temporary files of destination whose process no longer exists (killed, or
-// ended at once by a signal it could not handle). The files of a living process, this one's
+// Removes the temporary files in destination's folder whose process no longer exists (killed,
+// or ended at once by a signal it could not handle), whatever destination they stood for: the
+// next run that writes into a folder cleans it. The files of a living process, this one's
 // included, are left alone. Returns how many were removed.
 int RemoveOrphanedTemporaries(const std::filesystem::path &destination);
 

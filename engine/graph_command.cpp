@@ -48,8 +48,11 @@ void TGraphCmd::ExecuteFichier(core::TaviFichier *fichier, const TParams &params
                 throw std::logic_error("graph command without a filter graph");
             // A duration read from the graph holds for this file and pass only.
             const std::int64_t length = Duree != 0 ? Duree : Filtergraph->GetDuration();
-            if (length == 0)
-                return;
+            // Nothing to run would write nothing, which is no success.
+            if (length <= 0) {
+                ce.MessageCommand("the source gives no duration: nothing was written");
+                throw std::runtime_error("the source gives no duration");
+            }
             Filtergraph->SetNoSyncSource();
             ce.StartProgress(gaugeUnits(length));
             {

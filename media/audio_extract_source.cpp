@@ -8,7 +8,9 @@
 #include "media/first_dv_audio.h"
 #include "media/wav_writer.h"
 
+#include <algorithm>
 #include <stdexcept>
+#include <string>
 
 namespace camlog::media {
 
@@ -33,6 +35,16 @@ AudioExtractSource::open(const std::filesystem::path &source, const std::filesys
     if (!opened)
         return opened.error();
     std::unique_ptr<DvSourceFile> file = std::move(opened.value());
+    // A file cut short would give a shorter sound track that looks complete: it fails, as the
+    // pictures' commands do.
+    const DvFrameReader &reader = *file->reader;
+    const StreamTable &dv = reader.streams()[static_cast<std::size_t>(reader.dvStream())];
+    const std::uint64_t frames = reader.frameCount();
+    if (dv.beyondEnd > 0 || frames + 1 < dv.announced)
+        return SourceError{SourceErrorCode::Truncated,
+                           source.string() + ": the file ends after " + std::to_string(frames) + " of its "
+                               + std::to_string(std::max<std::uint64_t>(frames + dv.beyondEnd, dv.announced))
+                               + " frames"};
     std::unique_ptr<AudioExtractSource> result(new AudioExtractSource());
     if (!file->audio.empty()) {
         result->m_sourceRate = file->audio[0].track->sampleRate();
@@ -70,8 +82,7 @@ void AudioExtractSource::runFromStream(PipelineRun &run)
     AudioTrack &track = *audio.track;
     const int outputRate = m_outputRate > 0 ? m_outputRate : m_sourceRate;
     const bool convert = outputRate != m_sourceRate && audio.bitsPerSample == 16;
-    auto wav = createWav(m_destination,
-                         {convert ? outputRate : m_sourceRate, audio.channels, audio.bitsPerSample});
+    auto wav = createWav(m_destination, {convert ? outputRate : m_sourceRate, audio.channels, audio.bitsPerSample});
     std::unique_ptr<AudioRateConverter> converter;
     if (convert) {
         auto created = AudioRateConverter::create(audio.channels, m_sourceRate, outputRate);

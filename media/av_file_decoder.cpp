@@ -1,7 +1,11 @@
 // Decodes the first video and the first audio stream of any file FFmpeg reads, in file order.
 #include "media/av_file_decoder.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
 
 namespace camlog::media {
 
@@ -19,6 +23,14 @@ core::Expected<std::unique_ptr<AvFileDecoder>, ReencodeErrorCode> AvFileDecoder:
 {
     std::unique_ptr<AvFileDecoder> decoder(new AvFileDecoder());
     decoder->m_path = path;
+    // FFmpeg would wait for ever on a FIFO (opening it blocks until a writer comes) and read a
+    // device without end: only regular files are videos.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return decoder->failure(ReencodeErrorCode::CannotOpen, std::strerror(errno));
+    if (!S_ISREG(info.st_mode))
+        return decoder->failure(ReencodeErrorCode::CannotOpen,
+                                S_ISDIR(info.st_mode) ? "is a folder, not a file" : "not a regular file");
     AVFormatContext *format = nullptr;
     if (const int status = avformat_open_input(&format, path.c_str(), nullptr, nullptr); status < 0)
         return decoder->failure(ReencodeErrorCode::CannotOpen,
@@ -73,6 +85,16 @@ core::Expected<bool, ReencodeErrorCode> AvFileDecoder::openStream(Stream &stream
                        std::string("the ") + codec->name + " decoder refused the stream (" + AvErrorText(status) + ")");
     stream.index = index;
     stream.timeBase = av->time_base;
+    // An AVI numbers its pictures in the header's rate; a DV picture lasts what its system says
+    // whatever the header claims (a corrupt rate would put every picture at one instant).
+    if (av->codecpar->codec_id == AV_CODEC_ID_DVVIDEO && av->time_base.num > 0) {
+        const int height = av->codecpar->height;
+        const AVRational system = height == 576 ? AVRational{25, 1} : AVRational{30000, 1001};
+        const bool known = height == 576 || height == 480;
+        if (known && av_cmp_q(av_inv_q(av->time_base), system) != 0 && av->avg_frame_rate.num > 0
+            && av_cmp_q(av_inv_q(av->time_base), av->avg_frame_rate) == 0)
+            stream.timeBase = av_inv_q(system);
+    }
     return true;
 }
 
@@ -113,10 +135,16 @@ core::Expected<bool, ReencodeErrorCode> AvFileDecoder::endOfFile()
     if (hasVideo()) {
         // A file cut short still parses: only the count its header gives tells it lost its end
         // (FFmpeg's own AVI writer announces one picture more than it writes).
-        const std::int64_t announced = m_format->streams[m_video.index]->nb_frames;
-        if (announced > 0 && m_video.packets + 1 < announced)
-            return failure(ReencodeErrorCode::Truncated, "the file ends after " + std::to_string(m_video.packets)
-                                                             + " of its " + std::to_string(announced) + " pictures");
+        // A dropped picture (a chunk without data, which FFmpeg skips) is no loss: AVI packets
+        // carry their picture's number as their time, so the times tell how far the file reached.
+        const AVStream *stream = m_format->streams[m_video.index];
+        const std::int64_t announced = stream->nb_frames;
+        const bool framesAsTime = stream->time_base.num > 0 && stream->avg_frame_rate.num > 0
+                                  && av_cmp_q(av_inv_q(stream->time_base), stream->avg_frame_rate) == 0;
+        const std::int64_t reached = framesAsTime && m_video.reached >= 0 ? m_video.reached : m_video.packets;
+        if (announced > 0 && reached + 1 < announced)
+            return failure(ReencodeErrorCode::Truncated, "the file ends after " + std::to_string(reached) + " of its "
+                                                             + std::to_string(announced) + " pictures");
     }
     for (Stream *stream : {&m_video, &m_audio})
         if (stream->context)
@@ -149,6 +177,9 @@ core::Expected<DecodedKind, ReencodeErrorCode> AvFileDecoder::next()
         for (Stream *stream : {&m_video, &m_audio}) {
             if (stream->context && m_packet->stream_index == stream->index) {
                 ++stream->packets;
+                const std::int64_t start = m_packet->pts != AV_NOPTS_VALUE ? m_packet->pts : m_packet->dts;
+                if (start != AV_NOPTS_VALUE)
+                    stream->reached = std::max(stream->reached, start + std::max<std::int64_t>(m_packet->duration, 1));
                 if ((m_packet->flags & AV_PKT_FLAG_CORRUPT) != 0)
                     return failure(ReencodeErrorCode::Truncated,
                                    "packet " + std::to_string(stream->packets) + " is cut short or damaged");
@@ -175,6 +206,8 @@ double AvFileDecoder::videoFrameDuration() const
     if (!hasVideo())
         return 0.04;
     const AVStream *stream = m_format->streams[m_video.index];
+    if (av_cmp_q(m_video.timeBase, stream->time_base) != 0)
+        return av_q2d(m_video.timeBase); // the DV system's, where the header lies
     for (AVRational rate : {stream->avg_frame_rate, stream->r_frame_rate})
         if (rate.num > 0 && rate.den > 0)
             return av_q2d(av_inv_q(rate));
@@ -183,7 +216,16 @@ double AvFileDecoder::videoFrameDuration() const
 
 double AvFileDecoder::duration() const
 {
-    return m_format->duration > 0 ? static_cast<double>(m_format->duration) / AV_TIME_BASE : 0.0;
+    const double container = m_format->duration > 0 ? static_cast<double>(m_format->duration) / AV_TIME_BASE : 0.0;
+    if (hasVideo()) {
+        // A header whose rate lies gives no duration worth the name: the pictures it counts,
+        // at the rate they really have, do.
+        const AVStream *stream = m_format->streams[m_video.index];
+        const bool rateLies = av_cmp_q(m_video.timeBase, stream->time_base) != 0;
+        if ((container <= 0.0 || rateLies) && stream->nb_frames > 0)
+            return static_cast<double>(stream->nb_frames) * videoFrameDuration();
+    }
+    return container;
 }
 
 } // namespace camlog::media

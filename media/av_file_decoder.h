@@ -57,6 +57,9 @@ private:
         AVRational timeBase{1, 1};
         bool drained = false;
         std::int64_t packets = 0;
+        // The end of the latest packet in the stream's time base (-1 while none carried a
+        // time): where the file's pictures reached, the dropped ones included.
+        std::int64_t reached = -1;
     };
 
     AvFileDecoder() = default;

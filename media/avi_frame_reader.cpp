@@ -73,16 +73,17 @@ bool isDvCompression(FourCC code)
     for (auto &c : s)
         c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     static constexpr std::array<const char *, 11> kCodes = {"dvsd", "dsvd", "cdvc", "csvd", "dv25", "dvhd",
-                                                             "dvsl", "dvcs", "dvc ", "dvpp", "dvp "};
+                                                            "dvsl", "dvcs", "dvc ", "dvpp", "dvp "};
     return std::any_of(kCodes.begin(), kCodes.end(), [&](const char *k) { return s == k; });
 }
 
 struct StreamInfo {
     FourCC type;
     FourCC handler;
-    FourCC compression; // biCompression of a vids stream's strf
+    std::uint32_t length = 0;         // strh dwLength: the samples the header announces
+    FourCC compression;               // biCompression of a vids stream's strf
     std::vector<std::uint8_t> format; // the first bytes of the strf
-    std::vector<std::uint8_t> indx; // data of the strl's indx chunk (may be cut short)
+    std::vector<std::uint8_t> indx;   // data of the strl's indx chunk (may be cut short)
 };
 
 struct MoviList {
@@ -94,7 +95,9 @@ struct MoviList {
 // One candidate set of sample tables, with the entry counts of the index they came from.
 struct Tables {
     std::vector<std::vector<SampleEntry>> samples;
-    std::vector<std::uint64_t> listed; // entries the index listed per stream, kept or not
+    std::vector<std::uint64_t> listed;    // entries the index listed per stream, kept or not
+    std::vector<std::uint64_t> beyondEnd; // entries with data past the file's end, per stream
+    std::vector<std::uint64_t> repeats;   // entries without data standing for the picture before
 };
 
 // The open file as the chunk iterator reads it: every read counts in bytesRead.
@@ -229,10 +232,13 @@ void Loader::parseStreamList(RiffChunks &chunks)
     StreamInfo &stream = m_streams.emplace_back();
     while (const auto chunk = chunks.next()) {
         if (chunk->id == fcc::strh && chunk->available() >= 8) {
-            std::array<std::uint8_t, 8> head{};
-            chunks.readData(*chunk, head);
+            // fccType, fccHandler, then dwLength at 32 when the header holds it.
+            std::array<std::uint8_t, 36> head{};
+            const bool withLength = chunk->available() >= head.size();
+            chunks.readData(*chunk, std::span(head).first(withLength ? head.size() : 8));
             stream.type = FourCC::fromBytes(head.data());
             stream.handler = FourCC::fromBytes(head.data() + 4);
+            stream.length = withLength ? readLe32(head.data() + 32) : 0;
         } else if (chunk->id == fcc::strf) {
             stream.format.resize(
                 static_cast<std::size_t>(std::min<std::uint64_t>(chunk->available(), kMaxFormatBytes)));
@@ -251,9 +257,22 @@ void Loader::parseStreamList(RiffChunks &chunks)
 void Loader::keep(Tables &tables, std::size_t stream, std::uint64_t offset, std::uint32_t size) const
 {
     ++tables.listed[stream];
-    // A sample without data, or one that is not wholly inside the file, is not kept.
-    if (size == 0 || offset > m_fileSize || size > m_fileSize - offset)
+    // Capture tools mark a dropped picture with a chunk without data: the picture before it
+    // stands in for it, so that the pictures keep their times and the sound stays with them.
+    auto &samples = tables.samples[stream];
+    const FourCC type = m_streams[stream].type;
+    if (size == 0 && !samples.empty() && (type == fcc::vids || type == fcc::iavs)) {
+        samples.push_back(samples.back());
+        ++tables.repeats[stream];
         return;
+    }
+    // A sample without data, or one that is not wholly inside the file, is not kept.
+    if (size == 0)
+        return;
+    if (offset > m_fileSize || size > m_fileSize - offset) {
+        ++tables.beyondEnd[stream];
+        return;
+    }
     tables.samples[stream].push_back({offset, size});
 }
 
@@ -286,6 +305,8 @@ Tables Loader::loadOpenDml()
     Tables tables;
     tables.samples.resize(m_streams.size());
     tables.listed.resize(m_streams.size());
+    tables.beyondEnd.resize(m_streams.size());
+    tables.repeats.resize(m_streams.size());
     // Every standard index read counts against this, so that a super index that lists the
     // same or overlapping chunks again and again cannot make us read more than the file.
     std::uint64_t budget = m_fileSize;
@@ -339,6 +360,8 @@ Tables Loader::loadIdx1()
     Tables tables;
     tables.samples.resize(m_streams.size());
     tables.listed.resize(m_streams.size());
+    tables.beyondEnd.resize(m_streams.size());
+    tables.repeats.resize(m_streams.size());
     const auto firstMovi = std::find_if(m_movis.begin(), m_movis.end(), [](const MoviList &m) { return m.riff == 0; });
     if (!m_hasIdx1 || m_idx1Size < 16)
         return tables;
@@ -403,6 +426,8 @@ Tables Loader::walkMovi()
     Tables tables;
     tables.samples.resize(m_streams.size());
     tables.listed.resize(m_streams.size());
+    tables.beyondEnd.resize(m_streams.size());
+    tables.repeats.resize(m_streams.size());
     for (const MoviList &movi : m_movis) {
         // A walk that lost the chunk structure cannot trust what follows in the same list;
         // the next list starts afresh.
@@ -425,8 +450,9 @@ void Loader::walkUnindexedTails(Tables &tables)
         starts.push_back(movi.typePos + 4);
     for (const auto &samples : tables.samples) {
         for (const SampleEntry &e : samples) {
-            const auto after = std::upper_bound(m_movis.begin(), m_movis.end(), e.offset,
-                                                [](std::uint64_t offset, const MoviList &m) { return offset < m.typePos; });
+            const auto after =
+                std::upper_bound(m_movis.begin(), m_movis.end(), e.offset,
+                                 [](std::uint64_t offset, const MoviList &m) { return offset < m.typePos; });
             if (after == m_movis.begin())
                 continue;
             const auto m = static_cast<std::size_t>(after - m_movis.begin()) - 1;
@@ -476,7 +502,8 @@ int Loader::chooseDvStream(const Tables &tables) const
         if (isDvCompression(info.handler) || isDvCompression(info.compression))
             return static_cast<int>(s);
         const auto &samples = tables.samples[s];
-        if (!samples.empty() && (samples.front().size == core::kNtscFrameSize || samples.front().size == core::kPalFrameSize))
+        if (!samples.empty()
+            && (samples.front().size == core::kNtscFrameSize || samples.front().size == core::kPalFrameSize))
             return static_cast<int>(s);
     }
     return -1;
@@ -496,7 +523,9 @@ bool Loader::usable(const Tables &tables, int stream)
 {
     const auto &samples = tables.samples[static_cast<std::size_t>(stream)];
     const std::uint64_t listed = tables.listed[static_cast<std::size_t>(stream)];
-    if (samples.empty() || samples.size() * 2 < listed)
+    // Repeated pictures are no data found: an index of garbage lists many entries without data.
+    const std::uint64_t found = samples.size() - tables.repeats[static_cast<std::size_t>(stream)];
+    if (found == 0 || found * 2 < listed)
         return false;
     const std::array<std::size_t, 3> probes = {0, samples.size() / 2, samples.size() - 1};
     int matches = 0;
@@ -540,8 +569,8 @@ std::optional<ReadError> Loader::run(std::vector<StreamTable> &streams, int &dvS
 
     streams.clear();
     for (std::size_t s = 0; s < m_streams.size(); ++s)
-        streams.push_back(
-            {m_streams[s].type, m_streams[s].handler, std::move(tables.samples[s]), std::move(m_streams[s].format)});
+        streams.push_back({m_streams[s].type, m_streams[s].handler, std::move(tables.samples[s]),
+                           std::move(m_streams[s].format), tables.beyondEnd[s], m_streams[s].length});
     dvStream = dv;
     return std::nullopt;
 }

@@ -173,7 +173,7 @@ std::optional<std::pair<std::uint64_t, std::uint32_t>> findFirstChunk(RiffReader
 bool isDvFrame(const std::vector<std::uint8_t> &frame)
 {
     return core::SequencesForFrameSize(frame.size()) != 0
-        && RawDvLoader::startsWithDifHeader(frame.data(), frame.size());
+           && RawDvLoader::startsWithDifHeader(frame.data(), frame.size());
 }
 
 enum class FirstFrame { Dv, NotDv, Cut };
@@ -252,6 +252,7 @@ void takeFirstFrameValues(const std::vector<std::uint8_t> &frame, ProbeResult &r
     result.TimecodeFound = record.timecodeValid;
     result.Timecode = record.timecodeValid ? record.timecode : core::TTimecode();
     result.FirstFrameWide = record.widePicture;
+    result.FirstFramePal = frame.size() == core::kPalFrameSize;
 }
 
 bool frameIsPal(const std::vector<std::uint8_t> &frame)
@@ -373,8 +374,8 @@ void videoFromStrf(const StreamHeaders &stream, std::uint32_t totalFrames, Probe
 {
     if (stream.strf.size() < core::BitmapInfoHeader::kSize)
         return; // a format too short for its record is not taken
-    const auto bih = core::BitmapInfoHeader::fromBytes(
-        std::span<const std::uint8_t, core::BitmapInfoHeader::kSize>(stream.strf.data(), core::BitmapInfoHeader::kSize));
+    const auto bih = core::BitmapInfoHeader::fromBytes(std::span<const std::uint8_t, core::BitmapInfoHeader::kSize>(
+        stream.strf.data(), core::BitmapInfoHeader::kSize));
     result.VideoFound = true;
     result.Width = bih.biWidth;
     result.Height = bih.biHeight;
@@ -436,8 +437,7 @@ bool probeWithLibav(const std::string &path, ProbeResult &result)
             result.Width = par->width;
             result.Height = par->height;
             result.Compression = FourCC::fromValue(par->codec_tag);
-            result.AvgTimePerFrame = rate.num > 0 && rate.den > 0
-                ? std::llround(1e7 * rate.den / rate.num) : 0;
+            result.AvgTimePerFrame = rate.num > 0 && rate.den > 0 ? std::llround(1e7 * rate.den / rate.num) : 0;
             result.VideoDuration = duration;
         } else if (par->codec_type == AVMEDIA_TYPE_AUDIO && !result.AudioFound) {
             core::WaveFormatEx &wave = result.Wave;
@@ -475,9 +475,13 @@ bool probeAvi(RiffReader &reader, const std::string &path, ProbeResult &result)
             if (headers.streams[i].strh.fccType != type)
                 continue;
             switch (readFirstDvFrame(reader, headers, static_cast<int>(i), frame)) {
-            case FirstFrame::Dv: dvStream = static_cast<int>(i); break;
-            case FirstFrame::Cut: return false;
-            case FirstFrame::NotDv: break;
+            case FirstFrame::Dv:
+                dvStream = static_cast<int>(i);
+                break;
+            case FirstFrame::Cut:
+                return false;
+            case FirstFrame::NotDv:
+                break;
             }
         }
     }
@@ -518,9 +522,10 @@ bool AviProber::Probe(const std::string &path, core::ProbeResult &result) const
     RiffReader reader(path);
     if (!reader.isOpen() || reader.readAt(0, head) < 4)
         return false;
-    const bool ok = (FourCC::fromBytes(head.data()) == fcc::RIFF && FourCC::fromBytes(head.data() + 8) == fcc::AVI)
-                        ? probeAvi(reader, path, result)
-                        : RawDvLoader::startsWithDifHeader(head.data(), head.size()) && probeRawDv(reader, path, result);
+    const bool ok =
+        (FourCC::fromBytes(head.data()) == fcc::RIFF && FourCC::fromBytes(head.data() + 8) == fcc::AVI)
+            ? probeAvi(reader, path, result)
+            : RawDvLoader::startsWithDifHeader(head.data(), head.size()) && probeRawDv(reader, path, result);
     if (!ok)
         result = core::ProbeResult();
     return ok;

@@ -64,6 +64,17 @@ void ContentScanSource::Run(PipelineRun &run)
     m_stamper.StartStream(format);
     m_detector.StartStream(format);
     std::int64_t frame = 0;
+    double origin = 0.0;
+    const auto deliver = [&](std::int64_t &number) {
+        MediaSample sample;
+        sample.data = m_rgb;
+        sample.mediaStart = number;
+        sample.mediaEnd = number + 1;
+        m_stamper.Receive(sample);
+        m_detector.Receive(sample);
+        ++number;
+        run.setPosition(number * format.frameDuration);
+    };
     for (;;) {
         if (run.stopRequested()) {
             m_detector.Finish(frame, 1);
@@ -78,20 +89,21 @@ void ContentScanSource::Run(PipelineRun &run)
             break;
         if (kind.value() != DecodedKind::Video)
             continue;
+        // A picture the file dropped (a chunk without data) is the one before it again, so
+        // that the frame numbers stay those of the file.
+        const double time = m_decoder->time(DecodedKind::Video);
+        if (frame == 0)
+            origin = time;
+        const std::int64_t at = std::llround((time - origin) / m_decoder->videoFrameDuration());
+        while (frame > 0 && frame < at)
+            deliver(frame);
         try {
             convert(m_decoder->frame(DecodedKind::Video));
         } catch (const std::exception &) {
             m_detector.Finish(frame, 1);
             throw;
         }
-        MediaSample sample;
-        sample.data = m_rgb;
-        sample.mediaStart = frame;
-        sample.mediaEnd = frame + 1;
-        m_stamper.Receive(sample);
-        m_detector.Receive(sample);
-        ++frame;
-        run.setPosition(frame * format.frameDuration);
+        deliver(frame);
     }
     m_detector.Finish(frame, 0);
 }

@@ -42,6 +42,10 @@ struct StreamTable {
     std::vector<SampleEntry> samples;
     // The first bytes of the stream's strf (a WAVEFORMATEX for audio); empty without one.
     std::vector<std::uint8_t> format;
+    // Samples the index lists whose data lies past the end of the file: a file cut short.
+    std::uint64_t beyondEnd = 0;
+    // The samples the stream header announces (strh dwLength; 0 when it has none).
+    std::uint32_t announced = 0;
 };
 
 // One open file. Reads are positioned (pread), but bytesRead is a plain counter: use one

@@ -41,8 +41,10 @@ core::Expected<std::unique_ptr<DvSourceFile>, SourceErrorCode> DvSourceFile::ope
     auto file = std::make_unique<DvSourceFile>();
     file->reader = std::move(opened.value());
     DvFrameReader &reader = *file->reader;
-    if (reader.dvStream() < 0 || reader.frameCount() == 0)
+    if (reader.dvStream() < 0)
         return SourceError{SourceErrorCode::NotDv, "no DV frame in " + path.string()};
+    if (reader.frameCount() == 0)
+        return SourceError{SourceErrorCode::NoFrame, path.string() + " holds no frame"};
     const auto &dvStream = reader.streams()[static_cast<std::size_t>(reader.dvStream())];
     file->interleaved = reader.container() == ContainerKind::RawDv || dvStream.type == core::fcc::iavs;
     file->pal = core::SequencesForFrameSize(reader.frame(0).size) != 10;

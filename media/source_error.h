@@ -12,6 +12,8 @@ enum class SourceErrorCode {
     NotDv,            // no DV frame to read: neither a DV AVI file nor raw DV, or no frame at all
     UnsupportedAudio, // an audio stream that is not PCM
     NoAudio,          // nothing to extract: the file carries no sound
+    Truncated,        // the file ends before the frames its header or index announces
+    NoFrame,          // a DV stream without a single frame
 };
 using SourceError = core::Error<SourceErrorCode>;
 

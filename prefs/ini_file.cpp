@@ -34,7 +34,15 @@ IniFileContent readIniFile(const QString &path)
     if (bytes.size() > kMaxIniFileSize || file.error() != QFileDevice::NoError) {
         return {IniFileState::Unreadable, {}};
     }
-    return {IniFileState::Read, decodeIniText(bytes)};
+    // Zero characters left after the decoding mean a text of no encoding the reader knows:
+    // lines taken from it would be written back mangled.
+    QStringList lines = decodeIniText(bytes);
+    for (const QString &line : lines) {
+        if (line.contains(QChar(u'\0'))) {
+            return {IniFileState::Unreadable, {}};
+        }
+    }
+    return {IniFileState::Read, std::move(lines)};
 }
 
 bool writeIniFile(const QString &path, const QStringList &lines, bool createFolder)

@@ -8,7 +8,8 @@ namespace camlog::prefs {
 
 enum class IniFileState {
     Missing,    // nothing at the path
-    Unreadable, // something is there but cannot be read as a file (a folder, no permission, too big)
+    Unreadable, // something is there but cannot be read as a settings file (a folder, no permission, too
+                // big, zero characters in no encoding the reader knows): never written over
     Read,
 };
 

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace camlog::prefs {
 namespace {
@@ -72,11 +73,33 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
+// Without a mark, UTF-16 shows by its zero bytes: the text of a settings file is mostly ASCII,
+// whose characters have a zero high byte (the second byte of each unit little-endian, the first
+// big-endian). Nothing when the zeros do not fall mostly on one side; 8-bit text holds none.
+std::optional<bool> unmarkedUtf16LittleEndian(const QByteArray &bytes)
+{
+    qsizetype evenZeros = 0;
+    qsizetype oddZeros = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\0')
+            ++((i % 2 == 0) ? evenZeros : oddZeros);
+    }
+    const qsizetype units = bytes.size() / 2;
+    if (units == 0)
+        return std::nullopt;
+    if (oddZeros * 2 > units && evenZeros * 8 < oddZeros)
+        return true;
+    if (evenZeros * 2 > units && oddZeros * 8 < evenZeros)
+        return false;
+    return std::nullopt;
+}
+
 } // namespace
 
 QString decodeWindows1252(const QByteArray &bytes)
 {
-    return QString::fromStdString(core::Windows1252ToUtf8(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+    return QString::fromStdString(
+        core::Windows1252ToUtf8(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
 }
 
 QStringList decodeIniText(const QByteArray &bytes)
@@ -90,6 +113,9 @@ QStringList decodeIniText(const QByteArray &bytes)
     }
     if (n >= 3 && byteAt(bytes, 0) == 0xEF && byteAt(bytes, 1) == 0xBB && byteAt(bytes, 2) == 0xBF) {
         return splitLines(QString::fromUtf8(bytes.constData() + 3, n - 3));
+    }
+    if (const std::optional<bool> littleEndian = unmarkedUtf16LittleEndian(bytes)) {
+        return splitLines(decodeUtf16(bytes, 0, *littleEndian));
     }
     if (!isAscii(bytes) && isValidUtf8(bytes)) {
         return splitLines(QString::fromUtf8(bytes));

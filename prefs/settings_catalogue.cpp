@@ -46,9 +46,11 @@ SettingEntry floating(std::string_view key, double S::*field, double value, std:
     return {key, SettingType::Float, field, DefaultSource::Fixed, value, kNoMin, kNoMax, usedBy};
 }
 
-SettingEntry font(std::string_view key, TfontRecord S::*field, TfontRecord value, std::string_view usedBy)
+// minimum and maximum bound the font's size.
+SettingEntry font(std::string_view key, TfontRecord S::*field, TfontRecord value, std::int32_t minimum,
+                  std::int32_t maximum, std::string_view usedBy)
 {
-    return {key, SettingType::Font, field, DefaultSource::Fixed, std::move(value), kNoMin, kNoMax, usedBy};
+    return {key, SettingType::Font, field, DefaultSource::Fixed, std::move(value), minimum, maximum, usedBy};
 }
 
 std::vector<SettingEntry> buildCatalogue()
@@ -79,9 +81,9 @@ std::vector<SettingEntry> buildCatalogue()
         text("formatdate1", &S::formatDate1, "ddddd", "inlay"),
         text("formatdate2", &S::formatDate2, "tt", "inlay"),
         integer("When Incrust", &S::whenIncrust, 2, 0, 3, "inlay"),
-        font("IncrustFont", &S::incrustFont, defaultIncrustFont(), "inlay"),
-        integer("Durée Incrustation", &S::dureeIncrustation, 5, 0, kNoMax, "inlay"),
-        integer("Border Size", &S::borderSize, 2, 0, kNoMax, "inlay"),
+        font("IncrustFont", &S::incrustFont, defaultIncrustFont(), kInlayFontSizeMin, kInlayFontSizeMax, "inlay"),
+        integer("Durée Incrustation", &S::dureeIncrustation, 5, 0, kInlaySecondsMax, "inlay"),
+        integer("Border Size", &S::borderSize, 2, 0, kInlayBorderMax, "inlay"),
         text("Fichier F3", &S::fichierF3, "", "shell helpers (F3)"),
         text("Fichier F4", &S::fichierF4, "", "shell helpers (F4)"),
         textFrom("Fichier Snapdeck", &S::fichierSnapdeck, D::SnapdeckProgram, "shell helpers (F2)"),

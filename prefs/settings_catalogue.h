@@ -12,9 +12,18 @@
 
 namespace camlog::prefs {
 
+// Bounds of the inlay's values, wherever they come from (the settings file, the editor): a
+// wider border or a longer inlay costs time for nothing, and from 30 points on the date passes
+// the picture's edge at the stored position. A font size counts points, a negative one the
+// pixel height of the character cell (37 pixels for 28 points).
+inline constexpr std::int32_t kInlayBorderMax = 10;
+inline constexpr std::int32_t kInlayFontSizeMin = -37;
+inline constexpr std::int32_t kInlayFontSizeMax = 28;
+inline constexpr std::int32_t kInlaySecondsMax = 3600;
+
 // The member a key loads into; monostate for the keys that are only written.
-using SettingField = std::variant<std::monostate, bool Settings::*, std::int32_t Settings::*,
-                                  std::string Settings::*, double Settings::*, TfontRecord Settings::*>;
+using SettingField = std::variant<std::monostate, bool Settings::*, std::int32_t Settings::*, std::string Settings::*,
+                                  double Settings::*, TfontRecord Settings::*>;
 
 enum class SettingType { Boolean, Integer, String, Float, Font };
 
@@ -38,9 +47,11 @@ struct SettingEntry {
     SettingType type;
     SettingField field;
     DefaultSource source;
-    SettingValue fixedDefault;        // meaningful when source is Fixed
-    std::int32_t minimum = std::numeric_limits<std::int32_t>::min(); // integers: a stored value
-    std::int32_t maximum = std::numeric_limits<std::int32_t>::max(); // outside reads as the default
+    SettingValue fixedDefault; // meaningful when source is Fixed
+    // Integers: a stored value outside reads as the default. Fonts: the same for the size (and
+    // a size of 0).
+    std::int32_t minimum = std::numeric_limits<std::int32_t>::min();
+    std::int32_t maximum = std::numeric_limits<std::int32_t>::max();
     std::string_view usedBy;
 
     bool writtenOnly() const { return std::holds_alternative<std::monostate>(field); }

@@ -80,7 +80,11 @@ void readEntry(const TReadPreferences &reader, const SettingEntry &entry, const 
             } else if constexpr (std::is_same_v<Member, double Settings::*>) {
                 settings.*member = reader.ReadFloat(key, std::get<double>(entry.fixedDefault));
             } else if constexpr (std::is_same_v<Member, TfontRecord Settings::*>) {
-                settings.*member = reader.ReadFont(key, std::get<TfontRecord>(entry.fixedDefault));
+                const TfontRecord &fallback = std::get<TfontRecord>(entry.fixedDefault);
+                TfontRecord font = reader.ReadFont(key, fallback);
+                if (font.Size == 0 || font.Size < entry.minimum || font.Size > entry.maximum)
+                    font.Size = fallback.Size;
+                settings.*member = font;
             }
         },
         entry.field);
@@ -125,7 +129,9 @@ void writeEntry(TWritePreferences &writer, const SettingEntry &entry, const Sett
 }
 
 constexpr std::array<std::string Settings::*, 4> kFolderSettings = {
-    &Settings::folderToOpenFiles, &Settings::dossierPourSauver, &Settings::dossierPlayList,
+    &Settings::folderToOpenFiles,
+    &Settings::dossierPourSauver,
+    &Settings::dossierPlayList,
     &Settings::dossierOuvertureAuto,
 };
 
@@ -209,8 +215,8 @@ void ApplyPortablePathRule(Settings &settings, const std::string &programFolder)
             continue;
         }
         const QString valueFolder = value.left(value.lastIndexOf(u'/') + 1);
-        if (valueFolder.size() >= stored.size() &&
-            valueFolder.left(stored.size()).compare(stored, Qt::CaseInsensitive) == 0) {
+        if (valueFolder.size() >= stored.size()
+            && valueFolder.left(stored.size()).compare(stored, Qt::CaseInsensitive) == 0) {
             settings.*member = (folder + value.mid(stored.size())).toStdString();
         }
     }

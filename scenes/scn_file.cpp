@@ -20,9 +20,8 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr std::uint8_t kHeaderStart[] = {0x63, 0x26, 0x01, 0x00, 0x04, 0x00, 0x00, 0x00,
-                                         0xFF, 0xFF, 0x03, 0x00, 0x0A, 0x00, 'S',  'o',
-                                         'u',  'r',  'c',  'e',  'T',  'a',  'p',  'e'};
+constexpr std::uint8_t kHeaderStart[] = {0x63, 0x26, 0x01, 0x00, 0x04, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x03, 0x00,
+                                         0x0A, 0x00, 'S',  'o',  'u',  'r',  'c',  'e',  'T',  'a',  'p',  'e'};
 constexpr std::uint8_t kHeaderEnd[] = {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0C, 0x00};
 constexpr std::uint8_t kClipClass[] = {0xFF, 0xFF, 0x01, 0x00, 0x04, 0x00, 'C', 'l', 'i', 'p'};
 constexpr std::uint8_t kSceneClass[] = {0xFF, 0xFF, 0x01, 0x00, 0x05, 0x00, 'S', 'c', 'e', 'n', 'e'};
@@ -35,8 +34,7 @@ const char *const kUniqueTitle = "Unique Scene";
 const char *const kUniqueSubtitle = "representing a video not yet analyzed";
 const char *const kErrorTitle = "Error in the scn file";
 
-template <std::size_t N>
-void put(Bytes &out, const std::uint8_t (&bytes)[N])
+template <std::size_t N> void put(Bytes &out, const std::uint8_t (&bytes)[N])
 {
     out.insert(out.end(), bytes, bytes + N);
 }
@@ -106,8 +104,8 @@ public:
         std::uint8_t b[4];
         if (!bytes(b, 4))
             return false;
-        const std::uint32_t v = b[0] | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
-                                (std::uint32_t{b[3]} << 24);
+        const std::uint32_t v =
+            b[0] | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) | (std::uint32_t{b[3]} << 24);
         out = static_cast<std::int32_t>(v);
         return true;
     }
@@ -257,7 +255,8 @@ SceneItem labelledFirstScene(std::unique_ptr<TSceneClass> scene, bool errorMarke
 } // namespace
 
 TwriteScene::TwriteScene(const std::string &videoPath)
-    : m_videoPath(storedText(videoPath)), m_file(ScnFileName(videoPath))
+    : m_videoPath(storedText(videoPath)),
+      m_file(ScnFileName(videoPath))
 {
     Bytes header;
     put(header, kHeaderStart);
@@ -342,7 +341,9 @@ ScnReadResult ReadScnFile(const std::filesystem::path &scnPath, SceneList &list,
     if (!file)
         return failure(ScnReadError::CannotOpen, scnPath, why);
     ScnReader reader(file.get());
-    const auto truncated = [&] { return failure(ScnReadError::Truncated, scnPath, "the file ends inside a scene"); };
+    const auto truncated = [&] {
+        return failure(ScnReadError::Truncated, scnPath, "the file ends inside a scene");
+    };
 
     std::string ignored;
     std::uint8_t block[26];
@@ -353,9 +354,11 @@ ScnReadResult ReadScnFile(const std::filesystem::path &scnPath, SceneList &list,
     bool hasOffset = (block[22] & kOffsetFlag) != 0;
     std::int32_t value = 0;
     std::int32_t firstEnd = 0;
-    if (!reader.skip(9) || !reader.string(ignored) || !reader.int32(value) || !reader.int32(firstEnd) ||
-        !reader.skip(6) || !reader.string(ignored) || !reader.skip(12))
+    if (!reader.skip(9) || !reader.string(ignored) || !reader.int32(value) || !reader.int32(firstEnd) || !reader.skip(6)
+        || !reader.string(ignored) || !reader.skip(12))
         return truncated();
+    if (firstEnd < 0)
+        return failure(ScnReadError::OutOfRange, scnPath, "scene 1 ends before the first frame");
     auto first = std::make_unique<TSceneClass>(0, firstEnd, context);
     if (!readTail(reader, hasCaption, hasOffset, *first))
         return truncated();
@@ -365,11 +368,17 @@ ScnReadResult ReadScnFile(const std::filesystem::path &scnPath, SceneList &list,
         std::uint8_t opening[8];
         std::int32_t start = 0;
         std::int32_t length = 0;
-        if (!reader.bytes(opening, 8) || !reader.string(ignored) || !reader.int32(start) || !reader.int32(length) ||
-            !reader.skip(6) || !reader.skip(12))
+        if (!reader.bytes(opening, 8) || !reader.string(ignored) || !reader.int32(start) || !reader.int32(length)
+            || !reader.skip(6) || !reader.skip(12))
             return truncated();
+        // Frame numbers count from 0 and a scene does not end before it starts: anything else
+        // would be shown and exported as negative times.
         const std::int64_t end = std::int64_t{start} + length;
-        if (end > std::numeric_limits<std::int32_t>::max() || end < std::numeric_limits<std::int32_t>::min())
+        if (start < 0 || length < 0)
+            return failure(ScnReadError::OutOfRange, scnPath,
+                           "scene " + std::to_string(k + 1)
+                               + (start < 0 ? " starts before the first frame" : " ends before it starts"));
+        if (end > std::numeric_limits<std::int32_t>::max())
             return failure(ScnReadError::OutOfRange, scnPath,
                            "scene " + std::to_string(k + 1) + " ends beyond the last possible frame");
         hasCaption = (opening[3] & kCaptionFlag) != 0;

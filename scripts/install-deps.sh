@@ -8,7 +8,7 @@ PACKAGES="
   libxlsxwriter-dev libzip-dev fonts-dejavu-core
   ffmpeg dvgrab mediainfo libimage-exiftool-perl
   xvfb xauth xdotool xclip desktop-file-utils imagemagick tesseract-ocr tesseract-ocr-eng
-  libreoffice-calc-nogui libreoffice-writer-nogui poppler-utils unzip
+  libreoffice-calc-nogui libreoffice-writer-nogui poppler-utils unzip libxml2-utils
   clang-format clang libclang-rt-dev
 "
 missing=""

@@ -16,8 +16,20 @@ BatchSession::BatchSession(const prefs::Settings &settings, AnswerRule rule, con
 {
     // FFmpeg's errors join the run's messages, in order, on the main thread; the rest is dropped.
     media::RouteFfmpegLog([this](const std::string &line) {
-        m_host.post([this, line] { m_console.line("camlog: FFmpeg: " + line); });
+        m_host.post([this, line] {
+            if (++m_ffmpegLines <= kFfmpegLinesShown)
+                m_console.line("camlog: FFmpeg: " + line);
+        });
     });
+}
+
+void BatchSession::tellHiddenFfmpegLines()
+{
+    if (m_ffmpegLines > kFfmpegLinesShown)
+        m_console.line("camlog: FFmpeg reported " + std::to_string(m_ffmpegLines)
+                       + " errors in all (damaged frames); the first " + std::to_string(kFfmpegLinesShown)
+                       + " are shown");
+    m_ffmpegLines = 0;
 }
 
 BatchSession::~BatchSession()
@@ -37,6 +49,7 @@ bool BatchSession::run(std::span<const ui::ActionCall> calls)
     m_session.runCalls(calls);
     // A stop (Quit, Abort) ends the calls at once; what they started still ends in order.
     m_host.serveUntil([this] { return m_session.idle(); });
+    tellHiddenFfmpegLines();
     return !m_session.outcome().failed;
 }
 

@@ -47,11 +47,18 @@ public:
     BatchConsole &console() { return m_console; }
 
 private:
+    static constexpr int kFfmpegLinesShown = 3;
+    // One line for the FFmpeg errors that were not shown, when there were some.
+    void tellHiddenFfmpegLines();
+
     ProgressBar m_bar;
     BatchConsole m_console;
     TerminalQuestions m_questions;
     BatchHost m_host;
     session::Session m_session;
+    // FFmpeg's error lines of the run: a damaged file gives one per damaged frame, so only the
+    // first few are shown and the others counted (host thread only).
+    int m_ffmpegLines = 0;
 };
 
 } // namespace camlog::app

@@ -1,13 +1,18 @@
 // The scene list as an Excel workbook (.xlsx), written with libxlsxwriter.
 #include "scenes/office/write_excel.h"
 
+#include "core/temporary_files.h"
+#include "scenes/office/xml_text.h"
 #include "scenes/write_scn_text.h"
 
 #include <xlsxwriter.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <map>
 #include <tuple>
 #include <unistd.h>
@@ -76,12 +81,13 @@ private:
     std::map<CellKind, lxw_format *> m_cells;
 };
 
-// A header or footer code text: "&" doubled so that a path never reads as a code.
+// A header or footer code text: "&" doubled so that a path never reads as a code, and a tab or
+// a line break of a name a space (the workbook's own line breaks are the only ones).
 std::string headerText(const std::string &text)
 {
     std::string out;
-    for (const char c : text) {
-        out += c;
+    for (const char c : XmlCharacters(text)) {
+        out += c == '\t' || c == '\n' || c == '\r' ? ' ' : c;
         if (c == '&')
             out += '&';
     }
@@ -119,16 +125,42 @@ void setPage(lxw_worksheet *sheet, const std::string &lowerPath, const OfficeExp
     worksheet_set_footer(sheet, (before + path + after + right).c_str());
 }
 
-// A name beside the destination for the workbook while it is written, of this process only.
+// A hidden name beside the destination for the workbook while it is written, of this process
+// only, registered so that a quick exit removes it and a later run removes it after a crash.
 // (The workbook creates the file itself, with the permissions of any new file.)
-std::string temporaryName(const std::filesystem::path &destination)
-{
-    static std::atomic<unsigned> counter{0};
-    return (destination.parent_path()
-            / ("." + destination.filename().string() + "." + std::to_string(getpid()) + "." + std::to_string(counter++)
-               + ".tmp"))
-        .string();
-}
+class WorkbookTemporary {
+public:
+    explicit WorkbookTemporary(const std::filesystem::path &destination)
+    {
+        static std::atomic<unsigned> counter{0};
+        core::RemoveOrphanedTemporaries(destination);
+        m_path = core::TemporaryNameFor(destination, counter++);
+        m_slot = core::RegisterTemporary(m_path);
+        // Made here, so that a folder that cannot be written is told with the system's reason
+        // (the workbook would print its own lines on the terminal).
+        const int fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0)
+            m_error = std::strerror(errno);
+        else
+            ::close(fd);
+    }
+    ~WorkbookTemporary()
+    {
+        std::error_code ignored;
+        std::filesystem::remove(m_path, ignored);
+        core::UnregisterTemporary(m_slot);
+    }
+    WorkbookTemporary(const WorkbookTemporary &) = delete;
+    WorkbookTemporary &operator=(const WorkbookTemporary &) = delete;
+    const std::filesystem::path &path() const { return m_path; }
+    // Why the file could not be made; empty when it was.
+    const std::string &error() const { return m_error; }
+
+private:
+    std::filesystem::path m_path;
+    std::string m_error;
+    int m_slot = -1;
+};
 
 } // namespace
 
@@ -146,16 +178,21 @@ void TWriteExcel::AddScene(const TSceneClass &scene)
 
 bool TWriteExcel::close()
 {
-    const std::string temporary = temporaryName(m_destination);
+    const WorkbookTemporary temporaryFile(m_destination);
+    if (!temporaryFile.error().empty()) {
+        m_error = "Cannot write " + m_destination.string() + ": " + temporaryFile.error();
+        return false;
+    }
+    const std::string temporary = temporaryFile.path().string();
     lxw_workbook *workbook = workbook_new(temporary.c_str());
     if (workbook == nullptr) {
-        std::remove(temporary.c_str());
         m_error = "Cannot create the workbook " + m_destination.string();
         return false;
     }
     lxw_worksheet *sheet = workbook_add_worksheet(workbook, nullptr);
     Formats formats(workbook);
-    const std::string lowerPath = LowerCaseText(m_videoPath);
+    // The workbook escapes what it writes, but keeps what XML cannot carry.
+    const std::string lowerPath = XmlCharacters(LowerCaseText(m_videoPath));
     setPage(sheet, lowerPath, m_info);
 
     lxw_format *pathFormat = workbook_add_format(workbook);
@@ -176,13 +213,13 @@ bool TWriteExcel::close()
             if (c == 0)
                 worksheet_write_number(sheet, row, kFirstColumn, rows[i].number, format);
             else
-                worksheet_write_string(sheet, row, kFirstColumn + c, rows[i].texts[c].c_str(), format);
+                worksheet_write_string(sheet, row, kFirstColumn + c, XmlCharacters(rows[i].texts[c]).c_str(), format);
         }
     }
     const lxw_row_t after = kHeaderRow + static_cast<lxw_row_t>(rows.size());
     worksheet_write_string(sheet, after + 2, 0,
                            ("Terminated at " + FormatExportTime(m_info, "dddddd 'at' hh:mm:ss")).c_str(), nullptr);
-    worksheet_write_string(sheet, after + 3, 0, ("Visit my web site " + m_info.webSite).c_str(), nullptr);
+    worksheet_write_string(sheet, after + 3, 0, XmlCharacters("Visit my web site " + m_info.webSite).c_str(), nullptr);
 
     // Widths in characters of the default font, the header's larger font counted in.
     const auto widest = m_rows.widestTexts(kHeaders);
@@ -194,14 +231,12 @@ bool TWriteExcel::close()
 
     const lxw_error result = workbook_close(workbook);
     if (result != LXW_NO_ERROR) {
-        std::remove(temporary.c_str());
         m_error = "Cannot write " + m_destination.string() + ": " + lxw_strerror(result);
         return false;
     }
     std::error_code error;
     std::filesystem::rename(temporary, m_destination, error);
     if (error) {
-        std::remove(temporary.c_str());
         m_error = "Cannot write " + m_destination.string() + ": " + error.message();
         return false;
     }

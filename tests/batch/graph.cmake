@@ -30,3 +30,8 @@ camlog_add_test_program(camlog_inlay_batch_tests
   SOURCES inlay_batch_test.cpp
   LIBS camlog_batch_runner camlog_media_test_support camlog_media camlog_scenes camlog_core
   LABELS slow)
+
+# End-to-end runs on unreadable files, a FIFO and AVI files with dropped pictures.
+camlog_add_test_program(camlog_bad_input_batch_tests
+  SOURCES bad_input_batch_test.cpp
+  LIBS camlog_batch_runner camlog_media_test_support camlog_media camlog_scenes camlog_core)

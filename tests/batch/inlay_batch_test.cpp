@@ -291,7 +291,7 @@ TEST_F(InlayBatchTest, ATruncatedSourceFailsAndLeavesNothingBehind)
     writeBytes(source, bytes);
     const BatchResult result = Inlay(source);
     EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.err.find("An error occured while inlaying in"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("An error occurred while inlaying in"), std::string::npos) << result.err;
     EXPECT_FALSE(fs::exists(videos / "cut_in.avi"));
     EXPECT_EQ(FilesIn(videos), 1u);
 }

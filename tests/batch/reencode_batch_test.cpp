@@ -117,7 +117,7 @@ TEST_F(ReencodeBatchTest, ATruncatedSourceFailsAndLeavesNothingBehind)
     bytes.resize(bytes.size() * 2 / 3);
     writeBytes(source, bytes);
     const BatchResult result = Recompress(source);
-    EXPECT_NE(result.err.find("An error occured while compressing"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("An error occurred while compressing"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("cut short"), std::string::npos) << result.err;
     EXPECT_FALSE(fs::exists(videos / "cut_dvtype2.avi"));
     EXPECT_EQ(FilesIn(videos), 1u); // no temporary file either

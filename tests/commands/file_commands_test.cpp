@@ -153,7 +153,7 @@ TEST_F(Trash, CompanionFilesGoToTheTrashAndTheVideoIsReloaded)
     EXPECT_EQ(engine.LastRun().failedPasses, 1);
     EXPECT_EQ(host.log.back(), "end");
     EXPECT_NE(std::find(host.log.begin(), host.log.end(),
-                        "error etError An error occured while deleting the srt file of " + video),
+                        "error etError An error occurred while deleting the srt file of " + video),
               host.log.end());
 }
 

@@ -1,5 +1,6 @@
 // The inlay settings turned into the inlay's record, and the personal templates.
 #include "commands/inlay_settings.h"
+#include "prefs/settings_catalogue.h"
 
 #include "core/avi_fichier.h"
 #include "core/text_encoding.h"
@@ -135,10 +136,40 @@ TEST(ApplyInlaySettingsTest, TheOtherFieldsComeFromTheSettingsAndTheFile)
     EXPECT_EQ(other.borderSize, 0);
 }
 
+// Values set in memory beyond their bounds (the settings file's are checked when read) are held
+// to them: a border of 400 would make a 1-second inlay take minutes, 2^31-1 would draw nothing.
+TEST(ApplyInlaySettingsTest, ValuesBeyondTheirBoundsAreHeldToThem)
+{
+    const struct {
+        int border;
+        int seconds;
+        int fontSize;
+        int boundBorder;
+        int boundSeconds;
+        int boundFontSize;
+    } cases[] = {
+        {400, 1, 30, prefs::kInlayBorderMax, 1, prefs::kInlayFontSizeMax},
+        {2147483647, 2147483647, 2147483647, prefs::kInlayBorderMax, prefs::kInlaySecondsMax, prefs::kInlayFontSizeMax},
+        {-5, -1, -2147483647, 0, 0, prefs::kInlayFontSizeMin},
+        {3, 10, 0, 3, 10, 16},
+    };
+    for (const auto &c : cases) {
+        prefs::Settings settings = defaults();
+        settings.borderSize = c.border;
+        settings.dureeIncrustation = c.seconds;
+        settings.incrustFont.Size = c.fontSize;
+        const media::TincrustRec rec = ApplyInlaySettings(settings, nullptr);
+        EXPECT_EQ(rec.borderSize, c.boundBorder) << c.border;
+        EXPECT_EQ(rec.durationSeconds, c.boundSeconds) << c.seconds;
+        EXPECT_EQ(rec.font.size, c.boundFontSize) << c.fontSize;
+    }
+}
+
 TEST(InlayEditorTextsTest, DurationTextThatIsNotAWholeNumberGivesFive)
 {
-    const std::vector<std::pair<std::string, int>> cases{{"12", 12}, {" 7 ", 7}, {"abc", 5},         {"", 5},
-                                                         {"3.5", 5}, {"4s", 5},  {"99999999999", 5}, {"0", 0}};
+    const std::vector<std::pair<std::string, int>> cases{{"12", 12},     {" 7 ", 7},  {"abc", 5},         {"", 5},
+                                                         {"3.5", 5},     {"4s", 5},   {"99999999999", 5}, {"0", 0},
+                                                         {"3600", 3600}, {"3601", 5}, {"-1", 5}};
     for (const auto &[text, seconds] : cases)
         EXPECT_EQ(InlayDurationFromText(text), seconds) << '"' << text << '"';
 }
@@ -151,8 +182,16 @@ TEST(InlayEditorTextsTest, SizeTextSetsAutoOrAWholeSizeAboveZero)
         bool autoSize;
     };
     const std::vector<Case> cases{
-        {"auto", 16, true}, {"24", 24, false}, {" 36 ", 36, false}, {"abc", 16, false},
-        {"0", 16, false},   {"-8", 16, false}, {"Auto", 16, false}, {"", 16, false},
+        {"auto", 16, true},
+        {"24", 24, false},
+        {" 36 ", prefs::kInlayFontSizeMax, false},
+        {"abc", 16, false},
+        {"0", 16, false},
+        {"-8", 16, false},
+        {"Auto", 16, false},
+        {"", 16, false},
+        {"28", 28, false},
+        {"400", prefs::kInlayFontSizeMax, false},
     };
     for (const Case &c : cases) {
         media::InlayFont font;

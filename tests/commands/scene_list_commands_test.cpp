@@ -89,13 +89,33 @@ TEST_F(FixedIntervalScn, WithoutAnIntervalTheSettingIsUsed)
     }
 }
 
+// A scn file that cannot be put in place (a folder of that name) fails the file with the cause.
+TEST_F(FixedIntervalScn, AScnFileThatCannotBeWrittenIsFailedWithItsCause)
+{
+    const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
+    std::filesystem::create_directory(Scratch() / "clip.scn");
+    AddToList(video);
+    host.answers = {TAnswer::Yes};
+    ASSERT_TRUE(Run(dm.CreerScnByIntervalle, {"2"}));
+    EXPECT_EQ(engine.LastRun().failedPasses, 1);
+    EXPECT_NE(std::find_if(host.log.begin(), host.log.end(),
+                           [](const std::string &line) {
+                               return line.starts_with("msg ") && line.find("clip.scn") != std::string::npos
+                                      && line.find("directory") != std::string::npos;
+                           }),
+              host.log.end());
+    EXPECT_TRUE(std::filesystem::is_directory(Scratch() / "clip.scn"));
+}
+
 TEST_F(FixedIntervalScn, AnAbortBeforeTheFirstSceneKeepsTheOldScnFile)
 {
     const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
     const std::string scn = Touch("clip.scn", "old scenes");
     AddToList(video);
     host.answers = {TAnswer::Yes};
-    host.onStartFichier = [this](core::TaviFichier *) { engine.Abort(); };
+    host.onStartFichier = [this](core::TaviFichier *) {
+        engine.Abort();
+    };
     ASSERT_TRUE(Run(dm.CreerScnByIntervalle, {"2"}));
     EXPECT_NE(std::find(host.log.begin(), host.log.end(), "msg Creating a scn file for clip.avi with fixed durations"),
               host.log.end());
@@ -120,7 +140,7 @@ TEST_F(TextExport, TheScnFileIsWrittenAsText)
     AddToList(video);
     ASSERT_TRUE(Run(dm.ExporterScenesTexte));
     EXPECT_EQ(engine.LastRun().failedPasses, 0);
-    EXPECT_EQ(host.log[2], "msg Exporting the scenes of Clip.avi  to a  text file");
+    EXPECT_EQ(host.log[2], "msg Exporting the scenes of Clip.avi to a text file");
 
     const std::string textFile = (Scratch() / "Clip_scn.txt").string();
     const std::vector<std::string> text = lines(Content(textFile));
@@ -197,7 +217,7 @@ TEST_F(OfficeExport, EachDocumentIsWrittenAndOpened)
         const char *start;
     } cases[] = {
         {&dm.ExporterScenesExcel, "clip.xlsx", "xl/worksheets/sheet1.xml", "Exporting the scenes of clip.avi to Excel"},
-        {&dm.ExporterScenesWord, "clip.docx", "word/document.xml", "Exorting the scenes of clip.avi to Word"},
+        {&dm.ExporterScenesWord, "clip.docx", "word/document.xml", "Exporting the scenes of clip.avi to Word"},
         {&dm.ExporterScenesCalc, "clip.ods", "content.xml", "Exporting the scenes of clip.avi to OOo.Calc"},
         {&dm.ExporterScenesWriter, "clip.odt", "content.xml", "Exporting the scenes of clip.avi to OOo.Writer"},
     };
@@ -239,7 +259,14 @@ TEST_F(OfficeExport, AnExistingDocumentIsAskedAboutAndKeptOnNo)
 TEST_F(OfficeExport, AnUnwritableDestinationFailsTheFileAndOpensNothing)
 {
     const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
-    Touch("clip.scn");
+    {
+        // A scn file that reads: the failure is the document's.
+        scenes::SceneContext context;
+        context.frameRate = 25.0;
+        scenes::TwriteScene writer(video);
+        ASSERT_TRUE(writer.WriteScene(scenes::TSceneClass(0, 125, context)));
+        ASSERT_TRUE(writer.close());
+    }
     AddToList(video);
     settings.saveInSameFolder = false;
     settings.dossierPourSauver = (Scratch() / "missing" / "").string();
@@ -250,9 +277,66 @@ TEST_F(OfficeExport, AnUnwritableDestinationFailsTheFileAndOpensNothing)
         EXPECT_EQ(engine.LastRun().failedPasses, 1) << cmd->Name;
         const std::string error = "error etError " + engine::FormatCommandMessage(cmd->ErrorMessage, video, 1);
         EXPECT_NE(std::find(host.log.begin(), host.log.end(), error), host.log.end()) << cmd->Name;
+        // The cause is told as well.
+        EXPECT_NE(std::find_if(host.log.begin(), host.log.end(),
+                               [](const std::string &line) {
+                                   return line.starts_with("msg ")
+                                          && line.find("No such file or directory") != std::string::npos;
+                               }),
+                  host.log.end())
+            << cmd->Name << ": " << ::testing::PrintToString(host.log);
     }
     EXPECT_TRUE(shell.calls.empty());
     EXPECT_FALSE(std::filesystem::exists(Scratch() / "missing"));
+}
+
+} // namespace
+} // namespace camlog::commands::test
+
+namespace camlog::commands::test {
+namespace {
+
+using InterruptedExport = CommandsFixture;
+
+// An export stopped after its first scene keeps the complete document it was replacing, opens
+// nothing and leaves no temporary file beside it.
+TEST_F(InterruptedExport, KeepsTheCompleteDocumentItWasReplacing)
+{
+    const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
+    {
+        scenes::SceneContext context;
+        context.frameRate = 25.0;
+        scenes::TwriteScene writer(video);
+        for (int start = 0; start < 125; start += 25)
+            ASSERT_TRUE(writer.WriteScene(scenes::TSceneClass(start, start + 25, context)));
+        ASSERT_TRUE(writer.close());
+    }
+    AddToList(video);
+    const struct {
+        engine::Tcmd *cmd;
+        const char *name;
+    } cases[] = {
+        {&dm.ExporterScenesTexte, "clip_scn.txt"}, {&dm.ExporterScenesExcel, "clip.xlsx"},
+        {&dm.ExporterScenesWord, "clip.docx"},     {&dm.ExporterScenesCalc, "clip.ods"},
+        {&dm.ExporterScenesWriter, "clip.odt"},
+    };
+    for (const auto &c : cases) {
+        const std::string document = Touch(c.name, "the complete older document");
+        shell.calls.clear();
+        host.answers = {engine::TAnswer::Yes};
+        host.questions.clear();
+        host.onSetProgress = [this](int position) {
+            if (position == 1)
+                engine.Abort();
+        };
+        ASSERT_TRUE(Run(*c.cmd));
+        host.onSetProgress = nullptr;
+        EXPECT_EQ(host.questions.size(), 1u) << c.name;
+        EXPECT_EQ(Content(document), "the complete older document") << c.name;
+        EXPECT_TRUE(shell.calls.empty()) << c.name;
+        for (const auto &entry : std::filesystem::directory_iterator(Scratch()))
+            EXPECT_NE(entry.path().filename().string().front(), '.') << c.name << ": " << entry.path();
+    }
 }
 
 } // namespace

@@ -185,18 +185,38 @@ TEST(DetailedList, LineOfAPalType2File)
         std::string expected;
     };
     const Case cases[] = {
-        {"no datecode", [](TaviFichier &x) { x.Datecode = {}; x.DatecodeText = "N/A"; }, 1, "N/A"},
+        {"no datecode",
+         [](TaviFichier &x) {
+             x.Datecode = {};
+             x.DatecodeText = "N/A";
+         },
+         1, "N/A"},
         {"scn beside", [](TaviFichier &x) { x.HasScn = true; }, 2, "scn"},
         {"srt beside", [](TaviFichier &x) { x.HasSrt = true; }, 3, "srt"},
         {"type 1", [](TaviFichier &x) { x.FileType = 1; }, 5, "dvsd (type 1)"},
         {"type 2 iavs", [](TaviFichier &x) { x.Type2Iavs = true; }, 5, "dvsd (type 2 iavs)"},
         {"atypical", [](TaviFichier &x) { x.FileType = 0; }, 5, "dvsd (atypical)"},
-        {"not DV", [](TaviFichier &x) { x.IsDV = false; x.Codec = "XVID"; }, 5, "XVID"},
+        {"not DV",
+         [](TaviFichier &x) {
+             x.IsDV = false;
+             x.Codec = "XVID";
+         },
+         5, "XVID"},
         {"audio longer", [](TaviFichier &x) { x.AudioDurationText = "5s 01fr"; }, 7, "5s 00fr (5s 01fr)"},
         {"no video", [](TaviFichier &x) { x.FrameRate = 0; }, 8, ""},
         {"NTSC rate", [](TaviFichier &x) { x.FrameRate = 30000.0 / 1001.0; }, 8, "29.97002997003"},
-        {"shift forwards", [](TaviFichier &x) { x.Shift = DateTime::fromDays(0.5); x.ShiftText = "12h"; }, 16, "+12h"},
-        {"shift backwards", [](TaviFichier &x) { x.Shift = DateTime::fromDays(-0.5); x.ShiftText = "-12h"; }, 16, "-12h"},
+        {"shift forwards",
+         [](TaviFichier &x) {
+             x.Shift = DateTime::fromDays(0.5);
+             x.ShiftText = "12h";
+         },
+         16, "+12h"},
+        {"shift backwards",
+         [](TaviFichier &x) {
+             x.Shift = DateTime::fromDays(-0.5);
+             x.ShiftText = "-12h";
+         },
+         16, "-12h"},
     };
     for (const auto &c : cases) {
         auto changed = palType2File();
@@ -229,3 +249,40 @@ TEST(DetailedList, WrittenLikeAPlaylist)
     EXPECT_NE(text.find("\r\n/videos/second.avi,"), std::string::npos);
     EXPECT_TRUE(text.ends_with(",2024,\r\n"));
 }
+
+namespace {
+
+// Every name a playlist holds reads back as it was written; a name that would not (a line
+// break, bytes that are not UTF-8, a blank the reading trims) refuses the playlist by that name
+// and leaves the old one.
+TEST(Playlist, NamesThatWouldNotReadBackAreRefusedByName)
+{
+    const auto dir = test::scratchDir("PlaylistOddNames");
+    const std::vector<std::string> fine = {"/v/été.avi", "/v/a b.avi", "/v/#1.avi", "/v/tab\there.avi"};
+    ASSERT_TRUE(WritePlaylist(dir / "list.txt", fine, kInfo));
+    const auto read = ReadPlaylist(dir / "list.txt");
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read.value(), fine);
+
+    const struct {
+        std::string name;
+        const char *shown; // the name as the message shows it
+        const char *problem;
+    } refused[] = {
+        {"/v/two\nlines.avi", "/v/two\nlines.avi", "line break"},
+        {"/v/cr\r.avi", "/v/cr\r.avi", "line break"},
+        {"/v/latin\xE9.avi", "/v/latin\xEF\xBF\xBD.avi", "not UTF-8"},
+        {"/v/space.avi ", "/v/space.avi ", "blank"},
+    };
+    for (const auto &c : refused) {
+        const auto written = WritePlaylist(dir / "list.txt", {"/v/new.avi", c.name}, kInfo);
+        ASSERT_FALSE(written) << c.problem;
+        EXPECT_NE(written.error().message.find(std::string("\"") + c.shown + "\""), std::string::npos)
+            << written.error().message;
+        EXPECT_NE(written.error().message.find(c.problem), std::string::npos) << written.error().message;
+        EXPECT_EQ(ReadPlaylist(dir / "list.txt").value(), fine) << c.problem;
+    }
+    std::filesystem::remove_all(dir);
+}
+
+} // namespace

@@ -50,8 +50,9 @@ TEST(TemporaryFiles, TheNameCarriesTheProcessAndHidesBesideTheDestination)
     EXPECT_EQ(TemporaryNameFor("/v/clip.avi", 3), fs::path("/v/.clip.avi.~" + std::to_string(::getpid()) + "-3"));
 }
 
-// Only the temporary files of dead processes for this very destination go; the files of living
-// processes, of other destinations, and names that only look alike stay.
+// The temporary files of dead processes go, whatever destination of the folder they stood for
+// (a killed run's file is removed by the next run that writes there); the files of living
+// processes and names that only look alike stay.
 TEST(TemporaryFiles, OrphansOfDeadProcessesAreRemoved)
 {
     const fs::path dir = test::scratchDir("temporary_orphans");
@@ -61,19 +62,44 @@ TEST(TemporaryFiles, OrphansOfDeadProcessesAreRemoved)
     const std::vector<std::string> kept{".clip.avi.~" + alive + "-0", ".clip.avi.~" + self + "-7",
                                         ".clip.avi.~" + dead,         ".clip.avi.~" + dead + "-",
                                         ".clip.avi.~" + dead + "-1x", ".clip.avi.~x" + dead + "-1",
-                                        ".other.avi.~" + dead + "-0", "clip.avi"};
+                                        "other.avi.~" + dead + "-0",  "clip.avi"};
     for (const std::string &name : kept)
         touch(dir / name);
     touch(dir / (".clip.avi.~" + dead + "-0"));
     touch(dir / (".clip.avi.~" + dead + "-12"));
+    touch(dir / (".other.avi.~" + dead + "-0"));
     fs::create_directory(dir / (".clip.avi.~" + dead + "-5")); // not a file of ours
 
-    EXPECT_EQ(RemoveOrphanedTemporaries(dir / "clip.avi"), 2);
+    EXPECT_EQ(RemoveOrphanedTemporaries(dir / "clip.avi"), 3);
     std::vector<std::string> expected = kept;
     expected.push_back(".clip.avi.~" + dead + "-5");
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(namesIn(dir), expected);
     EXPECT_EQ(RemoveOrphanedTemporaries(dir / "missing folder" / "clip.avi"), 0);
+}
+
+// Names of up to 255 bytes, the most a folder holds, can be written: the temporary name is the
+// one shortened (never inside a UTF-8 sequence), and a later run still knows it as an orphan.
+TEST(TemporaryFiles, TheLongestNamesAreWrittenThroughAShortenedTemporaryName)
+{
+    const fs::path dir = test::scratchDir("temporary_long_names");
+    for (const std::size_t length : {240u, 250u, 255u}) {
+        std::string name(length - 4, 'a');
+        name.replace(length - 10, 2, "\xC3\xA9"); // an accented letter near the cut
+        name += ".avi";
+        ASSERT_EQ(name.size(), length);
+        const fs::path temporary = TemporaryNameFor(dir / name, 12345);
+        EXPECT_LE(temporary.filename().string().size(), 255u) << length;
+        EXPECT_TRUE(temporary.filename().string().ends_with(".~" + std::to_string(::getpid()) + "-12345"));
+        {
+            ReplacingFile file(dir / name);
+            ASSERT_TRUE(file.append("data", 4)) << length << ": " << file.errorMessage();
+            ASSERT_TRUE(file.commit()) << length << ": " << file.errorMessage();
+        }
+        EXPECT_EQ(namesIn(dir), std::vector<std::string>{name});
+        fs::remove(dir / name);
+    }
+    fs::remove_all(dir);
 }
 
 TEST(TemporaryFiles, RegisteredFilesAreRemovedAtAQuickExit)

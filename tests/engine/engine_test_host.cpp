@@ -136,6 +136,8 @@ void TestHost::OnSetProgress(int progress)
 {
     checkHostThread("OnSetProgress");
     log.push_back("pos " + std::to_string(progress));
+    if (onSetProgress)
+        onSetProgress(progress);
 }
 
 void TestHost::OnEndProgress()

@@ -63,6 +63,7 @@ public:
     std::function<void()> onEndCommand;
     std::function<void(core::TaviFichier *)> onStartFichier;
     std::function<void(core::TaviFichier *)> onEndFichier;
+    std::function<void(int)> onSetProgress;
 
 private:
     struct Item {

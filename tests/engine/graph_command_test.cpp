@@ -92,9 +92,9 @@ TEST_F(GraphCommand, ProgressCountsFromTheStartOfThePartThatRuns)
         });
     };
     ASSERT_TRUE(Run(cmd));
-    EXPECT_THAT(host.log, ElementsAre("start", "file a.avi 1", "progress 2", "pos 1", "end-progress",
-                                      "end-file a.avi 1", "file a.avi 2", "progress 4", "pos 2", "end-progress",
-                                      "end-file a.avi 2", "end"));
+    EXPECT_THAT(host.log,
+                ElementsAre("start", "file a.avi 1", "progress 2", "pos 1", "end-progress", "end-file a.avi 1",
+                            "file a.avi 2", "progress 4", "pos 2", "end-progress", "end-file a.avi 2", "end"));
 }
 
 TEST_F(GraphCommand, AbortStopsTheGraphListsThePartialFileAndTheNextFileRuns)
@@ -107,7 +107,9 @@ TEST_F(GraphCommand, AbortStopsTheGraphListsThePartialFileAndTheNextFileRuns)
     cmd.Nombre = fnAll;
     cmd.Filtergraph = &graph;
     cmd.UpdateFile = ufAdd;
-    cmd.OnDestination = [](core::TaviFichier *f, const TParams &, int) { return f->Folder + f->BaseName + "_2.avi"; };
+    cmd.OnDestination = [](core::TaviFichier *f, const TParams &, int) {
+        return f->Folder + f->BaseName + "_2.avi";
+    };
     std::vector<std::string> stoppedAfterAbort;
     cmd.OnBuildGraph = [&](core::TaviFichier *f, const std::string &dest, const TParams &, int) {
         Touch(std::filesystem::path(dest).filename().string());
@@ -141,7 +143,9 @@ TEST_F(GraphCommand, ALateCompletionDoesNotEndTheNextGraph)
     cmd.OnBuildGraph = [&](core::TaviFichier *f, const std::string &, const TParams &, int) {
         if (f->FileName == "a.avi") {
             // Completion is reported while the aborted graph is being stopped.
-            graph.onStop = [&] { cmd.Engine()->GraphComplete(); };
+            graph.onStop = [&] {
+                cmd.Engine()->GraphComplete();
+            };
             return std::make_shared<FakeSeeking>([&](int) {
                 host.OnHost([&] { cmd.Engine()->Abort(); });
                 return std::int64_t{0};
@@ -177,7 +181,9 @@ TEST_F(GraphCommand, NothingToRunStillUpdatesTheList)
     EXPECT_EQ(built, 1);
 }
 
-TEST_F(GraphCommand, AGraphWithoutLengthIsNotRunNorUpdated)
+// A graph without length would write nothing: the file fails with the cause instead of passing
+// for done.
+TEST_F(GraphCommand, AGraphWithoutLengthIsNotRunNorUpdatedAndFails)
 {
     list.Fill({"/v/a.avi"});
     FakeGraph graph;
@@ -191,7 +197,8 @@ TEST_F(GraphCommand, AGraphWithoutLengthIsNotRunNorUpdated)
     ASSERT_TRUE(Run(cmd));
     EXPECT_EQ(graph.runs, 0);
     EXPECT_EQ(built, 0);
-    EXPECT_THAT(host.log, ElementsAre("start", "file a.avi 1", "end-file a.avi 1", "end"));
+    EXPECT_EQ(engine.LastRun().failedPasses, 1);
+    EXPECT_THAT(host.log, ::testing::Contains("msg the source gives no duration: nothing was written"));
 }
 
 TEST_F(GraphCommand, WithoutABuildHandlerNothingHappens)

@@ -183,5 +183,27 @@ int main(int argc, char **argv)
     scnSeeds(work);
     fs::remove_all(work);
     textSeeds();
+    // Names and captions cut at 0 bytes: the video's path, then title and subtitle per scene.
+    const auto texts = [](std::initializer_list<std::string> parts) {
+        Bytes bytes;
+        for (const std::string &part : parts) {
+            if (!bytes.empty())
+                bytes.push_back(0);
+            bytes.insert(bytes.end(), part.begin(), part.end());
+        }
+        return bytes;
+    };
+    seed("office_text", "plain", texts({"Tape & <three>.avi", "Beach", "Day one", "Hills", ""}));
+    seed("office_text", "odd",
+         texts({"a\xEF\xBF\xBE\x01.avi", "\xEF\xBF\xBF\x1B", "\xFF\xFE bad", "\xC3\xA9t\xC3\xA9"}));
+    // Any AVI FFmpeg opens: the DV fixtures, one with dropped pictures, and other codecs.
+    for (const char *fixture : {"tape_three-type2.avi", "tape_three-type1.avi", "dropped_frames.avi", "nondv_mpeg4.avi",
+                                "ntsc_nodate-ffmpeg.avi"}) {
+        Bytes bytes = t::readBytes(fixtures / fixture);
+        // The first part is enough to reach every kind of chunk; small seeds keep the runs fast.
+        if (bytes.size() > 600000)
+            bytes.resize(600000);
+        seed("reencode_source", fixture, bytes);
+    }
     return 0;
 }

@@ -78,11 +78,11 @@ void expectFramesFromTape(DvFrameReader &reader, const Bytes &tape, std::size_t 
         const std::size_t t = missing >= 0 && i >= static_cast<std::size_t>(missing) ? i + 1 : i;
         ASSERT_TRUE(reader.readFrame(i, frame)) << "frame " << i;
         ASSERT_GE(tape.size(), (t + 1) * frame.size());
-        ASSERT_TRUE(std::equal(frame.begin(), frame.end(), tape.begin() + static_cast<std::ptrdiff_t>(t * frame.size())))
+        ASSERT_TRUE(
+            std::equal(frame.begin(), frame.end(), tape.begin() + static_cast<std::ptrdiff_t>(t * frame.size())))
             << "frame " << i << " differs from tape frame " << t;
     }
 }
-
 
 std::vector<SampleEntry> framesOf(const DvFrameReader &reader)
 {
@@ -153,20 +153,22 @@ TEST_P(WrappedFiles, OpeningReadsOnlyHeadersAndIndexes)
 
 INSTANTIATE_TEST_SUITE_P(
     Fixtures, WrappedFiles,
-    ::testing::Values(WrappedFile{"tape_three-type1.avi", "tape_three.dv", 125, IndexSource::OpenDml, {"iavs"}},
-                      WrappedFile{"tape_three-type2.avi", "tape_three.dv", 125, IndexSource::OpenDml, {"vids", "auds"}},
-                      WrappedFile{"tape_three-opendml.avi", "tape_three.dv", 125, IndexSource::OpenDml, {"iavs"}},
-                      WrappedFile{"ntsc_4x3_48k-type1.avi", "ntsc_4x3_48k.dv", 29, IndexSource::OpenDml, {"iavs"}},
-                      WrappedFile{"ntsc_4x3_48k-type2.avi", "ntsc_4x3_48k.dv", 29, IndexSource::OpenDml, {"vids", "auds"}},
-                      WrappedFile{"ntsc_4x3_48k-opendml.avi", "ntsc_4x3_48k.dv", 29, IndexSource::OpenDml, {"iavs"}},
-                      WrappedFile{"pal_16x9_32k-type1.avi", "pal_16x9_32k.dv", 25, IndexSource::OpenDml, {"iavs"}},
-                      WrappedFile{"pal_16x9_32k-type2.avi", "pal_16x9_32k.dv", 25, IndexSource::OpenDml, {"vids", "auds"}},
-                      WrappedFile{"pal_16x9_32k-opendml.avi", "pal_16x9_32k.dv", 25, IndexSource::OpenDml, {"iavs"}},
-                      // ffmpeg reserves room for an OpenDML index but writes only idx1 in small files.
-                      WrappedFile{"ntsc_nodate-ffmpeg.avi", "ntsc_nodate.dv", 30, IndexSource::Idx1, {"vids"}}),
+    ::testing::Values(
+        WrappedFile{"tape_three-type1.avi", "tape_three.dv", 125, IndexSource::OpenDml, {"iavs"}},
+        WrappedFile{"tape_three-type2.avi", "tape_three.dv", 125, IndexSource::OpenDml, {"vids", "auds"}},
+        WrappedFile{"tape_three-opendml.avi", "tape_three.dv", 125, IndexSource::OpenDml, {"iavs"}},
+        WrappedFile{"ntsc_4x3_48k-type1.avi", "ntsc_4x3_48k.dv", 29, IndexSource::OpenDml, {"iavs"}},
+        WrappedFile{"ntsc_4x3_48k-type2.avi", "ntsc_4x3_48k.dv", 29, IndexSource::OpenDml, {"vids", "auds"}},
+        WrappedFile{"ntsc_4x3_48k-opendml.avi", "ntsc_4x3_48k.dv", 29, IndexSource::OpenDml, {"iavs"}},
+        WrappedFile{"pal_16x9_32k-type1.avi", "pal_16x9_32k.dv", 25, IndexSource::OpenDml, {"iavs"}},
+        WrappedFile{"pal_16x9_32k-type2.avi", "pal_16x9_32k.dv", 25, IndexSource::OpenDml, {"vids", "auds"}},
+        WrappedFile{"pal_16x9_32k-opendml.avi", "pal_16x9_32k.dv", 25, IndexSource::OpenDml, {"iavs"}},
+        // ffmpeg reserves room for an OpenDML index but writes only idx1 in small files.
+        WrappedFile{"ntsc_nodate-ffmpeg.avi", "ntsc_nodate.dv", 30, IndexSource::Idx1, {"vids"}}),
     [](const auto &info) {
         std::string name = info.param.avi;
-        std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+        std::replace_if(
+            name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
         return name;
     });
 
@@ -297,13 +299,10 @@ const std::vector<Damage> &damages()
              forEachIdx1Entry(b, [&](std::size_t e) { put32(b, e + 8, get32(b, e + 8) + movi); });
          },
          std::nullopt, IndexSource::Idx1, 30},
-        {"Idx1Removed", "ntsc_nodate-ffmpeg.avi", [](Bytes &b) { removeIdx1(b); },
-         std::nullopt, IndexSource::MoviWalk, 30},
+        {"Idx1Removed", "ntsc_nodate-ffmpeg.avi", [](Bytes &b) { removeIdx1(b); }, std::nullopt, IndexSource::MoviWalk,
+         30},
         // The frames after the last indexed one are walked.
-        {"Idx1ListsOnlyHalfTheFrames", "ntsc_nodate-ffmpeg.avi",
-         [](Bytes &b) {
-             put32(b, idx1Pos(b) + 4, 15 * 16);
-         },
+        {"Idx1ListsOnlyHalfTheFrames", "ntsc_nodate-ffmpeg.avi", [](Bytes &b) { put32(b, idx1Pos(b) + 4, 15 * 16); },
          std::nullopt, IndexSource::Idx1, 30},
         {"NotDvHandlerButDvSizedFrames", "ntsc_nodate-ffmpeg.avi",
          [](Bytes &b) {
@@ -323,16 +322,18 @@ const std::vector<Damage> &damages()
          std::nullopt, IndexSource::MoviWalk, 125},
         {"SuperIndexPointsPastTheEnd", "tape_three-type1.avi",
          [](Bytes &b) { put64(b, find(b, "indx") + 8 + 24, 0x7FFFFFFF0000ull); }, std::nullopt, IndexSource::Idx1, 125},
-        {"SuperIndexChunkSizeHuge", "tape_three-type1.avi", [](Bytes &b) { put32(b, find(b, "indx") + 8 + 24 + 8, 0x7FFFFFFFu); },
-         std::nullopt, IndexSource::OpenDml, 125},
-        {"SuperIndexEntryCountHuge", "tape_three-type1.avi", [](Bytes &b) { put32(b, find(b, "indx") + 8 + 4, 0xFFFFFFFFu); },
-         std::nullopt, IndexSource::OpenDml, 125},
+        {"SuperIndexChunkSizeHuge", "tape_three-type1.avi",
+         [](Bytes &b) { put32(b, find(b, "indx") + 8 + 24 + 8, 0x7FFFFFFFu); }, std::nullopt, IndexSource::OpenDml,
+         125},
+        {"SuperIndexEntryCountHuge", "tape_three-type1.avi",
+         [](Bytes &b) { put32(b, find(b, "indx") + 8 + 4, 0xFFFFFFFFu); }, std::nullopt, IndexSource::OpenDml, 125},
         {"SuperIndexEntriesRepeated", "tape_three-type1.avi",
          [](Bytes &b) {
              const std::size_t indx = find(b, "indx") + 8;
              put32(b, indx + 4, 1000);
              for (std::size_t i = 1; i < 1000; ++i)
-                 std::copy_n(b.begin() + static_cast<std::ptrdiff_t>(indx + 24), 16, b.begin() + static_cast<std::ptrdiff_t>(indx + 24 + 16 * i));
+                 std::copy_n(b.begin() + static_cast<std::ptrdiff_t>(indx + 24), 16,
+                             b.begin() + static_cast<std::ptrdiff_t>(indx + 24 + 16 * i));
          },
          std::nullopt, IndexSource::OpenDml, 125},
         {"StandardIndexBaseShifted", "tape_three-type1.avi",
@@ -341,8 +342,8 @@ const std::vector<Damage> &damages()
              put64(b, ix + 12, 0x1000 + get32(b, ix + 12));
          },
          std::nullopt, IndexSource::Idx1, 125},
-        {"StandardIndexEntryCountHuge", "tape_three-type1.avi", [](Bytes &b) { put32(b, find(b, "ix00") + 8 + 4, 0xFFFFFFFFu); },
-         std::nullopt, IndexSource::Idx1, 125},
+        {"StandardIndexEntryCountHuge", "tape_three-type1.avi",
+         [](Bytes &b) { put32(b, find(b, "ix00") + 8 + 4, 0xFFFFFFFFu); }, std::nullopt, IndexSource::Idx1, 125},
         {"StandardIndexNotAnIndex", "tape_three-type1.avi", [](Bytes &b) { b[find(b, "ix00") + 8 + 3] = 0x7F; },
          std::nullopt, IndexSource::Idx1, 125},
         {"StandardIndexOffsetsGarbage", "tape_three-type1.avi",
@@ -374,7 +375,8 @@ const std::vector<Damage> &damages()
          std::nullopt, IndexSource::OpenDml, 125},
         // A chunk whose size runs past its list: the index still finds every frame...
         {"OverrunningChunkWithIndex", "tape_three-type1.avi",
-         [](Bytes &b) { put32(b, dvgrabFrameHeader(b, 40) + 4, 0x7FFFFFF0u); }, std::nullopt, IndexSource::OpenDml, 125},
+         [](Bytes &b) { put32(b, dvgrabFrameHeader(b, 40) + 4, 0x7FFFFFF0u); }, std::nullopt, IndexSource::OpenDml,
+         125},
         // ...the walk stops before it.
         {"OverrunningChunkWithoutIndex", "tape_three-type1.avi",
          [](Bytes &b) {
@@ -426,8 +428,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, DamagedFiles, ::testing::ValuesIn(damages()),
 // OpenDML files of several RIFFs, built here from the frames of a tape
 
 struct BuildOptions {
-    std::size_t firstPart = 50;      // frames in the RIFF AVI; the rest go into one AVIX
-    int superIndexEntries = 2;       // 0: no indx; 1: the AVIX part is missing from it
+    std::size_t firstPart = 50; // frames in the RIFF AVI; the rest go into one AVIX
+    int superIndexEntries = 2;  // 0: no indx; 1: the AVIX part is missing from it
     bool idx1 = true;
     bool idx1Absolute = false;
     bool recLists = false;
@@ -670,7 +672,8 @@ void expectTruncationsKeepTheWholeFrames(const std::filesystem::path &copy, cons
 
     std::vector<std::uint64_t> cuts = {12, 30, 100, 150, 220, 400, 32500, original.size() - 1};
     for (const char *marker : {"RIFF", "LIST", "movi", "ix00", "ix01", "idx1", "indx"}) {
-        for (auto it = original.begin(); (it = std::search(it, original.end(), marker, marker + 4)) != original.end(); ++it) {
+        for (auto it = original.begin(); (it = std::search(it, original.end(), marker, marker + 4)) != original.end();
+             ++it) {
             const auto pos = static_cast<std::uint64_t>(it - original.begin());
             cuts.insert(cuts.end(), {pos, pos + 4, pos + 8, pos + 30, pos + 100});
         }
@@ -691,8 +694,8 @@ void expectTruncationsKeepTheWholeFrames(const std::filesystem::path &copy, cons
             continue;
         SCOPED_TRACE("cut at " + std::to_string(cut));
         std::filesystem::resize_file(copy, cut);
-        const std::size_t whole = static_cast<std::size_t>(
-            std::count_if(frames.begin(), frames.end(), [&](const SampleEntry &e) { return e.offset + e.size <= cut; }));
+        const std::size_t whole = static_cast<std::size_t>(std::count_if(
+            frames.begin(), frames.end(), [&](const SampleEntry &e) { return e.offset + e.size <= cut; }));
         auto result = DvFrameReader::open(copy);
         if (!result) {
             // Cut before the RIFF type, or before the first stream header: nothing tells
@@ -816,9 +819,9 @@ TEST(AviFrameReader, FilesThatCannotBeRead)
         const char *name;
         ReadErrorCode code;
     } cases[] = {
-        {"garbage.avi", ReadErrorCode::NotAvi},    {"empty.avi", ReadErrorCode::NotAvi},
+        {"garbage.avi", ReadErrorCode::NotAvi},       {"empty.avi", ReadErrorCode::NotAvi},
         {"riff-only.avi", ReadErrorCode::NoDvStream}, {"short.avi", ReadErrorCode::NotAvi},
-        {"folder.avi", ReadErrorCode::Unreadable}, {"missing.avi", ReadErrorCode::NotFound},
+        {"folder.avi", ReadErrorCode::Unreadable},    {"missing.avi", ReadErrorCode::NotFound},
         {"pipe.avi", ReadErrorCode::Unreadable},
     };
     for (const auto &c : cases) {
@@ -850,6 +853,28 @@ TEST(AviFrameReader, GarbageAfterAValidHeaderNeverReadsOutsideTheFile)
             EXPECT_LE(e.offset + e.size, bytes.size());
     }
     EXPECT_LT(reader->bytesRead(), 1'000'000u);
+}
+
+} // namespace
+} // namespace camlog::media
+
+namespace camlog::media {
+namespace {
+
+// ffmpeg's AVI writer marks pictures 10 to 12 as dropped with chunks without data: each stands
+// for the picture before it, so the table keeps the file's 50 pictures at their places.
+TEST(DroppedPictures, AChunkWithoutDataRepeatsThePictureBefore)
+{
+    auto reader = DvFrameReader::open(test::fixturePath("dropped_frames.avi"));
+    ASSERT_TRUE(reader) << reader.error().message;
+    DvFrameReader &r = *reader.value();
+    ASSERT_EQ(r.frameCount(), 50u);
+    for (std::size_t i = 10; i <= 12; ++i)
+        EXPECT_EQ(r.frame(i), r.frame(9)) << i;
+    EXPECT_NE(r.frame(13), r.frame(9));
+    std::vector<std::uint8_t> frame;
+    EXPECT_TRUE(r.readFrame(11, frame));
+    EXPECT_EQ(frame.size(), 144000u);
 }
 
 } // namespace

@@ -36,18 +36,28 @@ TEST_F(PreferenceStore, ReadsIntegersBooleansAndFloatsFromText)
                                  "b1=2\r\nb2= 0\r\nb3=0\r\nb4=\r\nb5=false\r\n"
                                  "f1=0.5\r\nf2= 0,25 \r\nf3=1e3\r\nf4=nan\r\nf5=x\r\nf6=1,234.5\r\n"));
     const auto r = portableReader();
-    struct IntCase { const char *name; std::int32_t expected; };
+    struct IntCase {
+        const char *name;
+        std::int32_t expected;
+    };
     for (const auto &c : {IntCase{"i1", 700}, IntCase{"i2", 42}, IntCase{"i3", -12}, IntCase{"i4", 42},
                           IntCase{"i5", 42}, IntCase{"i6", 5}, IntCase{"i7", 42}, IntCase{"missing", 42}}) {
         EXPECT_EQ(r.ReadInteger(c.name, 42), c.expected) << c.name;
     }
-    struct BoolCase { const char *name; bool defaultValue; bool expected; };
+    struct BoolCase {
+        const char *name;
+        bool defaultValue;
+        bool expected;
+    };
     for (const auto &c : {BoolCase{"b1", false, true}, BoolCase{"b2", true, false}, BoolCase{"b3", true, false},
                           BoolCase{"b4", false, true}, BoolCase{"b5", false, true}, BoolCase{"missing", true, true},
                           BoolCase{"missing", false, false}}) {
         EXPECT_EQ(r.ReadBool(c.name, c.defaultValue), c.expected) << c.name;
     }
-    struct FloatCase { const char *name; double expected; };
+    struct FloatCase {
+        const char *name;
+        double expected;
+    };
     for (const auto &c : {FloatCase{"f1", 0.5}, FloatCase{"f2", 0.25}, FloatCase{"f3", 1000.0}, FloatCase{"f4", 7.5},
                           FloatCase{"f5", 7.5}, FloatCase{"f6", 7.5}, FloatCase{"missing", 7.5}}) {
         EXPECT_EQ(r.ReadFloat(c.name, 7.5), c.expected) << c.name;
@@ -95,9 +105,9 @@ TEST_F(PreferenceStore, FontsAreSevenEntriesEachWithItsOwnDefault)
     }
     const QStringList expectedLines = {
         QStringLiteral("[\\Software\\Ovrand\\Camlog]"), QStringLiteral("IncrustFont\\FontName=DejaVu Sans"),
-        QStringLiteral("IncrustFont\\FontSize=11"),      QStringLiteral("IncrustFont\\FontColor=1193046"),
-        QStringLiteral("IncrustFont\\FontBold=1"),       QStringLiteral("IncrustFont\\FontItalic=0"),
-        QStringLiteral("IncrustFont\\FontUnderline=1"),  QStringLiteral("IncrustFont\\FontStrikeOut=0"),
+        QStringLiteral("IncrustFont\\FontSize=11"),     QStringLiteral("IncrustFont\\FontColor=1193046"),
+        QStringLiteral("IncrustFont\\FontBold=1"),      QStringLiteral("IncrustFont\\FontItalic=0"),
+        QStringLiteral("IncrustFont\\FontUnderline=1"), QStringLiteral("IncrustFont\\FontStrikeOut=0"),
     };
     EXPECT_EQ(readFileBytes(m_env.portableFile), utf16leFile(expectedLines.join(QStringLiteral("\r\n")) + "\r\n"));
     EXPECT_EQ(portableReader().ReadFont("IncrustFont", TfontRecord{}), font);
@@ -111,7 +121,8 @@ TEST_F(PreferenceStore, FontsAreSevenEntriesEachWithItsOwnDefault)
 
 TEST_F(PreferenceStore, ReadsAnsiFilesWrittenOnWindows)
 {
-    QByteArray ansi("[\\Software\\Ovrand\\Camlog]\r\nD\xE9" "calage Horaire=0,5\r\nFichier F3=#@vide\xA7#\r\n"
+    QByteArray ansi("[\\Software\\Ovrand\\Camlog]\r\nD\xE9"
+                    "calage Horaire=0,5\r\nFichier F3=#@vide\xA7#\r\n"
                     "texte1=\x80 100\r\n");
     writeFileBytes(m_env.portableFile, ansi);
     const auto r = portableReader();
@@ -122,19 +133,24 @@ TEST_F(PreferenceStore, ReadsAnsiFilesWrittenOnWindows)
 
 TEST_F(PreferenceStore, RewritingAnAnsiFileKeepsItsOtherLinesAndWritesUtf16)
 {
-    writeFileBytes(m_env.portableFile, QByteArray("; caf\xE9\r\n[other]\r\nx=1\r\n[\\Software\\Ovrand\\Camlog]\r\nk=1\r\n"));
+    writeFileBytes(m_env.portableFile,
+                   QByteArray("; caf\xE9\r\n[other]\r\nx=1\r\n[\\Software\\Ovrand\\Camlog]\r\nk=1\r\n"));
     {
         TWritePreferences w(kKeyPath, pmPortable, m_env);
         w.WriteInteger("k", 2);
         w.WriteString("new", "n");
     }
     EXPECT_EQ(readFileBytes(m_env.portableFile),
-              utf16leFile(QStringLiteral("; caf\u00E9\r\n[other]\r\nx=1\r\n[\\Software\\Ovrand\\Camlog]\r\nk=2\r\nnew=n\r\n")));
+              utf16leFile(
+                  QStringLiteral("; caf\u00E9\r\n[other]\r\nx=1\r\n[\\Software\\Ovrand\\Camlog]\r\nk=2\r\nnew=n\r\n")));
 }
 
 TEST_F(PreferenceStore, UnreadableFilesGiveDefaultsWithoutCrashing)
 {
-    struct Case { const char *what; QByteArray bytes; };
+    struct Case {
+        const char *what;
+        QByteArray bytes;
+    };
     const Case cases[] = {
         {"garbage", QByteArray("\x00\x01\xFF\x80\x00\x9D\xC3", 7)},
         {"truncated UTF-16", utf16leFile(kSection + QStringLiteral("k=5")).left(9)},
@@ -167,14 +183,38 @@ TEST_F(PreferenceStore, AFolderInPlaceOfTheFileGivesDefaultsAndIsNeverReplaced)
 
 TEST_F(PreferenceStore, AFileThatCannotBeReadIsNotOverwritten)
 {
-    // Too big to load: its lines would be lost if the writer replaced it.
-    const QByteArray big(5 * 1024 * 1024, 'x');
-    writeFileBytes(m_env.portableFile, big);
+    struct Case {
+        const char *what;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        // Too big to load: its lines would be lost if the writer replaced it.
+        {"too big", QByteArray(5 * 1024 * 1024, 'x')},
+        // Zero bytes that make no UTF-16: written back, its lines would be mangled.
+        {"zero bytes of no encoding", QByteArray("[s]\r\nk=1\r\n\0\0\0\0k=2\r\n", 19)},
+    };
+    for (const auto &c : cases) {
+        writeFileBytes(m_env.portableFile, c.bytes);
+        {
+            TWritePreferences w(kKeyPath, pmPortable, m_env);
+            w.WriteInteger("k", 1);
+        }
+        EXPECT_EQ(readFileBytes(m_env.portableFile), c.bytes) << c.what;
+    }
+}
+
+// A file saved in UTF-16 without a byte-order mark is read, and rewritten with its lines kept.
+TEST_F(PreferenceStore, AUtf16FileWithoutMarkIsReadAndKeepsItsLines)
+{
+    writeFileBytes(m_env.portableFile,
+                   utf16leFile(QStringLiteral("[other]\r\nx=1\r\n") + kSection + QStringLiteral("k=5\r\n")).mid(2));
+    EXPECT_EQ(portableReader().ReadInteger("k", 7), 5);
     {
         TWritePreferences w(kKeyPath, pmPortable, m_env);
-        w.WriteInteger("k", 1);
+        w.WriteInteger("k", 6);
     }
-    EXPECT_EQ(readFileBytes(m_env.portableFile), big);
+    EXPECT_EQ(readFileBytes(m_env.portableFile),
+              utf16leFile(QStringLiteral("[other]\r\nx=1\r\n") + kSection + QStringLiteral("k=6\r\n")));
 }
 
 TEST_F(PreferenceStore, AFileWithoutReadPermissionGivesDefaults)
@@ -236,7 +276,8 @@ TEST_F(PreferenceStore, ConfigFolderFollowsXdgConfigHomeElseHome)
 {
     EXPECT_EQ(PrefsEnvironment::forProgram("/p/camlog").normalFile, (m_root / "config/Ovrand/Camlog.ini").string());
     qputenv("XDG_CONFIG_HOME", "relative/ignored");
-    EXPECT_EQ(PrefsEnvironment::forProgram("/p/camlog").normalFile, (m_root / "home/.config/Ovrand/Camlog.ini").string());
+    EXPECT_EQ(PrefsEnvironment::forProgram("/p/camlog").normalFile,
+              (m_root / "home/.config/Ovrand/Camlog.ini").string());
     qunsetenv("XDG_CONFIG_HOME");
     const auto env = PrefsEnvironment::forProgram("/p/camlog");
     EXPECT_EQ(env.snapdeckFile, (m_root / "home/.config/Ovrand/Snapdeck.ini").string());
@@ -349,7 +390,11 @@ TEST_F(PreferenceStore, DeletePreferencesAsksAndReports)
 
 TEST_F(PreferenceStore, ChangingTheModeDeletesTheOtherStores)
 {
-    struct Case { PreferenceMode mode; bool portableKept; bool normalKept; };
+    struct Case {
+        PreferenceMode mode;
+        bool portableKept;
+        bool normalKept;
+    };
     for (const auto &c : {Case{pmNormal, false, true}, Case{pmPortable, true, false}, Case{pmNone, false, false}}) {
         writePortable(QStringLiteral("k=1\r\n"));
         writeNormal(QStringLiteral("k=1\r\n"));

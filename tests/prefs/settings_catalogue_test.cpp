@@ -92,11 +92,16 @@ const ExpectedKey kExpected[] = {
 char typeLetter(SettingType type)
 {
     switch (type) {
-    case SettingType::Boolean: return 'B';
-    case SettingType::Integer: return 'I';
-    case SettingType::String: return 'S';
-    case SettingType::Float: return 'D';
-    case SettingType::Font: return 'F';
+    case SettingType::Boolean:
+        return 'B';
+    case SettingType::Integer:
+        return 'I';
+    case SettingType::String:
+        return 'S';
+    case SettingType::Float:
+        return 'D';
+    case SettingType::Font:
+        return 'F';
     }
     return '?';
 }
@@ -131,8 +136,9 @@ protected:
     void SetUp() override
     {
         PrefsTest::SetUp();
-        writeFileBytes(m_env.snapdeckFile,
-                       utf16leFile(QStringLiteral("[\\Software\\Ovrand\\Snapdeck]\r\nExename=/opt/snap deck/snapdeck\r\n")));
+        writeFileBytes(
+            m_env.snapdeckFile,
+            utf16leFile(QStringLiteral("[\\Software\\Ovrand\\Snapdeck]\r\nExename=/opt/snap deck/snapdeck\r\n")));
     }
     const ScreenSize m_screen{1920, 1080};
 };
@@ -151,8 +157,8 @@ TEST_F(SettingsCatalogueFiles, DefaultsSavedFromScratchListEveryKeyInOrder)
         {"<documents>", (m_root / "home" / "Documents").string()},
     };
     QStringList expected = {QStringLiteral("[\\Software\\Ovrand\\Camlog]")};
-    const char *fontSuffixes[] = {"FontName", "FontSize", "FontColor", "FontBold", "FontItalic", "FontUnderline",
-                                  "FontStrikeOut"};
+    const char *fontSuffixes[] = {"FontName",   "FontSize",      "FontColor",    "FontBold",
+                                  "FontItalic", "FontUnderline", "FontStrikeOut"};
     for (const ExpectedKey &key : kExpected) {
         std::string stored = key.stored;
         if (const auto it = environment.find(stored); it != environment.end()) {
@@ -227,18 +233,41 @@ TEST_F(SettingsCatalogueFiles, StoredIntegersOutsideTheirRangeReadAsTheDefault)
         {"Alignement=3", &Settings::alignement, 3},
         {"When Incrust=-1", &Settings::whenIncrust, 2},
         {"Top=-20", &Settings::top, -20},
+        // The inlay's values: a border of 400 or 2^31-1 seconds would cost time for nothing.
+        {"Border Size=400", &Settings::borderSize, 2},
+        {"Border Size=10", &Settings::borderSize, 10},
+        {"Dur\u00E9e Incrustation=2147483647", &Settings::dureeIncrustation, 5},
+        {"Dur\u00E9e Incrustation=3600", &Settings::dureeIncrustation, 3600},
     };
     for (const auto &c : cases) {
-        writeFileBytes(m_env.normalFile, utf16leFile(QStringLiteral("[\\Software\\Ovrand\\Camlog]\r\n") +
-                                                     QString::fromUtf8(c.stored) + "\r\n"));
+        writeFileBytes(m_env.normalFile, utf16leFile(QStringLiteral("[\\Software\\Ovrand\\Camlog]\r\n")
+                                                     + QString::fromUtf8(c.stored) + "\r\n"));
         EXPECT_EQ(LoadPreferences(pmNormal, m_env, m_screen).*c.member, c.expected) << c.stored;
+    }
+}
+
+// A stored font size beyond the inlay's bounds (or 0) reads as the default size; the font's
+// other values are kept.
+TEST_F(SettingsCatalogueFiles, StoredFontSizesOutsideTheirRangeReadAsTheDefault)
+{
+    const std::pair<const char *, std::int32_t> cases[] = {
+        {"500", 16}, {"2147483647", 16}, {"0", 16}, {"-2147483647", 16}, {"30", 16}, {"28", 28}, {"-30", -30}, {"9", 9},
+    };
+    for (const auto &[stored, expected] : cases) {
+        writeFileBytes(m_env.normalFile, utf16leFile(QStringLiteral("[\\Software\\Ovrand\\Camlog]\r\n"
+                                                                    "IncrustFont\\FontName=DejaVu Sans\r\n"
+                                                                    "IncrustFont\\FontSize=")
+                                                     + QString::fromUtf8(stored) + "\r\n"));
+        const TfontRecord font = LoadPreferences(pmNormal, m_env, m_screen).incrustFont;
+        EXPECT_EQ(font.Size, expected) << stored;
+        EXPECT_EQ(font.Name, "DejaVu Sans") << stored;
     }
 }
 
 TEST_F(SettingsCatalogueFiles, WindowCentresOnTheStoredSizeAndRetourIsAlwaysOne)
 {
     writeFileBytes(m_env.normalFile, utf16leFile(QStringLiteral("[\\Software\\Ovrand\\Camlog]\r\nWidth=1000\r\n"
-                                                                 "Height=480\r\nRetour=3\r\n")));
+                                                                "Height=480\r\nRetour=3\r\n")));
     const Settings s = LoadPreferences(pmNormal, m_env, m_screen);
     EXPECT_EQ(s.left, 460);
     EXPECT_EQ(s.top, 300);

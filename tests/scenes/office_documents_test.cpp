@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <functional>
 #include <set>
@@ -72,6 +73,11 @@ TEST(XmlEscaped, EscapesMarkupAndDropsWhatXmlCannotCarry)
         {std::string("bell\x07 nul") + '\0' + "x", "bell nulx"},
         {"bad \xFF byte", "bad \xEF\xBF\xBD byte"},
         {"&amp;", "&amp;amp;"},
+        // Not characters in XML: U+FFFE, U+FFFF; U+FFFD and U+10000 are.
+        {"a\xEF\xBF\xBE\xEF\xBF\xBF"
+         "b\xEF\xBF\xBD\xF0\x90\x80\x80",
+         "ab\xEF\xBF\xBD\xF0\x90\x80\x80"},
+        {"\x0B\x1F\x7F", "\x7F"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(XmlEscaped(c.in), c.out) << c.in;
@@ -160,6 +166,33 @@ TEST_P(OfficePackage, AFolderThatDoesNotExistGivesAClearErrorAndNoFile)
     EXPECT_NE(document->errorMessage().find(destination.parent_path().string()), std::string::npos)
         << document->errorMessage();
     EXPECT_FALSE(fs::exists(destination));
+}
+
+// Names and captions may hold what XML cannot carry (valid in a Linux file name and in a scn
+// file): every XML part of every document stays well-formed for xmllint, the rest of the texts
+// kept.
+TEST_P(OfficePackage, EveryXmlPartIsWellFormedWhateverTheNamesHold)
+{
+    const std::string odd = "\xEF\xBF\xBE\x01\xEF\xBF\xBF\x1B";
+    const fs::path destination = dir / (std::string("odd") + extensionOf(GetParam()));
+    auto document = makeDocument(GetParam(), "/video/Tape" + odd + "Three.avi", destination);
+    document->AddScene(*FilledScene(1, "Beach" + odd + "Day", "Sub" + odd + "title"));
+    document->AddScene(*FilledScene(2, odd, odd, false));
+    ASSERT_TRUE(document->close()) << document->errorMessage();
+    std::string all;
+    for (const std::string &name : names(zipEntries(destination))) {
+        if (!name.ends_with(".xml") && !name.ends_with(".rels"))
+            continue;
+        const std::string text = zipEntryText(destination, name);
+        const fs::path part = dir / "part.xml";
+        std::ofstream(part, std::ios::binary) << text;
+        const auto checked = camlog::test::runCommand("xmllint --noout '" + part.string() + "' 2>&1");
+        EXPECT_TRUE(checked.ok) << name << " is not well-formed: " << checked.output;
+        all += text;
+    }
+    std::transform(all.begin(), all.end(), all.begin(), [](unsigned char c) { return std::tolower(c); });
+    for (const char *text : {"beachday", "subtitle", "tapethree"})
+        EXPECT_NE(all.find(text), std::string::npos) << text;
 }
 
 TEST_P(OfficePackage, AnEmptySceneListStillGivesADocument)

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -133,10 +135,8 @@ std::string makeVideo(const fs::path &dir, const std::string &name = "clip.avi")
 TEST(ScnFileName, ReplacesTheExtensionOfTheFileNameOnly)
 {
     const std::pair<const char *, const char *> cases[] = {
-        {"/videos/clip.avi", "/videos/clip.scn"},
-        {"/videos/holiday.2024.avi", "/videos/holiday.2024.scn"},
-        {"/videos.old/clip", "/videos.old/clip.scn"},
-        {"clip.AVI", "clip.scn"},
+        {"/videos/clip.avi", "/videos/clip.scn"},     {"/videos/holiday.2024.avi", "/videos/holiday.2024.scn"},
+        {"/videos.old/clip", "/videos.old/clip.scn"}, {"clip.AVI", "clip.scn"},
         {"/videos/clip.", "/videos/clip.scn"},
     };
     for (const auto &[video, scn] : cases)
@@ -161,8 +161,9 @@ TEST(ScnLayout, LaterRecordsCarryStartLengthFlagsOffsetAndCaption)
 {
     const fs::path dir = test::scratchDir("ScnLayoutTwo");
     const std::string video = makeVideo(dir);
-    ASSERT_TRUE(writeScenes(video, {{0, 250, "", ""}, {250, 600, "Beach", ""}, {600, 700, "", "", 12},
-                                    {700, 900, "Party", "with é and 😀", -3}}));
+    ASSERT_TRUE(writeScenes(
+        video,
+        {{0, 250, "", ""}, {250, 600, "Beach", ""}, {600, 700, "", "", 12}, {700, 900, "Party", "with é and 😀", -3}}));
 
     const std::u16string path = core::Utf8ToUtf16(video);
     Layout expected;
@@ -315,18 +316,34 @@ TEST(ScnRead, CountBeyondTheRecordsIsAnIncompleteFile)
     EXPECT_EQ(list.size(), 2u);
 }
 
-TEST(ScnRead, SceneEndingBeyondTheLastFrameNumberIsRefused)
+// A scene that ends beyond the last frame number, starts before frame 0 or ends before it
+// starts is refused (exports would print negative times), the scenes before it kept.
+TEST(ScnRead, SceneOutsideTheFrameNumbersIsRefused)
 {
-    const fs::path dir = test::scratchDir("ScnOverflow");
+    const fs::path dir = test::scratchDir("ScnOutOfRange");
     const std::u16string path = u"/v/clip.avi";
-    Layout file;
-    file.header(path, 3).firstRecord(path, 10, 0, 0);
-    file.laterRecord(10, 20, 0, 0);
-    file.laterRecord(2147483000, 1000, 0, 0);
-    test::writeBytes(dir / "clip.scn", file.bytes);
-    SceneList list;
-    EXPECT_EQ(scenes::ReadScnFile(dir / "clip.scn", list, palContext()).error, scenes::ScnReadError::OutOfRange);
-    EXPECT_EQ(list.size(), 2u);
+    const struct {
+        const char *what;
+        std::int32_t start;
+        std::int32_t length;
+    } cases[] = {
+        {"beyond the last frame number", 2147483000, 1000},
+        {"negative start", -40, 50},
+        {"negative length", 100, -1000},
+        {"lowest start", std::numeric_limits<std::int32_t>::min(), 1},
+    };
+    for (const auto &c : cases) {
+        Layout file;
+        file.header(path, 3).firstRecord(path, 10, 0, 0);
+        file.laterRecord(10, 20, 0, 0);
+        file.laterRecord(c.start, c.length, 0, 0);
+        test::writeBytes(dir / "clip.scn", file.bytes);
+        SceneList list;
+        EXPECT_EQ(scenes::ReadScnFile(dir / "clip.scn", list, palContext()).error, scenes::ScnReadError::OutOfRange)
+            << c.what;
+        EXPECT_EQ(list.size(), 2u) << c.what;
+    }
+    fs::remove_all(dir);
 }
 
 TEST(ScnRead, StringsWrittenOnWindowsAsEightBitTextAreWindows1252)
@@ -415,8 +432,7 @@ TEST(ScnRead, WhatIsNoRegularFileCannotBeOpened)
     ASSERT_EQ(::mkfifo((dir / "pipe.scn").c_str(), 0600), 0);
     for (const char *name : {"folder.scn", "pipe.scn", "missing.scn"}) {
         SceneList list = scenes::UniqueSceneList(10, palContext());
-        EXPECT_EQ(scenes::ReadScnFile(dir / name, list, palContext()).error, scenes::ScnReadError::CannotOpen)
-            << name;
+        EXPECT_EQ(scenes::ReadScnFile(dir / name, list, palContext()).error, scenes::ScnReadError::CannotOpen) << name;
         EXPECT_TRUE(list.empty()) << name;
     }
 }
@@ -603,10 +619,17 @@ TEST(SceneTexts, PositionsShowHoursMinutesSecondsAndFrames)
         const char *text;
     };
     const Case cases[] = {
-        {0, 25.0, "0:00:00:00"},      {249, 25.0, "0:00:09:24"},    {250, 25.0, "0:00:10:00"},
-        {90000, 25.0, "1:00:00:00"},  {89999, 25.0, "0:59:59:24"},  {899, 29.97, "0:00:29:29"},
-        {900, 29.97, "0:00:30:00"},   {107892, 29.97, "1:00:00:00"}, {107891, 29.97, "0:59:59:28"},
-        {2250000, 25.0, "25:00:00:00"}, {10, 0.0, "??"},
+        {0, 25.0, "0:00:00:00"},
+        {249, 25.0, "0:00:09:24"},
+        {250, 25.0, "0:00:10:00"},
+        {90000, 25.0, "1:00:00:00"},
+        {89999, 25.0, "0:59:59:24"},
+        {899, 29.97, "0:00:29:29"},
+        {900, 29.97, "0:00:30:00"},
+        {107892, 29.97, "1:00:00:00"},
+        {107891, 29.97, "0:59:59:28"},
+        {2250000, 25.0, "25:00:00:00"},
+        {10, 0.0, "??"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(scenes::ScenePositionText(c.frame, c.rate), c.text) << c.frame << " at " << c.rate;
@@ -687,8 +710,8 @@ public:
             return false;
         if (index % 2 == 0) {
             out.datecodeValid = true;
-            out.datecode = *core::DateTime::fromFields({2024, 5, 1, 10, 0, 0, 0}) +
-                           core::DateTime::fromSeconds(static_cast<double>(index));
+            out.datecode = *core::DateTime::fromFields({2024, 5, 1, 10, 0, 0, 0})
+                           + core::DateTime::fromSeconds(static_cast<double>(index));
         }
         if (index < 100) {
             out.timecodeValid = true;
@@ -722,10 +745,26 @@ TEST(SceneDetails, FillTakesTextsFromTheFirstFrameAndThePictureFromTheOffset)
     };
     const Case cases[] = {
         {0, 250, 0, "01/05/2024 10:00:00", "01.02.03.00", "0:00:00:00", "0:00:09:24", 0, {{0, true}}, true},
-        {40, 60, 5, "01/05/2024 10:00:40", "01.02.03.15", "0:00:01:15", "0:00:02:09", 45, {{40, false}, {45, true}},
+        {40,
+         60,
+         5,
+         "01/05/2024 10:00:40",
+         "01.02.03.15",
+         "0:00:01:15",
+         "0:00:02:09",
+         45,
+         {{40, false}, {45, true}},
          true},
         {101, 120, 0, "N/A", "N/A", "0:00:04:01", "0:00:04:19", 101, {{101, true}}, true},
-        {150, 160, 20, "01/05/2024 10:02:30", "N/A", "0:00:06:00", "0:00:06:09", -1, {{150, false}, {170, true}},
+        {150,
+         160,
+         20,
+         "01/05/2024 10:02:30",
+         "N/A",
+         "0:00:06:00",
+         "0:00:06:09",
+         -1,
+         {{150, false}, {170, true}},
          false},
         {300, 310, 0, "N/A", "N/A", "0:00:12:00", "0:00:12:09", -1, {{300, true}}, false},
     };

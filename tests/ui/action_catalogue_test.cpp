@@ -80,7 +80,7 @@ const Row kTable[] = {
     {"saTriTimecode", P, "tri", "Sort by timecode", "", "sorttimecode", "st", "Alt+T"},
     {"saTriDuree", P, "tri", "Sorted by duration", "", "sortduration", "su", "Alt+U"},
     {"taMute", T, "mono", "Turn sound off", "Turn sound on", "mute", "m", "Ctrl+M"},
-    {"taAfficherIncrustation", T, "mono", "Display the inlay", "Hide  inlay", "displayinlay", "di", "Alt+I"},
+    {"taAfficherIncrustation", T, "mono", "Display the inlay", "Hide inlay", "displayinlay", "di", "Alt+I"},
     {"taEditerIncrust", T, "mono", "Edit the inlay", "Stop editing the Inlay", "editinlay", "ei", "Alt+J"},
     {"ccDecalageHoraire", C, "multi", "Add a time difference", "", "timedifference", "td", ""},
     {"taEditerScenes", T, "mono", "Edit the scenes", "Quit the Scenes Editor", "editscenes", "es", "Alt+E"},

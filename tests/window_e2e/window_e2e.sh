@@ -203,5 +203,30 @@ fi
 press alt+F4
 wait_exit
 
+# ---- 4. SIGTERM, SIGHUP (a logout) and SIGINT during a conversion into NTSC ------------------------
+# Each stops the run, removes its hidden temporary file, saves the settings and ends the program.
+mkdir -p "$work/signals"
+ffmpeg -nostdin -v error -y -stream_loop 5 -i "$fixtures/tape_three-type2.avi" -c copy "$work/signals/long.avi"
+temporaries() { ls -A "$work/signals" | grep -c '^\.long_ntsc\.avi\.~' ; }
+for signal in TERM HUP INT; do
+    rm -f "$work/signals/long_ntsc.avi"
+    start_camlog "/o=$work/signals/long.avi" "/n" || continue
+    if wait_for '[ "$(temporaries)" -ge 1 ]' 60; then
+        touch "$work/signals/before-signal"
+        kill -s $signal "$app_pid"
+        wait_for '! kill -0 $app_pid 2>/dev/null' 30 && pass "SIG$signal ended the window" ||
+            fail "the window did not end at SIG$signal"
+        wait_exit 5
+        [ "$(temporaries)" = 0 ] && pass "SIG$signal left no temporary file" ||
+            fail "SIG$signal left a temporary file: $(ls -A "$work/signals")"
+        [ "$ini" -nt "$work/signals/before-signal" ] && pass "SIG$signal saved the settings" ||
+            fail "SIG$signal saved no settings"
+    else
+        fail "the conversion was not seen writing before SIG$signal"
+        kill "$app_pid"
+        wait_exit
+    fi
+done
+
 echo "$failures failure(s)"
 [ $failures = 0 ]

@@ -70,7 +70,7 @@ constexpr ActionDef kCatalogue[] = {
     {"saTriTimecode", K::Plain, "tri", "Sort by timecode", "", "sorttimecode", "st", "Alt+T", {}, P::None},
     {"saTriDuree", K::Plain, "tri", "Sorted by duration", "", "sortduration", "su", "Alt+U", {}, P::None},
     {"taMute", K::Toggle, "mono", "Turn sound off", "Turn sound on", "mute", "m", "Ctrl+M", {}, P::None},
-    {"taAfficherIncrustation", K::Toggle, "mono", "Display the inlay", "Hide  inlay", "displayinlay", "di", "Alt+I", {}, P::None},
+    {"taAfficherIncrustation", K::Toggle, "mono", "Display the inlay", "Hide inlay", "displayinlay", "di", "Alt+I", {}, P::None},
     {"taEditerIncrust", K::Toggle, "mono", "Edit the inlay", "Stop editing the Inlay", "editinlay", "ei", "Alt+J", {}, P::SyncsState},
     {"ccDecalageHoraire", K::Command, "multi", "Add a time difference", "", "timedifference", "td", "", {}, P::AsksUser},
     {"taEditerScenes", K::Toggle, "mono", "Edit the scenes", "Quit the Scenes Editor", "editscenes", "es", "Alt+E", {}, P::None},

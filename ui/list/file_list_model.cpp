@@ -2,6 +2,7 @@
 #include "ui/list/file_list_model.h"
 
 #include "core/list_files.h"
+#include "core/read_problem.h"
 #include "ui/list/mounted_disks.h"
 
 #include <algorithm>
@@ -143,7 +144,7 @@ struct FileListModel::OpenJob {
     std::shared_ptr<Inbox> inbox;
     ListDispatcher *dispatcher = nullptr;
     std::thread thread;
-    bool ended = false;                                // owner thread
+    bool ended = false;                               // owner thread
     std::set<std::pair<dev_t, ino_t>> visitedFolders; // opening thread
     // While a mounted disk is scanned: the folders of other file systems mounted below it are
     // left out (the pseudo file systems, and the disks that are scanned on their own).
@@ -155,7 +156,7 @@ struct FileListModel::OpenJob {
     // or the building of the next file. Every other item, the end included, goes at once.
     static constexpr std::chrono::milliseconds kBatchWindow{10};
     std::chrono::steady_clock::time_point lastWake{}; // opening thread
-    bool unannounced = false;                          // opening thread: items no drain was asked for
+    bool unannounced = false;                         // opening thread: items no drain was asked for
 
     void post(std::function<void(FileListModel &)> item, bool batched = false)
     {
@@ -188,7 +189,8 @@ struct FileListModel::OpenJob {
 
     bool accepted(const std::string &name) const { return !test || test(name); }
 
-    int addFile(const std::string &folder, const std::string &name)
+    // named: a file the user or a playlist named, whose failure to read is told.
+    int addFile(const std::string &folder, const std::string &name, bool named = false)
     {
         core::TSearchRec rec;
         if (!core::FindFile(folder + name, rec)) {
@@ -198,6 +200,9 @@ struct FileListModel::OpenJob {
         FichierPtr fichier = factory(folder, rec);
         if (!fichier)
             return 0;
+        if (named && !fichier->HasPicture && !fichier->HasAudio)
+            error(OpenErrorCode::UnreadableFile, folder + name,
+                  folder + name + " cannot be read: " + core::VideoReadProblem(folder + name));
         post(
             [folder, fichier = std::move(fichier)](FileListModel &m) {
                 if (m.InsertFile(fichier, m.SelectionnerOuverts) >= 0 && m.OnOpenFileFound)
@@ -289,6 +294,11 @@ struct FileListModel::OpenJob {
         if (hasWildcard(name))
             return scanFolder(folder, name, recurse);
         const fs::file_status status = fs::status(fs::path(text), ec);
+        if (ec && status.type() != fs::file_type::not_found) {
+            // A folder on the way that may not be searched is no missing file.
+            error(OpenErrorCode::UnreadableFile, path, path + " cannot be read: " + ec.message());
+            return 0;
+        }
         if (!fs::exists(status)) {
             error(OpenErrorCode::NotFound, path, path + " does not exist");
             return 0;
@@ -303,7 +313,12 @@ struct FileListModel::OpenJob {
             error(OpenErrorCode::NotAccepted, path, path + " is not a file this list opens");
             return 0;
         }
-        return addFile(folder, name);
+        // A FIFO or a device would block or never end whoever reads it.
+        if (!fs::is_regular_file(status)) {
+            error(OpenErrorCode::UnreadableFile, path, path + " cannot be read: it is not a regular file");
+            return 0;
+        }
+        return addFile(folder, name, true);
     }
 
     // Every accepted file of one mounted disk; a mount point that is not a folder opens nothing.
@@ -409,7 +424,8 @@ FileListModel::~FileListModel()
 
 int FileListModel::SelCount() const
 {
-    return static_cast<int>(std::count_if(m_entries.begin(), m_entries.end(), [](const Entry &e) { return e.selected; }));
+    return static_cast<int>(
+        std::count_if(m_entries.begin(), m_entries.end(), [](const Entry &e) { return e.selected; }));
 }
 
 FichierPtr FileListModel::GetFile(int index) const
@@ -491,9 +507,9 @@ int FileListModel::InsertFile(FichierPtr fichier, bool select)
     }
 
     // After every entry that does not sort after the new one; the entries are in entryLess order.
-    const auto after = std::upper_bound(m_entries.begin(), m_entries.end(), key, [&](const std::string &k, const Entry &e) {
-        return entryLess(k, fichier->FullPath, e);
-    });
+    const auto after =
+        std::upper_bound(m_entries.begin(), m_entries.end(), key,
+                         [&](const std::string &k, const Entry &e) { return entryLess(k, fichier->FullPath, e); });
     const auto place = static_cast<std::size_t>(after - m_entries.begin());
     insertAt(place, Entry{key, fichier, select || keepSelected});
     if (wasCurrent)
@@ -761,8 +777,8 @@ void FileListModel::refreshCounts()
 std::string FileListModel::CountsText() const
 {
     const int sel = SelCount();
-    return std::to_string(sel) + " file" + (sel >= 2 ? "s" : "") + " on " + std::to_string(Count()) + " - " +
-           std::string(core::kSortIndexes[m_sortIndex].StatusText);
+    return std::to_string(sel) + " file" + (sel >= 2 ? "s" : "") + " on " + std::to_string(Count()) + " - "
+           + std::string(core::kSortIndexes[m_sortIndex].StatusText);
 }
 
 std::vector<FichierPtr> FileListModel::Files() const

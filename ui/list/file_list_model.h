@@ -47,11 +47,12 @@ bool IsAviFileName(std::string_view fileName);
 
 // What went wrong in an opening, told instead of dropping the path without a word.
 enum class OpenErrorCode {
-    NotFound,          // a named path does not exist
-    FolderNotOpened,   // a playlist line or a chosen path names a folder: folders are not descended there
-    NotAccepted,       // a named file was refused by the extension test
-    UnreadableFolder,  // a folder could not be listed (its files are missing from the list)
-    UnreadablePlaylist // a playlist could not be read
+    NotFound,           // a named path does not exist
+    FolderNotOpened,    // a playlist line or a chosen path names a folder: folders are not descended there
+    NotAccepted,        // a named file was refused by the extension test
+    UnreadableFolder,   // a folder could not be listed (its files are missing from the list)
+    UnreadablePlaylist, // a playlist could not be read
+    UnreadableFile      // a named file cannot be read as a video (it is still listed unless no regular file)
 };
 struct OpenError {
     OpenErrorCode code;

@@ -5,25 +5,25 @@
 #include "prefs/current_settings.h"
 #include "prefs/settings_io.h"
 #include "ui/actions/action_list_runner.h"
-#include "ui/actions/command_line.h"
 #include "ui/actions/action_menus.h"
+#include "ui/actions/command_line.h"
 #include "ui/widgets/action_binding.h"
 #include "ui/widgets/base_frame.h"
 #include "ui/widgets/file_drop_filter.h"
 #include "ui/widgets/file_list_adapter.h"
 #include "ui/widgets/file_list_view.h"
 #include "ui/widgets/file_urls.h"
+#include "ui/widgets/list_frame.h"
 #include "ui/widgets/main_menu.h"
 #include "ui/widgets/menu_from_layout.h"
-#include "ui/widgets/preparation_dialogs.h"
-#include "ui/widgets/shortcut_table_form.h"
-#include "ui/widgets/tool_bars.h"
-#include "ui/widgets/vue_frame.h"
-#include "ui/widgets/list_frame.h"
 #include "ui/widgets/plaque.h"
+#include "ui/widgets/preparation_dialogs.h"
 #include "ui/widgets/question_box.h"
 #include "ui/widgets/save_prefs_form.h"
+#include "ui/widgets/shortcut_table_form.h"
 #include "ui/widgets/status_panel.h"
+#include "ui/widgets/tool_bars.h"
+#include "ui/widgets/vue_frame.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -299,9 +299,8 @@ void WindowSession::buildInput()
     m_form->listFrame()->setListWidget(view);
     m_form->plaque()->setKeyTarget(view);
     // Files dropped anywhere else on the window open as if dropped on the list.
-    FileDropFilter::install(m_form.get(), [this](std::vector<std::string> paths) {
-        m_session->list().OpenDropped(std::move(paths));
-    });
+    FileDropFilter::install(
+        m_form.get(), [this](std::vector<std::string> paths) { m_session->list().OpenDropped(std::move(paths)); });
     m_shortcuts = new TRaccourcisForm(*m_binding, m_form.get());
     m_dialogSettings = m_start.settings;
     m_dialogs = std::make_unique<PreparationDialogs>(m_dialogSettings, m_form.get());
@@ -418,7 +417,7 @@ bool WindowSession::closeRequest()
         m_closed = true;
         return true;
     }
-    if (prefs::currentPreferenceMode() == prefs::pmNone) {
+    if (prefs::currentPreferenceMode() == prefs::pmNone && !m_noQuestions) {
         TSavePrefsForm dialog(m_form.get());
         const auto choice = dialog.ask();
         if (!choice)
@@ -438,6 +437,12 @@ bool WindowSession::closeRequest()
     saveListAtQuit();
     m_closed = true;
     return true;
+}
+
+void WindowSession::quitWithoutQuestions()
+{
+    m_noQuestions = true;
+    m_form->close();
 }
 
 prefs::Settings WindowSession::currentWindowSettings() const

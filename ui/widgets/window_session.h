@@ -51,6 +51,11 @@ public:
     // Runs the action of that name as a key or menu would (nothing when disabled).
     bool execute(std::string_view actionName);
 
+    // Closes the window as its close button does, but asks nothing (a signal, a logout: nobody
+    // may be there to answer): the running command is stopped, the settings saved where they
+    // were saved before, the list kept when the settings say so.
+    void quitWithoutQuestions();
+
 private:
     // session::SessionHost
     void post(std::function<void()> task) override;
@@ -94,6 +99,7 @@ private:
     bool m_started = false;
     bool m_closing = false; // a close waits for the running command to end
     bool m_closed = false;
+    bool m_noQuestions = false; // the close may not ask (quitWithoutQuestions)
 };
 
 } // namespace camlog::widgets
