@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 namespace camlog::commands {
 
@@ -107,6 +108,17 @@ private:
         if (cmd.Engine() != nullptr)
             cmd.Engine()->MessageCommand(reason);
         throw std::runtime_error(reason);
+    }
+
+    // A writer fed by a detector: a scan that never ends (a graph that never ran, or stopped
+    // before its end) drops what it wrote when the writer goes, keeping the file that was there;
+    // only the detector's end puts the file in place.
+    template <typename Writer, typename... Args> static std::shared_ptr<Writer> detectorWriter(Args &&...args)
+    {
+        return std::shared_ptr<Writer>(new Writer(std::forward<Args>(args)...), [](Writer *writer) {
+            writer->discard();
+            delete writer;
+        });
     }
 
     // The detector's end puts the scn or srt file in place; an aborted scan (status not 0) leaves
@@ -242,7 +254,7 @@ void Binder::bindScnByDate()
                                                                 const TParams &, int) {
         if (!m_cdm.BuildScnByDate(f.FullPath))
             return false;
-        auto writer = std::make_shared<scenes::TwriteScene>(f.FullPath);
+        auto writer = detectorWriter<scenes::TwriteScene>(f.FullPath);
         scenes::SceneContext context;
         context.frameRate = FrameRateOf(f, m_cdm);
         scenes::Tdv_sceneDetect &detector = m_cdm.SceneDetect();
@@ -262,7 +274,7 @@ void Binder::bindScnByContenu()
          [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &, const TParams &, int) {
              if (!m_cdm.BuildScnByContenu(f.FullPath))
                  return false;
-             auto writer = std::make_shared<scenes::TwriteScene>(f.FullPath);
+             auto writer = detectorWriter<scenes::TwriteScene>(f.FullPath);
              scenes::SceneContext context;
              context.frameRate = FrameRateOf(f, m_cdm);
              media::TSceneDetectContenu &detector = m_cdm.SceneDetectContenu();
@@ -284,7 +296,7 @@ void Binder::bindSrt()
          [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &, const TParams &, int) {
              if (!m_cdm.BuildCreerSrt(f.FullPath))
                  return false;
-             auto writer = std::make_shared<scenes::TWriteSrt>(f.FullPath, FrameRateOf(f, m_cdm));
+             auto writer = detectorWriter<scenes::TWriteSrt>(f.FullPath, FrameRateOf(f, m_cdm));
              scenes::Tdv_sceneDetect &detector = m_cdm.SceneDetect();
              m_cdm.CaptionStep().SetCaptionSettings(CaptionSettingsFor(m_dm.Settings(), f));
              detector.OnCaption = [writer](const scenes::FrameRecord &record, const std::u16string &line1,

@@ -161,6 +161,36 @@ TEST_F(BadInputBatchTest, DroppedPicturesRepeatThePictureBefore)
     EXPECT_EQ(list.back().scene->end, 50);
 }
 
+// A source cut short, and one without a single frame: the commands that read it whole fail with
+// the file's name and the reason, and write nothing (the sound of a file cut short would be a
+// shorter track that looks complete; a scn file without scenes is no scn file).
+TEST_F(BadInputBatchTest, ASourceCutShortOrWithoutFramesWritesNothing)
+{
+    std::vector<std::uint8_t> cut = readBytes(fixturePath("tape_three-type2.avi"));
+    cut.resize(cut.size() * 3 / 5);
+    const struct {
+        const char *name;
+        std::vector<std::uint8_t> bytes;
+        const char *action;
+        const char *reason;
+    } cases[] = {
+        {"cut", cut, "/w", "the file ends after"},
+        {"zero", readBytes(fixturePath("zero_frames.avi")), "/w", "holds no frame"},
+        {"zero", readBytes(fixturePath("zero_frames.avi")), "/$", "no duration"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + c.action);
+        const fs::path source = videos / (std::string(c.name) + ".avi");
+        writeBytes(source, c.bytes);
+        const BatchResult result = BatchWithin({"--yes", "/o=" + source.string(), c.action});
+        EXPECT_EQ(result.status, 1) << result.err;
+        EXPECT_NE(result.err.find(c.reason), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(source.string()), std::string::npos) << result.err;
+        EXPECT_EQ(FilesIn(videos), 1u) << "something was written";
+        fs::remove(source);
+    }
+}
+
 // Writes value (little-endian, 32 bits) at offset of the data of the first chunk `id` found after
 // `from` (the chunk's data starts 8 bytes after its id).
 std::size_t patchChunk(std::vector<std::uint8_t> &bytes, const std::string &id, std::size_t from, std::size_t offset,
