@@ -60,6 +60,11 @@ void CreerScnByIntervalleExecution(const core::TaviFichier &fichier, const engin
             break;
     }
     ce.EndProgress();
+    // An abort keeps the scn file that was there: a part of the scenes would pass for all.
+    if (ce.Aborted()) {
+        writer.discard();
+        return;
+    }
     if (!writer.close())
         failWithCause(ce, writer.errorMessage());
 }

@@ -15,8 +15,8 @@ class TaviFichier;
 namespace camlog::commands {
 
 // Cuts the video into scenes of the parameter's seconds ("/ci=30") and writes them into its
-// scn file. Nothing is written when the interval is 0 frames. Stops at an abort with the
-// scenes written so far; raises when the scn file cannot be written (the old one then stays).
+// scn file. Nothing is written when the interval is 0 frames. An abort writes nothing either
+// (the old scn file stays); raises when the scn file cannot be written (the old one then stays).
 void CreerScnByIntervalleExecution(const core::TaviFichier &fichier, const engine::TParams &params,
                                    engine::TCommandEngine &ce);
 // Why the parameters give no duration of scenes (a whole number of seconds from 1); empty when

@@ -294,7 +294,7 @@ void TaviFichier::learn(const FichierContext &context)
             const auto avg = static_cast<double>(probe.AvgTimePerFrame);
             FrameRate = std::round(1e9 / avg) / 100.0;
             const double frames = std::round(static_cast<double>(Duration) / avg);
-            FrameCount = frames < 4294967295.0 ? static_cast<std::uint32_t>(frames) : 0xFFFFFFFFu;
+            FrameCount = frames <= 0.0 ? 0 : frames < 4294967295.0 ? static_cast<std::uint32_t>(frames) : 0xFFFFFFFFu;
             DurationText = FormatDurationFrames(probe.AvgTimePerFrame, Duration);
         } else {
             FrameRate = 0.0;

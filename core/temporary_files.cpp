@@ -64,12 +64,12 @@ std::string shortened(const std::string &name, std::size_t room)
 
 } // namespace
 
-std::filesystem::path TemporaryNameFor(const std::filesystem::path &destination, unsigned n)
+std::filesystem::path TemporaryNameFor(const std::filesystem::path &destination, unsigned n, std::size_t reserve)
 {
     // A name near the limit of its folder is shortened in the temporary name only, so that any
     // name the user may give can be written.
     const std::string tail = ".~" + std::to_string(::getpid()) + "-" + std::to_string(n);
-    const std::string name = shortened(destination.filename().string(), kNameMax - 1 - tail.size());
+    const std::string name = shortened(destination.filename().string(), kNameMax - 1 - tail.size() - reserve);
     return destination.parent_path() / ("." + name + tail);
 }
 

@@ -2,6 +2,7 @@
 // names, the table of those this process holds, and the removal of those a dead process left.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
@@ -11,7 +12,9 @@ namespace camlog::core {
 // (rename() is atomic only within one file system); the destination's name is shortened there
 // when the whole would pass the 255 bytes of a name. The process id lets a later run tell the
 // files of a process that no longer exists.
-std::filesystem::path TemporaryNameFor(const std::filesystem::path &destination, unsigned n);
+// reserve: bytes the name must leave free for a library that makes its own temporary file from
+// it (libzip adds ".XXXXXX").
+std::filesystem::path TemporaryNameFor(const std::filesystem::path &destination, unsigned n, std::size_t reserve = 0);
 
 // A fixed table of paths: registering copies the path into a free slot, and the removal reads
 // the table without a lock or an allocation, so that a quick exit can remove the files of

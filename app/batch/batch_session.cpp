@@ -27,7 +27,7 @@ void BatchSession::tellHiddenFfmpegLines()
 {
     if (m_ffmpegLines > kFfmpegLinesShown)
         m_console.line("camlog: FFmpeg reported " + std::to_string(m_ffmpegLines)
-                       + " errors in all (damaged frames); the first " + std::to_string(kFfmpegLinesShown)
+                       + " errors in all (damaged data); only the first " + std::to_string(kFfmpegLinesShown)
                        + " are shown");
     m_ffmpegLines = 0;
 }

@@ -1,8 +1,11 @@
 // A zip package (OOXML or ODF document) written with libzip and put in place when closed.
 #include "scenes/office/zip_package.h"
 
+#include "core/temporary_files.h"
+
 #include <zip.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -10,8 +13,14 @@ namespace camlog::scenes::office {
 
 ZipPackage::ZipPackage(const std::filesystem::path &destination) : m_destination(destination)
 {
+    // Under a hidden name of ours (registered for removal at a quick exit), short enough for the
+    // temporary name libzip makes from it, so that a destination name of any legal length works.
+    static std::atomic<unsigned> counter{0};
+    core::RemoveOrphanedTemporaries(destination);
+    m_temporary = core::TemporaryNameFor(destination, counter++, 8);
+    m_slot = core::RegisterTemporary(m_temporary);
     int error = 0;
-    m_archive = zip_open(destination.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    m_archive = zip_open(m_temporary.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     if (m_archive == nullptr) {
         zip_error_t zipError;
         zip_error_init_with_code(&zipError, error);
@@ -24,6 +33,9 @@ ZipPackage::~ZipPackage()
 {
     if (m_archive != nullptr)
         zip_discard(m_archive);
+    std::error_code ignored;
+    std::filesystem::remove(m_temporary, ignored);
+    core::UnregisterTemporary(m_slot);
 }
 
 bool ZipPackage::fail(const std::string &what)
@@ -78,6 +90,12 @@ bool ZipPackage::close()
     if (zip_close(m_archive) < 0)
         return fail("Cannot write " + m_destination.string());
     m_archive = nullptr;
+    std::error_code error;
+    std::filesystem::rename(m_temporary, m_destination, error);
+    if (error) {
+        m_error = "Cannot write " + m_destination.string() + ": " + error.message();
+        return false;
+    }
     return true;
 }
 

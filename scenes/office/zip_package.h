@@ -39,6 +39,9 @@ private:
 
     zip *m_archive = nullptr;
     std::filesystem::path m_destination;
+    // The package is written here, then renamed onto the destination.
+    std::filesystem::path m_temporary;
+    int m_slot = -1; // in the table of temporary files
     std::string m_error;
 };
 

@@ -191,6 +191,28 @@ TEST_F(BadInputBatchTest, ASourceCutShortOrWithoutFramesWritesNothing)
     }
 }
 
+// A file whose every picture is damaged gives thousands of decoder errors: the first few are
+// shown, then one line tells how many there were.
+TEST_F(BadInputBatchTest, DecoderErrorsOfADamagedFileAreSummedUp)
+{
+    std::vector<std::uint8_t> bytes = readBytes(fixturePath("tape_three-type2.avi"));
+    const std::string text(bytes.begin(), bytes.end());
+    std::mt19937 noise(11);
+    for (std::size_t at = text.find("00dc"); at != std::string::npos; at = text.find("00dc", at + 144000))
+        for (std::size_t k = at + 20000; k < at + 60000 && k < bytes.size(); k += 7)
+            bytes[k] = static_cast<std::uint8_t>(noise());
+    const fs::path source = videos / "damaged.avi";
+    writeBytes(source, bytes);
+    const BatchResult result = BatchWithin({"--yes", "/o=" + source.string(), "/n"});
+    std::size_t lines = 0;
+    for (std::size_t at = result.err.find("camlog: FFmpeg: "); at != std::string::npos;
+         at = result.err.find("camlog: FFmpeg: ", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 3u) << result.err;
+    EXPECT_NE(result.err.find("errors in all (damaged data); only the first 3 are shown"), std::string::npos)
+        << result.err;
+}
+
 // Writes value (little-endian, 32 bits) at offset of the data of the first chunk `id` found after
 // `from` (the chunk's data starts 8 bytes after its id).
 std::size_t patchChunk(std::vector<std::uint8_t> &bytes, const std::string &id, std::size_t from, std::size_t offset,

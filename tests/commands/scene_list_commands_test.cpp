@@ -107,6 +107,20 @@ TEST_F(FixedIntervalScn, AScnFileThatCannotBeWrittenIsFailedWithItsCause)
     EXPECT_TRUE(std::filesystem::is_directory(Scratch() / "clip.scn"));
 }
 
+TEST_F(FixedIntervalScn, AnAbortAfterTheFirstSceneKeepsTheOldScnFile)
+{
+    const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
+    const std::string scn = Touch("clip.scn", "old scenes");
+    AddToList(video);
+    host.answers = {TAnswer::Yes};
+    host.onSetProgress = [this](int position) {
+        if (position > 0)
+            engine.Abort();
+    };
+    ASSERT_TRUE(Run(dm.CreerScnByIntervalle, {"2"}));
+    EXPECT_EQ(Content(scn), "old scenes");
+}
+
 TEST_F(FixedIntervalScn, AnAbortBeforeTheFirstSceneKeepsTheOldScnFile)
 {
     const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");

@@ -195,6 +195,20 @@ TEST_P(OfficePackage, EveryXmlPartIsWellFormedWhateverTheNamesHold)
         EXPECT_NE(all.find(text), std::string::npos) << text;
 }
 
+// A document name of 255 bytes, the most a folder holds, is written: only the hidden temporary
+// names are shortened.
+TEST_P(OfficePackage, TheLongestNamesAreWritten)
+{
+    const std::string extension = extensionOf(GetParam());
+    const std::string name = std::string(255 - extension.size(), 'n') + extension;
+    const fs::path path = write(1, name);
+    EXPECT_FALSE(zipEntries(path).empty());
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto &entry : fs::directory_iterator(dir))
+        ++files;
+    EXPECT_EQ(files, 1u);
+}
+
 TEST_P(OfficePackage, AnEmptySceneListStillGivesADocument)
 {
     const fs::path path = write(0, std::string("empty") + extensionOf(GetParam()));

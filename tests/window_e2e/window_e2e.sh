@@ -212,6 +212,7 @@ for signal in TERM HUP INT; do
     rm -f "$work/signals/long_ntsc.avi"
     start_camlog "/o=$work/signals/long.avi" "/n" || continue
     if wait_for '[ "$(temporaries)" -ge 1 ]' 60; then
+        [ $signal = TERM ] && shot converting-before-sigterm
         touch "$work/signals/before-signal"
         kill -s $signal "$app_pid"
         wait_for '! kill -0 $app_pid 2>/dev/null' 30 && pass "SIG$signal ended the window" ||
