@@ -2,6 +2,7 @@
 // activation, or restores the previous session's list without them.
 #include "app/window_start.h"
 
+#include "app/display_check.h"
 #include "app/usage.h"
 #include "app/window_signals.h"
 
@@ -35,6 +36,13 @@ int RunWindow(int &argc, char **argv, std::span<const std::string> args)
     if (!set("DISPLAY") && !set("WAYLAND_DISPLAY") && !set("QT_QPA_PLATFORM")) {
         std::fprintf(stderr, "camlog: no display for the window; camlog --list PATH... lists videos and "
                              "camlog --batch ARG... runs actions without one\n");
+        return 2;
+    }
+    if (const auto why = UnreachableDisplay()) {
+        std::fprintf(stderr,
+                     "camlog: %s; camlog --list PATH... lists videos and camlog --batch ARG... runs "
+                     "actions without one\n",
+                     why->c_str());
         return 2;
     }
     QApplication application(argc, argv);

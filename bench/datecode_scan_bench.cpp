@@ -58,8 +58,9 @@ std::unique_ptr<media::DvFrameReader> openOrThrow(const std::string &path)
     return std::move(opened).value();
 }
 
-// Opening the file (headers and index) and the scan with scene detection.
-void BM_DatecodeScan(benchmark::State &state)
+// Opening the file (headers and index) and the scan with scene detection; with `confirm`, the
+// frames that announce a new recording are read whole and voted on, as the program does.
+void scanDatecodes(benchmark::State &state, bool confirm)
 {
     const auto &path = fileFor(state.range(0));
     std::uint64_t bytes = 0;
@@ -71,13 +72,26 @@ void BM_DatecodeScan(benchmark::State &state)
         scenes::Tdv_sceneDetect detector;
         scenes = 0;
         detector.OnScene = [&](const scenes::FrameRecord &, const scenes::FrameRecord &) { ++scenes; };
-        const auto result = media::ScanDatecodes(*reader, detector);
+        media::DatecodeScanOptions options;
+        options.confirmNewRecordings = confirm;
+        const auto result = media::ScanDatecodes(*reader, detector, options);
         whole = result.wholeFrameReads;
         bytes = reader->bytesRead();
     }
     state.counters["bytes_read"] = static_cast<double>(bytes);
     state.counters["scenes"] = static_cast<double>(scenes);
     state.counters["whole_frame_reads"] = static_cast<double>(whole);
+}
+
+void BM_DatecodeScan(benchmark::State &state)
+{
+    scanDatecodes(state, true);
+}
+
+// The scan as it was before new recordings were confirmed: the same run measures both.
+void BM_DatecodeScanUnconfirmed(benchmark::State &state)
+{
+    scanDatecodes(state, false);
 }
 
 // The floor: one read of the 480 header bytes of every frame, positions from the index, one
@@ -164,6 +178,7 @@ int main(int argc, char **argv)
                     b->Iterations(3);
             };
             add("DatecodeScan", BM_DatecodeScan);
+            add("DatecodeScanUnconfirmed", BM_DatecodeScanUnconfirmed);
             add("HeaderRead480", BM_HeaderRead480);
             if (!cold)
                 add("FullRead", BM_FullRead);

@@ -145,9 +145,9 @@ private:
 
 class NoShell : public commands::ShellServices {
 public:
-    void ShowInFolder(const std::string &) override {}
-    void OpenDocument(const std::string &) override {}
-    void SendMailTo(const std::string &, const std::string &, const std::string &) override {}
+    bool ShowInFolder(const std::string &) override { return true; }
+    bool OpenDocument(const std::string &) override { return true; }
+    bool SendMailTo(const std::string &, const std::string &, const std::string &) override { return true; }
     bool RecycleFile(const std::string &) override { return false; }
     bool StartProgram(const std::string &, const std::vector<std::string> &) override { return false; }
 };

@@ -82,6 +82,19 @@ void shellCall(Call call)
     } catch (...) {
     }
 }
+
+// A request that must reach a desktop handler (a browser, a mail program, a file manager, a
+// player): when none takes it, the file's error says so and the run counts it as failed.
+template <typename Call> void desktopCall(TCommandEngine &ce, const std::string &refusal, Call call)
+{
+    bool taken = false;
+    try {
+        taken = call();
+    } catch (...) {
+    }
+    if (!taken)
+        ce.ErrorCommand(refusal, engine::etError);
+}
 } // namespace
 
 TdmAction::TdmAction(TdmActionContext context) : m_context(std::move(context))
@@ -432,9 +445,10 @@ void TdmAction::declareSimpleCommands()
 {
     DossierParent.Name = "DossierParent";
     DossierParent.Nombre = engine::fnSingle;
-    DossierParent.OnExecution = [this](TaviFichier *f, const TParams &, TCommandEngine &, int) {
+    DossierParent.OnExecution = [this](TaviFichier *f, const TParams &, TCommandEngine &ce, int) {
         if (f != nullptr)
-            shellCall([&] { m_context.shell.ShowInFolder(f->FullPath); });
+            desktopCall(ce, "No file manager could show " + f->FullPath,
+                        [&] { return m_context.shell.ShowInFolder(f->FullPath); });
     };
 
     SupprimerFichier.Name = "SupprimerFichier";
@@ -478,28 +492,31 @@ void TdmAction::declareSimpleCommands()
 
     DefaultPlayer.Name = "DefaultPlayer";
     DefaultPlayer.Nombre = engine::fnSingle;
-    DefaultPlayer.OnExecution = [this](TaviFichier *f, const TParams &, TCommandEngine &, int) {
+    DefaultPlayer.OnExecution = [this](TaviFichier *f, const TParams &, TCommandEngine &ce, int) {
         if (f != nullptr)
-            shellCall([&] { m_context.shell.OpenDocument(f->FullPath); });
+            desktopCall(ce, "No media player could open " + f->FullPath,
+                        [&] { return m_context.shell.OpenDocument(f->FullPath); });
     };
 
     VisitHomePage.Name = "VisitHomePage";
-    VisitHomePage.OnExecution = [this](TaviFichier *, const TParams &, TCommandEngine &, int) {
-        shellCall([&] { m_context.shell.OpenDocument(HomePageAddress()); });
+    VisitHomePage.OnExecution = [this](TaviFichier *, const TParams &, TCommandEngine &ce, int) {
+        const std::string address = HomePageAddress();
+        desktopCall(ce, "No web browser could open " + address, [&] { return m_context.shell.OpenDocument(address); });
     };
 
     SendMail.Name = "SendMail";
-    SendMail.OnExecution = [this](TaviFichier *, const TParams &, TCommandEngine &, int) {
+    SendMail.OnExecution = [this](TaviFichier *, const TParams &, TCommandEngine &ce, int) {
         const std::string fullName = m_context.programName + " " + m_context.programVersion + m_context.languageCode;
-        shellCall([&] {
-            m_context.shell.SendMailTo(m_context.mailAddress, "About  " + fullName, "Hello Ovrand,%0D%0A");
+        desktopCall(ce, "No mail program could write to " + m_context.mailAddress, [&] {
+            return m_context.shell.SendMailTo(m_context.mailAddress, "About  " + fullName, "Hello Ovrand,%0D%0A");
         });
     };
 
     VisitBlog.Name = "VisitBlog";
     VisitBlog.OnCommandCondition = [this](TCommandEngine &) { return m_context.languageCode == "En"; };
-    VisitBlog.OnExecution = [this](TaviFichier *, const TParams &, TCommandEngine &, int) {
-        shellCall([&] { m_context.shell.OpenDocument(m_context.blogAddress); });
+    VisitBlog.OnExecution = [this](TaviFichier *, const TParams &, TCommandEngine &ce, int) {
+        desktopCall(ce, "No web browser could open " + m_context.blogAddress,
+                    [&] { return m_context.shell.OpenDocument(m_context.blogAddress); });
     };
 
     for (engine::tCustomCmd *cmd : {&DossierParent, &SupprimerFichier, &OpenFichierF3, &OpenFichierF4, &Snapdeck,

@@ -11,7 +11,7 @@
 namespace camlog::commands {
 
 namespace {
-const char kTrashNotice[] = "\nIf yes, it will be sent to the Recycle bin.";
+const char kTrashNotice[] = "\nIf yes, it will be sent to the Trash.";
 
 bool exists(const std::string &path)
 {

@@ -149,6 +149,11 @@ void TCommandEngine::MessageCommand(const std::string &text)
     handOff([&] { m_host.OnMessageCommand(text); });
 }
 
+void TCommandEngine::NoteForRunEnd(const std::string &text)
+{
+    handOff([&] { m_summary.notes.push_back(text); });
+}
+
 void TCommandEngine::ErrorCommand(const std::string &text, TErrorType errorType)
 {
     recordError(errorType);

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace camlog::engine {
 
@@ -26,6 +27,15 @@ struct TRunSummary {
     int executedPasses = 0; // ExecuteFichier calls made
     int failedPasses = 0;   // passes that reported an error or failed without a message
     TRunEnd ending = TRunEnd::Completed;
+    // The files the run reached: done (every pass that ran went well), stopped (an abort ended
+    // their work early), skipped (not enabled for the command, every pass declined, or passed
+    // over by an abort) and failed.
+    int doneFiles = 0;
+    int stoppedFiles = 0;
+    int skippedFiles = 0;
+    int failedFiles = 0;
+    // What the run's handlers want the user to read once it has ended (a partial file kept).
+    std::vector<std::string> notes;
 };
 
 class TCommandEngine {
@@ -69,6 +79,8 @@ public:
     // the abort: the next file then runs.
     bool Aborted();
     void MessageCommand(const std::string &text);
+    // Keeps a text for the end of the run (LastRun().notes), besides the message of the moment.
+    void NoteForRunEnd(const std::string &text);
     void ErrorCommand(const std::string &text, TErrorType errorType);
     // A file failed without a message (a command with an empty error message).
     void RecordFailure();

@@ -1,9 +1,11 @@
 // The command that lets a media graph play each file through to its end, with progress and abort.
 #include "engine/graph_command.h"
 
+#include "core/spoken_duration.h"
 #include "engine/command_engine.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <limits>
 #include <stdexcept>
 
@@ -36,12 +38,25 @@ private:
 };
 } // namespace
 
+void TGraphCmd::tellKept(TCommandEngine &ce, std::int64_t reached, std::int64_t length) const
+{
+    // The file's name: the message must fit a status bar; the list shows where the file is.
+    const std::string text = std::filesystem::path(m_destination).filename().string()
+                             + " kept: " + core::FormatMinutesSeconds(std::min(reached, length)) + " of "
+                             + core::FormatMinutesSeconds(length);
+    ce.MessageCommand(text);
+    ce.NoteForRunEnd(text);
+}
+
 void TGraphCmd::ExecuteFichier(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce, int passe)
 {
     if (!OnBuildGraph)
         return;
     try {
         sendStartMessage(fichier, ce, passe);
+        // A stop keeps the partial output only where it replaces no file (the sources' rule).
+        std::error_code ignored;
+        const bool newOutput = !m_destination.empty() && !std::filesystem::exists(m_destination, ignored);
         std::shared_ptr<TMediaSeeking> seeking = OnBuildGraph(fichier, m_destination, params, passe);
         if (seeking) {
             if (Filtergraph == nullptr)
@@ -55,17 +70,24 @@ void TGraphCmd::ExecuteFichier(core::TaviFichier *fichier, const TParams &params
             }
             Filtergraph->SetNoSyncSource();
             ce.StartProgress(gaugeUnits(length));
+            bool stopped = false;
             {
                 // A completion left over from an earlier graph must not end this one.
                 ce.ResetGraphEvent();
                 RunningGraph running(*Filtergraph);
-                while (!ce.Aborted()) {
+                for (;;) {
+                    if (ce.Aborted()) {
+                        stopped = true;
+                        break;
+                    }
                     ce.SetProgress(gaugeUnits(seeking->GetCurrentPosition() - Debut));
                     if (ce.WaitGraph(kPollMs))
                         break;
                 }
                 ce.EndProgress();
             }
+            if (stopped && newOutput && std::filesystem::exists(m_destination, ignored))
+                tellKept(ce, seeking->GetCurrentPosition() - Debut, length);
             seeking.reset();
         }
         applyUpdate(ce, m_destination);

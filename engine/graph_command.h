@@ -47,6 +47,10 @@ public:
 
     // The interval at which the running graph is polled for progress and abort.
     static constexpr int kPollMs = 200;
+
+private:
+    // Says that a stopped run kept its partial output, and how much of the source it holds.
+    void tellKept(TCommandEngine &ce, std::int64_t reached, std::int64_t length) const;
 };
 
 } // namespace camlog::engine

@@ -23,6 +23,33 @@ int passCount(const tCustomCmd &command)
 struct StopRun {
     TRunEnd ending;
 };
+
+// Counts one file of the run in its summary when the file's turn ends, however it ends.
+class FileTally {
+public:
+    explicit FileTally(TRunSummary &summary) : m_summary(summary), m_failedBefore(summary.failedPasses) {}
+    ~FileTally()
+    {
+        if (m_summary.failedPasses > m_failedBefore)
+            ++m_summary.failedFiles;
+        else if (m_stopped)
+            ++m_summary.stoppedFiles;
+        else if (m_ran)
+            ++m_summary.doneFiles;
+        else
+            ++m_summary.skippedFiles;
+    }
+    FileTally(const FileTally &) = delete;
+    FileTally &operator=(const FileTally &) = delete;
+    void ran() { m_ran = true; }
+    void stopped() { m_stopped = true; }
+
+private:
+    TRunSummary &m_summary;
+    int m_failedBefore;
+    bool m_ran = false;
+    bool m_stopped = false;
+};
 } // namespace
 
 void TCommandEngine::runBody(TceThread &run)
@@ -106,6 +133,7 @@ void TCommandEngine::runFiles(TceThread &run)
     for (const FichierPtr &entry : run.Fichiers) {
         if (m_abortAllFlag)
             throw StopRun{TRunEnd::AbortedAll};
+        FileTally tally(m_summary);
         if (m_abortFlag) {
             m_abortFlag = false;
             continue;
@@ -143,8 +171,11 @@ void TCommandEngine::runFiles(TceThread &run)
             });
             run.ErrorType = etNoError;
             m_abortSeen = false;
+            tally.ran();
             cmd.ExecuteFichier(run.Fichier.get(), run.Params, *this, run.Passe);
             ++m_summary.executedPasses;
+            if (m_abortSeen)
+                tally.stopped();
             if (run.ErrorType != etNoError)
                 ++m_summary.failedPasses;
             if (run.ErrorType == etAllError)

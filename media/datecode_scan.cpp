@@ -40,18 +40,24 @@ DatecodeScanResult ScanDatecodes(DvFrameReader &reader, scenes::Tdv_sceneDetect 
             continue;
         }
         // Most frames continue the one before and are settled by the first bytes of their first
-        // sequence; the others are read from two sequences, and whole when those disagree.
+        // sequence; the others are read from two sequences, and whole when those disagree or
+        // announce a new recording.
         scenes::FrameRecord record = detector.Current();
         const int framesPerSecond = nseq == 12 ? 25 : 30;
+        core::RecordingTimes times;
         if (previousKnown && reader.readFramePrefix(i, quick) == quick.size()
             && scenes::DecodeContinuingFrameRecord(quick, nseq, framesPerSecond, previous, record, previous)) {
             detector.ReceiveDecoded(record);
         } else if (reader.readFramePrefix(i, prefix) == prefix.size()
-                   && scenes::DecodeFrameRecordFromPrefix(prefix, nseq, record, previous)) {
+                   && scenes::DecodeFrameRecordFromPrefix(prefix, nseq, record, times)
+                   && !(options.confirmNewRecordings && detector.WouldStartScene(record))) {
+            previous = times;
             previousKnown = true;
             detector.ReceiveDecoded(record);
         } else if (reader.readFrame(i, whole)) {
-            previousKnown = false;
+            // The voted times let the next frame be settled by its first bytes again.
+            previous = core::ReadRecordingTimes(whole, nseq);
+            previousKnown = previous.datecodeFound && previous.timecodeFound;
             ++result.wholeFrameReads;
             detector.Receive(whole);
         } else {

@@ -95,6 +95,24 @@ void Tdv_sceneDetect::processFrame()
     ++m_frameCount;
 }
 
+// The tests of processFrame, without its changes.
+bool Tdv_sceneDetect::WouldStartScene(const FrameRecord &next) const
+{
+    if (m_firstFrame)
+        return false;
+    if (m_sceneStart.formatValid && next.formatValid && formatDiffers(m_sceneStart, next))
+        return true;
+    if (m_current.datecodeValid && !next.datecodeValid)
+        return true;
+    if (!m_current.datecodeValid && next.datecodeValid)
+        return std::abs(m_frameCount - m_sceneStart.frameNumber) > kGapThresholdFrames;
+    if (m_current.datecodeValid && next.datecodeValid)
+        return m_jumpTestArmed
+               && millisecondsBetween(next.datecode, m_lastValidDatecode)
+                      > static_cast<std::int64_t>(kJumpThresholdSeconds * 1000);
+    return false;
+}
+
 // The open scene ends before the current frame, which opens the next one. Two breaks at the
 // same frame (a format change where the datecode also disappears) report one scene, not an
 // extra empty one.

@@ -61,6 +61,10 @@ public:
     // frame's, its frame number is assigned here. Decode it from a copy of Current() so the
     // format fields of a frame with a missing pack carry on as Receive would carry them.
     void ReceiveDecoded(const FrameRecord &record);
+    // Whether the frame with this record, received next, would open a new scene (a new
+    // recording, a format change, a datecode appearing or disappearing). The first frame of a
+    // run opens the first scene and does not count.
+    bool WouldStartScene(const FrameRecord &record) const;
     // End of a run: reports the last scene, closes the caption, calls OnFinished, resets.
     void Stop(int status = 0);
 

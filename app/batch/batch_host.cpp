@@ -69,6 +69,9 @@ void BatchHost::note(NoteKind kind, const std::string &text)
     case NoteKind::Status:
         m_console.line(text);
         break;
+    case NoteKind::RunEnd:
+        // The terminal has shown every message of the run as it came; the exit status sums up.
+        break;
     case NoteKind::Warning:
     case NoteKind::Failure:
         m_console.line("camlog: " + text);

@@ -5,6 +5,7 @@
 #include "core/avi_fichier.h"
 #include "core/format.h"
 #include "core/friendly_params.h"
+#include "core/video_file_name.h"
 #include "media/avi_probe.h"
 #include "media/datecode_scan.h"
 #include "media/dv_frame_reader.h"
@@ -24,13 +25,6 @@ namespace camlog::app {
 namespace fs = std::filesystem;
 
 namespace {
-
-bool isVideoName(const fs::path &path)
-{
-    std::string ext = path.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".avi" || ext == ".dv" || ext == ".dif";
-}
 
 std::string formatDatecode(const scenes::FrameRecord &r, const std::string &pattern)
 {
@@ -100,7 +94,7 @@ int RunVideoListing(bool withScenes, std::span<const std::string> paths)
         if (fs::is_directory(path, ec)) {
             std::vector<fs::path> videos;
             for (const auto &entry : fs::directory_iterator(path, ec))
-                if (entry.is_regular_file(ec) && isVideoName(entry.path()))
+                if (entry.is_regular_file(ec) && core::IsVideoFileName(entry.path().filename().string()))
                     videos.push_back(entry.path());
             if (ec) {
                 std::fprintf(stderr, "camlog: %s: %s\n", path.c_str(), ec.message().c_str());

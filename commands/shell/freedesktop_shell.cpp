@@ -10,14 +10,20 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QMetaObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QThread>
 #include <QUrl>
 
+#include <chrono>
 #include <filesystem>
 #include <system_error>
+#include <thread>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace camlog::commands {
 namespace {
@@ -69,28 +75,56 @@ HandlerTarget targetOf(const std::string &pathOrAddress)
     return {url, url.toString(QUrl::FullyEncoded)};
 }
 
-bool startXdgOpen(const QString &argument)
+// How long a request waits for xdg-open to say whether a handler took it. Handlers that start
+// another program return at once; one that runs in the foreground (a browser named in $BROWSER)
+// is taken to have opened the target when it is still running after this time.
+constexpr int kHandlerAnswerMs = 3000;
+
+// Runs xdg-open on the argument and waits for its answer: true when it handed the target over
+// (status 0, or still busy with it after the wait); false when there is no xdg-open or it found
+// no handler. The process is this one's child: it is reaped whatever the wait saw.
+bool runXdgOpen(const QString &argument)
 {
-    return QProcess::startDetached(QStringLiteral("xdg-open"), {argument});
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (program.isEmpty())
+        return false;
+    const QByteArray programBytes = QFile::encodeName(program);
+    const QByteArray argumentBytes = argument.toLocal8Bit();
+    char *argv[] = {const_cast<char *>(programBytes.constData()), const_cast<char *>(argumentBytes.constData()),
+                    nullptr};
+    pid_t pid = 0;
+    if (posix_spawn(&pid, programBytes.constData(), nullptr, nullptr, argv, environ) != 0)
+        return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHandlerAnswerMs);
+    for (;;) {
+        int status = 0;
+        const pid_t ended = waitpid(pid, &status, WNOHANG);
+        if (ended == pid)
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (ended < 0)
+            return false;
+        if (std::chrono::steady_clock::now() >= deadline)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    // Still at work: the handler is running. Its end is collected in the background.
+    std::thread([pid] {
+        int status = 0;
+        waitpid(pid, &status, 0);
+    }).detach();
+    return true;
 }
 
-// QDesktopServices needs a QGuiApplication and its thread; the batch mode may have neither, and
-// then xdg-open (which QDesktopServices itself ends up calling on most desktops) does the job.
-void openWithDefaultHandler(const HandlerTarget &target)
+// On the application's thread (a Qt program's own call) QDesktopServices opens the target, with
+// xdg-open when it cannot. Elsewhere (a command's worker, in the window or in the batch mode that
+// runs no event loop, or a program without QGuiApplication) xdg-open is asked directly, from the
+// calling thread, so that the caller learns whether anything opened the target.
+bool openWithDefaultHandler(const HandlerTarget &target)
 {
     auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
-    if (!app) {
-        startXdgOpen(target.argument);
-        return;
-    }
-    auto open = [target] {
-        if (!QDesktopServices::openUrl(target.url))
-            startXdgOpen(target.argument);
-    };
-    if (QThread::currentThread() == app->thread())
-        open();
-    else
-        QMetaObject::invokeMethod(app, open, Qt::QueuedConnection);
+    if (app && QThread::currentThread() == app->thread())
+        return QDesktopServices::openUrl(target.url) || runXdgOpen(target.argument);
+    return runXdgOpen(target.argument);
 }
 
 // True when the file manager took the request, or may still be taking it: a file manager that
@@ -114,7 +148,7 @@ bool showItemsOverDBus(QDBusConnection bus, const QString &absolutePath, int tim
 
 } // namespace
 
-void FreedesktopShell::ShowInFolder(const std::string &path)
+bool FreedesktopShell::ShowInFolder(const std::string &path)
 {
     const QFileInfo info(fromUtf8(path));
     bool shown = false;
@@ -127,20 +161,20 @@ void FreedesktopShell::ShowInFolder(const std::string &path)
         QDBusConnection::disconnectFromBus(name);
     }
     if (shown)
-        return;
-    openWithDefaultHandler(localFileTarget(info.absolutePath()));
+        return true;
+    return openWithDefaultHandler(localFileTarget(info.absolutePath()));
 }
 
-void FreedesktopShell::OpenDocument(const std::string &pathOrAddress)
+bool FreedesktopShell::OpenDocument(const std::string &pathOrAddress)
 {
     if (pathOrAddress.empty())
-        return;
-    openWithDefaultHandler(targetOf(pathOrAddress));
+        return false;
+    return openWithDefaultHandler(targetOf(pathOrAddress));
 }
 
-void FreedesktopShell::SendMailTo(const std::string &address, const std::string &subject, const std::string &body)
+bool FreedesktopShell::SendMailTo(const std::string &address, const std::string &subject, const std::string &body)
 {
-    OpenDocument("mailto:" + address + "?subject=" + subject + "&body=" + body);
+    return OpenDocument("mailto:" + address + "?subject=" + subject + "&body=" + body);
 }
 
 bool FreedesktopShell::RecycleFile(const std::string &path)

@@ -10,18 +10,18 @@
 namespace camlog::commands {
 
 // Safe to use without a QCoreApplication (the batch mode may have none) and from any thread.
-// Nothing here waits on another program: a missing session bus or a missing xdg-open only means
-// the request has no effect.
+// A request for a default handler waits a few seconds at most for xdg-open's answer, so that a
+// target nothing opens is told as false; a missing session bus only means the fallback.
 class FreedesktopShell : public ShellServices {
 public:
     // Asks the file manager (org.freedesktop.FileManager1.ShowItems on the session bus) to show
     // the file; without a bus or a file manager on it, opens the file's folder instead. A file
     // manager that does not answer within the timeout is taken to be starting: nothing more.
-    void ShowInFolder(const std::string &path) override;
+    bool ShowInFolder(const std::string &path) override;
     // A local file is handed over as its absolute path, anything of the form "scheme:..." as an
     // address (percent-encoded where a URI needs it; existing escapes are kept).
-    void OpenDocument(const std::string &pathOrAddress) override;
-    void SendMailTo(const std::string &address, const std::string &subject, const std::string &body) override;
+    bool OpenDocument(const std::string &pathOrAddress) override;
+    bool SendMailTo(const std::string &address, const std::string &subject, const std::string &body) override;
     // Only files (or links) go to the Trash; a folder or a missing path gives false.
     bool RecycleFile(const std::string &path) override;
     bool StartProgram(const std::string &program, const std::vector<std::string> &arguments) override;

@@ -11,12 +11,15 @@ class ShellServices {
 public:
     virtual ~ShellServices() = default;
 
-    // Opens a file manager on the file's folder with the file selected. Failures have no effect.
-    virtual void ShowInFolder(const std::string &path) = 0;
-    // Opens a document or an address with the desktop's default application.
-    virtual void OpenDocument(const std::string &pathOrAddress) = 0;
+    // Opens a file manager on the file's folder with the file selected; false when neither a file
+    // manager nor the folder's default application took the request.
+    virtual bool ShowInFolder(const std::string &path) = 0;
+    // Opens a document or an address with the desktop's default application; false when no
+    // application took it.
+    virtual bool OpenDocument(const std::string &pathOrAddress) = 0;
     // Opens a new mail; subject and body are already in mail-link encoding ("%0D%0A" line breaks).
-    virtual void SendMailTo(const std::string &address, const std::string &subject, const std::string &body) = 0;
+    // False when no mail program took it.
+    virtual bool SendMailTo(const std::string &address, const std::string &subject, const std::string &body) = 0;
     // Moves the file (path unchanged, case kept) to the Trash; true on success.
     virtual bool RecycleFile(const std::string &path) = 0;
     // Starts a program with its arguments, detached; false when it could not be started.

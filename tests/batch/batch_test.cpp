@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -110,6 +111,9 @@ TEST_F(BatchTest, HelpListsEveryActionWithItsTokenSwitchAndCaption)
     }
     EXPECT_THAT(help.out, HasSubstr("detailedlist         dl"));
     EXPECT_THAT(help.out, HasSubstr("riffheader           h       Ctrl+H"));
+    // The texts describe the program as it is: a window, and raw DV among the videos.
+    EXPECT_THAT(help.out, Not(HasSubstr("no window")));
+    EXPECT_THAT(help.out, HasSubstr("a\nvideo when it ends in .avi, .dv or .dif"));
 
     EXPECT_EQ(runner.batch({"--yes", "--help"}).out, help.out);
 
@@ -166,7 +170,8 @@ TEST_P(BatchOpenTest, OpensTheNamedVideos)
 {
     Copy(kTape, "b.avi");
     Copy(kWide, "a.avi");
-    Copy(kWide, "ignored.dv");
+    Copy("pal_4x3_48k.dv", "c.dv"); // raw DV: a video like the others
+    Copy(kWide, "ignored.mov");
     WriteText(root / "list.txt", "# a playlist\r\n     " + (videos / "a.avi").string() + "\r\n\r\n" +
                                      (videos / "b.avi").string() + "\r\n");
     std::vector<std::string> args;
@@ -175,7 +180,11 @@ TEST_P(BatchOpenTest, OpensTheNamedVideos)
             arg.replace(at, 3, videos.string());
         args.push_back(arg);
     }
-    EXPECT_THAT(Listed(args), ElementsAre("a.avi", "b.avi")) << last.err;
+    const bool wholeFolder = std::string_view(GetParam().name).find("folder") != std::string_view::npos;
+    if (wholeFolder)
+        EXPECT_THAT(Listed(args), ElementsAre("a.avi", "b.avi", "c.dv")) << last.err;
+    else
+        EXPECT_THAT(Listed(args), ElementsAre("a.avi", "b.avi")) << last.err;
     EXPECT_EQ(last.status, 0) << last.err;
 }
 
@@ -645,6 +654,81 @@ TEST_F(BatchTest, UnknownWordIsNamedAndGivesExitStatusOne)
     EXPECT_THAT(Listed({"/o=v/clip.avi", "/nosuchaction"}), ElementsAre("clip.avi"));
     EXPECT_EQ(last.status, 1);
     EXPECT_THAT(last.err, HasSubstr("\"/nosuchaction\" names no action"));
+}
+
+// The actions that hand a target to the desktop open it from the batch mode too, through
+// xdg-open; with no handler they say so and the run ends with status 1.
+TEST_F(BatchTest, DesktopActionsOpenTheirTargetOrSayNothingCouldOpenIt)
+{
+    const fs::path clip = Copy(kTape, "clip.avi");
+    const fs::path bin = root / "bin";
+    const fs::path calls = root / "calls";
+    fs::create_directories(bin);
+    fs::create_directories(calls);
+    WriteText(bin / "xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + (calls / "opened").string() + "'\n");
+    fs::permissions(bin / "xdg-open", fs::perms::owner_all);
+    const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
+    const char *savedBus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    const std::string bus = savedBus ? savedBus : "";
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (root / "no-bus").string()).c_str(), 1);
+    const struct {
+        const char *word;
+        std::string target;
+        const char *refusal;
+    } cases[] = {
+        {"/homepage", "https://www.camlog.org/", "No web browser could open https://www.camlog.org/"},
+        {"/sendmail", "mailto:", "No mail program could write to "},
+        {"/blog", "https://www.camlog.org/blog/", "No web browser could open https://www.camlog.org/blog/"},
+        {"/parent", videos.string(), "No file manager could show "},
+        {"/defaultplayer", clip.string(), "No media player could open "},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.word);
+        fs::remove(calls / "opened");
+        ::setenv("PATH", (bin.string() + ":" + savedPath).c_str(), 1);
+        const auto opened = runner.batch({"/o=" + clip.string(), c.word});
+        EXPECT_EQ(opened.status, 0) << opened.err;
+        std::ifstream in(calls / "opened");
+        std::string line;
+        std::getline(in, line);
+        EXPECT_THAT(line, ::testing::StartsWith(c.target));
+
+        ::setenv("PATH", (root / "nothing").string().c_str(), 1);
+        const auto refused = runner.batch({"/o=" + clip.string(), c.word});
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_THAT(refused.err, HasSubstr(c.refusal));
+    }
+    ::setenv("PATH", savedPath.c_str(), 1);
+    if (savedBus)
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
+    else
+        ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+}
+
+// A window asked for on a display that cannot be reached is refused with a word and status 2,
+// not ended by the toolkit on SIGABRT.
+TEST_F(BatchTest, AnUnreachableDisplayIsToldNotAborted)
+{
+    const std::string saved[] = {std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "",
+                                 std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "",
+                                 std::getenv("WAYLAND_DISPLAY") ? std::getenv("WAYLAND_DISPLAY") : ""};
+    int free = 250;
+    while (fs::exists("/tmp/.X11-unix/X" + std::to_string(free)))
+        ++free;
+    ::setenv("DISPLAY", (":" + std::to_string(free)).c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    ::unsetenv("WAYLAND_DISPLAY");
+    const BatchResult result = runner.run({});
+    const char *names[] = {"DISPLAY", "QT_QPA_PLATFORM", "WAYLAND_DISPLAY"};
+    for (int i = 0; i < 3; ++i) {
+        if (saved[i].empty())
+            ::unsetenv(names[i]);
+        else
+            ::setenv(names[i], saved[i].c_str(), 1);
+    }
+    EXPECT_EQ(result.signal, 0);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_THAT(result.err, HasSubstr("cannot connect to the display :" + std::to_string(free)));
 }
 
 TEST_F(BatchTest, WindowActionsSayTheyAreNotAvailable)

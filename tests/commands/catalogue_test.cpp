@@ -376,5 +376,32 @@ TEST_F(CatalogueTest, ShellCommandsCallTheDesktop)
     EXPECT_FALSE(enabled);
 }
 
+// The five requests to a desktop handler fail their run, saying what found no handler, when the
+// desktop has none (the batch mode's exit status follows the failure).
+TEST_F(CatalogueTest, ADesktopWithoutHandlerFailsTheRequestsWithAMessage)
+{
+    const std::string video = Touch("clip.avi");
+    AddToList(video);
+    shell.handlerFound = false;
+    const struct {
+        engine::tCustomCmd *cmd;
+        std::string error;
+    } cases[] = {
+        {&dm.DossierParent, "No file manager could show " + video},
+        {&dm.DefaultPlayer, "No media player could open " + video},
+        {&dm.VisitHomePage, "No web browser could open https://www.camlog.org/"},
+        {&dm.SendMail, "No mail program could write to contact@camlog.org"},
+        {&dm.VisitBlog, "No web browser could open https://www.camlog.org/blog/"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.cmd->Name);
+        host.log.clear();
+        ASSERT_TRUE(Run(*c.cmd));
+        EXPECT_NE(std::find(host.log.begin(), host.log.end(), "error etError " + c.error), host.log.end())
+            << ::testing::PrintToString(host.log);
+        EXPECT_GT(engine.LastRun().failedPasses, 0);
+    }
+}
+
 } // namespace
 } // namespace camlog::commands::test

@@ -21,11 +21,20 @@ namespace camlog::commands::test {
 // Records every call; the Trash moves files into a folder of its own unless told to refuse.
 class FakeShell : public ShellServices {
 public:
-    void ShowInFolder(const std::string &path) override { calls.push_back("show " + path); }
-    void OpenDocument(const std::string &pathOrAddress) override { calls.push_back("open " + pathOrAddress); }
-    void SendMailTo(const std::string &address, const std::string &subject, const std::string &body) override
+    bool ShowInFolder(const std::string &path) override
+    {
+        calls.push_back("show " + path);
+        return handlerFound;
+    }
+    bool OpenDocument(const std::string &pathOrAddress) override
+    {
+        calls.push_back("open " + pathOrAddress);
+        return handlerFound;
+    }
+    bool SendMailTo(const std::string &address, const std::string &subject, const std::string &body) override
     {
         calls.push_back("mail " + address + "|" + subject + "|" + body);
+        return handlerFound;
     }
     bool RecycleFile(const std::string &path) override
     {
@@ -48,6 +57,7 @@ public:
 
     std::vector<std::string> calls;
     bool refuseTrash = false;
+    bool handlerFound = true; // a desktop handler takes every request
     std::filesystem::path trashFolder;
 };
 

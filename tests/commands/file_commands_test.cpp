@@ -109,7 +109,7 @@ TEST_F(Trash, DeletedVideosGoToTheTrashAndLeaveTheList)
     ASSERT_TRUE(Run(dm.SupprimerFichier));
     ASSERT_EQ(host.questions.size(), 2u);
     EXPECT_EQ(host.questions[0].text.rfind("Do you really want to delete the file a.avi ?\n"
-                                           "If yes, it will be sent to the Recycle bin.",
+                                           "If yes, it will be sent to the Trash.",
                                            0),
               0u);
     EXPECT_TRUE(list.entries.empty());
@@ -160,7 +160,7 @@ TEST_F(Trash, CompanionFilesGoToTheTrashAndTheVideoIsReloaded)
 TEST_F(Trash, LongNamesGetTheShortQuestion)
 {
     EXPECT_EQ(DeleteFileQuestion(std::string(250, 'a')),
-              "Do you really want to delete this file?\nIf yes, it will be sent to the Recycle bin.");
+              "Do you really want to delete this file?\nIf yes, it will be sent to the Trash.");
 }
 
 } // namespace

@@ -203,19 +203,19 @@ TEST_F(DefaultHandlerTest, ALocalFileIsHandedOverAsItsAbsolutePath)
     const fs::path video = scratch / "My Videos" / "clip #1.avi";
     fs::create_directories(video.parent_path());
     WriteText(video, "dv");
-    shell.OpenDocument(video.string());
+    EXPECT_TRUE(shell.OpenDocument(video.string()));
     EXPECT_EQ(Called(), video.string() + "\n");
 }
 
 TEST_F(DefaultHandlerTest, AnAddressIsEncodedWhereAUriNeedsIt)
 {
-    shell.OpenDocument("https://example.org/camlog page?lang=en");
+    EXPECT_TRUE(shell.OpenDocument("https://example.org/camlog page?lang=en"));
     EXPECT_EQ(Called(), "https://example.org/camlog%20page?lang=en\n");
 }
 
 TEST_F(DefaultHandlerTest, AMailKeepsTheCallersEscapesAndEncodesTheBlanks)
 {
-    shell.SendMailTo("maker@example.org", "About  Camlog 7.0.9En", "Hello Ovrand,%0D%0A");
+    EXPECT_TRUE(shell.SendMailTo("maker@example.org", "About  Camlog 7.0.9En", "Hello Ovrand,%0D%0A"));
     EXPECT_EQ(Called(), "mailto:maker@example.org?subject=About%20%20Camlog%207.0.9En&body=Hello%20Ovrand,%0D%0A\n");
 }
 
@@ -224,17 +224,38 @@ TEST_F(DefaultHandlerTest, WithoutASessionBusTheFileManagerFallsBackToTheFolder)
     const fs::path video = scratch / "tapes" / "clip.avi";
     fs::create_directories(video.parent_path());
     WriteText(video, "dv");
-    shell.ShowInFolder(video.string());
+    EXPECT_TRUE(shell.ShowInFolder(video.string()));
     EXPECT_EQ(Called(), (scratch / "tapes").string() + "\n");
 }
 
-TEST_F(DefaultHandlerTest, WithoutXdgOpenNothingHappensAndNothingHangs)
+TEST_F(DefaultHandlerTest, WithoutXdgOpenNothingHappensNothingHangsAndTheCallerIsTold)
 {
     env.set("PATH", (scratch / "empty").string());
-    shell.OpenDocument((scratch / "clip.avi").string());
-    shell.SendMailTo("maker@example.org", "About", "Hello");
-    shell.ShowInFolder((scratch / "clip.avi").string());
+    EXPECT_FALSE(shell.OpenDocument((scratch / "clip.avi").string()));
+    EXPECT_FALSE(shell.SendMailTo("maker@example.org", "About", "Hello"));
+    EXPECT_FALSE(shell.ShowInFolder((scratch / "clip.avi").string()));
     EXPECT_TRUE(fs::is_empty(calls));
+}
+
+// xdg-open's own answer: 3 and 4 when no handler exists or the handler failed; a handler still
+// busy after the wait (a browser in the foreground) counts as opened.
+TEST_F(DefaultHandlerTest, XdgOpensAnswerIsTheCallersAnswer)
+{
+    const struct {
+        const char *script;
+        bool opened;
+    } cases[] = {
+        {"#!/bin/sh\nexit 0\n", true},
+        {"#!/bin/sh\nexit 3\n", false},
+        {"#!/bin/sh\nexit 4\n", false},
+        {"#!/bin/sh\nsleep 5\n", true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.script);
+        WriteText(bin / "xdg-open", c.script);
+        fs::permissions(bin / "xdg-open", fs::perms::owner_all);
+        EXPECT_EQ(shell.OpenDocument("https://example.org/"), c.opened);
+    }
 }
 
 // ---- File manager over D-Bus -----------------------------------------------------------------

@@ -1,5 +1,6 @@
 // Tests of the shared text forms: date-time patterns, locales, durations, positions, timecodes, sizes, audio tags.
 #include "core/format.h"
+#include "core/spoken_duration.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@ using camlog::core::FormatDurationFrames;
 using camlog::core::FormatDurationMs;
 using camlog::core::FormatFileSize;
 using camlog::core::FormatFramePosition;
+using camlog::core::FormatMinutesSeconds;
 using camlog::core::FormatSrtTime;
 using camlog::core::FormatTimecodeColons;
 using camlog::core::FormatTimecodeDots;
@@ -376,6 +378,25 @@ TEST(FormatDuration, Milliseconds)
     };
     for (const auto &c : cases)
         EXPECT_EQ(FormatDurationMs(c.duration), c.expected) << c.duration;
+}
+
+TEST(FormatDuration, MinutesAndSecondsAsPeopleSayThem)
+{
+    const struct {
+        std::int64_t duration;
+        const char *expected;
+    } cases[] = {
+        {0, "0 s"},
+        {9'999'999, "0 s"},
+        {390'000'000, "39 s"},
+        {1'590'400'000, "2 min 39 s"},
+        {3'600'000'000, "6 min 00 s"},
+        {37'230'400'000, "1 h 02 min 03 s"},
+        {-10'000'000, "0 s"},
+        {std::numeric_limits<std::int64_t>::max(), "256204778 h 48 min 05 s"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(FormatMinutesSeconds(c.duration), c.expected) << c.duration;
 }
 
 TEST(FormatDuration, Frames)

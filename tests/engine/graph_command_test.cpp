@@ -130,6 +130,37 @@ TEST_F(GraphCommand, AbortStopsTheGraphListsThePartialFileAndTheNextFileRuns)
     EXPECT_THAT(host.log, ::testing::Contains("end-file b.avi 1"));
 }
 
+// A stop that keeps the partial output says which file it kept and how much of the source it
+// holds, for the moment and for the end of the run; one that leaves an older file says nothing.
+TEST_F(GraphCommand, AStopThatKeepsThePartialFileSaysHowMuchItHolds)
+{
+    const std::string folder = Scratch().string() + "/";
+    list.Fill({folder + "a.avi", folder + "b.avi"});
+    Touch("b_2.avi");              // b's output exists before the run: a stop leaves it as it was
+    host.answers = {TAnswer::Yes}; // replacing it
+    FakeGraph graph;
+    graph.duration = 3'600'000'000; // 6 min
+    TGraphCmd cmd;
+    cmd.Nombre = fnAll;
+    cmd.Filtergraph = &graph;
+    cmd.OnDestination = [](core::TaviFichier *f, const TParams &, int) {
+        return f->Folder + f->BaseName + "_2.avi";
+    };
+    cmd.OnBuildGraph = [&](core::TaviFichier *, const std::string &dest, const TParams &, int) {
+        Touch(std::filesystem::path(dest).filename().string()); // the output, as a source starts it
+        return std::make_shared<FakeSeeking>([&](int read) {
+            if (read == 1)
+                host.OnHost([&] { cmd.Engine()->Abort(); }); // Escape
+            return std::int64_t{1'590'400'000};              // 2 min 39 s
+        });
+    };
+    ASSERT_TRUE(Run(cmd));
+    const std::string kept = "a_2.avi kept: 2 min 39 s of 6 min 00 s";
+    EXPECT_THAT(host.log, ::testing::Contains("msg " + kept));
+    EXPECT_THAT(engine.LastRun().notes, ElementsAre(kept));
+    EXPECT_EQ(engine.LastRun().stoppedFiles, 2);
+}
+
 // A completion that arrives after its graph was left (aborted) must not end the next graph.
 TEST_F(GraphCommand, ALateCompletionDoesNotEndTheNextGraph)
 {

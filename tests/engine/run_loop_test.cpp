@@ -168,6 +168,7 @@ struct AnswerCase {
     std::vector<std::string> executed;
     std::size_t questions;
     TRunEnd ending;
+    int skipped; // files reached and not run: what the status bar counts after the run
 };
 
 class Answers : public EngineFixture, public ::testing::WithParamInterface<AnswerCase> {};
@@ -191,6 +192,9 @@ TEST_P(Answers, DecideWhichFilesRun)
     EXPECT_EQ(executed, c.executed);
     EXPECT_EQ(host.questions.size(), c.questions);
     EXPECT_EQ(engine.LastRun().ending, c.ending);
+    EXPECT_EQ(engine.LastRun().doneFiles, static_cast<int>(c.executed.size()));
+    EXPECT_EQ(engine.LastRun().skippedFiles, c.skipped);
+    EXPECT_EQ(engine.LastRun().failedFiles, 0);
     EXPECT_EQ(host.endCount, 1);
     EXPECT_TRUE(list.enabled);
 }
@@ -201,20 +205,20 @@ using A = TAnswer;
 INSTANTIATE_TEST_SUITE_P(
     Cases, Answers,
     ::testing::Values(
-        AnswerCase{"CancelAtSecond", kAllAsk, {A::Yes, A::Cancel}, {"1.avi 1"}, 2, TRunEnd::Cancelled},
+        AnswerCase{"CancelAtSecond", kAllAsk, {A::Yes, A::Cancel}, {"1.avi 1"}, 2, TRunEnd::Cancelled, 1},
         AnswerCase{"NoThenYes", kAllAsk, {A::No, A::Yes, A::Yes, A::Yes}, {"2.avi 1", "3.avi 1", "4.avi 1"}, 4,
-                   TRunEnd::Completed},
+                   TRunEnd::Completed, 1},
         AnswerCase{"YesToAllAtFirst", kAllAsk, {A::YesToAll}, {"1.avi 1", "2.avi 1", "3.avi 1", "4.avi 1"}, 1,
-                   TRunEnd::Completed},
-        AnswerCase{"NoToAllAtFirst", kAllAsk, {A::NoToAll}, {}, 1, TRunEnd::Completed},
+                   TRunEnd::Completed, 0},
+        AnswerCase{"NoToAllAtFirst", kAllAsk, {A::NoToAll}, {}, 1, TRunEnd::Completed, 4},
         AnswerCase{"NoThenAFileThatNeedsNoQuestion", {true, false, true, false}, {A::No, A::Yes},
-                   {"2.avi 1", "3.avi 1", "4.avi 1"}, 2, TRunEnd::Completed},
+                   {"2.avi 1", "3.avi 1", "4.avi 1"}, 2, TRunEnd::Completed, 1},
         // No to All skips every later file, even one whose verification passes.
         AnswerCase{"NoToAllThenAFileThatNeedsNoQuestion", {false, true, false, true}, {A::NoToAll}, {"1.avi 1"}, 1,
-                   TRunEnd::Completed},
+                   TRunEnd::Completed, 3},
         // A plain Yes is not remembered: the next failing verification asks again.
         AnswerCase{"YesIsAskedAgain", {true, false, true, false}, {A::Yes, A::No},
-                   {"1.avi 1", "2.avi 1", "4.avi 1"}, 2, TRunEnd::Completed}),
+                   {"1.avi 1", "2.avi 1", "4.avi 1"}, 2, TRunEnd::Completed, 1}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(RunLoop, PlainCommandWithoutQuestionRunsFilesThatFailTheirVerification)

@@ -3,10 +3,12 @@
 #include "ui/session/session.h"
 
 #include "core/format.h"
+#include "core/list_files.h"
 #include "media/avi_probe.h"
 #include "support/test_files.h"
 #include "ui/actions/action_catalogue.h"
 #include "ui/list/queue_dispatcher.h"
+#include "ui/session/run_outcome_text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -14,6 +16,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <string>
 #include <thread>
@@ -42,7 +45,10 @@ public:
     void endProgress() override {}
     void note(NoteKind kind, const std::string &text) override
     {
-        log.push_back((kind == NoteKind::Status ? "status " : "note ") + text);
+        if (kind == NoteKind::RunEnd)
+            runEnds.push_back(text);
+        else
+            log.push_back((kind == NoteKind::Status ? "status " : "note ") + text);
     }
     void report(ReportKind, const std::string &text) override { log.push_back("report " + text); }
 
@@ -50,6 +56,7 @@ public:
 
     ui::QueueDispatcher queue;
     std::vector<std::string> log;
+    std::vector<std::string> runEnds; // what each run did, as the status bar says it
 };
 
 class SessionTest : public ::testing::Test {
@@ -121,6 +128,7 @@ TEST_F(SessionTest, CallsReturnAtOnceAndGoOnAtTheEndOfEachRun)
     EXPECT_FALSE(waitedInVain);
     EXPECT_EQ(executions, 2);
     EXPECT_THAT(host.log, ElementsAre("msg run 1", "msg run 2"));
+    EXPECT_THAT(host.runEnds, ElementsAre("Visit the homepage of Camlog: done", "Visit the homepage of Camlog: done"));
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].ran, 2u);
 }
@@ -215,6 +223,125 @@ TEST_F(SessionTest, TheCommandLineRunsItsCallsOrRestoresThePreviousList)
     ASSERT_TRUE(host.serveUntil([&] { return s.idle(); }));
     EXPECT_EQ(s.list().Count(), 1);
     EXPECT_THAT(host.log, ElementsAre("status Restoring the files from the previous session"));
+}
+
+// Every way into the list takes raw DV streams (.dv, .dif, any case) beside the AVI files, and
+// builds the same file object as the listing mode builds for the path.
+TEST_F(SessionTest, EveryWayIntoTheListTakesRawDvBesideAvi)
+{
+    const auto dir = test::scratchDir("session_raw_dv");
+    std::filesystem::create_symlink(test::fixturePath("tape_three-type1.avi"), dir / "tape.avi");
+    std::filesystem::create_symlink(test::fixturePath("pal_4x3_48k.dv"), dir / "pal.dv");
+    std::filesystem::create_symlink(test::fixturePath("ntsc_4x3_48k.dv"), dir / "ntsc.DIF");
+    std::ofstream(dir / "notes.txt") << "not a video\n";
+    const std::vector<std::string> videos = {(dir / "ntsc.DIF").string(), (dir / "pal.dv").string(),
+                                             (dir / "tape.avi").string()};
+    const auto openFolder = [&](Session &s) {
+        s.runCalls(std::vector{ui::ActionCall{ui::FindAction("openfolder"), ui::CallMode::None, dir.string()}});
+    };
+    const auto open = [&](Session &s) {
+        s.list().OpenPaths(videos);
+    };
+    const auto paste = [&](Session &s) {
+        s.list().PasteFiles(videos);
+    };
+    const auto drop = [&](Session &s) {
+        s.list().OpenDropped({dir.string()});
+    };
+    const auto commandLine = [&](Session &s) {
+        s.runCommandLine(videos);
+    };
+    const struct {
+        const char *way;
+        std::function<void(Session &)> openThem;
+    } ways[] = {
+        {"folder", openFolder}, {"Open", open}, {"paste", paste}, {"drop", drop}, {"command line", commandLine}};
+    for (const auto &way : ways) {
+        SCOPED_TRACE(way.way);
+        // A session of its own for each way, over a host of its own.
+        RecordingHost wayHost;
+        Session s(wayHost, settings, core::FichierContext{&prober}, binding,
+                  ProgramIdentity{"Camlog 0.1.0En", "https://example.org"});
+        way.openThem(s);
+        ASSERT_TRUE(wayHost.serveUntil([&] { return s.idle(); }));
+        ASSERT_EQ(s.list().Count(), 3) << ::testing::PrintToString(wayHost.log);
+        for (int i = 0; i < s.list().Count(); ++i) {
+            const core::TaviFichier &listed = *s.list().GetFile(i);
+            SCOPED_TRACE(listed.FullPath);
+            const auto alone = core::TaviFichier::Create(listed.FullPath, core::FichierContext{&prober});
+            EXPECT_TRUE(listed.IsDV);
+            EXPECT_EQ(listed.IsDV, alone->IsDV);
+            EXPECT_EQ(listed.FileType, alone->FileType);
+            EXPECT_EQ(listed.Duration, alone->Duration);
+            EXPECT_EQ(listed.FrameCount, alone->FrameCount);
+            EXPECT_EQ(listed.DatecodeKey, alone->DatecodeKey);
+            EXPECT_EQ(listed.TimecodeText, alone->TimecodeText);
+            EXPECT_EQ(listed.AudioText, alone->AudioText);
+            EXPECT_EQ(listed.FileSize(), alone->FileSize());
+        }
+    }
+}
+
+// The list saved at quit replaces the previous session's default playlist without a question;
+// "Save the list as..." over an existing file asks once.
+TEST_F(SessionTest, TheDefaultPlaylistIsReplacedWithoutAQuestionAndSaveAsAsksOnce)
+{
+    const auto dir = test::scratchDir("session_default_playlist");
+    std::filesystem::create_symlink(test::fixturePath("tape_three-type1.avi"), dir / "tape.avi");
+    settings.dossierPlayList = dir.string();
+    Session &s = make();
+    s.list().OpenPaths({(dir / "tape.avi").string()});
+    ASSERT_TRUE(host.serveUntil([&] { return s.idle(); }));
+    s.list().PreferredPlayList = (dir / "PlayList.txt").string();
+    for (int quit = 0; quit < 2; ++quit) {
+        s.saveDefaultPlaylist();
+        const auto lines = core::ReadPlaylist(dir / "PlayList.txt");
+        ASSERT_TRUE(lines);
+        EXPECT_THAT(lines.value(), ElementsAre((dir / "tape.avi").string()));
+    }
+    EXPECT_THAT(host.log, ::testing::IsEmpty());
+
+    s.runCalls(
+        std::vector{ui::ActionCall{ui::FindAction("savelist"), ui::CallMode::None, (dir / "PlayList.txt").string()}});
+    ASSERT_TRUE(host.serveUntil([&] { return s.idle(); }));
+    EXPECT_THAT(host.log,
+                ElementsAre("ask Do you really want to delete the existing file " + (dir / "PlayList.txt").string()));
+}
+
+// What a run did, as the status bar says it after the run.
+TEST(RunOutcomeText, SaysWhatTheRunDidAndWhatItKept)
+{
+    using engine::TRunEnd;
+    const auto run = [](int done, int stopped, int skipped, int failed, TRunEnd ending,
+                        std::vector<std::string> notes = {}) {
+        engine::TRunSummary summary;
+        summary.doneFiles = done;
+        summary.stoppedFiles = stopped;
+        summary.skippedFiles = skipped;
+        summary.failedFiles = failed;
+        summary.failedPasses = failed;
+        summary.ending = ending;
+        summary.notes = std::move(notes);
+        return summary;
+    };
+    const struct {
+        engine::TRunSummary run;
+        bool tookFiles;
+        const char *text;
+    } cases[] = {
+        {run(4, 0, 1, 0, TRunEnd::Completed), true, "Rename: 4 files done, 1 skipped"},
+        {run(1, 0, 0, 0, TRunEnd::Completed), true, "Rename: 1 file done"},
+        {run(0, 0, 4, 0, TRunEnd::Completed), true, "Rename: 0 files done, 4 skipped"},
+        {run(2, 0, 0, 1, TRunEnd::Completed), true, "Rename: 2 files done, 1 failed"},
+        {run(0, 0, 1, 0, TRunEnd::Cancelled), true, "Rename: 0 files done, 1 skipped, cancelled"},
+        {run(0, 1, 0, 0, TRunEnd::Completed, {"/v/clip_type2.avi kept: 2 min 39 s of 6 min 00 s"}), true,
+         "Rename: 0 files done, 1 stopped; /v/clip_type2.avi kept: 2 min 39 s of 6 min 00 s"},
+        {run(1, 0, 0, 0, TRunEnd::AbortedAll), true, "Rename: 1 file done, stopped"},
+        {run(0, 0, 0, 0, TRunEnd::Completed), false, "Rename: done"},
+        {run(0, 0, 0, 1, TRunEnd::Completed), false, "Rename: failed"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(RunOutcomeText("Rename", c.run, c.tookFiles), c.text);
 }
 
 } // namespace

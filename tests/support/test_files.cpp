@@ -8,6 +8,8 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <system_error>
+#include <vector>
 
 namespace camlog::test {
 
@@ -62,6 +64,56 @@ CommandResult runCommand(const std::string &command)
     return result;
 }
 
+namespace {
+
+// Removes the scratch folders of each test when it ends: a passing test's folders go at once, a
+// failing test's stay for a look (and go at the start of its next run). Folders made outside a
+// test (a suite's set-up) go when the program ends.
+class ScratchCleaner : public ::testing::EmptyTestEventListener {
+public:
+    static ScratchCleaner &instance()
+    {
+        // Owned by gtest's listener list once appended; made on the first scratch folder.
+        static ScratchCleaner *cleaner = [] {
+            auto *made = new ScratchCleaner;
+            ::testing::UnitTest::GetInstance()->listeners().Append(made);
+            return made;
+        }();
+        return *cleaner;
+    }
+
+    void made(const std::filesystem::path &dir)
+    {
+        if (::testing::UnitTest::GetInstance()->current_test_info() != nullptr)
+            m_ofTest.push_back(dir);
+        else
+            m_ofProgram.push_back(dir);
+    }
+
+    void OnTestEnd(const ::testing::TestInfo &info) override
+    {
+        if (info.result() == nullptr || !info.result()->Failed())
+            removeAll(m_ofTest);
+        m_ofTest.clear();
+    }
+
+    void OnTestProgramEnd(const ::testing::UnitTest &) override { removeAll(m_ofProgram); }
+
+private:
+    static void removeAll(const std::vector<std::filesystem::path> &dirs)
+    {
+        for (const auto &dir : dirs) {
+            std::error_code ignored;
+            std::filesystem::remove_all(dir, ignored);
+        }
+    }
+
+    std::vector<std::filesystem::path> m_ofTest;
+    std::vector<std::filesystem::path> m_ofProgram;
+};
+
+} // namespace
+
 std::filesystem::path scratchDir(const std::string &testName)
 {
     // ctest runs every test in its own process, several at once: the folder also carries the
@@ -79,6 +131,7 @@ std::filesystem::path scratchDir(const std::string &testName)
     const auto dir = std::filesystem::path(CAMLOG_FIXTURE_DIR).parent_path() / "scratch" / unique;
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
+    ScratchCleaner::instance().made(dir);
     return dir;
 }
 

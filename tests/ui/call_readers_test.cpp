@@ -70,6 +70,10 @@ TEST(CommandLine, OneArgument)
         {"\"my clip.avi\"", {"saOuvrirFichiers", M::None, "my clip.avi"}},
         {".avi", {"saOuvrirPlayList", M::None, ".avi"}},
         {"clip.avi.txt", {"saOuvrirPlayList", M::None, "clip.avi.txt"}},
+        // Raw DV streams are videos too.
+        {"/home/me/tape.dv", {"saOuvrirFichiers", M::None, "/home/me/tape.dv"}},
+        {"tape.DIF", {"saOuvrirFichiers", M::None, "tape.DIF"}},
+        {"tape.dv.txt", {"saOuvrirPlayList", M::None, "tape.dv.txt"}},
         // An absolute path is a file, not a toggle of an unknown word.
         {"/home/me/lists/holiday.txt", {"saOuvrirPlayList", M::None, "/home/me/lists/holiday.txt"}},
         {"/home/me/clip.avi", {"saOuvrirFichiers", M::None, "/home/me/clip.avi"}},

@@ -215,6 +215,22 @@ TEST_F(FileListTest, SetActiveAndSelectAll)
     EXPECT_EQ(list.ItemIndex(), -1);
 }
 
+// A run empties the selection and selects each file again as its pass starts: the counter under
+// the list follows every one of these changes, also when a No or Cancel leaves files unselected.
+TEST_F(FileListTest, TheCounterFollowsTheSelectionARunMakes)
+{
+    Fill(4);
+    list.SelectAll(true);
+    EXPECT_EQ(lastCounts, std::make_pair(4, 4));
+    engine::EngineList &run = list;
+    for (const FichierPtr &f : run.SelectedFiles())
+        run.SetSelected(f.get(), false);
+    EXPECT_EQ(lastCounts, std::make_pair(0, 4));
+    run.SetSelected(list.GetFile(1).get(), true);
+    EXPECT_EQ(lastCounts, std::make_pair(1, 4));
+    EXPECT_EQ(list.CountsText().substr(0, 9), "1 file on");
+}
+
 TEST_F(FileListTest, ResortingKeepsTheActiveEntryAndTheSelection)
 {
     const auto dir = Scratch("resort");

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
@@ -117,6 +118,21 @@ protected:
     FileListView view;
     int ended = 0;
 };
+
+// A name longer than the list is wide keeps its row inside the list and loses its middle, not
+// its end; the row's tool tip is the whole path.
+TEST_F(FileListViewTest, ALongNameIsShortenedInItsMiddleWithThePathAsToolTip)
+{
+    const std::string longName = "/v/holiday_in_the_mountains_with_the_whole_family_summer_2004_tape_3_part_2.avi";
+    Fill({"/v/a.avi", longName.c_str()});
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    const QModelIndex row = adapter.index(1);
+    EXPECT_EQ(adapter.data(row, Qt::ToolTipRole).toString().toStdString(), longName);
+    EXPECT_LE(view.visualRect(row).width(), view.viewport()->width());
+    EXPECT_FALSE(view.horizontalScrollBar()->isVisible());
+    EXPECT_EQ(view.textElideMode(), Qt::ElideMiddle);
+}
 
 TEST_F(FileListViewTest, TheItemModelFollowsEveryChangeOfTheList)
 {

@@ -28,6 +28,7 @@ struct Seen {
     QString directory;
     QFileDialog::FileMode mode{};
     QFileDialog::AcceptMode accept{};
+    bool confirmsOverwrite = false;
 };
 
 // Answers the next dialog that opens: what it showed is recorded, then answer() handles it.
@@ -36,8 +37,13 @@ void AnswerNextDialog(Seen &seen, std::function<void(QFileDialog &)> answer)
     QTimer::singleShot(0, [&seen, answer] {
         auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
-        seen = {dialog->objectName(), dialog->windowTitle(), dialog->nameFilters(), dialog->directory().absolutePath(),
-                dialog->fileMode(),   dialog->acceptMode()};
+        seen = {dialog->objectName(),
+                dialog->windowTitle(),
+                dialog->nameFilters(),
+                dialog->directory().absolutePath(),
+                dialog->fileMode(),
+                dialog->acceptMode(),
+                !dialog->testOption(QFileDialog::DontConfirmOverwrite)};
         answer(*dialog);
     });
 }
@@ -92,7 +98,8 @@ TEST_F(PreparationDialogsTest, OpenFilesChoosesSeveralVideosInTheOpenFolder)
     AnswerNextDialog(seen, Choose({dir / "videos" / "a.avi", dir / "videos" / "b.AVI"}));
     EXPECT_TRUE(actions.find("saOuvrirFichiers")->Execute());
     EXPECT_EQ(seen.objectName, "openFilesDialog");
-    EXPECT_THAT(seen.filters, ElementsAre("Files *.avi (*.avi *.AVI *.Avi)"));
+    EXPECT_THAT(seen.filters,
+                ElementsAre("Videos *.avi *.dv *.dif (*.avi *.AVI *.Avi *.dv *.DV *.Dv *.dif *.DIF *.Dif)"));
     EXPECT_EQ(seen.directory, Dir(dir / "videos"));
     EXPECT_EQ(seen.mode, QFileDialog::ExistingFiles);
     EXPECT_THAT(parameters, ElementsAre((dir / "videos" / "a.avi").string(), (dir / "videos" / "b.AVI").string()));
@@ -141,6 +148,8 @@ TEST_F(PreparationDialogsTest, PlaylistsAndScriptsUseTheirFilters)
     EXPECT_EQ(seen.accept, QFileDialog::AcceptSave);
     EXPECT_THAT(seen.filters, ElementsAre("playlist (*.txt)"));
     EXPECT_THAT(parameters, ElementsAre((dir / "playlists" / "tapes.txt").string()));
+    // Replacing a file is asked once, by the action that writes it, not by the dialog too.
+    EXPECT_FALSE(seen.confirmsOverwrite);
 
     AnswerNextDialog(seen, [&](QFileDialog &dialog) {
         dialog.setDirectory(Dir(dir / "playlists"));

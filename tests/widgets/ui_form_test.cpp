@@ -3,6 +3,7 @@
 #include "ui/widgets/base_frame.h"
 #include "ui/widgets/empty_list_frame.h"
 #include "ui/widgets/list_frame.h"
+#include "ui/widgets/save_prefs_form.h"
 #include "ui/widgets/status_panel.h"
 #include "ui/widgets/ui_form.h"
 #include "ui/widgets/vue_frame.h"
@@ -41,14 +42,18 @@ protected:
 TEST_F(UIFormTest, CaptionNamesTheProgramItsVersionAndItsMaker)
 {
     EXPECT_EQ(form.windowTitle().toStdString(), "Camlog 7.0.9En by Ovrand");
+    // The program's own picture, drawn from its SVG.
+    ASSERT_FALSE(form.windowIcon().isNull());
+    EXPECT_FALSE(form.windowIcon().pixmap(64, 64).isNull());
 }
 
 TEST_F(UIFormTest, AnEmptyListGivesTheNarrowLayoutWithTheEmptyListPanelOverTheVideo)
 {
     EXPECT_EQ(form.layout(), Layout::WithoutList);
-    EXPECT_EQ(form.size(), QSize(304, 546));
+    // The narrow column is the least size; the window keeps its own.
+    EXPECT_EQ(form.size(), QSize(596, 546));
     EXPECT_EQ(form.minimumSize(), QSize(304, 546));
-    EXPECT_EQ(form.maximumSize(), QSize(304, 546));
+    EXPECT_EQ(form.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
     EXPECT_TRUE(form.emptyListFrame()->isVisible());
     EXPECT_FALSE(form.listFrame()->isVisible());
     EXPECT_TRUE(form.baseFrame()->isVisible());
@@ -57,8 +62,16 @@ TEST_F(UIFormTest, AnEmptyListGivesTheNarrowLayoutWithTheEmptyListPanelOverTheVi
     EXPECT_EQ(form.vueFrame()->geometry().top(), TBaseFrame::kHeight);
     EXPECT_EQ(form.emptyListFrame()->geometry(), form.vueFrame()->geometry());
     EXPECT_TRUE(form.emptyListFrame()->text().contains("Type F11 to display the list of available commands"));
-    EXPECT_TRUE(form.emptyListFrame()->text().contains("Only the files with extension *.avi  will be processed."));
+    EXPECT_TRUE(form.emptyListFrame()->text().contains(
+        "Only the files with extension *.avi, *.dv and *.dif will be processed."));
     saveScreen(form, "offscreen-layout1-empty");
+
+    // At the least size the whole explanation still shows.
+    form.resize(304, 546);
+    QApplication::processEvents();
+    EXPECT_EQ(form.size(), QSize(304, 546));
+    EXPECT_TRUE(form.emptyListFrame()->textFits());
+    saveScreen(form, "offscreen-layout1-empty-304");
 }
 
 TEST_F(UIFormTest, EntriesBringTheNormalLayoutAndAnEmptyListTakesItBack)
@@ -85,10 +98,11 @@ TEST_F(UIFormTest, EntriesBringTheNormalLayoutAndAnEmptyListTakesItBack)
     EXPECT_EQ(form.vueFrame()->geometry().left(), 296);
     saveScreen(form, "offscreen-layout0-list-left");
 
+    const QSize withList = form.size();
     form.countsChanged(0, 0, "alpha");
     EXPECT_EQ(form.layout(), Layout::WithoutList);
     EXPECT_TRUE(form.emptyListFrame()->isVisible());
-    EXPECT_EQ(form.size(), QSize(304, 546));
+    EXPECT_EQ(form.size(), withList);
 }
 
 TEST_F(UIFormTest, SelectionLabelCountsFilesInTheSingularAndPlural)
@@ -141,15 +155,44 @@ TEST_F(UIFormTest, MaximisingAndRestoringReturnsToTheLayoutBefore)
     ASSERT_TRUE(QTest::qWaitFor([&] { return form.layout() == Layout::VideoOnly; }, 2000));
 }
 
-TEST_F(UIFormTest, TheNormalSizeSurvivesTheNarrowLayout)
+// Hiding the list or emptying it keeps the size the user gave the window, and a list the user hid
+// stays hidden while its selection changes; entries after an empty list bring it back.
+TEST_F(UIFormTest, TheUsersWindowSizeIsKeptWithoutTheList)
 {
-    form.countsChanged(0, 2, "alpha");
-    form.resize(900, 600);
+    form.countsChanged(4, 4, "alpha");
+    form.resize(1200, 800);
     QApplication::processEvents();
-    form.countsChanged(0, 0, "alpha");
-    EXPECT_EQ(form.size(), QSize(304, 546));
-    form.countsChanged(0, 1, "alpha");
-    EXPECT_EQ(form.size(), QSize(900, 600));
+    ASSERT_TRUE(form.listShown());
+
+    form.ApplyLayout(Layout::WithoutList);
+    QApplication::processEvents();
+    EXPECT_FALSE(form.listShown());
+    EXPECT_FALSE(form.listFrame()->isVisible());
+    EXPECT_EQ(form.size(), QSize(1200, 800));
+    EXPECT_EQ(form.vueFrame()->width(), form.centralWidget()->width());
+    saveScreen(form, "offscreen-layout1-list-hidden");
+    form.countsChanged(0, 4, "alpha"); // a run empties the selection
+    EXPECT_EQ(form.layout(), Layout::WithoutList);
+
+    form.ApplyLayout(Layout::Normal);
+    EXPECT_EQ(form.size(), QSize(1200, 800));
+    form.countsChanged(0, 0, "alpha"); // "Empty the list"
+    EXPECT_EQ(form.layout(), Layout::WithoutList);
+    EXPECT_EQ(form.size(), QSize(1200, 800));
+    form.countsChanged(1, 1, "alpha");
+    EXPECT_EQ(form.layout(), Layout::Normal);
+    EXPECT_EQ(form.size(), QSize(1200, 800));
+}
+
+// The first quit's storage question speaks of what a Linux user has: a settings file.
+TEST(SavePrefsForm, TheQuestionNamesTheSettingsFileNotARegistry)
+{
+    TSavePrefsForm form;
+    QString text;
+    for (const QLabel *label : form.findChildren<QLabel *>())
+        text += label->text();
+    EXPECT_FALSE(text.contains("registry", Qt::CaseInsensitive)) << text.toStdString();
+    EXPECT_TRUE(text.contains("in your settings file (normal mode)")) << text.toStdString();
 }
 
 TEST(FitPicture, TakesTheLargestCentredRectangleOfThePicturesRatio)
@@ -183,6 +226,20 @@ TEST(StatusPanel, CommandMessageOnMoneyGreenBeforeTheLoadingMessageOnSkyBlue)
     status.setOpenMessage({});
     EXPECT_EQ(status.text().toStdString(), "Ready");
     EXPECT_NE(status.colour(), QColor(192, 220, 192));
+}
+
+// What a run did stays for a while, then the bar says "Ready"; a later note is not cut short
+// by the end of an earlier one.
+TEST(StatusPanel, ATimedNoteGivesWayToReady)
+{
+    StatusPanel status;
+    status.showNote("Rename: 4 files done, 1 skipped", 100);
+    EXPECT_EQ(status.text().toStdString(), "Rename: 4 files done, 1 skipped");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return status.text() == "Ready"; }, 2000));
+    status.showNote("first", 50);
+    status.showNote("second", 400);
+    QTest::qWait(150);
+    EXPECT_EQ(status.text().toStdString(), "second");
 }
 
 TEST(VueFrame, TimeStampGrowsWithWidePanels)

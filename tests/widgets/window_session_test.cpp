@@ -4,12 +4,14 @@
 #include "prefs/current_settings.h"
 #include "support/test_files.h"
 #include "ui/session/command_module.h"
+#include "ui/widgets/action_icons.h"
 #include "ui/widgets/base_frame.h"
 #include "ui/widgets/list_frame.h"
 #include "ui/widgets/status_panel.h"
 #include "ui/widgets/vue_frame.h"
 #include "ui/widgets/window_session.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -130,7 +132,9 @@ TEST_F(WindowSessionTest, ARenameQuestionIsAnsweredThroughTheMessageBox)
     EXPECT_FALSE(fs::exists(tapes / "pal_16x9_32k-type1.avi"));
     EXPECT_FALSE(fs::exists(tapes / "tape_three-type2.avi"));
     EXPECT_EQ(window->session().list().Count(), 2);
-    EXPECT_EQ(window->form().statusPanel()->text().toStdString(), "Ready");
+    // What the run did, before the bar says "Ready" again.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->form().statusPanel()->text() != "Ready"; }, 2000));
+    EXPECT_EQ(window->form().statusPanel()->text().toStdString(), "Add datecode: 2 files done");
 }
 
 TEST_F(WindowSessionTest, ClosingDuringACommandStopsItAndSavesTheSettings)
@@ -234,6 +238,71 @@ TEST_F(WindowSessionTest, PasteFilesAndTheToolBarEntries)
     EXPECT_TRUE(bar->isVisible());
     EXPECT_TRUE(window->session().actions().find("sabarreOuvrir")->Checked());
     QGuiApplication::clipboard()->clear();
+}
+
+// "Hide the list" hides it and "Show the list" brings it back, again and again; the menu's tick
+// shows what is on screen after each press, and the window keeps the size the user gave it.
+TEST_F(WindowSessionTest, F6HidesAndShowsTheListAndTheTickFollows)
+{
+    auto window = makeWindow({"/l=" + tapes.string()});
+    showAndActivate(*window);
+    ASSERT_TRUE(waitIdle(*window));
+    TUIForm &form = window->form();
+    form.resize(1200, 800);
+    QApplication::processEvents();
+    const struct {
+        bool listShown;
+        const char *caption;
+    } presses[] = {
+        {false, "Show the list"}, {true, "Hide the list"}, {false, "Show the list"}, {true, "Hide the list"}};
+    int press = 0;
+    for (const auto &after : presses) {
+        SCOPED_TRACE(++press);
+        // As the key F6 and the menu entry run it (the end-to-end run presses F6 itself).
+        ASSERT_TRUE(window->execute("taBasculerListe"));
+        QApplication::processEvents();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return form.listShown() == after.listShown; }, 2000));
+        EXPECT_EQ(form.listFrame()->isVisible(), after.listShown);
+        // The state the menu's tick and caption show.
+        const ui::TCustomSuperAction *toggle = window->session().actions().find("taBasculerListe");
+        EXPECT_EQ(toggle->Checked(), after.listShown);
+        EXPECT_EQ(toggle->Caption(), after.caption);
+        EXPECT_EQ(form.size(), QSize(1200, 800));
+    }
+}
+
+// Every tool-bar button shows its picture from the icon theme, and none hides behind the
+// tool bar's extension arrow at the window's least normal width or at a wide one.
+TEST_F(WindowSessionTest, ToolBarButtonsHaveIconsAndAllShow)
+{
+    auto window = makeWindow({"/l=" + tapes.string()});
+    showAndActivate(*window);
+    ASSERT_TRUE(waitIdle(*window));
+    TUIForm &form = window->form();
+    for (const ActionIconNames &names : ActionIconTable()) {
+        EXPECT_TRUE(QIcon::hasThemeIcon(QString::fromUtf8(names.icon.data(), names.icon.size()))) << names.icon;
+        if (!names.checkedIcon.empty())
+            EXPECT_TRUE(QIcon::hasThemeIcon(QString::fromUtf8(names.checkedIcon.data(), names.checkedIcon.size())))
+                << names.checkedIcon;
+    }
+    for (const int width : {600, 1200}) {
+        SCOPED_TRACE(width);
+        form.resize(width, 800);
+        QApplication::processEvents();
+        for (QToolBar *bar : form.findChildren<QToolBar *>()) {
+            if (!bar->isVisible())
+                continue;
+            SCOPED_TRACE(bar->objectName().toStdString());
+            for (QAction *action : bar->actions()) {
+                EXPECT_FALSE(action->icon().isNull()) << action->objectName().toStdString();
+                if (!action->isVisible())
+                    continue;
+                const QWidget *button = bar->widgetForAction(action);
+                ASSERT_NE(button, nullptr);
+                EXPECT_TRUE(button->isVisible()) << action->objectName().toStdString() << " is behind the arrow";
+            }
+        }
+    }
 }
 
 // A right click shows the video panel's menu on the video panel and the window's menu elsewhere.

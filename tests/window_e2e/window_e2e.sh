@@ -1,10 +1,11 @@
 #!/bin/bash
 # End-to-end runs of the camlog window under Xvfb, driven from outside with xdotool as a person
 # would: keys go to the window, results are read from the files on disk and the settings file.
-# Usage: window_e2e.sh CAMLOG FIXTURE_DIR WORK_DIR [SCREEN_DIR]
-# SCREEN_DIR, when given, receives a screenshot (PNG) of each layout seen.
+# Usage: window_e2e.sh CAMLOG FIXTURE_DIR WORK_DIR [SCREEN_DIR [SAMPLES_DIR]]
+# SCREEN_DIR, when given, receives a screenshot (PNG) of each layout seen; SAMPLES_DIR, when given,
+# holds real camcorder samples (raw DV) that join the list of raw DV files.
 set -u
-camlog=$1 fixtures=$2 work=$3 screens=${4:-}
+camlog=$1 fixtures=$2 work=$3 screens=${4:-} samples=${5:-}
 caption="Camlog 7.0.9En by Ovrand"
 failures=0
 
@@ -18,24 +19,28 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 
-# A display of our own, on the first free number (another run may take one at the same moment).
+# A display of our own. Xvfb picks a free number itself and writes it once it accepts clients
+# (probing numbers from here raced with other runs starting at the same moment). -noreset: by
+# default the server resets when its last client leaves, and a camlog started during that reset
+# (the next start right after a quit) ends on SIGABRT, Qt's fatal "could not connect to display",
+# before its window appears: 2 starts in 50 under load did, none with -noreset.
 xvfb_pid=
-for n in $(seq 90 160); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 50); do
-        [ -e "/tmp/.X11-unix/X$n" ] && break
-        kill -0 $xvfb_pid 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 $xvfb_pid 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
-        export DISPLAY=":$n"
-        break
-    fi
-    xvfb_pid=
+exec 9>"$work/display"
+Xvfb -displayfd 9 -noreset -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 9>&-
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    kill -0 $xvfb_pid 2>/dev/null || break
+    sleep 0.1
 done
-[ -n "$xvfb_pid" ] || { echo "FAIL: no Xvfb display could be started"; exit 1; }
+if [ -s "$work/display" ] && kill -0 $xvfb_pid 2>/dev/null; then
+    export DISPLAY=":$(head -1 "$work/display")"
+else
+    echo "FAIL: no Xvfb display could be started"
+    cat "$work/xvfb.log"
+    exit 1
+fi
 cleanup() {
     [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null
     kill "$xvfb_pid" 2>/dev/null
@@ -100,7 +105,8 @@ ini="$XDG_CONFIG_HOME/Ovrand/Camlog.ini"
 # ---- 1. Start empty, the shortcut table, quit with the storage question ----------------------------
 start_camlog
 geometry=$(xdotool getwindowgeometry "$(window_of "$caption")" | sed -n 's/.*Geometry: //p')
-[ "$geometry" = "304x546" ] && pass "empty start in the narrow layout" || fail "empty start is $geometry, not 304x546"
+# The narrow layout without a list keeps the window's own size (the default one here).
+[ "$geometry" = "596x546" ] && pass "empty start keeps the window's size" || fail "empty start is $geometry, not 596x546"
 shot layout1-empty
 press F11
 if wait_for '[ -n "$(window_of "Shortcuts and switches")" ]' 10; then
@@ -203,7 +209,138 @@ fi
 press alt+F4
 wait_exit
 
-# ---- 4. SIGTERM, SIGHUP (a logout) and SIGINT during a conversion into NTSC ------------------------
+# ---- 3. Raw DV beside AVI, long names, a No and the counter, F6 twice, Ctrl+Q twice -----------------
+# The window's own picture, and its text read back by OCR (the status bar, the counter).
+window_shot() {
+    local win
+    win=$(window_of "$caption")
+    [ -n "$win" ] && import -window "$win" "$1" 2>/dev/null
+}
+window_text() {
+    window_shot "$work/ocr.png" && convert "$work/ocr.png" -resize 200% "$work/ocr-big.png" 2>/dev/null &&
+        tesseract "$work/ocr-big.png" stdout 2>/dev/null | tr '\n' ' '
+}
+keep_shot() { [ -n "$screens" ] && mkdir -p "$screens" && cp "$1" "$screens/$2.png"; }
+# Sets settings in the stored file (a hand edit, as a user could make it).
+set_settings() {
+    iconv -f UTF-16 -t UTF-8 "$ini" | tr -d '\r' > "$work/ini.txt"
+    local pair
+    for pair in "$@"; do
+        grep -v "^${pair%%=*}=" "$work/ini.txt" > "$work/ini.tmp"
+        echo "$pair" >> "$work/ini.tmp"
+        mv "$work/ini.tmp" "$work/ini.txt"
+    done
+    cp "$work/ini.txt" "$ini"
+}
+raw="$work/raw"
+mkdir -p "$raw" "$work/playlists"
+cp "$fixtures/pal_4x3_48k.dv" "$raw/"
+cp "$fixtures/ntsc_4x3_48k.dv" "$raw/ntsc_capture.DIF"
+long_name=holiday_in_the_mountains_with_the_whole_family_summer_2004_tape_3_part_2_final_cut.avi
+cp "$fixtures/tape_three-type2.avi" "$raw/$long_name"
+[ -n "$samples" ] && [ -d "$samples" ] && cp "$samples"/*.dv "$raw/" 2>/dev/null
+videos=$(ls "$raw" | wc -l)
+set_settings "Save list when quit=1" "Dossier des PlayList=$work/playlists" "Width=1200" "Height=800" "Vue=0" \
+    "Left=0" "Top=0"
+start_camlog "/l=$raw"
+sleep 2
+geometry=$(xdotool getwindowgeometry "$(window_of "$caption")" | sed -n 's/.*Geometry: //p')
+[ "$geometry" = "1200x800" ] && pass "the window opens at the stored 1200x800" || fail "the window is $geometry"
+window_shot "$work/with-list.png"
+keep_shot "$work/with-list.png" list-long-names
+convert "$work/with-list.png" -crop x70+0+0 "$work/toolbars-1200.png" && keep_shot "$work/toolbars-1200.png" toolbars-1200
+# F6 hides the list and keeps the size; F6 again shows the very same window as before.
+press F6
+sleep 0.5
+geometry=$(xdotool getwindowgeometry "$(window_of "$caption")" | sed -n 's/.*Geometry: //p')
+[ "$geometry" = "1200x800" ] && pass "F6 hides the list in the same window size" || fail "F6 made the window $geometry"
+window_shot "$work/list-hidden.png"
+keep_shot "$work/list-hidden.png" f6-list-hidden
+press F6
+sleep 0.5
+window_shot "$work/list-back.png"
+keep_shot "$work/list-back.png" f6-list-back
+if [ "$(compare -metric AE "$work/with-list.png" "$work/list-hidden.png" null: 2>&1)" != 0 ] &&
+    [ "$(compare -metric AE "$work/with-list.png" "$work/list-back.png" null: 2>&1)" = 0 ]; then
+    pass "a second F6 brings the list back as it was"
+else
+    fail "F6 twice does not give the window back as it was"
+fi
+# A No to every file of "Delete the files": the run's selection is emptied and the counter says so.
+press ctrl+a
+press shift+Delete
+if wait_for '[ -n "$(xdotool search --onlyvisible --name "^Camlog$" 2>/dev/null | head -1)" ]' 15; then
+    box=$(xdotool search --onlyvisible --name "^Camlog$" | head -1)
+    xdotool windowfocus --sync "$box" 2>/dev/null
+    xdotool key --clearmodifiers alt+o
+    sleep 1
+    text=$(window_text)
+    keep_shot "$work/ocr.png" counter-after-no
+    # The run took the selection away file by file; what is left selected (the active entry,
+    # which the list shows selected) is what the counter counts, not the nine of before.
+    counter=$(echo "$text" | grep -o "[0-9]* files\? on $videos")
+    case "$counter" in
+    "0 file on $videos" | "1 file on $videos") pass "after No to All the counter reads $counter" ;;
+    *) fail "the counter after No to All: $text" ;;
+    esac
+    echo "$text" | grep -q "$videos skipped" && pass "the status bar says the files were skipped" ||
+        fail "the status bar after No to All: $text"
+else
+    fail "no delete question after Shift+Del"
+fi
+[ "$(ls "$raw" | wc -l)" = "$videos" ] && pass "No to All deleted nothing" || fail "files after No to All: $(ls "$raw")"
+# Ctrl+Q twice (two sessions): the list is saved to the default playlist without a question.
+playlist_videos() { iconv -f UTF-16 -t UTF-8 "$work/playlists/PlayList.txt" 2>/dev/null | tr -d '\r' | grep -c '^ */'; }
+quit_without_question() {
+    press ctrl+q
+    if wait_for '[ -n "$(xdotool search --onlyvisible --name "^Camlog$" 2>/dev/null | head -1)" ]' 3; then
+        fail "quitting asked a question ($1)"
+        xdotool key --clearmodifiers Return
+    fi
+    wait_exit
+}
+quit_without_question "first quit"
+[ "$(playlist_videos)" = "$videos" ] && pass "the default playlist holds the $videos videos, raw DV among them" ||
+    fail "the default playlist holds $(playlist_videos) of $videos videos"
+start_camlog
+sleep 2
+quit_without_question "second quit"
+[ "$(playlist_videos)" = "$videos" ] && pass "the second quit replaced the playlist without a question" ||
+    fail "after the second quit the playlist holds $(playlist_videos) videos"
+
+# ---- 4. Escape during a conversion, at the least normal width ------------------------------------
+mkdir -p "$work/convert"
+ffmpeg -nostdin -v error -y -f lavfi -i "testsrc=size=720x576:rate=25:duration=40" \
+    -f lavfi -i "sine=frequency=440:duration=40:sample_rate=48000" -target pal-dv -c:v dvvideo -c:a pcm_s16le -f avi \
+    "$work/convert/long.avi"
+set_settings "Save list when quit=0" "Width=600" "Height=546"
+start_camlog "/o=$work/convert/long.avi"
+sleep 2
+window_shot "$work/at-600.png"
+convert "$work/at-600.png" -crop x70+0+0 "$work/toolbars-600.png" && keep_shot "$work/toolbars-600.png" toolbars-600
+# "Convert in NTSC", and Escape while it writes (the whole conversion takes a few seconds).
+win=$(window_of "$caption")
+xdotool windowfocus --sync "$win" 2>/dev/null
+xdotool key --clearmodifiers ctrl+n sleep 0.7 key --clearmodifiers Escape
+sleep 0.5
+# Reading the window takes a second or two: a few tries, not a tight loop.
+kept=
+for _ in 1 2 3 4 5; do
+    text=$(window_text)
+    echo "$text" >> "$work/ocr.log"
+    kept=$(echo "$text" | grep -o "kept: [^;]* of 40 *s")
+    [ -n "$kept" ] && break
+    sleep 0.5
+done
+keep_shot "$work/ocr.png" escape-kept
+[ -n "$kept" ] && pass "Escape: the status bar says what the partial file holds ($kept)" ||
+    fail "no kept text after Escape: $text"
+[ -s "$(ls "$work/convert"/long*ntsc*.avi "$work/convert"/long_*.avi 2>/dev/null | head -1)" ] &&
+    pass "the partial output is kept" || fail "no partial output: $(ls "$work/convert")"
+press ctrl+q
+wait_exit
+
+# ---- 5. SIGTERM, SIGHUP (a logout) and SIGINT during a conversion into NTSC ------------------------
 # Each stops the run, removes its hidden temporary file, saves the settings and ends the program.
 mkdir -p "$work/signals"
 ffmpeg -nostdin -v error -y -stream_loop 5 -i "$fixtures/tape_three-type2.avi" -c copy "$work/signals/long.avi"
@@ -230,4 +367,11 @@ for signal in TERM HUP INT; do
 done
 
 echo "$failures failure(s)"
+# The work folder holds copies of videos and a long conversion: a passing run leaves none of it
+# (the screenshots stay in SCREEN_DIR).
+if [ $failures = 0 ]; then
+    cleanup
+    trap - EXIT
+    rm -rf "$work"
+fi
 [ $failures = 0 ]

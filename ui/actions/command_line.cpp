@@ -1,6 +1,7 @@
 // The command-line reader: program arguments to action calls.
 #include "ui/actions/command_line.h"
 
+#include "core/video_file_name.h"
 #include "ui/actions/action_text.h"
 
 namespace camlog::ui {
@@ -17,15 +18,10 @@ CallMode PrefixMode(char c)
     }
 }
 
-bool EndsWithAvi(std::string_view path)
-{
-    constexpr std::string_view kExtension = ".avi";
-    return path.size() > kExtension.size() && AsciiLower(path.substr(path.size() - kExtension.size())) == kExtension;
-}
-
 std::optional<ActionCall> FileCall(std::string argument)
 {
-    const ActionDef *action = FindActionByName(EndsWithAvi(argument) ? kActionOpenFiles : kActionOpenPlaylist);
+    const ActionDef *action =
+        FindActionByName(core::IsVideoFileName(argument) ? kActionOpenFiles : kActionOpenPlaylist);
     return ActionCall{action, CallMode::None, std::move(argument)};
 }
 

@@ -15,8 +15,8 @@ namespace camlog::ui {
 // - "+word", "-word", "/word" call the action of that switch or token with the mode on, off
 //   or toggle; "=parameter" after the word gives the call its parameter.
 // - A word without prefix is a file: "Open a playlist..." receives the whole argument, except
-//   that a name ending in ".avi" (any case) goes to "Open..." so that a file manager's
-//   "Open with Camlog" opens the video itself.
+//   that a video's name (".avi", ".dv", ".dif", any case) goes to "Open..." so that a file
+//   manager's "Open with Camlog" opens the video itself.
 // - An absolute path starts with "/" too: a "/" argument whose word names no action and
 //   holds another "/" (no switch or token does) is read as a file, not as a switch.
 // - An empty argument, or a prefix without a word, names nothing.

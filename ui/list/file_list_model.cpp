@@ -590,8 +590,11 @@ void FileListModel::SelectFile(const core::TaviFichier *fichier)
 void FileListModel::SetSelected(const core::TaviFichier *fichier, bool selected)
 {
     const int index = IndexOf(fichier);
-    if (index >= 0)
-        setSelected(static_cast<std::size_t>(index), selected);
+    if (index < 0 || m_entries[static_cast<std::size_t>(index)].selected == selected)
+        return;
+    // A run changes the selection file by file: the counter shows each change.
+    setSelected(static_cast<std::size_t>(index), selected);
+    refreshCounts();
 }
 
 void FileListModel::SetSelectedAt(int index, bool selected)

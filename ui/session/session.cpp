@@ -1,8 +1,10 @@
 // One session over the list, the engine and the actions.
 #include "ui/session/session.h"
 
+#include "core/video_file_name.h"
 #include "prefs/settings_io.h"
 #include "ui/actions/command_line.h"
+#include "ui/session/run_outcome_text.h"
 
 #include <exception>
 #include <filesystem>
@@ -71,7 +73,7 @@ void Session::wireList(const prefs::Settings &settings)
     m_list.PreferredPlayList = prefs::preferredPlaylist(settings);
     m_list.SetSortIndex(ui::RestoreSortIndex(settings.sortIndex));
     m_list.OnOpenTestExtension = [](const std::string &fileName) {
-        return ui::IsAviFileName(fileName);
+        return core::IsVideoFileName(fileName);
     };
     m_list.OnOpenFolderFound = [this](const std::string &folder) {
         m_host.note(NoteKind::Status, "Analysing " + folder);
@@ -186,6 +188,9 @@ void Session::OnEndCommand()
         m_outcome.failed = true;
     if (OnCommandEnd)
         OnCommandEnd();
+    const engine::tCustomCmd *command = m_engine.CurrentCommand();
+    const bool tookFiles = command != nullptr && command->Nombre != engine::fnNone;
+    m_host.note(NoteKind::RunEnd, RunOutcomeText(m_handlers.lastCommandCaption(), run, tookFiles));
     // The engine takes the next run once this event has returned.
     continueCallsLater();
 }

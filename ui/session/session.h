@@ -70,6 +70,9 @@ public:
     // Sets every action's visible and enabled state from the list, the panels and the commands.
     void refreshActions();
 
+    // Writes the list to the default playlist without a question ("Save list when quit").
+    void saveDefaultPlaylist() { m_handlers.saveDefaultPlaylist(); }
+
     // Stops everything as "Abort all" does (the calls, the openings, the command; a command
     // writing a file finishes it up to where it stopped) and marks the outcome failed. Safe from
     // any thread.

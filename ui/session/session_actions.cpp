@@ -167,6 +167,7 @@ void SessionActions::startCommand(TCustomSuperAction &action)
     engine::TParams params;
     if (m.commands.passesParameters && m.commands.passesParameters(*command))
         params = action.parameters().list;
+    m_lastCommandCaption = ActionCaption(action);
     try {
         if (!m.engine.ExecuteCommand(*command, params))
             warn(Quoted(ActionCaption(action)) + " has nothing to run on");
@@ -231,6 +232,19 @@ void SessionActions::saveList(TCustomSuperAction &action)
     const std::string target = requiredParameter(action, "a file name");
     if (target.empty())
         return;
+    const std::string path = AbsolutePath(target);
+    if (mayReplace(path, "the list"))
+        writePlaylist(path);
+}
+
+void SessionActions::saveDefaultPlaylist()
+{
+    if (!m.list.PreferredPlayList.empty())
+        writePlaylist(m.list.PreferredPlayList);
+}
+
+void SessionActions::writePlaylist(const std::string &path)
+{
     const prefs::Settings settings = prefs::currentSettings();
     core::PlaylistInfo info;
     info.programTitle = m.identity.title;
@@ -240,9 +254,6 @@ void SessionActions::saveList(TCustomSuperAction &action)
     std::vector<std::string> paths;
     for (const auto &file : m.list.Files())
         paths.push_back(file->FullPath);
-    const std::string path = AbsolutePath(target);
-    if (!mayReplace(path, "the list"))
-        return;
     const auto written = core::WritePlaylist(path, paths, info);
     if (!written)
         fail("the list was not saved: " + written.error().message);

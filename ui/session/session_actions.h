@@ -45,6 +45,11 @@ public:
 
     // Gives every action of the list its handler (and each toggle both of its handlers).
     void bind();
+    // The caption of the action whose command was started last ("Convert in type 2").
+    const std::string &lastCommandCaption() const { return m_lastCommandCaption; }
+    // Writes the list to the default playlist, the file the next start restores, replacing the
+    // previous session's one without a question: it is the program's own file.
+    void saveDefaultPlaylist();
 
 private:
     using Handler = void (SessionActions::*)(ui::TCustomSuperAction &action);
@@ -77,6 +82,8 @@ private:
 
     // Whether the file at path may be written: yes when there is none, else the user's answer.
     bool mayReplace(const std::string &path, const std::string &what);
+    // Writes the list as a playlist to an absolute path; a failure is noted.
+    void writePlaylist(const std::string &path);
     // The call's parameter; empty (after a note on standard error) when the action needs one.
     std::string requiredParameter(ui::TCustomSuperAction &action, std::string_view what);
     void fail(const std::string &text);
@@ -84,6 +91,7 @@ private:
     void warn(const std::string &text);
 
     Parts m;
+    std::string m_lastCommandCaption;
 };
 
 // The caption an action shows ("%s" replaced by the program's name).

@@ -15,6 +15,7 @@ enum class NoteKind {
     Warning,     // something the user should know; the work goes on
     Failure,     // something failed; the session's outcome is failed
     Unavailable, // the text is an action's quoted caption: the action needs what this host lacks
+    RunEnd,      // what a command's run did, once it has ended ("Rename: 4 files done, 1 skipped")
 };
 
 // A report the user asked for, shown as the host can (a window, a message box, standard output).

@@ -1,6 +1,7 @@
 // QActions for the action list, kept in step with it.
 #include "ui/widgets/action_binding.h"
 
+#include "ui/widgets/action_icons.h"
 #include "ui/widgets/file_urls.h"
 #include "ui/widgets/key_names.h"
 
@@ -29,6 +30,7 @@ QString menuText(const std::string &caption)
 
 ActionBinding::ActionBinding(ui::ActionList &actions, QObject *parent) : QObject(parent), m_actions(actions)
 {
+    UseFallbackIconTheme();
     m_bound.reserve(actions.actions().size());
     for (const auto &action : actions.actions()) {
         auto *qaction = new QAction(this);
@@ -39,7 +41,7 @@ ActionBinding::ActionBinding(ui::ActionList &actions, QObject *parent) : QObject
             sync(); // the handler may have changed any action, not only this one
             emit executed(qaction->objectName());
         });
-        m_bound.push_back({raw, qaction, {}});
+        m_bound.push_back({raw, qaction, {}, -1});
     }
     sync();
     if (QGuiApplication::instance() != nullptr) {
@@ -101,6 +103,12 @@ void ActionBinding::apply(Bound &bound)
         qaction.setCheckable(true);
     if (qaction.isCheckable())
         qaction.setChecked(action.Checked());
+    // The picture of the state, as a toggle changes its caption.
+    const int iconState = action.Checked() ? 1 : 0;
+    if (iconState != bound.iconState) {
+        qaction.setIcon(ActionIcon(action.Name(), action.Checked()));
+        bound.iconState = iconState;
+    }
     qaction.setEnabled(action.Enabled());
     qaction.setVisible(action.Visible());
 }

@@ -49,6 +49,7 @@ private:
         ui::TCustomSuperAction *action;
         QAction *qaction;
         std::string keys; // the key names last given to the QAction
+        int iconState = -1; // the state whose picture the QAction shows: 0, 1, or -1 for none yet
     };
 
     void apply(Bound &bound);

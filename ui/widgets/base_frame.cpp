@@ -149,7 +149,9 @@ void TBaseFrame::ShowFile(std::shared_ptr<const core::TaviFichier> fichier)
     const int textWidth = QFontMetrics(font).horizontalAdvance(fromUtf8(texts.Name));
     font.setPixelSize(core::PanelNameFontHeight(textWidth, m_bevel->width(), logicalDpiY()));
     m_name->setFont(font);
-    m_name->setText(fromUtf8(texts.Name));
+    // A name still too long at the smallest size loses its middle; the tool tip holds the path.
+    m_name->setText(QFontMetrics(font).elidedText(fromUtf8(texts.Name), Qt::ElideMiddle, m_name->width()));
+    m_name->setToolTip(fromUtf8(m_fichier->FullPath));
 
     label("labDatecode")->setText(fromUtf8(texts.Datecode));
     m_shift->setVisible(texts.Shift.has_value());
@@ -170,6 +172,7 @@ void TBaseFrame::ClearPanel()
 {
     m_name->setFont(QFont("Arial"));
     m_name->setText("---");
+    m_name->setToolTip(QString());
     for (const char *name :
          {"labDatecode", "LabTimecode", "LabCodec", "LabImage", "LabDuree", "labFPS", "LabAudio1", "LabAudio2"})
         label(name)->clear();

@@ -18,9 +18,19 @@ public:
     QString text() const;
     // Gives the text the keyboard focus (the caret hidden).
     void focusText();
+    // Whether the whole text shows in the panel as it is now.
+    bool textFits() const;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // The largest font, from the panel's own size down to the smallest readable one, at which
+    // the whole text fits the panel: a narrow window must not cut the explanation.
+    void fitText();
+
     QLabel *m_text;
+    int m_fullPointSize = 0;
 };
 
 } // namespace camlog::widgets

@@ -13,9 +13,25 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QStyledItemDelegate>
 #include <QTimer>
 
 namespace camlog::widgets {
+
+namespace {
+
+// Rows as wide as the list, never wider: a long name is shortened in its middle (the view's
+// elide mode) instead of running out of sight; the row's tool tip holds the whole path.
+class ViewWideRows : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return {0, QStyledItemDelegate::sizeHint(option, index).height()};
+    }
+};
+
+} // namespace
 
 FileListView::FileListView(FileListAdapter &adapter, QWidget *parent) : QListView(parent), m_list(adapter.list())
 {
@@ -39,6 +55,9 @@ FileListView::FileListView(FileListAdapter &adapter, QWidget *parent) : QListVie
     connect(&adapter, &QAbstractItemModel::layoutChanged, this, changed);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setUniformItemSizes(true); // a long list lays out without measuring every row
+    setItemDelegate(new ViewWideRows(this));
+    setTextElideMode(Qt::ElideMiddle);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setDragEnabled(true);
     setAcceptDrops(true);
     setDropIndicatorShown(false);

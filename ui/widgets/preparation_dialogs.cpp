@@ -61,7 +61,7 @@ PreparationDialogs::PreparationDialogs(prefs::Settings &settings, QWidget *paren
 
 QString PreparationDialogs::videoFilter()
 {
-    return QStringLiteral("Files *.avi (*.avi *.AVI *.Avi)");
+    return QStringLiteral("Videos *.avi *.dv *.dif (*.avi *.AVI *.Avi *.dv *.DV *.Dv *.dif *.DIF *.Dif)");
 }
 
 QString PreparationDialogs::scriptFilter()
@@ -138,6 +138,8 @@ std::optional<std::string> PreparationDialogs::savePlaylist() const
     prepare(dialog, QStringLiteral("savePlaylistDialog"), m_settings.dossierPlayList);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
+    // "Save the list as..." asks itself before replacing a file (in scripts too): one question.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setNameFilter(playlistFilter());
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     return single(dialog);

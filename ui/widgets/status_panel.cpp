@@ -2,6 +2,7 @@
 #include "ui/widgets/status_panel.h"
 
 #include <QLabel>
+#include <QTimer>
 
 namespace camlog::widgets {
 
@@ -34,10 +35,18 @@ void StatusPanel::setOpenMessage(const QString &text)
     refresh();
 }
 
-void StatusPanel::showNote(const QString &text)
+void StatusPanel::showNote(const QString &text, int forMs)
 {
     m_note = text;
+    const int number = ++m_noteNumber;
     refresh();
+    if (forMs > 0)
+        QTimer::singleShot(forMs, this, [this, number] {
+            if (number == m_noteNumber) {
+                m_note.clear();
+                refresh();
+            }
+        });
 }
 
 QString StatusPanel::text() const

@@ -22,8 +22,10 @@ public:
     // The list-loading message (empty clears it).
     void setOpenMessage(const QString &text);
     // A note that is no command and no loading (an action whose panel does not exist yet): shown
-    // until the next message, on the normal colour.
-    void showNote(const QString &text);
+    // until the next message, on the normal colour; with forMs above 0, at most that long.
+    void showNote(const QString &text, int forMs = 0);
+    // How long the text of what a run did stays before "Ready".
+    static constexpr int kRunEndNoteMs = 10000;
 
     QString text() const;
     QColor colour() const;
@@ -36,6 +38,7 @@ private:
     QString m_command;
     QString m_open;
     QString m_note;
+    int m_noteNumber = 0; // tells a timed note's end from a later note's
 };
 
 } // namespace camlog::widgets

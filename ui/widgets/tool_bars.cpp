@@ -10,6 +10,8 @@
 namespace camlog::widgets {
 
 namespace {
+constexpr int kIconSize = 16;
+
 QString qtext(std::string_view text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -22,6 +24,9 @@ ToolBars::ToolBars(ActionBinding &binding, QWidget *parent) : QObject(parent), m
         auto *bar = new QToolBar(qtext(layout.caption), parent);
         bar->setObjectName(qtext(layout.name));
         bar->setMovable(false);
+        // Small pictures, as the one-row dock above the panels has room for: every button of
+        // the four bars shown at start fits the narrowest normal window.
+        bar->setIconSize(QSize(kIconSize, kIconSize));
         for (std::string_view name : layout.actions)
             if (QAction *action = binding.action(name))
                 bar->addAction(action);

@@ -9,6 +9,7 @@
 #include "ui/widgets/vue_frame.h"
 
 #include <QCloseEvent>
+#include <QIcon>
 #include <QScreen>
 #include <QTimer>
 #include <QWindowStateChangeEvent>
@@ -19,6 +20,7 @@ TUIForm::TUIForm(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName("UIForm");
     setWindowTitle(QString::fromUtf8(kWindowCaption));
+    setWindowIcon(QIcon(QStringLiteral(":/camlog/camlog.svg")));
     setFont(QFont("Arial"));
 
     m_client = new QWidget(this);
@@ -58,8 +60,11 @@ void TUIForm::ApplyLayout(Layout mode)
 {
     m_applying = true;
     const bool normalState = !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
-    // The normal size is the one of layout 0 (or 4), the normal place the one of any layout but 3.
-    if ((m_layout == Layout::Normal || (m_layout == Layout::VideoOnly && normalState)) && isVisible())
+    // The normal size is the one the user gave the window in layout 0, 1 or 4; the normal place
+    // the one of any layout but 3.
+    const bool userSized =
+        m_layout == Layout::Normal || m_layout == Layout::WithoutList || (m_layout == Layout::VideoOnly && normalState);
+    if (userSized && isVisible())
         m_normal.setSize(size());
     if (m_layout != Layout::Maximised && normalState && isVisible())
         m_normal.moveTopLeft(pos());
@@ -82,7 +87,11 @@ void TUIForm::ApplyLayout(Layout mode)
             move(m_normal.topLeft());
         break;
     case Layout::WithoutList:
-        setFixedSize(kWithoutListWidth, kHeight);
+        // Hiding the list (or emptying it) keeps the size the user gave the window: the video
+        // takes the room of the list. The narrow column is only the least size.
+        setMinimumSize(kWithoutListWidth, kHeight);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        resize(m_normal.size().expandedTo(QSize(kWithoutListWidth, kHeight)));
         break;
     case Layout::Panel:
         if (m_layout != Layout::Panel)
@@ -168,11 +177,13 @@ void TUIForm::countsChanged(int selected, int count, const QString &sortName)
 {
     m_list->setSelection(selected, count, sortName);
     if (count > 0) {
-        if (m_emptyShown)
+        // The first entries bring the list back: a list of one file is a list to see. A list the
+        // user hid stays hidden while its selection changes.
+        if (m_emptyShown) {
             showEmptyList(false);
-        // The first entries also bring the list back: a list of one file is a list to see.
-        if (m_layout == Layout::WithoutList)
-            ApplyLayout(Layout::Normal);
+            if (m_layout == Layout::WithoutList)
+                ApplyLayout(Layout::Normal);
+        }
     } else if (!m_emptyShown) {
         ApplyLayout(Layout::WithoutList);
         showEmptyList(true);

@@ -49,6 +49,8 @@ public:
     // ---- Layout ------------------------------------------------------------------------------
     void ApplyLayout(Layout mode);
     Layout layout() const { return m_layout; }
+    // The file list is on screen (layouts 0 and 3).
+    bool listShown() const { return m_layout == Layout::Normal || m_layout == Layout::Maximised; }
     Layout returnLayout() const { return m_return; }
     void setReturnLayout(Layout mode) { m_return = mode; }
     // The list column on the left of the video ("liste gauche").

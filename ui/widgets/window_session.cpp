@@ -7,6 +7,7 @@
 #include "ui/actions/action_list_runner.h"
 #include "ui/actions/action_menus.h"
 #include "ui/actions/command_line.h"
+#include "ui/list/mounted_disks.h"
 #include "ui/widgets/action_binding.h"
 #include "ui/widgets/base_frame.h"
 #include "ui/widgets/file_drop_filter.h"
@@ -196,8 +197,9 @@ void WindowSession::bindWindowActions()
     TUIForm &form = *m_form;
 
     if (auto *list = actions.toggle("taBasculerListe")) {
+        // Checked while the list is on screen: the tick and the caption follow the layout.
         list->Onprepare = [&form](ui::TCustomSuperAction &a) {
-            a.SetChecked(form.centralWidget()->width() > 296);
+            a.SetChecked(form.listShown());
         };
         list->OnTrueExecute = [&form](ui::TCustomSuperAction &a, ui::ActionSender) {
             form.ApplyLayout(Layout::WithoutList);
@@ -266,6 +268,23 @@ void WindowSession::bindWindowActions()
                 return;
             }
             if (inner)
+                inner(a, sender);
+        };
+    }
+    // "Open all" searches every mounted disk through all its folders: the user says yes first,
+    // knowing how many disks that is; the status bar then names each folder searched.
+    if (auto *openAll = actions.plain("saOuvrirTout")) {
+        ui::ActionHandler inner = openAll->Onexecute;
+        openAll->Onexecute = [this, inner](ui::TCustomSuperAction &a, ui::ActionSender sender) {
+            const std::size_t disks = ui::MountedDiskFolders().size();
+            const QString question =
+                QStringLiteral("Open every video of the %1 %2 mounted on this computer?\n"
+                               "Each one is searched through all its folders, which can take a long time.")
+                    .arg(disks)
+                    .arg(disks == 1 ? QStringLiteral("disk") : QStringLiteral("disks"));
+            const engine::TAnswer answer =
+                AskQuestionBox(m_form.get(), question, engine::TQuestionButtons::YesNoCancel);
+            if (answer == engine::TAnswer::Yes && inner)
                 inner(a, sender);
         };
     }
@@ -389,6 +408,10 @@ void WindowSession::note(session::NoteKind kind, const std::string &text)
     case session::NoteKind::Unavailable:
         status.showNote(qt(text) + " comes with a later version");
         break;
+    case session::NoteKind::RunEnd:
+        // What the run did stays a while, then the bar says "Ready" again.
+        status.showNote(qt(text), StatusPanel::kRunEndNoteMs);
+        break;
     }
 }
 
@@ -476,11 +499,8 @@ void WindowSession::saveListAtQuit()
 {
     if (!prefs::currentSettings().saveListWhenQuit)
         return;
-    ui::TCustomSuperAction *save = m_session->actions().find("saSauverListe");
-    if (save == nullptr)
-        return;
-    // The same file that the next start restores.
-    ui::ApplyCall(*save, ui::CallMode::None, m_session->list().PreferredPlayList);
+    // The same file that the next start restores, replaced without a question.
+    m_session->saveDefaultPlaylist();
 }
 
 } // namespace camlog::widgets
