@@ -50,7 +50,8 @@ CommandBinding CommandModule::binding()
 ProgramIdentity CommandModule::identity() const
 {
     const commands::TdmActionContext &context = m_commands.Context();
-    return {context.programName + " " + context.programVersion + context.languageCode, context.webSite};
+    return {context.programName + " " + context.programVersion + context.languageCode, context.webSite,
+            m_commands.HomePageAddress(), context.mailAddress};
 }
 
 } // namespace camlog::session

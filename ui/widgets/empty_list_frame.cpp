@@ -1,7 +1,8 @@
 // The empty-list panel.
 #include "ui/widgets/empty_list_frame.h"
 
-#include <QLabel>
+#include "ui/widgets/link_edit.h"
+
 #include <QVBoxLayout>
 
 namespace camlog::widgets {
@@ -12,13 +13,12 @@ EmptyListFrame::EmptyListFrame(QWidget *parent) : QFrame(parent)
     setAutoFillBackground(true);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);
-    m_text = new QLabel(explanation("*.avi "), this);
+    m_text = new TLinkEdit(this);
     m_text->setObjectName("VideText");
-    m_text->setTextFormat(Qt::RichText);
-    m_text->setWordWrap(true);
-    m_text->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     m_text->setFocusPolicy(Qt::StrongFocus);
-    m_text->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    m_text->setRichText(explanation("*.avi "));
+    // The caret hidden: the text only takes the keys.
+    m_text->setCursorWidth(0);
     layout->addWidget(m_text);
 }
 
@@ -35,7 +35,7 @@ QString EmptyListFrame::explanation(const QString &extensionPattern)
 
 QString EmptyListFrame::text() const
 {
-    return m_text->text();
+    return m_text->toPlainText();
 }
 
 void EmptyListFrame::focusText()

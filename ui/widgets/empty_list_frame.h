@@ -4,9 +4,9 @@
 
 #include <QFrame>
 
-class QLabel;
-
 namespace camlog::widgets {
+
+class TLinkEdit;
 
 class EmptyListFrame : public QFrame {
     Q_OBJECT
@@ -15,12 +15,14 @@ public:
 
     // The explanation, naming the accepted extension pattern ("*.avi").
     static QString explanation(const QString &extensionPattern);
+    // The text as shown (without the mark-up).
     QString text() const;
+    TLinkEdit *linkText() const { return m_text; }
     // Gives the text the keyboard focus (the caret hidden).
     void focusText();
 
 private:
-    QLabel *m_text;
+    TLinkEdit *m_text;
 };
 
 } // namespace camlog::widgets
