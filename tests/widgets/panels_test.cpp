@@ -4,11 +4,14 @@
 #include "media/avi_probe.h"
 #include "prefs/current_settings.h"
 #include "prefs/settings_io.h"
+#include "scenes/scn_file.h"
 #include "support/test_files.h"
 #include "ui/session/command_module.h"
 #include "ui/widgets/apropos_frame.h"
 #include "ui/widgets/base_frame.h"
+#include "ui/widgets/codec_form.h"
 #include "ui/widgets/format_examples.h"
+#include "ui/widgets/intervalle_form.h"
 #include "ui/widgets/link_edit.h"
 #include "ui/widgets/options_frame.h"
 #include "ui/widgets/shortcut_table_form.h"
@@ -16,12 +19,17 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -432,6 +440,70 @@ TEST_F(PanelsInWindowTest, ThePanelClosesWithAnEmptyListAndTheCaptionsFollowTheP
     emit window->shortcutTable()->sortColumnChanged(2);
     EXPECT_EQ(prefs::currentSettings().triDesRaccourcis, 2);
     window->shortcutTable()->hide();
+}
+
+TEST_F(PanelsInWindowTest, PasteFilesFollowsTheClipboard)
+{
+    auto window = makeWindow({});
+    const ui::TCustomSuperAction &paste = *window->session().actions().find("saCollerFichiers");
+    QGuiApplication::clipboard()->setText("no files");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !paste.Enabled(); }));
+    auto *files = new QMimeData;
+    files->setUrls({QUrl::fromLocalFile(QString::fromStdString(test::fixturePath("tape_three-type2.avi").string()))});
+    QGuiApplication::clipboard()->setMimeData(files);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return paste.Enabled(); }));
+    QGuiApplication::clipboard()->clear();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !paste.Enabled(); }));
+}
+
+// The dialogs' answers take the command path of a script's "=parameter".
+TEST_F(PanelsInWindowTest, DialogAnswersRunTheCommandsAndACancelRunsNothing)
+{
+    fs::create_directories(dir / "tapes");
+    const fs::path video = dir / "tapes/tape_three-type2.avi";
+    fs::copy_file(test::fixturePath("tape_three-type2.avi"), video);
+    auto window = makeWindow({"/l=" + (dir / "tapes").string(), "/a"});
+    ASSERT_EQ(window->session().list().SelCount(), 1);
+
+    const auto answer = [](auto *dialogType, std::function<void(QWidget &)> keys) {
+        QTimer::singleShot(0, [dialogType, keys] {
+            QWidget *dialog = nullptr;
+            const bool shown = QTest::qWaitFor([&] {
+                dialog = QApplication::activeModalWidget();
+                return dialog != nullptr && dynamic_cast<decltype(dialogType)>(dialog) != nullptr
+                       && dialog->isAncestorOf(QApplication::focusWidget());
+            });
+            if (!shown) {
+                ADD_FAILURE() << "no dialog with a focused field: "
+                              << (dialog ? dialog->metaObject()->className() : "none") << " focus "
+                              << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className()
+                                                              : "none");
+                if (dialog != nullptr)
+                    dialog->close();
+                return;
+            }
+            keys(*QApplication::focusWidget());
+        });
+    };
+    answer(static_cast<TIntervalleForm *>(nullptr), [](QWidget &field) {
+        QTest::keyClicks(&field, "3");
+        QTest::keyClick(&field, Qt::Key_Return);
+    });
+    ASSERT_TRUE(window->execute("ccCreerScnByIntervalle"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->session().idle(); }, 20000));
+    EXPECT_EQ(prefs::currentSettings().intervalle, 3);
+    scenes::SceneList list;
+    ASSERT_TRUE(scenes::ReadScnFile(dir / "tapes/tape_three-type2.scn", list, {}).ok());
+    std::vector<std::int64_t> frames;
+    for (const auto &item : list)
+        frames.push_back(item.scene->frameCount());
+    EXPECT_EQ(frames, (std::vector<std::int64_t>{75, 50}));
+
+    const auto before = test::readBytes(video);
+    answer(static_cast<TCodecForm *>(nullptr), [](QWidget &field) { QTest::keyClick(&field, Qt::Key_Escape); });
+    EXPECT_FALSE(window->execute("ccModifierCodec"));
+    EXPECT_TRUE(window->session().idle());
+    EXPECT_EQ(test::readBytes(video), before);
 }
 
 } // namespace

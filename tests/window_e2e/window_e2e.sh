@@ -234,12 +234,12 @@ shot settings-1-preferences
 tabs="formats folders files dv"
 n=2
 for tab in $tabs; do
-    press ctrl+Next
+    press Right
     shot "settings-$n-$tab"
     n=$((n + 1))
 done
 # Back to "Formats"; its first field is the display format of the datecode.
-press ctrl+Prior ctrl+Prior ctrl+Prior
+press Left Left Left
 press Tab
 press ctrl+a
 xdotool type --delay 50 "yyyy"
@@ -255,7 +255,10 @@ press F1
 [ "$(window_size)" = "$before" ] && pass "F1 toggles the about panel" || fail "after F1 twice: $(window_size)"
 
 press ctrl+a
+# Ctrl+Shift+$ is the key right of P on a French keyboard.
+setxkbmap fr 2>/dev/null
 press ctrl+shift+dollar
+setxkbmap us 2>/dev/null
 if wait_for '[ -n "$(window_of "Split in scenes")" ]' 10; then
     shot dialog-split-in-scenes
     dialog_type "Split in scenes" "2"

@@ -17,8 +17,6 @@ EmptyListFrame::EmptyListFrame(QWidget *parent) : QFrame(parent)
     m_text->setObjectName("VideText");
     m_text->setFocusPolicy(Qt::StrongFocus);
     m_text->setRichText(explanation("*.avi "));
-    // The caret hidden: the text only takes the keys.
-    m_text->setCursorWidth(0);
     layout->addWidget(m_text);
 }
 

@@ -161,6 +161,8 @@ TLinkEdit::TLinkEdit(QWidget *parent) : QTextEdit(parent)
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setMouseTracking(true);
     viewport()->setMouseTracking(true);
+    // A label: no caret, even when it has the keyboard focus.
+    setCursorWidth(0);
     // On the button face, as a label would be.
     QPalette colours = palette();
     colours.setColor(QPalette::Base, colours.color(QPalette::Window));

@@ -21,6 +21,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -74,6 +75,12 @@ TOptionsFrame::TOptionsFrame(const prefs::PrefsEnvironment &env, QWidget *parent
     m_tabs->addTab(foldersTab(), "Folders");
     m_tabs->addTab(filesTab(), "Files");
     m_tabs->addTab(dvTab(), "DV");
+    // The five tabs side by side in the panel's width.
+    QFont tabFont = m_tabs->tabBar()->font();
+    tabFont.setPointSizeF(tabFont.pointSizeF() * 0.85);
+    m_tabs->tabBar()->setFont(tabFont);
+    m_tabs->setUsesScrollButtons(false);
+    m_tabs->tabBar()->setExpanding(false);
     auto *close = new QPushButton("Close", this);
     close->setObjectName("FermerBtn");
     close->setToolTip("Close the settings and go back to the main window.");

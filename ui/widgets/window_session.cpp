@@ -16,6 +16,7 @@
 #include "ui/widgets/file_list_adapter.h"
 #include "ui/widgets/file_list_view.h"
 #include "ui/widgets/file_urls.h"
+#include "ui/widgets/link_edit.h"
 #include "ui/widgets/list_frame.h"
 #include "ui/widgets/main_menu.h"
 #include "ui/widgets/menu_from_layout.h"
@@ -37,6 +38,8 @@
 #include <QDate>
 #include <QLocale>
 #include <QMenu>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -511,6 +514,11 @@ void WindowSession::openPanel(bool settings)
     m_form->setPanelOpen(true);
     panel->show();
     panel->raise();
+    // The keys go to the panel: the tabs' bar, or the credits.
+    if (settings)
+        m_options->tabs()->tabBar()->setFocus(Qt::OtherFocusReason);
+    else
+        m_about->credits()->setFocus(Qt::OtherFocusReason);
     m_barsHiddenByPanel.clear();
     for (QToolBar *bar : m_form->findChildren<QToolBar *>()) {
         if (bar->isVisible()) {
