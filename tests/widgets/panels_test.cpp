@@ -442,6 +442,21 @@ TEST_F(PanelsInWindowTest, ThePanelClosesWithAnEmptyListAndTheCaptionsFollowTheP
     window->shortcutTable()->hide();
 }
 
+TEST_F(PanelsInWindowTest, F1InFullScreenEndsFullScreenFirst)
+{
+    fs::create_directories(dir / "tapes");
+    fs::copy_file(test::fixturePath("tape_three-type2.avi"), dir / "tapes/tape_three-type2.avi");
+    auto window = makeWindow({"/l=" + (dir / "tapes").string()});
+    ASSERT_TRUE(window->execute("taFullscreen"));
+    ASSERT_TRUE(window->form().fullScreenVideo());
+    ASSERT_TRUE(window->execute("taApropos"));
+    EXPECT_FALSE(window->form().fullScreenVideo());
+    EXPECT_FALSE(window->session().actions().toggle("taFullscreen")->Checked());
+    EXPECT_TRUE(window->aproposFrame()->isVisible());
+    ASSERT_TRUE(window->execute("taApropos"));
+    EXPECT_EQ(window->form().layout(), Layout::Normal);
+}
+
 TEST_F(PanelsInWindowTest, PasteFilesFollowsTheClipboard)
 {
     auto window = makeWindow({});
