@@ -50,8 +50,7 @@ CommandBinding CommandModule::binding()
 ProgramIdentity CommandModule::identity() const
 {
     const commands::TdmActionContext &context = m_commands.Context();
-    return {context.programName + " " + context.programVersion + context.languageCode, context.webSite,
-            m_commands.HomePageAddress(), context.mailAddress};
+    return {context.programName + " " + context.programVersion + context.languageCode, context.webSite};
 }
 
 } // namespace camlog::session

@@ -6,10 +6,8 @@
 namespace camlog::session {
 
 struct ProgramIdentity {
-    std::string title;       // the name, a blank, the version and the language code: "Camlog 7.0.9En"
-    std::string webSite;     // the maker's site, printed in playlists and reports
-    std::string homePage;    // the program's home page (the about panel's link)
-    std::string mailAddress; // the maker's mail address (the about panel's link)
+    std::string title;   // the name, a blank, the version and the language code: "Camlog 7.0.9En"
+    std::string webSite; // the maker's site, printed in playlists and reports
 };
 
 } // namespace camlog::session

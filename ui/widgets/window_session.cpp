@@ -465,8 +465,8 @@ void WindowSession::buildPanels()
     }
     AboutTexts texts;
     texts.fullName = kWindowCaption;
-    texts.homePage = m_start.identity.homePage;
-    texts.mailAddress = m_start.identity.mailAddress;
+    texts.homePage = m_start.homePage;
+    texts.mailAddress = m_start.mailAddress;
     texts.lastUpdate = QLocale().toString(QDate(2008, 6, 4), QLocale::ShortFormat).toStdString();
     m_about->SetTexts(texts);
     m_about->SetSystem(TAproposFrame::SystemLine(media::FfmpegVersionText()));

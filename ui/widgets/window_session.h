@@ -38,6 +38,8 @@ struct WindowStart {
     session::CommandBinding commands;
     session::ProgramIdentity identity;
     std::vector<std::string> arguments; // the command line, processed at the first activation
+    std::string homePage;               // the about panel's links: the program's home page
+    std::string mailAddress;            // and the maker's mail address
 };
 
 class WindowSession : public QObject, private session::SessionHost {
