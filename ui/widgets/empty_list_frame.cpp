@@ -3,6 +3,8 @@
 
 #include "ui/widgets/link_edit.h"
 
+#include <algorithm>
+
 #include <QVBoxLayout>
 
 namespace camlog::widgets {
@@ -12,10 +14,14 @@ EmptyListFrame::EmptyListFrame(QWidget *parent) : QFrame(parent)
     setObjectName("VideFrame");
     setAutoFillBackground(true);
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(12, 12, 12, 12);
+    layout->setContentsMargins(8, 8, 4, 4);
     m_text = new TLinkEdit(this);
     m_text->setObjectName("VideText");
     m_text->setFocusPolicy(Qt::StrongFocus);
+    // The whole explanation fits the video area of the narrow layout.
+    QFont font = m_text->font();
+    font.setPointSizeF(std::max(7.0, font.pointSizeF() - 1.0));
+    m_text->setFont(font);
     m_text->setRichText(explanation("*.avi "));
     layout->addWidget(m_text);
 }

@@ -163,6 +163,7 @@ TLinkEdit::TLinkEdit(QWidget *parent) : QTextEdit(parent)
     viewport()->setMouseTracking(true);
     // A label: no caret, even when it has the keyboard focus.
     setCursorWidth(0);
+    document()->setDocumentMargin(2);
     // On the button face, as a label would be.
     QPalette colours = palette();
     colours.setColor(QPalette::Base, colours.color(QPalette::Window));
@@ -227,6 +228,9 @@ void TLinkEdit::setRichText(const QString &markup)
     }
     builder.text(text);
     builder.finish();
+    // The text is read from its first line.
+    setTextCursor(QTextCursor(document()));
+    verticalScrollBar()->setValue(0);
     setUpdatesEnabled(true);
 }
 
