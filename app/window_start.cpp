@@ -69,6 +69,8 @@ int RunWindow(int &argc, char **argv, std::span<const std::string> args)
     start.commands = commands.binding();
     start.identity = commands.identity();
     start.arguments.assign(args.begin(), args.end());
+    start.homePage = commands.commands().HomePageAddress();
+    start.mailAddress = commands.commands().Context().mailAddress;
     widgets::WindowSession window(std::move(start));
     const WindowSignals interrupts([&window] { window.quitWithoutQuestions(); });
     window.form().show();

@@ -73,8 +73,8 @@ protected:
         settings.dossierPlayList = (dir / "playlists").string() + "/";
         dialogs.setNativeDialogs(false);
         dialogs.install(actions);
-        for (const char *name :
-             {"saOuvrirFichiers", "saOuvrirunDossier", "saOuvrirScript", "saOuvrirPlayList", "saSauverListe"}) {
+        for (const char *name : {"saOuvrirFichiers", "saOuvrirunDossier", "saOuvrirScript", "saOuvrirPlayList",
+                                 "saSauverListe", "saListeDetaillee"}) {
             actions.plain(name)->Onexecute = [this](ui::TCustomSuperAction &a, ui::ActionSender) {
                 ran.push_back(a.Name());
                 parameters = a.parameters().list;
@@ -161,6 +161,25 @@ TEST_F(PreparationDialogsTest, PlaylistsAndScriptsUseTheirFilters)
     EXPECT_THAT(seen.filters, ElementsAre("*.txt (*.txt)"));
     EXPECT_THAT(parameters, ElementsAre((dir / "playlists" / "list.txt").string()));
     EXPECT_THAT(ran, ElementsAre("saOuvrirPlayList", "saSauverListe", "saOuvrirScript"));
+}
+
+TEST_F(PreparationDialogsTest, TheDetailedListIsSavedWhereTheUserChooses)
+{
+    AnswerNextDialog(seen, [&](QFileDialog &dialog) {
+        dialog.selectFile(QStringLiteral("details"));
+        static_cast<QDialog &>(dialog).accept(); // public there, runs QFileDialog::accept
+    });
+    EXPECT_TRUE(actions.find("saListeDetaillee")->Execute());
+    EXPECT_EQ(seen.objectName, "saveDetailedListDialog");
+    EXPECT_EQ(seen.title, "Save the detailed list");
+    EXPECT_EQ(seen.accept, QFileDialog::AcceptSave);
+    EXPECT_EQ(seen.directory, Dir(dir / "playlists"));
+    EXPECT_THAT(seen.filters, ElementsAre("playlist (*.txt)"));
+    EXPECT_THAT(parameters, ElementsAre((dir / "playlists" / "details.txt").string()));
+
+    AnswerNextDialog(seen, [](QFileDialog &dialog) { dialog.reject(); });
+    EXPECT_FALSE(actions.find("saListeDetaillee")->Execute());
+    EXPECT_THAT(ran, ElementsAre("saListeDetaillee"));
 }
 
 } // namespace

@@ -366,6 +366,127 @@ for signal in TERM HUP INT; do
     fi
 done
 
+# ---- 6. The settings and about panels, the dialogs of single commands ------------------------------
+# Keys typed into a dialog go to the dialog itself, not to the main window.
+dialog_keys() {
+    local win
+    win=$(window_of "$1")
+    shift
+    [ -n "$win" ] && xdotool windowfocus --sync "$win" 2>/dev/null
+    xdotool key --clearmodifiers "$@"
+    sleep 0.3
+}
+dialog_type() {
+    local win
+    win=$(window_of "$1")
+    [ -n "$win" ] && xdotool windowfocus --sync "$win" 2>/dev/null
+    xdotool type --delay 50 "$2"
+    sleep 0.3
+}
+ini_value() { iconv -f UTF-16 -t UTF-8 "$ini" | tr -d '\r' | sed -n "s/^$1=//p"; }
+window_size() { xdotool getwindowgeometry "$(window_of "$caption")" | sed -n 's/.*Geometry: //p'; }
+set_settings "Width=900" "Height=700" "Vue=0"
+mkdir -p "$work/tapes3"
+cp "$fixtures/tape_three-type2.avi" "$fixtures/pal_16x9_32k-type2.avi" "$work/tapes3/"
+start_camlog "/l=$work/tapes3"
+sleep 2
+before=$(window_size)
+press F10
+wait_for '[ "$(window_size)" = "600x546" ]' 5 && pass "F10 opens the settings in layout 2" ||
+    fail "F10: the window is $(window_size)"
+shot settings-1-preferences
+tabs="formats folders files dv"
+n=2
+for tab in $tabs; do
+    press Right
+    shot "settings-$n-$tab"
+    n=$((n + 1))
+done
+# Back to "Formats"; its first field is the display format of the datecode.
+press Left Left Left
+press Tab
+press ctrl+a
+xdotool type --delay 50 "yyyy"
+press Tab
+shot settings-format-changed
+press F10
+wait_for '[ "$(window_size)" = "$before" ]' 5 && pass "F10 closes the settings and the layout before returns" ||
+    fail "after F10 the window is $(window_size), before $before"
+shot layout0-display-format-yyyy
+press F1
+shot about-panel
+press F1
+[ "$(window_size)" = "$before" ] && pass "F1 toggles the about panel" || fail "after F1 twice: $(window_size)"
+
+press ctrl+a
+# Ctrl+Shift+$ is the key right of P on a French keyboard.
+setxkbmap fr 2>/dev/null
+press ctrl+shift+dollar
+setxkbmap us 2>/dev/null
+if wait_for '[ -n "$(window_of "Split in scenes")" ]' 10; then
+    shot dialog-split-in-scenes
+    dialog_type "Split in scenes" "2"
+    dialog_keys "Split in scenes" Return
+    if wait_for '[ -s "$work/tapes3/tape_three-type2.scn" ] && [ -s "$work/tapes3/pal_16x9_32k-type2.scn" ]' 30; then
+        scenes=$("$camlog" --list --scenes "$work/tapes3/tape_three-type2.avi" | grep -c 'scene [0-9]*: .* 50 frames')
+        [ "$scenes" = 2 ] && pass "Ctrl+Shift+\$ with 2 cut the tape in 2-second scenes" ||
+            fail "scenes after Ctrl+Shift+\$: $("$camlog" --list --scenes "$work/tapes3/tape_three-type2.avi")"
+    else
+        fail "no scn files after Ctrl+Shift+\$: $(ls "$work/tapes3")"
+    fi
+else
+    fail "Ctrl+Shift+\$ showed no \"Split in scenes\" dialog"
+fi
+
+press ctrl+e
+if wait_for '[ -n "$(window_of "Fix a time difference")" ]' 10; then
+    dialog_type "Fix a time difference" "3"
+    shot dialog-time-difference
+    dialog_keys "Fix a time difference" Return
+    shifted="$work/tapes3/tape_three-type2_(+3h).avi"
+    if wait_for '[ -s "$shifted" ]' 60 &&
+        wait_for '"$camlog" --list "$shifted" 2>/dev/null | grep -q "datecode 01/05/2024 13:00:00"' 30; then
+        pass "Ctrl+E with 3 hours wrote the _(+3h).avi copy three hours later"
+    else
+        fail "Ctrl+E: $(ls "$work/tapes3"); $("$camlog" --list "$shifted" 2>&1 | head -2)"
+    fi
+else
+    fail "Ctrl+E showed no \"Fix a time difference\" dialog"
+fi
+
+sum_before=$(md5sum "$work/tapes3/pal_16x9_32k-type2.avi" | cut -d' ' -f1)
+press ctrl+k
+if wait_for '[ -n "$(window_of "Change the video codec")" ]' 10; then
+    shot dialog-codec
+    dialog_keys "Change the video codec" Escape
+    sleep 1
+    [ -z "$(window_of "Change the video codec")" ] && [ -z "$(window_of "Camlog")" ] &&
+        [ "$(md5sum "$work/tapes3/pal_16x9_32k-type2.avi" | cut -d' ' -f1)" = "$sum_before" ] &&
+        pass "Escape in the codec dialog changes nothing" || fail "Escape in the codec dialog"
+else
+    fail "Ctrl+K showed no \"Change the video codec\" dialog"
+fi
+press ctrl+y
+if wait_for '[ -n "$(window_of "Fix the video framerate")" ]' 10; then
+    shot dialog-framerate
+    dialog_keys "Fix the video framerate" Escape
+else
+    fail "Ctrl+Y showed no \"Fix the video framerate\" dialog"
+fi
+press ctrl+h
+if wait_for '[ -n "$(xdotool search --onlyvisible --name "^Header of the file " 2>/dev/null | head -1)" ]' 10; then
+    pass "Ctrl+H shows the report window"
+    shot riff-report
+    xdotool windowclose "$(xdotool search --onlyvisible --name "^Header of the file " | head -1)" 2>/dev/null
+else
+    fail "Ctrl+H showed no report window"
+fi
+press ctrl+q
+wait_exit
+[ "$(ini_value 'Format pour Afficher Datecode')" = "yyyy" ] && pass "the display format was saved" ||
+    fail "saved display format: $(ini_value 'Format pour Afficher Datecode')"
+[ "$(ini_value intervalle)" = "2" ] && pass "the interval 2 was kept" || fail "saved interval: $(ini_value intervalle)"
+
 echo "$failures failure(s)"
 # The work folder holds copies of videos and a long conversion: a passing run leaves none of it
 # (the screenshots stay in SCREEN_DIR).

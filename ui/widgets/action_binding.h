@@ -37,6 +37,8 @@ public:
     // The window's action refresh: RefreshActions, "Paste files" enabled only while the clipboard
     // holds files, then sync().
     void refresh(const ui::RefreshInputs &inputs);
+    // "Paste files" enabled only while the clipboard holds files (and the action is shown).
+    void applyClipboardRule();
 
 signals:
     // Every QAction shows its action's state again.
@@ -53,7 +55,6 @@ private:
     };
 
     void apply(Bound &bound);
-    void applyClipboardRule();
 
     ui::ActionList &m_actions;
     std::vector<Bound> m_bound;

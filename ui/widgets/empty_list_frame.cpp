@@ -1,9 +1,13 @@
 // The empty-list panel.
 #include "ui/widgets/empty_list_frame.h"
 
-#include <QLabel>
+#include "ui/widgets/link_edit.h"
+
 #include <QResizeEvent>
+#include <QTextDocument>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace camlog::widgets {
 
@@ -12,14 +16,11 @@ EmptyListFrame::EmptyListFrame(QWidget *parent) : QFrame(parent)
     setObjectName("VideFrame");
     setAutoFillBackground(true);
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(12, 12, 12, 12);
-    m_text = new QLabel(explanation("*.avi, *.dv and *.dif"), this);
+    layout->setContentsMargins(8, 8, 4, 4);
+    m_text = new TLinkEdit(this);
     m_text->setObjectName("VideText");
-    m_text->setTextFormat(Qt::RichText);
-    m_text->setWordWrap(true);
-    m_text->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     m_text->setFocusPolicy(Qt::StrongFocus);
-    m_text->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    m_text->setRichText(explanation("*.avi, *.dv and *.dif"));
     layout->addWidget(m_text);
 }
 
@@ -36,7 +37,7 @@ QString EmptyListFrame::explanation(const QString &extensionPattern)
 
 QString EmptyListFrame::text() const
 {
-    return m_text->text();
+    return m_text->toPlainText();
 }
 
 void EmptyListFrame::focusText()
@@ -46,7 +47,7 @@ void EmptyListFrame::focusText()
 
 bool EmptyListFrame::textFits() const
 {
-    return m_text->heightForWidth(m_text->width()) <= m_text->height();
+    return heightAt(m_text->font(), m_text->viewport()->width()) <= m_text->viewport()->height();
 }
 
 void EmptyListFrame::resizeEvent(QResizeEvent *event)
@@ -55,12 +56,21 @@ void EmptyListFrame::resizeEvent(QResizeEvent *event)
     fitText();
 }
 
+int EmptyListFrame::heightAt(const QFont &font, int width) const
+{
+    std::unique_ptr<QTextDocument> document(m_text->document()->clone());
+    document->setDefaultFont(font);
+    document->setTextWidth(width);
+    return static_cast<int>(document->size().height() + 0.5);
+}
+
 void EmptyListFrame::fitText()
 {
     constexpr int kSmallestPointSize = 7;
     const QMargins margins = layout()->contentsMargins();
-    const int width = contentsRect().width() - margins.left() - margins.right();
-    const int height = contentsRect().height() - margins.top() - margins.bottom();
+    const int frame = 2 * m_text->frameWidth();
+    const int width = contentsRect().width() - margins.left() - margins.right() - frame;
+    const int height = contentsRect().height() - margins.top() - margins.bottom() - frame;
     if (width <= 0 || height <= 0)
         return;
     QFont font = m_text->font();
@@ -68,10 +78,11 @@ void EmptyListFrame::fitText()
         m_fullPointSize = font.pointSize() > 0 ? font.pointSize() : 9;
     for (int size = m_fullPointSize; size >= kSmallestPointSize; --size) {
         font.setPointSize(size);
-        m_text->setFont(font);
-        if (m_text->heightForWidth(width) <= height)
+        if (heightAt(font, width) <= height)
             break;
     }
+    if (font != m_text->font())
+        m_text->setFont(font);
 }
 
 } // namespace camlog::widgets

@@ -4,9 +4,9 @@
 
 #include <QFrame>
 
-class QLabel;
-
 namespace camlog::widgets {
+
+class TLinkEdit;
 
 class EmptyListFrame : public QFrame {
     Q_OBJECT
@@ -15,7 +15,9 @@ public:
 
     // The explanation, naming the accepted extension pattern ("*.avi").
     static QString explanation(const QString &extensionPattern);
+    // The text as shown (without the mark-up).
     QString text() const;
+    TLinkEdit *linkText() const { return m_text; }
     // Gives the text the keyboard focus (the caret hidden).
     void focusText();
     // Whether the whole text shows in the panel as it is now.
@@ -28,8 +30,10 @@ private:
     // The largest font, from the panel's own size down to the smallest readable one, at which
     // the whole text fits the panel: a narrow window must not cut the explanation.
     void fitText();
+    // The height of the text laid out in that font at that width.
+    int heightAt(const QFont &font, int width) const;
 
-    QLabel *m_text;
+    TLinkEdit *m_text;
     int m_fullPointSize = 0;
 };
 

@@ -145,6 +145,17 @@ std::optional<std::string> PreparationDialogs::savePlaylist() const
     return single(dialog);
 }
 
+std::optional<std::string> PreparationDialogs::saveDetailedList() const
+{
+    QFileDialog dialog(m_parent, QStringLiteral("Save the detailed list"));
+    prepare(dialog, QStringLiteral("saveDetailedListDialog"), m_settings.dossierPlayList);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(playlistFilter());
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    return single(dialog);
+}
+
 void PreparationDialogs::install(ui::ActionList &actions)
 {
     asksUser(actions, ui::kActionOpenFiles, [this] { return openFiles(); });
@@ -152,6 +163,7 @@ void PreparationDialogs::install(ui::ActionList &actions)
     asksUser(actions, ui::kActionLaunchScript, [this] { return asList(launchScript()); });
     asksUser(actions, ui::kActionOpenPlaylist, [this] { return asList(openPlaylist()); });
     asksUser(actions, "saSauverListe", [this] { return asList(savePlaylist()); });
+    asksUser(actions, "saListeDetaillee", [this] { return asList(saveDetailedList()); });
 }
 
 } // namespace camlog::widgets

@@ -34,9 +34,11 @@ public:
     std::optional<std::string> launchScript() const;
     std::optional<std::string> openPlaylist() const;
     std::optional<std::string> savePlaylist() const;
+    // "Save the detailed list": a text file, proposed in "Dossier des PlayList".
+    std::optional<std::string> saveDetailedList() const;
 
     // Sets the preparation steps of "Open...", "Open a folder...", "Launch a script", "Open a
-    // playlist..." and "Save the list as...". The dialogs object must outlive the actions' use.
+    // playlist...", "Save the list as..." and "Save the detailed list". The dialogs object must outlive the actions' use.
     void install(ui::ActionList &actions);
 
     // Filters in the dialogs' own form ("description (patterns)"); the accepted files are the

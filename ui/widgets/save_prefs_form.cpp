@@ -1,8 +1,9 @@
 // The preference-saving dialog.
 #include "ui/widgets/save_prefs_form.h"
 
+#include "ui/widgets/link_edit.h"
+
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -13,17 +14,14 @@ TSavePrefsForm::TSavePrefsForm(QWidget *parent) : QDialog(parent)
     setObjectName("SavePrefsForm");
     setWindowTitle("Saving the preferences of Camlog");
     auto *layout = new QVBoxLayout(this);
-    auto *text = new QLabel(
-        "<br><i>Do you want to save your preferences and find them again on next start?<br><br>Click on your "
-        "choice:</i><br><br>* either to save them in your settings file (normal mode).<br>* either to save them in an "
-        "ini-file (portable mode).<br>* either not to save them. In the last case, all preferences will be lost, "
-        "and the default values will be loaded on the next start.<br>",
-        this);
-    text->setTextFormat(Qt::RichText);
-    text->setWordWrap(true);
-    QFont font = text->font();
-    font.setPointSize(10);
-    text->setFont(font);
+    auto *text = new TLinkEdit(this);
+    text->setObjectName("Explanation");
+    text->setRichText("<br><size 10><i>Do you want to save your preferences and find them again on next start?<br><br>"
+                      "Click on your choice:</i><br><br>* either to save them in your settings file (normal mode).<br>* "
+                      "either to save them in an ini-file (portable mode).<br>* either not to save them. In the last "
+                      "case, all preferences will be lost, and the default values will be loaded on the next "
+                      "start.<br></size>");
+    text->setMinimumHeight(200);
     layout->addWidget(text);
     auto *buttons = new QHBoxLayout;
     const std::pair<const char *, prefs::PreferenceMode> choices[] = {

@@ -3,11 +3,11 @@
 
 #include "ui/actions/action_list.h"
 #include "ui/widgets/action_binding.h"
+#include "ui/widgets/link_edit.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QHeaderView>
-#include <QLabel>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -36,11 +36,12 @@ TRaccourcisForm::TRaccourcisForm(ActionBinding &binding, QWidget *parent)
     setWindowTitle(QStringLiteral("Shortcuts and switches"));
     resize(kWidth, 600);
 
-    auto *header = new QLabel(QStringLiteral("<br>Click on the header of a column to sort according to it. <br>You "
-                                             "may also double-click on a line containing a command to launch it."),
-                              this);
-    header->setTextFormat(Qt::RichText);
-    header->setWordWrap(true);
+    auto *header = new TLinkEdit(this);
+    header->setObjectName(QStringLiteral("Header"));
+    header->setRichText(QStringLiteral("<br>Click on the header of a column to sort according to it. <br>You "
+                                       "may also double-click on a line containing a command to launch it."));
+    header->setFixedHeight(header->fontMetrics().lineSpacing() * 4);
+    header->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     m_table = new QTableWidget(0, 4, this);
     m_table->setHorizontalHeaderLabels(

@@ -107,9 +107,12 @@ void TUIForm::ApplyLayout(Layout mode)
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         break;
     }
+    const bool panelLeft = m_layout == Layout::Panel && mode != Layout::Panel;
     m_layout = mode;
     m_applying = false;
     arrangePanels();
+    if (panelLeft && onPanelLayoutLeft)
+        onPanelLayoutLeft();
 }
 
 void TUIForm::setListOnLeft(bool left)

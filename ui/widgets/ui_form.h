@@ -83,6 +83,8 @@ public:
     // The window was asked to close: true lets it close now. The host may refuse and close the
     // window again later (a command that must stop first, the storage question answered).
     std::function<bool()> onCloseRequest;
+    // Another layout replaced layout 2: the open panel is to be closed.
+    std::function<void()> onPanelLayoutLeft;
     // The tool bars that hide with an empty list ("tbVideo", "tbListe") are shown or hidden.
     std::function<void(bool shown)> onListToolBarsShown;
 

@@ -2,6 +2,7 @@
 #include "ui/widgets/window_session.h"
 
 #include "core/avi_fichier.h"
+#include "media/ffmpeg_version.h"
 #include "prefs/current_settings.h"
 #include "prefs/settings_io.h"
 #include "ui/actions/action_list_runner.h"
@@ -9,17 +10,22 @@
 #include "ui/actions/command_line.h"
 #include "ui/list/mounted_disks.h"
 #include "ui/widgets/action_binding.h"
+#include "ui/widgets/apropos_frame.h"
 #include "ui/widgets/base_frame.h"
+#include "ui/widgets/command_dialogs.h"
 #include "ui/widgets/file_drop_filter.h"
 #include "ui/widgets/file_list_adapter.h"
 #include "ui/widgets/file_list_view.h"
 #include "ui/widgets/file_urls.h"
+#include "ui/widgets/link_edit.h"
 #include "ui/widgets/list_frame.h"
 #include "ui/widgets/main_menu.h"
 #include "ui/widgets/menu_from_layout.h"
+#include "ui/widgets/options_frame.h"
 #include "ui/widgets/plaque.h"
 #include "ui/widgets/preparation_dialogs.h"
 #include "ui/widgets/question_box.h"
+#include "ui/widgets/riff_form.h"
 #include "ui/widgets/save_prefs_form.h"
 #include "ui/widgets/shortcut_table_form.h"
 #include "ui/widgets/status_panel.h"
@@ -27,10 +33,17 @@
 #include "ui/widgets/vue_frame.h"
 
 #include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QDate>
+#include <QLocale>
 #include <QMenu>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 #include <filesystem>
 
@@ -63,6 +76,7 @@ WindowSession::WindowSession(WindowStart start) : m_start(std::move(start))
     wireSession();
     bindWindowActions();
     buildInput();
+    buildPanels();
     wireForm();
     applySettings();
 }
@@ -99,6 +113,10 @@ void WindowSession::applySettings()
     m_form->setReturnLayout(Layout::WithoutList);
     if (s.windoState == 2)
         m_form->setWindowState(m_form->windowState() | Qt::WindowMaximized);
+    m_options->fill(prefs::currentSettings(), prefs::currentPreferenceMode());
+    m_shortcuts->setSortColumn(s.triDesRaccourcis);
+    nameOpenWith(3, s.fichierF3);
+    nameOpenWith(4, s.fichierF4);
     // The list is empty at start: the narrow layout and the empty-list panel.
     m_form->countsChanged(0, 0, sortName(m_session->list()));
     m_form->ShowActiveFile(nullptr);
@@ -118,6 +136,14 @@ void WindowSession::wireForm()
     m_form->onListToolBarsShown = [this](bool shown) {
         showListToolBars(shown);
     };
+    m_form->onActivation = [this] {
+        refreshActions();
+    };
+    m_form->onPanelLayoutLeft = [this] {
+        closePanels(false);
+    };
+    if (QGuiApplication::clipboard() != nullptr)
+        connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] { refreshActions(); });
     m_form->baseFrame()->onNameClicked = [this] {
         execute("ccDossierParent");
     };
@@ -324,6 +350,15 @@ void WindowSession::buildInput()
     m_dialogSettings = m_start.settings;
     m_dialogs = std::make_unique<PreparationDialogs>(m_dialogSettings, m_form.get());
     m_dialogs->install(m_session->actions());
+    m_commandDialogs =
+        std::make_unique<CommandDialogs>([this] { return m_session->list().ActiveFile(); }, m_form.get());
+    m_commandDialogs->install(m_session->actions());
+    // The sort column of the shortcut table is a setting.
+    connect(m_shortcuts, &TRaccourcisForm::sortColumnChanged, this, [](int column) {
+        prefs::Settings settings = prefs::currentSettings();
+        settings.triDesRaccourcis = column;
+        prefs::setCurrentSettings(std::move(settings));
+    });
 }
 
 void WindowSession::refreshActions()
@@ -339,8 +374,11 @@ void WindowSession::refreshActionsNow()
         return;
     ui::PanelState panels;
     panels.emptyListPanel = m_form->emptyListShown();
+    panels.aboutPanel = m_about != nullptr && m_about->isVisible();
+    panels.settingsPanel = m_options != nullptr && m_options->isVisible();
     m_session->setPanels(panels);
     m_session->refreshActions();
+    m_binding->applyClipboardRule();
     m_binding->sync();
     m_menu->updateVisibility();
 }
@@ -421,10 +459,163 @@ void WindowSession::report(session::ReportKind kind, const std::string &text)
     case session::ReportKind::TotalDuration:
         ShowInformationBox(m_form.get(), qt(text));
         break;
-    case session::ReportKind::RiffHeader:
-        m_form->statusPanel()->showNote("The RIFF header report window comes with a later version");
+    case session::ReportKind::RiffHeader: {
+        const ui::FichierPtr active = m_session->list().ActiveFile();
+        std::vector<std::string> lines;
+        const QStringList split = qt(text).split('\n');
+        for (const QString &line : split)
+            lines.push_back(line.toStdString());
+        // The session reports only a report that got to its trailer.
+        m_riff->ShowReport(active ? active->FullPath : std::string(), lines, true);
         break;
     }
+    }
+}
+
+// ---- The about and settings panels ------------------------------------------------------------
+
+void WindowSession::buildPanels()
+{
+    QWidget *place = m_form->panelPlace();
+    m_options = new TOptionsFrame(m_start.environment, place);
+    m_options->hide();
+    m_about = new TAproposFrame(place);
+    m_about->hide();
+    for (QWidget *panel : {static_cast<QWidget *>(m_options), static_cast<QWidget *>(m_about)}) {
+        auto *layout = place->layout() != nullptr ? place->layout() : new QVBoxLayout(place);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(panel);
+    }
+    AboutTexts texts;
+    texts.fullName = kWindowCaption;
+    texts.homePage = m_start.homePage;
+    texts.mailAddress = m_start.mailAddress;
+    texts.lastUpdate = QLocale().toString(QDate(2008, 6, 4), QLocale::ShortFormat).toStdString();
+    m_about->SetTexts(texts);
+    m_about->SetSystem(TAproposFrame::SystemLine(media::FfmpegVersionText()));
+    m_about->onClose = [this] {
+        execute("taApropos");
+    };
+    m_about->onShortcuts = [this] {
+        execute("taRaccourcis");
+    };
+    m_riff = new TRiffForm(m_form.get());
+    wireOptions();
+    bindPanelToggles();
+}
+
+void WindowSession::bindPanelToggles()
+{
+    for (const bool settings : {true, false}) {
+        auto *toggle = m_session->actions().toggle(settings ? "taOptions" : "taApropos");
+        if (toggle == nullptr)
+            continue;
+        toggle->OnfalseExecute = [this, settings](ui::TCustomSuperAction &, ui::ActionSender) {
+            openPanel(settings);
+        };
+        toggle->OnTrueExecute = [this](ui::TCustomSuperAction &, ui::ActionSender) {
+            closePanels(true);
+        };
+        toggle->SetChecked(false);
+    }
+}
+
+void WindowSession::openPanel(bool settings)
+{
+    // Only one panel at a time: the other one closes first, keeping the layout to return to.
+    closePanels(false);
+    if (m_form->fullScreenVideo()) {
+        if (auto *full = m_session->actions().toggle("taFullscreen"))
+            full->SetChecked(false);
+        m_form->setFullScreenVideo(false);
+    }
+    QWidget *panel = settings ? static_cast<QWidget *>(m_options) : static_cast<QWidget *>(m_about);
+    if (settings)
+        m_options->fill(prefs::currentSettings(), m_options->chosenMode());
+    if (m_form->layout() != Layout::Panel)
+        m_form->ApplyLayout(Layout::Panel);
+    m_form->setPanelOpen(true);
+    panel->show();
+    panel->raise();
+    // The keys go to the panel: the tabs' bar, or the credits.
+    if (settings)
+        m_options->tabs()->tabBar()->setFocus(Qt::OtherFocusReason);
+    else
+        m_about->credits()->setFocus(Qt::OtherFocusReason);
+    m_barsHiddenByPanel.clear();
+    for (QToolBar *bar : m_form->findChildren<QToolBar *>()) {
+        if (bar->isVisible()) {
+            m_barsHiddenByPanel.push_back(bar);
+            bar->hide();
+        }
+    }
+    if (auto *toggle = m_session->actions().toggle(settings ? "taOptions" : "taApropos"))
+        toggle->SetChecked(true);
+    refreshActionsNow();
+}
+
+void WindowSession::closePanels(bool restore)
+{
+    const bool open = m_options->isVisible() || m_about->isVisible();
+    for (const char *name : {"taOptions", "taApropos"})
+        if (auto *toggle = m_session->actions().toggle(name))
+            toggle->SetChecked(false);
+    m_options->hide();
+    m_about->hide();
+    m_form->setPanelOpen(false);
+    if (!open)
+        return;
+    for (QToolBar *bar : m_barsHiddenByPanel)
+        bar->show();
+    m_barsHiddenByPanel.clear();
+    // The list tool bars stay hidden while the list is empty.
+    showListToolBars(!m_form->emptyListShown());
+    if (restore && m_form->layout() == Layout::Panel)
+        m_form->ApplyLayout(m_form->returnLayout());
+    refreshActions();
+}
+
+void WindowSession::wireOptions()
+{
+    m_options->onClose = [this] {
+        execute("taOptions");
+    };
+    m_options->onSaveNow = [this] {
+        saveSettings();
+    };
+    m_options->onSelectWhenOpening = [this](bool on) {
+        m_session->list().SelectionnerOuverts = on;
+        if (auto *toggle = m_session->actions().toggle("taSelectionnerOuverts"))
+            toggle->SetChecked(on);
+        refreshActions();
+    };
+    m_options->onDisplayFormat = [this](const std::string &pattern) {
+        m_form->baseFrame()->setDatecodePattern(pattern);
+        m_form->ShowActiveFile(m_session->list().ActiveFile());
+    };
+    m_options->onPreferredFolder = [this](const std::string &folder) {
+        m_session->list().PreferredFolder = folder;
+    };
+    m_options->onPlaylistFolder = [this](const std::string &folder) {
+        m_dialogSettings.dossierPlayList = folder;
+        m_session->list().PreferredPlayList = prefs::preferredPlaylist(prefs::currentSettings());
+    };
+    m_options->onProgramChosen = [this](int key, const std::string &program) {
+        nameOpenWith(key, program);
+        refreshActions();
+    };
+}
+
+// "Open with " and the program's name without folder and extension; "Open with..." without one.
+void WindowSession::nameOpenWith(int key, const std::string &program)
+{
+    ui::TCustomSuperAction *action = m_session->actions().find(key == 3 ? "ccOpenFichierF3" : "ccOpenFichierF4");
+    if (action == nullptr)
+        return;
+    const std::string name = std::filesystem::path(program).stem().string();
+    action->setCaption(name.empty() ? "Open with..." : "Open with " + name);
+    if (m_binding != nullptr)
+        m_binding->sync(*action);
 }
 
 // ---- End --------------------------------------------------------------------------------------
@@ -445,7 +636,8 @@ bool WindowSession::closeRequest()
         const auto choice = dialog.ask();
         if (!choice)
             return false;
-        prefs::ChangePreferenceMode(*choice, m_start.environment);
+        // As if chosen in the settings panel, with the same rules.
+        m_options->chooseMode(*choice);
     }
     saveSettings();
     // "Abort all"; a command still writing finishes its file first, and the window closes at its end.

@@ -16,9 +16,15 @@
 #include <string>
 #include <vector>
 
+class QToolBar;
+
 namespace camlog::widgets {
 
 class ActionBinding;
+class CommandDialogs;
+class TAproposFrame;
+class TOptionsFrame;
+class TRiffForm;
 class FileListAdapter;
 class MainMenu;
 class PreparationDialogs;
@@ -32,6 +38,8 @@ struct WindowStart {
     session::CommandBinding commands;
     session::ProgramIdentity identity;
     std::vector<std::string> arguments; // the command line, processed at the first activation
+    std::string homePage;               // the about panel's links: the program's home page
+    std::string mailAddress;            // and the maker's mail address
 };
 
 class WindowSession : public QObject, private session::SessionHost {
@@ -42,6 +50,12 @@ public:
     ~WindowSession() override;
 
     TUIForm &form() { return *m_form; }
+    TOptionsFrame *optionsFrame() const { return m_options; }
+    TAproposFrame *aproposFrame() const { return m_about; }
+    TRiffForm *riffForm() const { return m_riff; }
+    CommandDialogs *commandDialogs() const { return m_commandDialogs.get(); }
+    PreparationDialogs *preparationDialogs() const { return m_dialogs.get(); }
+    TRaccourcisForm *shortcutTable() const { return m_shortcuts; }
     session::Session &session() { return *m_session; }
     // The settings as the window holds them now (what a save would write).
     prefs::Settings currentWindowSettings() const;
@@ -84,6 +98,14 @@ private:
     void saveSettings();
     void saveListAtQuit();
     void showListToolBars(bool shown);
+    // The about and settings panels (layout 2) and the windows and captions that follow settings.
+    void buildPanels();
+    void bindPanelToggles();
+    void openPanel(bool settings);
+    // Closes the open panel; with restore, the layout it came from returns.
+    void closePanels(bool restore);
+    void wireOptions();
+    void nameOpenWith(int key, const std::string &program);
 
     WindowStart m_start;
     std::unique_ptr<TUIForm> m_form;
@@ -95,6 +117,11 @@ private:
     FileListAdapter *m_adapter = nullptr;
     TRaccourcisForm *m_shortcuts = nullptr;
     std::unique_ptr<PreparationDialogs> m_dialogs;
+    std::unique_ptr<CommandDialogs> m_commandDialogs;
+    TOptionsFrame *m_options = nullptr;
+    TAproposFrame *m_about = nullptr;
+    TRiffForm *m_riff = nullptr;
+    std::vector<QToolBar *> m_barsHiddenByPanel;
     QTimer m_refresh;
     bool m_started = false;
     bool m_closing = false; // a close waits for the running command to end

@@ -1,0 +1,64 @@
+// What the small dialogs of the commands share.
+#include "ui/widgets/dialog_input.h"
+
+#include "commands/decimal_text.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QTimer>
+
+#include <cmath>
+
+namespace camlog::widgets {
+
+namespace {
+// Without group separators: "1,5" is never read as fifteen.
+QLocale numberLocale()
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    return locale;
+}
+} // namespace
+
+std::optional<double> ReadLocaleNumber(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    const double value = numberLocale().toDouble(trimmed, &ok);
+    if (ok && std::isfinite(value))
+        return value;
+    return commands::ParseDecimal(trimmed.toStdString());
+}
+
+std::optional<long long> ReadLocaleInteger(const QString &text)
+{
+    const std::optional<double> value = ReadLocaleNumber(text);
+    if (!value || *value != std::trunc(*value) || std::fabs(*value) > 1e15)
+        return std::nullopt;
+    return static_cast<long long>(*value);
+}
+
+QString LocaleNumberText(double value)
+{
+    return numberLocale().toString(value, 'g', QLocale::FloatingPointShortest);
+}
+
+void FocusAndSelect(QLineEdit *edit)
+{
+    QTimer::singleShot(0, edit, [edit] {
+        edit->setFocus(Qt::OtherFocusReason);
+        edit->selectAll();
+    });
+}
+
+void ShowRefusal(QLabel *note, const QString &text)
+{
+    note->setText(text);
+    note->setVisible(!text.isEmpty());
+}
+
+} // namespace camlog::widgets
