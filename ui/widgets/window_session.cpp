@@ -5,25 +5,26 @@
 #include "prefs/current_settings.h"
 #include "prefs/settings_io.h"
 #include "ui/actions/action_list_runner.h"
-#include "ui/actions/command_line.h"
 #include "ui/actions/action_menus.h"
+#include "ui/actions/command_line.h"
 #include "ui/widgets/action_binding.h"
 #include "ui/widgets/base_frame.h"
 #include "ui/widgets/file_drop_filter.h"
 #include "ui/widgets/file_list_adapter.h"
 #include "ui/widgets/file_list_view.h"
 #include "ui/widgets/file_urls.h"
+#include "ui/widgets/list_frame.h"
 #include "ui/widgets/main_menu.h"
 #include "ui/widgets/menu_from_layout.h"
-#include "ui/widgets/preparation_dialogs.h"
-#include "ui/widgets/shortcut_table_form.h"
-#include "ui/widgets/tool_bars.h"
-#include "ui/widgets/vue_frame.h"
-#include "ui/widgets/list_frame.h"
 #include "ui/widgets/plaque.h"
+#include "ui/widgets/preparation_dialogs.h"
+#include "ui/widgets/preview_panel.h"
 #include "ui/widgets/question_box.h"
 #include "ui/widgets/save_prefs_form.h"
+#include "ui/widgets/shortcut_table_form.h"
 #include "ui/widgets/status_panel.h"
+#include "ui/widgets/tool_bars.h"
+#include "ui/widgets/vue_frame.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -58,6 +59,8 @@ WindowSession::WindowSession(WindowStart start) : m_start(std::move(start))
     m_session = std::make_unique<session::Session>(static_cast<session::SessionHost &>(*this), m_start.settings,
                                                    *m_start.context, m_start.commands, m_start.identity);
     m_form->baseFrame()->setDatecodePattern(m_start.settings.formatAfficherDatecode);
+    m_preview = new PreviewPanel(*m_form->vueFrame(), *m_form->plaque()->view(), *m_form->statusPanel(),
+                                 *m_form->baseFrame(), this);
     wireList();
     wireSession();
     bindWindowActions();
@@ -79,6 +82,9 @@ WindowSession::~WindowSession()
         m_adapter = nullptr;
         m_session.reset();
     }
+    // The preview's thread stops before the panels it shows on go.
+    delete m_preview;
+    m_preview = nullptr;
     m_form.reset();
 }
 
@@ -136,6 +142,7 @@ void WindowSession::wireList()
         if (active)
             active(fichier);
         m_form->ShowActiveFile(fichier);
+        m_preview->showFile(fichier);
     };
     auto opening = list.OnOpenStart;
     list.OnOpenStart = [this, opening] {
@@ -161,6 +168,8 @@ void WindowSession::wireSession()
     m_session->OnCommandEnd = [this] {
         m_form->statusPanel()->setCommandMessage({});
         m_form->ShowActiveFile(m_session->list().ActiveFile());
+        if (!m_closing)
+            m_preview->showFile(m_session->list().ActiveFile());
         if (m_closing)
             QTimer::singleShot(0, m_form.get(), [this] { m_form->close(); });
     };
@@ -182,6 +191,12 @@ void WindowSession::processCommandLine()
 }
 
 // ---- Actions that act on the window ---------------------------------------------------------------
+
+void WindowSession::closePreview(const std::string &path)
+{
+    if (m_preview != nullptr)
+        m_preview->closeForCommand(path);
+}
 
 bool WindowSession::execute(std::string_view actionName)
 {
@@ -239,8 +254,10 @@ void WindowSession::bindWindowActions()
     if (auto *full = actions.toggle("taFullscreen")) {
         full->OnfalseExecute = [this](ui::TCustomSuperAction &a, ui::ActionSender) {
             a.SetChecked(true);
-            if (m_session->list().ActiveFile())
+            if (m_session->list().ActiveFile()) {
                 m_form->setFullScreenVideo(true);
+                m_preview->player().refresh(); // the backdrop shows the current picture
+            }
         };
         full->OnTrueExecute = [this](ui::TCustomSuperAction &a, ui::ActionSender) {
             a.SetChecked(false);
@@ -255,6 +272,7 @@ void WindowSession::bindWindowActions()
                 m_session->list().PasteFiles(std::move(paths));
         };
     }
+    m_preview->bindActions(actions, [this] { refreshActions(); });
     // Escape first leaves full screen; only outside it does it abort.
     if (auto *abort = actions.plain("saInterrompre")) {
         ui::ActionHandler inner = abort->Onexecute;
@@ -276,6 +294,8 @@ void WindowSession::buildInput()
     // One QAction per action: the menus, the tool bars, the keys and the shortcut table share them.
     m_binding = new ActionBinding(m_session->actions(), this);
     m_form->addActions(m_binding->actions());
+    // The shortcuts answer on the full-screen backdrop too.
+    m_form->plaque()->addActions(m_binding->actions());
     m_menu = new MainMenu(*m_form->menuBar(), *m_binding);
     m_toolBars = new ToolBars(*m_binding, m_form.get());
     for (QToolBar *bar : m_toolBars->bars())
@@ -299,9 +319,8 @@ void WindowSession::buildInput()
     m_form->listFrame()->setListWidget(view);
     m_form->plaque()->setKeyTarget(view);
     // Files dropped anywhere else on the window open as if dropped on the list.
-    FileDropFilter::install(m_form.get(), [this](std::vector<std::string> paths) {
-        m_session->list().OpenDropped(std::move(paths));
-    });
+    FileDropFilter::install(
+        m_form.get(), [this](std::vector<std::string> paths) { m_session->list().OpenDropped(std::move(paths)); });
     m_shortcuts = new TRaccourcisForm(*m_binding, m_form.get());
     m_dialogSettings = m_start.settings;
     m_dialogs = std::make_unique<PreparationDialogs>(m_dialogSettings, m_form.get());
@@ -416,6 +435,7 @@ bool WindowSession::closeRequest()
             return false;
         saveListAtQuit();
         m_closed = true;
+        m_preview->shutDown();
         return true;
     }
     if (prefs::currentPreferenceMode() == prefs::pmNone) {
@@ -437,6 +457,7 @@ bool WindowSession::closeRequest()
     }
     saveListAtQuit();
     m_closed = true;
+    m_preview->shutDown();
     return true;
 }
 

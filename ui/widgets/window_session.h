@@ -22,6 +22,7 @@ class ActionBinding;
 class FileListAdapter;
 class MainMenu;
 class PreparationDialogs;
+class PreviewPanel;
 class TRaccourcisForm;
 class ToolBars;
 
@@ -50,6 +51,8 @@ public:
 
     // Runs the action of that name as a key or menu would (nothing when disabled).
     bool execute(std::string_view actionName);
+    // Empties the preview when it shows that file, before a command touches it (any thread).
+    void closePreview(const std::string &path);
 
 private:
     // session::SessionHost
@@ -88,6 +91,7 @@ private:
     MainMenu *m_menu = nullptr;
     ToolBars *m_toolBars = nullptr;
     FileListAdapter *m_adapter = nullptr;
+    PreviewPanel *m_preview = nullptr;
     TRaccourcisForm *m_shortcuts = nullptr;
     std::unique_ptr<PreparationDialogs> m_dialogs;
     QTimer m_refresh;
