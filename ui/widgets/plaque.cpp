@@ -12,6 +12,7 @@ namespace camlog::widgets {
 Tplaque::Tplaque(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
 {
     setObjectName("plaque");
+    setWindowTitle("Fullscreen");
     setAutoFillBackground(true);
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);

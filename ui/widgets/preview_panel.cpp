@@ -17,6 +17,8 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <filesystem>
+
 namespace camlog::widgets {
 
 namespace {
@@ -235,7 +237,9 @@ void PreviewPanel::copyPicture()
 
 void PreviewPanel::sceneStep(bool next)
 {
-    if (!m_fichier || !m_fichier->HasScn || !m_player->built())
+    // The scn file on disk now: one written by a command since the file was listed counts.
+    std::error_code error;
+    if (!m_fichier || !m_player->built() || !std::filesystem::exists(scenes::ScnFileName(m_fichier->FullPath), error))
         return;
     scenes::SceneContext context;
     context.videoLoaded = true;

@@ -62,6 +62,8 @@ void TVueFrame::showIdle(const QString &fileName)
     m_note->setAutoFillBackground(false);
     m_note->setText(fileName.toHtmlEscaped());
     m_note->setVisible(!fileName.isEmpty());
+    m_video->setVisible(true);
+    m_position->setVisible(true);
     arrange();
 }
 
@@ -79,6 +81,7 @@ void TVueFrame::showMessage(const QString &richText)
     m_note->setAutoFillBackground(!richText.isEmpty());
     m_note->setVisible(!richText.isEmpty());
     m_video->setVisible(richText.isEmpty());
+    m_position->setVisible(richText.isEmpty());
     arrange();
 }
 
