@@ -139,8 +139,8 @@ void PreviewPanel::showFile(std::shared_ptr<const core::TaviFichier> fichier)
             m_player->setSoundOutput(true);
             applySound();
         } else {
+            // Said when the user plays the file, not on every opening.
             m_soundDevice = false;
-            m_status.showNote("Sound is off: no sound device");
         }
     }
     syncPlayState();
@@ -304,7 +304,7 @@ void PreviewPanel::bindActions(ui::ActionList &actions, std::function<void()> re
     toggle("saPlayStop", [this](bool on) {
         if (on) {
             m_player->play();
-            // Said again at each start: the list's own messages replace the note of the opening.
+            // Said at each start: the list's own messages replace notes.
             if (m_player->hasSound() && !m_sound->running())
                 m_status.showNote("Sound is off: no sound device");
         } else
