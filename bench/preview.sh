@@ -20,14 +20,15 @@ for file in "$data/type1.avi" "$data/type2.avi"; do
     ffmpeg_s=$(echo "$(date +%s.%N) - $start" | bc)
     set -- $("$build"/bench/camlog_bench_preview "$file" 25 "${PLAY_SECONDS:-20}")
     awk -v f="$(basename "$file")" -v frames="$frames" -v ff="$ffmpeg_s" -v open="$1" -v med="$2" -v max="$3" \
-        -v seq="$4" -v asked="$5" -v shown="$6" 'BEGIN {
+        -v seq="$4" -v asked="$5" -v shown="$6" -v early="$7" -v late="$8" 'BEGIN {
         printf "%s\n", f
         printf "  ffmpeg -f null decoding        %8.1f frames/s (%d frames)\n", frames / ff, frames
         printf "  preview, one after the other   %8.1f frames/s\n", seq
         printf "  opening                        %8.4f s\n", open
         printf "  one-frame step                 %8.2f ms median, %.2f ms at most\n", med, max
         printf "  real-time play                 %8d shown of %d the clock asked for\n", shown, asked
-        exit !(med <= 40 && shown >= asked - 2)
+        printf "  resident memory while playing  %8d kB after 2 s, %d kB at the end\n", early, late
+        exit !(med <= 40 && shown >= asked - 2 && late - early < 20000)
     }' || status=1
 done
 exit $status

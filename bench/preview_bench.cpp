@@ -2,7 +2,7 @@
 // time until the frame asked for is ready), pictures made one after the other as fast as they
 // come, and real-time playback (pictures shown against the pictures the clock asked for).
 // Usage: camlog_bench_preview FILE FRAMERATE [PLAY_SECONDS]
-// Prints: open_s step_median_ms step_max_ms sequential_fps played shown_during_play
+// Prints: open_s step_median_ms step_max_ms sequential_fps asked shown rss_kb_after_2s rss_kb_at_end
 #include "media/preview_player.h"
 
 #include <QGuiApplication>
@@ -18,6 +18,21 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Resident memory of the process, in kB.
+long ResidentKb()
+{
+    std::FILE *status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr)
+        return 0;
+    char line[256];
+    long kb = 0;
+    while (std::fgets(line, sizeof line, status) != nullptr)
+        if (std::sscanf(line, "VmRSS: %ld", &kb) == 1)
+            break;
+    std::fclose(status);
+    return kb;
+}
 
 double Seconds(Clock::duration d)
 {
@@ -83,13 +98,15 @@ int main(int argc, char **argv)
     const std::uint64_t before = player.picturesShown();
     const auto playing = Clock::now();
     player.play();
-    std::this_thread::sleep_for(std::chrono::duration<double>(playSeconds));
-    const std::int64_t reached = player.position();
+    // Memory after the first two seconds and at the end: flat while a long file plays.
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const long earlyKb = ResidentKb();
+    std::this_thread::sleep_for(std::chrono::duration<double>(playSeconds - 2));
+    const long lateKb = ResidentKb();
     player.pause();
     const double played = Seconds(Clock::now() - playing);
     const std::uint64_t shown = player.picturesShown() - before;
-    std::printf("%.4f %.2f %.2f %.1f %.0f %llu\n", openSeconds, steps[steps.size() / 2], steps.back(), sequentialFps,
-                played * facts.frameRate, static_cast<unsigned long long>(shown));
-    (void)reached;
+    std::printf("%.4f %.2f %.2f %.1f %.0f %llu %ld %ld\n", openSeconds, steps[steps.size() / 2], steps.back(),
+                sequentialFps, played * facts.frameRate, static_cast<unsigned long long>(shown), earlyKb, lateKb);
     return 0;
 }
