@@ -120,7 +120,6 @@ void PreviewPanel::showFile(std::shared_ptr<const core::TaviFichier> fichier)
         return;
     }
     m_vue.showIdle({});
-    m_stoppedForCommand = false;
     media::PreviewFacts facts;
     facts.path = m_fichier->FullPath;
     facts.isDv = m_fichier->IsDV;
@@ -157,7 +156,6 @@ void PreviewPanel::closeForCommand(const std::string &path)
         return;
     m_sound->stop();
     m_player->close(true);
-    m_stoppedForCommand = true;
     showMessage(media::PreviewMessage::StoppedForCommand);
     m_vue.setSliderEnabled(false);
     syncPlayState();

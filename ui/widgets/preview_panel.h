@@ -68,7 +68,6 @@ private:
     media::PreviewStamp m_stamp;
     ui::ActionList *m_actions = nullptr;
     std::function<void()> m_refresh;
-    bool m_stoppedForCommand = false;
 };
 
 } // namespace camlog::widgets
