@@ -38,9 +38,11 @@ PreviewFacts Facts(const fs::path &path, bool dv, double rate = 0.0)
 // A copy of a DV AVI whose frames all claim the 50 Mbit/s layout in their VAUX source packs:
 // 25 Mbit/s frames that FFmpeg's DV decoder refuses for their size (ffmpeg itself reports
 // "Error while decoding" on every frame of such a file).
-void WriteRefusedDv(const fs::path &from, const fs::path &to)
+// onlyFrame: the one frame (counted from 0) to mark, or -1 for all of them.
+void WriteRefusedDv(const fs::path &from, const fs::path &to, int onlyFrame = -1)
 {
     std::vector<std::uint8_t> d = test::readBytes(from);
+    int frameNumber = -1;
     for (std::size_t i = 2; i + 6 <= d.size();) {
         const bool chunk = d[i] == 'd' && d[i + 1] == 'c' && std::isdigit(d[i - 1]) && std::isdigit(d[i - 2]);
         const std::uint32_t size =
@@ -50,7 +52,9 @@ void WriteRefusedDv(const fs::path &from, const fs::path &to)
             continue;
         }
         const std::size_t frame = i + 6;
-        for (std::size_t seq = 0; seq < size / 12000 && frame + size <= d.size(); ++seq)
+        ++frameNumber;
+        for (std::size_t seq = 0;
+             seq < size / 12000 && frame + size <= d.size() && (onlyFrame < 0 || onlyFrame == frameNumber); ++seq)
             for (std::size_t block = 3; block < 6; ++block)
                 for (std::size_t p = frame + seq * 12000 + block * 80 + 3;
                      p + 5 <= frame + seq * 12000 + block * 80 + 80; p += 5)
@@ -281,6 +285,25 @@ TEST_F(PreviewPlayerTest, AStepShowsExactlyTheFrameAskedFor)
     player.stepFrames(-2);
     EXPECT_EQ(player.position(), 122);
     EXPECT_EQ(timecodeOf(*shownAt(player, 122)), "00.00.00.22");
+}
+
+TEST_F(PreviewPlayerTest, AFrameTheDecoderRefusesKeepsItsRecordAndTheSteppingGoesOn)
+{
+    const fs::path dir = test::scratchDir("PreviewDamaged");
+    const fs::path damaged = dir / "damaged.avi";
+    WriteRefusedDv(fixturePath("tape_three-type2.avi"), damaged, 30);
+    PreviewPlayer player;
+    ASSERT_EQ(player.open(Facts(damaged, true, 25.0)), PreviewMessage::None);
+    player.seekTo(29);
+    EXPECT_FALSE(shownAt(player, 29)->picture.bytes.empty());
+    player.stepFrames(1);
+    const auto refused = shownAt(player, 30);
+    EXPECT_TRUE(refused->picture.bytes.empty()); // nothing new to show: the panel keeps the last picture
+    EXPECT_EQ(timecodeOf(*refused), "00.00.01.05");
+    player.stepFrames(1);
+    EXPECT_FALSE(shownAt(player, 31)->picture.bytes.empty());
+    player.close();
+    fs::remove_all(dir);
 }
 
 TEST_F(PreviewPlayerTest, NtscSecondsAreThirtyFrames)

@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QRegularExpression>
+#include <QSlider>
 #include <QThread>
 
 #include <filesystem>
@@ -132,6 +133,10 @@ void PreviewPanel::showFile(std::shared_ptr<const core::TaviFichier> fichier)
     const media::PreviewMessage code = m_player->open(facts);
     showMessage(code);
     m_vue.setSliderEnabled(m_player->built());
+    // A file of sound alone (or whose pictures nothing decodes) plays: its slider stays above
+    // the message.
+    if (m_player->built())
+        m_vue.showSliderWithMessage();
     if (m_player->built() && m_player->hasSound()) {
         m_player->setSoundOutput(false);
         if (m_soundDevice && m_sound->start(m_player->sound())) {

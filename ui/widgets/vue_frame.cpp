@@ -64,6 +64,7 @@ void TVueFrame::showIdle(const QString &fileName)
     m_note->setVisible(!fileName.isEmpty());
     m_video->setVisible(true);
     m_position->setVisible(true);
+    m_stamp->setVisible(true);
     arrange();
 }
 
@@ -82,6 +83,13 @@ void TVueFrame::showMessage(const QString &richText)
     m_note->setVisible(!richText.isEmpty());
     m_video->setVisible(richText.isEmpty());
     m_position->setVisible(richText.isEmpty());
+    m_stamp->setVisible(richText.isEmpty());
+    arrange();
+}
+
+void TVueFrame::showSliderWithMessage()
+{
+    m_position->setVisible(true);
     arrange();
 }
 
@@ -131,8 +139,14 @@ void TVueFrame::arrange()
     QRect picture = FitPicture(static_cast<int>(std::lround(aspect * 1000)), 1000, area);
     m_video->setGeometry(picture);
     m_note->setGeometry(area.adjusted(0, 0, 0, stampHeight + kStampBelow));
-    m_position->setGeometry(picture.left() - kSliderWider, std::max(0, picture.top() - kSliderAbove),
-                            picture.width() + 2 * kSliderWider, kSliderHeight);
+    if (m_note->isVisibleTo(this)) {
+        // A message fills the area; a file that plays without a picture keeps its slider above it.
+        m_position->setGeometry(area.left() - kSliderWider, area.top() - kSliderHeight - 2,
+                                area.width() + 2 * kSliderWider, kSliderHeight);
+    } else {
+        m_position->setGeometry(picture.left() - kSliderWider, std::max(0, picture.top() - kSliderAbove),
+                                picture.width() + 2 * kSliderWider, kSliderHeight);
+    }
     m_stamp->setGeometry(0, picture.bottom() + 1 + kStampBelow, width(), stampHeight);
 }
 

@@ -23,6 +23,8 @@ public:
     void showPicture(const QImage &picture, double aspect);
     // An explanation text (rich text) instead of the picture; an empty text shows the picture.
     void showMessage(const QString &richText);
+    // A file that plays without a picture (sound alone) keeps its slider above the message.
+    void showSliderWithMessage();
     void setTimeStamp(const QString &text);
     // The slider: 0..1000; off without a file shown.
     void setSliderValue(int value);
