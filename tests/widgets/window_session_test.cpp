@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -291,6 +292,21 @@ TEST_F(WindowSessionTest, ThePreviewShowsTheActiveFileAndAnswersItsKeys)
         << vue.timeStamp()->text().toStdString();
     // The recording's date in the display format, with the file's own time difference (none).
     EXPECT_TRUE(vue.timeStamp()->text().contains("2024")) << vue.timeStamp()->text().toStdString();
+
+    // The volume in steps of 1000 on the gauge (volume ÷ 100); mute keeps it; both are settings.
+    auto *gauge = window->form().findChild<QProgressBar *>("Gauge2");
+    ASSERT_NE(gauge, nullptr);
+    const int volume = settings.volume;
+    ASSERT_TRUE(window->execute("saIncVolume"));
+    EXPECT_EQ(gauge->value(), std::min(10000, volume + 1000) / 100);
+    ASSERT_TRUE(window->execute("taMute"));
+    EXPECT_TRUE(prefs::currentSettings().isMuteOn);
+    ASSERT_TRUE(window->execute("saDecVolume"));
+    ASSERT_TRUE(window->execute("saDecVolume"));
+    EXPECT_EQ(prefs::currentSettings().volume, std::max(0, std::min(10000, volume + 1000) - 2000));
+    EXPECT_EQ(gauge->value(), prefs::currentSettings().volume / 100);
+    ASSERT_TRUE(window->execute("taMute"));
+    EXPECT_FALSE(prefs::currentSettings().isMuteOn);
 
     QApplication::clipboard()->clear();
     ASSERT_TRUE(window->execute("saCopierImagedansPP"));
