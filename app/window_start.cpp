@@ -61,7 +61,12 @@ int RunWindow(int &argc, char **argv, std::span<const std::string> args)
     context.prober = &prober;
     context.datecodePattern = settings.formatAfficherDatecode;
 
-    session::CommandModule commands;
+    // The commands empty the window's preview before they touch its file.
+    std::function<void(const std::string &)> closePreview;
+    session::CommandModule commands([&closePreview](const std::string &path) {
+        if (closePreview)
+            closePreview(path);
+    });
     widgets::WindowStart start;
     start.settings = settings;
     start.environment = environment;
@@ -73,6 +78,9 @@ int RunWindow(int &argc, char **argv, std::span<const std::string> args)
     start.mailAddress = commands.commands().Context().mailAddress;
     widgets::WindowSession window(std::move(start));
     const WindowSignals interrupts([&window] { window.quitWithoutQuestions(); });
+    closePreview = [&window](const std::string &path) {
+        window.closePreview(path);
+    };
     window.form().show();
     return QApplication::exec();
 }

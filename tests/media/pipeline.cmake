@@ -16,3 +16,7 @@ camlog_add_test_program(camlog_dv_video_segment_tests
 camlog_add_test_program(camlog_deinterlace_tests
   SOURCES deinterlace_test.cpp
   LIBS camlog_media camlog_media_test_support)
+# The preview player core.
+camlog_add_test_program(camlog_preview_tests
+  SOURCES preview_player_test.cpp
+  LIBS camlog_media camlog_media_test_support Qt6::Gui)

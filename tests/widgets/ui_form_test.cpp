@@ -4,6 +4,7 @@
 #include "ui/widgets/empty_list_frame.h"
 #include "ui/widgets/list_frame.h"
 #include "ui/widgets/save_prefs_form.h"
+#include "ui/widgets/preview_picture_view.h"
 #include "ui/widgets/status_panel.h"
 #include "ui/widgets/ui_form.h"
 #include "ui/widgets/vue_frame.h"
@@ -240,6 +241,25 @@ TEST(StatusPanel, ATimedNoteGivesWayToReady)
     status.showNote("second", 400);
     QTest::qWait(150);
     EXPECT_EQ(status.text().toStdString(), "second");
+}
+
+TEST(VueFrame, PicturesFitCentredAtTheirProportions)
+{
+    struct Case {
+        int w;
+        int h;
+        QRect area;
+        QRect expected;
+    };
+    const Case cases[] = {
+        {4, 3, QRect(0, 0, 1280, 1024), QRect(0, 32, 1280, 960)}, // wider area: full width
+        {16, 9, QRect(0, 0, 1280, 1024), QRect(0, 152, 1280, 720)},
+        {4, 3, QRect(10, 20, 400, 600), QRect(10, 170, 400, 300)},
+        {4, 3, QRect(0, 0, 1000, 300), QRect(300, 0, 400, 300)}, // taller picture: full height
+        {0, 3, QRect(5, 6, 100, 100), QRect(5, 6, 0, 0)},        // no size: empty at the corner
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(FitPicture(c.w, c.h, c.area), c.expected) << c.w << "x" << c.h;
 }
 
 TEST(VueFrame, TimeStampGrowsWithWidePanels)

@@ -7,6 +7,7 @@
 #include "ui/widgets/action_icons.h"
 #include "ui/widgets/base_frame.h"
 #include "ui/widgets/list_frame.h"
+#include "ui/widgets/preview_picture_view.h"
 #include "ui/widgets/status_panel.h"
 #include "ui/widgets/vue_frame.h"
 #include "ui/widgets/window_session.h"
@@ -15,15 +16,17 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QMenu>
-#include <QMimeData>
-#include <QToolBar>
-#include <QUrl>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -181,7 +184,8 @@ TEST_F(WindowSessionTest, EscapeAbortsTheCurrentFileAndShiftEscapeTheWholeRun)
         const fs::path folder = dir / (std::string("many_") + (c.wholeRun ? "all" : "one"));
         fs::create_directories(folder);
         for (int i = 0; i < kTapes; ++i)
-            fs::create_hard_link(test::fixturePath("tape_three-type2.avi"), folder / ("t" + std::to_string(10 + i) + ".avi"));
+            fs::create_hard_link(test::fixturePath("tape_three-type2.avi"),
+                                 folder / ("t" + std::to_string(10 + i) + ".avi"));
         const auto outputs = [&] {
             int count = 0;
             for (const auto &entry : fs::directory_iterator(folder))
@@ -310,7 +314,9 @@ TEST_F(WindowSessionTest, RightClicksShowTheMenuOfThePlace)
 {
     auto window = makeWindow({});
     showAndActivate(*window);
-    const auto shownMenu = [] { return qobject_cast<QMenu *>(QApplication::activePopupWidget()); };
+    const auto shownMenu = [] {
+        return qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    };
     const struct {
         QWidget *place;
         const char *firstItem;
@@ -332,6 +338,55 @@ TEST_F(WindowSessionTest, RightClicksShowTheMenuOfThePlace)
         menu->close();
         QApplication::processEvents();
     }
+}
+
+TEST_F(WindowSessionTest, ThePreviewShowsTheActiveFileAndAnswersItsKeys)
+{
+    settings.deinterlace = true;
+    prefs::setCurrentSettings(settings);
+    const fs::path tape = tapes / "tape_three-type2.avi";
+    auto window = makeWindow({"/o=" + tape.string()});
+    showAndActivate(*window);
+    ASSERT_TRUE(waitIdle(*window));
+    TVueFrame &vue = *window->form().vueFrame();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !vue.videoWindow()->picture().isNull(); }, 10000));
+    EXPECT_NEAR(vue.videoWindow()->aspect(), 4.0 / 3.0, 1e-9);
+    EXPECT_TRUE(vue.timeStamp()->text().endsWith("00.00.00.00")) << vue.timeStamp()->text().toStdString();
+    // The deinterlace switch shows the setting's state from the start.
+    EXPECT_TRUE(window->session().actions().find("taDeinterlace")->Checked());
+
+    ASSERT_TRUE(window->execute("saNextSecond"));
+    ASSERT_TRUE(window->execute("saNextFrame"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return vue.timeStamp()->text().endsWith("00.00.01.01"); }, 10000))
+        << vue.timeStamp()->text().toStdString();
+    // The recording's date in the display format, with the file's own time difference (none).
+    EXPECT_TRUE(vue.timeStamp()->text().contains("2024")) << vue.timeStamp()->text().toStdString();
+
+    // The volume in steps of 1000 on the gauge (volume ÷ 100); mute keeps it; both are settings.
+    auto *gauge = window->form().findChild<QProgressBar *>("Gauge2");
+    ASSERT_NE(gauge, nullptr);
+    const int volume = settings.volume;
+    ASSERT_TRUE(window->execute("saIncVolume"));
+    EXPECT_EQ(gauge->value(), std::min(10000, volume + 1000) / 100);
+    ASSERT_TRUE(window->execute("taMute"));
+    EXPECT_TRUE(prefs::currentSettings().isMuteOn);
+    ASSERT_TRUE(window->execute("saDecVolume"));
+    ASSERT_TRUE(window->execute("saDecVolume"));
+    EXPECT_EQ(prefs::currentSettings().volume, std::max(0, std::min(10000, volume + 1000) - 2000));
+    EXPECT_EQ(gauge->value(), prefs::currentSettings().volume / 100);
+    ASSERT_TRUE(window->execute("taMute"));
+    EXPECT_FALSE(prefs::currentSettings().isMuteOn);
+
+    QApplication::clipboard()->clear();
+    ASSERT_TRUE(window->execute("saCopierImagedansPP"));
+    const QImage copied = QApplication::clipboard()->image();
+    EXPECT_EQ(copied.size(), QSize(720, 576));
+
+    // A command that touches the file empties the preview first and says why.
+    window->closePreview(tape.string());
+    EXPECT_TRUE(vue.note()->isVisible());
+    EXPECT_TRUE(vue.note()->text().contains("Temporary break of the video")) << vue.note()->text().toStdString();
+    EXPECT_FALSE(vue.positionSlider()->isEnabled());
 }
 
 } // namespace

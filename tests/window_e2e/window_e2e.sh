@@ -487,6 +487,121 @@ wait_exit
     fail "saved display format: $(ini_value 'Format pour Afficher Datecode')"
 [ "$(ini_value intervalle)" = "2" ] && pass "the interval 2 was kept" || fail "saved interval: $(ini_value intervalle)"
 
+# ---- 7. The preview: a tape whose frames show their own number --------------------------------------
+# Two recordings of 2 seconds (frames 0-49 at 10:00, 50-99 at 11:00), black numbers on white.
+mkdir -p "$work/preview"
+numbered() {
+    ffmpeg -nostdin -v error -y -f lavfi -i "color=white:size=720x576:rate=25:duration=2" \
+        -f lavfi -i "sine=frequency=440:duration=2:sample_rate=48000" \
+        -vf "drawtext=fontfile=/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf:text='%{frame_num}':start_number=$1:fontsize=220:fontcolor=black:x=(w-tw)/2:y=(h-th)/2" \
+        -target pal-dv -f dv -metadata creation_time="$2" "$3"
+}
+numbered 0 2024-05-01T10:00:00Z "$work/preview/a.dv"
+numbered 50 2024-05-01T11:00:00Z "$work/preview/b.dv"
+cat "$work/preview/a.dv" "$work/preview/b.dv" > "$work/preview/tape.dv"
+ffmpeg -nostdin -v error -y -f dv -i "$work/preview/tape.dv" -c copy -f avi "$work/preview/numbered.avi"
+rm -f "$work/preview/"*.dv
+# The number in the picture F12 copies, read by tesseract from the clipboard.
+copied_number() {
+    rm -f "$work/copy.png"
+    press F12
+    xclip -selection clipboard -t image/png -o >"$work/copy.png" 2>/dev/null
+    tesseract "$work/copy.png" - --psm 7 2>/dev/null | tr -dc '0-9'
+}
+expect_frame() {
+    local got
+    got=$(copied_number)
+    [ "$got" = "$1" ] && pass "$2 shows frame $1" || fail "$2 shows '$got', not frame $1"
+}
+# The scn file by datecode first (two scenes), then the keys.
+start_camlog "/o=$work/preview/numbered.avi" "/cd"
+wait_for '[ -s "$work/preview/numbered.scn" ]' 30 || fail "no scn file for the numbered tape"
+sleep 1
+expect_frame 0 "the opened tape"
+press ctrl+Down
+expect_frame 25 "Ctrl+Down"
+press ctrl+Right
+expect_frame 26 "Ctrl+Right"
+press ctrl+Left
+expect_frame 25 "Ctrl+Left"
+press F9
+expect_frame 50 "F9"
+press F8
+expect_frame 0 "F8"
+press F9
+press F9
+expect_frame 99 "F9 past the last scene"
+press ctrl+Home
+expect_frame 0 "Ctrl+Home"
+# The copy is the picture at its own size.
+size=$(identify -format '%wx%h' "$work/copy.png" 2>/dev/null)
+[ "$size" = 720x576 ] && pass "the copied picture is 720x576" || fail "the copied picture is '$size'"
+# The inlay: the recording's date drawn into the picture, read back from the copy.
+press alt+i
+sleep 0.5
+press F12
+xclip -selection clipboard -t image/png -o >"$work/inlay.png" 2>/dev/null
+# White letters outlined in black near the bottom right: the background filled black, then
+# negated, leaves black letters on white for tesseract.
+convert "$work/inlay.png" -crop 240x120+480+440 +repage -fuzz 20% -fill black -draw "color 0,0 floodfill" \
+    -negate -resize 300% -threshold 50% "$work/inlay-text.png" 2>/dev/null
+inlay_text=$(tesseract "$work/inlay-text.png" - --psm 6 2>/dev/null | tr -d '\n')
+case "$inlay_text" in
+*2024*) pass "Alt+I draws the date in the copied picture ($inlay_text)" ;;
+*) fail "the copied picture's inlay reads '$inlay_text'" ;;
+esac
+press alt+i
+# Playing, with no sound device here: the picture moves and the status bar says the sound is off.
+press space
+sleep 1.5
+shot preview-playing
+# The status bar: the bottom of the window.
+geometry=$(xdotool getwindowgeometry --shell "$(window_of "$caption")" 2>/dev/null)
+eval "$geometry"
+import -window root -crop "${WIDTH}x40+${X}+$((Y + HEIGHT - 40))" +repage "$work/screen.png" 2>/dev/null
+press space
+case "$(tesseract "$work/screen.png" - --psm 6 2>/dev/null)" in
+*"Sound is off"*) pass "the status bar says the sound is off" ;;
+*) fail "no word of the sound being off" ;;
+esac
+moved=$(copied_number)
+[ -n "$moved" ] && [ "$moved" -gt 10 ] && pass "Space played the tape to frame $moved" || fail "after playing: frame '$moved'"
+# Full screen: the backdrop fills the screen, the keys still work there, Escape leaves.
+press alt+Return
+sleep 0.5
+backdrop=$(window_of Fullscreen)
+backdrop_size=$(xdotool getwindowgeometry "$backdrop" 2>/dev/null | grep -o 'Geometry: [0-9x]*')
+[ "$backdrop_size" = "Geometry: 1280x1024" ] && pass "Alt+Enter shows the picture full screen" ||
+    fail "full screen: '$backdrop_size'"
+shot preview-fullscreen
+xdotool key --clearmodifiers ctrl+Home
+sleep 0.3
+xdotool key --clearmodifiers ctrl+Right
+sleep 0.3
+xdotool key --clearmodifiers F12
+sleep 0.3
+xclip -selection clipboard -t image/png -o >"$work/copy.png" 2>/dev/null
+got=$(tesseract "$work/copy.png" - --psm 7 2>/dev/null | tr -dc '0-9')
+[ "$got" = 1 ] && pass "the keys reach the window's shortcuts in full screen" || fail "in full screen Ctrl+Right gave '$got'"
+xdotool key --clearmodifiers Escape
+sleep 0.5
+[ -z "$(window_of Fullscreen)" ] && pass "Escape leaves full screen" || fail "the backdrop stayed after Escape"
+press alt+F4
+wait_exit
+# A file that is no video: the panel explains instead of showing a picture.
+printf 'only words, no video\n' >"$work/preview/words.avi"
+start_camlog "/o=$work/preview/words.avi"
+sleep 1
+shot preview-message
+import -window root "$work/screen.png" 2>/dev/null
+message=$(tesseract "$work/screen.png" - --psm 11 2>/dev/null | tr '\n' ' ')
+case "$message" in
+*"AVI file"*) pass "a file that is no AVI shows its message" ;;
+*) fail "the message panel reads: $message" ;;
+esac
+press alt+F4
+wait_exit
+
 echo "$failures failure(s)"
 # The work folder holds copies of videos and a long conversion: a passing run leaves none of it
 # (the screenshots stay in SCREEN_DIR).

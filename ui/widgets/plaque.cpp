@@ -1,6 +1,8 @@
 // The full-screen backdrop.
 #include "ui/widgets/plaque.h"
 
+#include "ui/widgets/preview_picture_view.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -10,10 +12,19 @@ namespace camlog::widgets {
 Tplaque::Tplaque(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
 {
     setObjectName("plaque");
+    setWindowTitle("Fullscreen");
     setAutoFillBackground(true);
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
+    m_view = new PreviewPictureView(this);
+    m_view->setObjectName("FullScreenVideo");
+}
+
+void Tplaque::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_view->setGeometry(rect());
 }
 
 void Tplaque::forward(QKeyEvent *event)

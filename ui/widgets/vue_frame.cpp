@@ -1,35 +1,55 @@
 // The video panel.
 #include "ui/widgets/vue_frame.h"
 
+#include "ui/widgets/preview_picture_view.h"
+
 #include <QLabel>
 #include <QSlider>
+
+#include <cmath>
 
 namespace camlog::widgets {
 
 namespace {
-constexpr int kSliderHeight = 24;
-}
+constexpr int kMargin = 25;      // around the picture
+constexpr int kSliderAbove = 30; // the slider's top above the picture's
+constexpr int kSliderWider = 8;  // on each side
+constexpr int kStampBelow = 4;
+constexpr int kSliderHeight = 22;
+} // namespace
 
 TVueFrame::TVueFrame(QWidget *parent) : QFrame(parent)
 {
     setObjectName("VueFrame");
-    m_video = new QWidget(this);
-    m_video->setObjectName("VideoWindow");
-    m_video->setAutoFillBackground(true);
-    QPalette black = m_video->palette();
+    setAutoFillBackground(true);
+    QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
     black.setColor(QPalette::WindowText, QColor(200, 200, 200));
-    m_video->setPalette(black);
-    m_note = new QLabel(m_video);
+    setPalette(black);
+    m_video = new PreviewPictureView(this);
+    m_video->setObjectName("VideoWindow");
+    m_note = new QLabel(this);
     m_note->setObjectName("VideoNote");
-    m_note->setAlignment(Qt::AlignCenter);
+    m_note->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_note->setWordWrap(true);
+    m_note->setTextFormat(Qt::RichText);
+    QPalette notePalette = m_note->palette();
+    notePalette.setColor(QPalette::Window, QColor(240, 240, 240));
+    notePalette.setColor(QPalette::WindowText, Qt::black);
+    m_note->setPalette(notePalette);
     m_stamp = new QLabel(this);
     m_stamp->setObjectName("TimeStamp");
     m_stamp->setAlignment(Qt::AlignCenter);
     m_position = new QSlider(Qt::Horizontal, this);
     m_position->setObjectName("PositionSlider");
+    m_position->setRange(0, 1000);
     m_position->setEnabled(false);
+    connect(m_position, &QSlider::sliderMoved, this, &TVueFrame::sliderMoved);
+    connect(m_position, &QSlider::actionTriggered, this, [this](int action) {
+        // Clicks and keys on the slider's track move it too.
+        if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction)
+            emit sliderMoved(m_position->sliderPosition());
+    });
     showIdle({});
 }
 
@@ -37,7 +57,61 @@ void TVueFrame::showIdle(const QString &fileName)
 {
     m_stamp->clear();
     m_position->setValue(0);
-    m_note->setText(fileName.isEmpty() ? QString() : fileName + "\n\n(no preview)");
+    m_position->setEnabled(false);
+    m_video->setPicture({}, 4.0 / 3.0);
+    m_note->setAutoFillBackground(false);
+    m_note->setText(fileName.toHtmlEscaped());
+    m_note->setVisible(!fileName.isEmpty());
+    m_video->setVisible(true);
+    m_position->setVisible(true);
+    m_stamp->setVisible(true);
+    arrange();
+}
+
+void TVueFrame::showPicture(const QImage &picture, double aspect)
+{
+    const bool reshape = std::abs(aspect - m_video->aspect()) > 1e-6 || m_video->picture().isNull();
+    m_video->setPicture(picture, aspect);
+    if (reshape)
+        arrange();
+}
+
+void TVueFrame::showMessage(const QString &richText)
+{
+    m_note->setText(richText);
+    m_note->setAutoFillBackground(!richText.isEmpty());
+    m_note->setVisible(!richText.isEmpty());
+    m_video->setVisible(richText.isEmpty());
+    m_position->setVisible(richText.isEmpty());
+    m_stamp->setVisible(richText.isEmpty());
+    arrange();
+}
+
+void TVueFrame::showSliderWithMessage()
+{
+    m_position->setVisible(true);
+    arrange();
+}
+
+void TVueFrame::setTimeStamp(const QString &text)
+{
+    m_stamp->setText(text);
+}
+
+void TVueFrame::setSliderValue(int value)
+{
+    if (!m_position->isSliderDown())
+        m_position->setValue(value);
+}
+
+void TVueFrame::setSliderEnabled(bool enabled)
+{
+    m_position->setEnabled(enabled);
+}
+
+bool TVueFrame::sliderDown() const
+{
+    return m_position->isSliderDown();
 }
 
 int TVueFrame::timeStampPointSize(int panelWidth)
@@ -57,11 +131,23 @@ void TVueFrame::arrange()
     font.setPointSize(timeStampPointSize(width()));
     m_stamp->setFont(font);
     const int stampHeight = QFontMetrics(font).height() + 4;
-    const int videoHeight = std::max(0, height() - stampHeight - kSliderHeight);
-    m_video->setGeometry(0, 0, width(), videoHeight);
-    m_note->setGeometry(8, 8, std::max(0, width() - 16), std::max(0, videoHeight - 16));
-    m_stamp->setGeometry(0, videoHeight, width(), stampHeight);
-    m_position->setGeometry(4, videoHeight + stampHeight, std::max(0, width() - 8), kSliderHeight);
+    // The picture inside the panel less the margins, the time stamp's room below it.
+    const int top = kMargin + kSliderHeight;
+    const QRect area(kMargin, top, std::max(0, width() - 2 * kMargin),
+                     std::max(0, height() - top - kMargin - stampHeight - kStampBelow));
+    const double aspect = m_video->aspect();
+    QRect picture = FitPicture(static_cast<int>(std::lround(aspect * 1000)), 1000, area);
+    m_video->setGeometry(picture);
+    m_note->setGeometry(area.adjusted(0, 0, 0, stampHeight + kStampBelow));
+    if (m_note->isVisibleTo(this)) {
+        // A message fills the area; a file that plays without a picture keeps its slider above it.
+        m_position->setGeometry(area.left() - kSliderWider, area.top() - kSliderHeight - 2,
+                                area.width() + 2 * kSliderWider, kSliderHeight);
+    } else {
+        m_position->setGeometry(picture.left() - kSliderWider, std::max(0, picture.top() - kSliderAbove),
+                                picture.width() + 2 * kSliderWider, kSliderHeight);
+    }
+    m_stamp->setGeometry(0, picture.bottom() + 1 + kStampBelow, width(), stampHeight);
 }
 
 } // namespace camlog::widgets

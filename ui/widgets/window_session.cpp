@@ -24,6 +24,7 @@
 #include "ui/widgets/options_frame.h"
 #include "ui/widgets/plaque.h"
 #include "ui/widgets/preparation_dialogs.h"
+#include "ui/widgets/preview_panel.h"
 #include "ui/widgets/question_box.h"
 #include "ui/widgets/riff_form.h"
 #include "ui/widgets/save_prefs_form.h"
@@ -72,6 +73,8 @@ WindowSession::WindowSession(WindowStart start) : m_start(std::move(start))
     m_session = std::make_unique<session::Session>(static_cast<session::SessionHost &>(*this), m_start.settings,
                                                    *m_start.context, m_start.commands, m_start.identity);
     m_form->baseFrame()->setDatecodePattern(m_start.settings.formatAfficherDatecode);
+    m_preview = new PreviewPanel(*m_form->vueFrame(), *m_form->plaque()->view(), *m_form->statusPanel(),
+                                 *m_form->baseFrame(), this);
     wireList();
     wireSession();
     bindWindowActions();
@@ -94,6 +97,9 @@ WindowSession::~WindowSession()
         m_adapter = nullptr;
         m_session.reset();
     }
+    // The preview's thread stops before the panels it shows on go.
+    delete m_preview;
+    m_preview = nullptr;
     m_form.reset();
 }
 
@@ -163,6 +169,7 @@ void WindowSession::wireList()
         if (active)
             active(fichier);
         m_form->ShowActiveFile(fichier);
+        m_preview->showFile(fichier);
     };
     auto opening = list.OnOpenStart;
     list.OnOpenStart = [this, opening] {
@@ -188,6 +195,8 @@ void WindowSession::wireSession()
     m_session->OnCommandEnd = [this] {
         m_form->statusPanel()->setCommandMessage({});
         m_form->ShowActiveFile(m_session->list().ActiveFile());
+        if (!m_closing)
+            m_preview->showFile(m_session->list().ActiveFile());
         if (m_closing)
             QTimer::singleShot(0, m_form.get(), [this] { m_form->close(); });
     };
@@ -209,6 +218,12 @@ void WindowSession::processCommandLine()
 }
 
 // ---- Actions that act on the window ---------------------------------------------------------------
+
+void WindowSession::closePreview(const std::string &path)
+{
+    if (m_preview != nullptr)
+        m_preview->closeForCommand(path);
+}
 
 bool WindowSession::execute(std::string_view actionName)
 {
@@ -267,8 +282,10 @@ void WindowSession::bindWindowActions()
     if (auto *full = actions.toggle("taFullscreen")) {
         full->OnfalseExecute = [this](ui::TCustomSuperAction &a, ui::ActionSender) {
             a.SetChecked(true);
-            if (m_session->list().ActiveFile())
+            if (m_session->list().ActiveFile()) {
                 m_form->setFullScreenVideo(true);
+                m_preview->player().refresh(); // the backdrop shows the current picture
+            }
         };
         full->OnTrueExecute = [this](ui::TCustomSuperAction &a, ui::ActionSender) {
             a.SetChecked(false);
@@ -283,6 +300,7 @@ void WindowSession::bindWindowActions()
                 m_session->list().PasteFiles(std::move(paths));
         };
     }
+    m_preview->bindActions(actions, [this] { refreshActions(); });
     // Escape first leaves full screen; only outside it does it abort.
     if (auto *abort = actions.plain("saInterrompre")) {
         ui::ActionHandler inner = abort->Onexecute;
@@ -321,6 +339,8 @@ void WindowSession::buildInput()
     // One QAction per action: the menus, the tool bars, the keys and the shortcut table share them.
     m_binding = new ActionBinding(m_session->actions(), this);
     m_form->addActions(m_binding->actions());
+    // The shortcuts answer on the full-screen backdrop too.
+    m_form->plaque()->addActions(m_binding->actions());
     m_menu = new MainMenu(*m_form->menuBar(), *m_binding);
     m_toolBars = new ToolBars(*m_binding, m_form.get());
     for (QToolBar *bar : m_toolBars->bars())
@@ -629,6 +649,7 @@ bool WindowSession::closeRequest()
             return false;
         saveListAtQuit();
         m_closed = true;
+        m_preview->shutDown();
         return true;
     }
     if (prefs::currentPreferenceMode() == prefs::pmNone && !m_noQuestions) {
@@ -651,6 +672,7 @@ bool WindowSession::closeRequest()
     }
     saveListAtQuit();
     m_closed = true;
+    m_preview->shutDown();
     return true;
 }
 

@@ -28,6 +28,7 @@ class TRiffForm;
 class FileListAdapter;
 class MainMenu;
 class PreparationDialogs;
+class PreviewPanel;
 class TRaccourcisForm;
 class ToolBars;
 
@@ -64,6 +65,8 @@ public:
 
     // Runs the action of that name as a key or menu would (nothing when disabled).
     bool execute(std::string_view actionName);
+    // Empties the preview when it shows that file, before a command touches it (any thread).
+    void closePreview(const std::string &path);
 
     // Closes the window as its close button does, but asks nothing (a signal, a logout: nobody
     // may be there to answer): the running command is stopped, the settings saved where they
@@ -115,6 +118,7 @@ private:
     MainMenu *m_menu = nullptr;
     ToolBars *m_toolBars = nullptr;
     FileListAdapter *m_adapter = nullptr;
+    PreviewPanel *m_preview = nullptr;
     TRaccourcisForm *m_shortcuts = nullptr;
     std::unique_ptr<PreparationDialogs> m_dialogs;
     std::unique_ptr<CommandDialogs> m_commandDialogs;

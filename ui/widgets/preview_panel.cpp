@@ -1,0 +1,344 @@
+// The preview in the window.
+#include "ui/widgets/preview_panel.h"
+
+#include "commands/inlay_settings.h"
+#include "prefs/current_settings.h"
+#include "scenes/scn_file.h"
+#include "ui/actions/action_list.h"
+#include "ui/widgets/base_frame.h"
+#include "ui/widgets/preview_picture_view.h"
+#include "ui/widgets/preview_sound.h"
+#include "ui/widgets/status_panel.h"
+#include "ui/widgets/vue_frame.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QRegularExpression>
+#include <QSlider>
+#include <QThread>
+
+#include <filesystem>
+
+namespace camlog::widgets {
+
+namespace {
+
+QString qt(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
+
+// The link mark-up of the explanation texts as Qt rich text.
+QString RichText(const std::string &markup)
+{
+    QString text = qt(markup);
+    text.replace(QRegularExpression("<color ([a-z]+)>", QRegularExpression::CaseInsensitiveOption),
+                 "<font color=\"\\1\">");
+    text.replace(QRegularExpression("</color>", QRegularExpression::CaseInsensitiveOption), "</font>");
+    text.replace(QRegularExpression("<size (\\d+)>", QRegularExpression::CaseInsensitiveOption),
+                 "<span style=\"font-size:\\1pt\">");
+    text.replace(QRegularExpression("</size>", QRegularExpression::CaseInsensitiveOption), "</span>");
+    return text;
+}
+
+QImage ImageOf(const media::BgrPicture &picture)
+{
+    if (picture.width <= 0 || picture.height <= 0)
+        return {};
+    QImage image(picture.bytes.data(), picture.width, picture.height, 3 * picture.width, QImage::Format_BGR888);
+    return image.copy(); // the player's picture is shared; the image keeps its own pixels
+}
+
+media::PreviewInlay InlayFromSettings(const prefs::Settings &s, const core::TaviFichier *fichier)
+{
+    media::PreviewInlay inlay;
+    inlay.rec = commands::ApplyInlaySettings(s, fichier);
+    inlay.x = s.incrustPositionX;
+    inlay.y = s.incrustPositionY;
+    inlay.alignment = s.alignement;
+    inlay.shown = s.isIncrustOn;
+    return inlay;
+}
+
+} // namespace
+
+PreviewPanel::PreviewPanel(TVueFrame &vue, PreviewPictureView &fullScreenView, StatusPanel &status, TBaseFrame &base,
+                           QObject *parent)
+    : QObject(parent),
+      m_vue(vue),
+      m_fullScreen(fullScreenView),
+      m_status(status),
+      m_base(base),
+      m_player(std::make_unique<media::PreviewPlayer>())
+{
+    m_sound = new PreviewSound(this);
+    connect(m_sound, &PreviewSound::failed, this, [this] {
+        m_player->setSoundOutput(false);
+        m_status.showNote("Sound is off: the sound device stopped");
+    });
+    // The player's thread says so; the window's thread shows it.
+    m_player->OnPicture = [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { pictureReady(); }, Qt::QueuedConnection);
+    };
+    m_player->OnStateChange = [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { stateChanged(); }, Qt::QueuedConnection);
+    };
+    const prefs::Settings s = prefs::currentSettings();
+    m_player->setVolume(s.volume);
+    m_player->setMuted(s.isMuteOn);
+    m_player->setDeinterlace(s.deinterlace);
+    m_base.setVolume(m_player->volume() / 100);
+    connect(&m_vue, &TVueFrame::sliderMoved, this, [this](int value) {
+        if (m_player->built())
+            m_player->seekTo(m_player->timeline().positionOfSlider(value));
+    });
+}
+
+PreviewPanel::~PreviewPanel()
+{
+    shutDown();
+}
+
+void PreviewPanel::shutDown()
+{
+    m_sound->stop();
+    m_player->close();
+}
+
+void PreviewPanel::showFile(std::shared_ptr<const core::TaviFichier> fichier)
+{
+    m_sound->stop();
+    m_player->close();
+    m_fichier = std::move(fichier);
+    m_stamp = {};
+    m_fullScreen.setPicture({}, 4.0 / 3.0);
+    if (!m_fichier) {
+        m_vue.showIdle({});
+        syncPlayState();
+        return;
+    }
+    m_vue.showIdle({});
+    media::PreviewFacts facts;
+    facts.path = m_fichier->FullPath;
+    facts.isDv = m_fichier->IsDV;
+    facts.frameRate = m_fichier->FrameRate;
+    facts.shift = m_fichier->Shift;
+    facts.codec = m_fichier->Codec;
+    const prefs::Settings s = prefs::currentSettings();
+    m_player->setInlay(InlayFromSettings(s, m_fichier.get()));
+    m_player->setDeinterlace(s.deinterlace);
+    const media::PreviewMessage code = m_player->open(facts);
+    showMessage(code);
+    m_vue.setSliderEnabled(m_player->built());
+    // A file of sound alone (or whose pictures nothing decodes) plays: its slider stays above
+    // the message.
+    if (m_player->built())
+        m_vue.showSliderWithMessage();
+    if (m_player->built() && m_player->hasSound()) {
+        m_player->setSoundOutput(false);
+        if (m_soundDevice && m_sound->start(m_player->sound())) {
+            m_player->setSoundOutput(true);
+            applySound();
+        } else {
+            // Said when the user plays the file, not on every opening.
+            m_soundDevice = false;
+        }
+    }
+    syncPlayState();
+}
+
+void PreviewPanel::closeForCommand(const std::string &path)
+{
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(
+            this, [this, path] { closeForCommand(path); }, Qt::BlockingQueuedConnection);
+        return;
+    }
+    if (!m_fichier || m_fichier->FullPath != path || !m_player->built())
+        return;
+    m_sound->stop();
+    m_player->close(true);
+    showMessage(media::PreviewMessage::StoppedForCommand);
+    m_vue.setSliderEnabled(false);
+    syncPlayState();
+}
+
+void PreviewPanel::showMessage(media::PreviewMessage code)
+{
+    const std::string name = m_fichier ? m_fichier->FileName : std::string();
+    const std::string codec = m_player->facts().codec.empty() && m_fichier ? m_fichier->Codec : m_player->facts().codec;
+    m_vue.showMessage(code == media::PreviewMessage::None ? QString()
+                                                          : RichText(media::PreviewMessageText(code, name, codec)));
+}
+
+void PreviewPanel::pictureReady()
+{
+    const auto shown = m_player->shown();
+    if (!shown || !m_fichier)
+        return;
+    const QImage image = ImageOf(shown->picture);
+    if (!image.isNull()) {
+        m_vue.showPicture(image, shown->displayAspect);
+        if (m_fullScreen.isVisible())
+            m_fullScreen.setPicture(image, shown->displayAspect);
+    }
+    const prefs::Settings s = prefs::currentSettings();
+    m_stamp = media::StampOf(shown->hasRecord ? &shown->record : nullptr, m_fichier->Shift, s.formatAfficherDatecode,
+                             m_fichier->FileType == 1, m_fichier->SizeText);
+    m_vue.setTimeStamp(qt(media::TimeStampLine(m_stamp)));
+    m_vue.setSliderValue(m_player->timeline().sliderValue(shown->position));
+}
+
+void PreviewPanel::stateChanged()
+{
+    if (m_player->gone()) {
+        m_sound->stop();
+        m_player->close();
+        showMessage(media::PreviewMessage::NotFound);
+        m_vue.setSliderEnabled(false);
+    }
+    syncPlayState();
+}
+
+void PreviewPanel::syncPlayState()
+{
+    if (m_actions == nullptr)
+        return;
+    if (auto *play = m_actions->toggle("saPlayStop"))
+        play->SetChecked(m_player->playing());
+    if (m_refresh)
+        m_refresh();
+}
+
+void PreviewPanel::applySound()
+{
+    m_sound->setGain(m_player->gain());
+    m_base.setVolume(m_player->volume() / 100);
+    prefs::Settings s = prefs::currentSettings();
+    s.volume = m_player->volume();
+    s.isMuteOn = m_player->muted();
+    prefs::setCurrentSettings(std::move(s));
+}
+
+void PreviewPanel::applyInlay()
+{
+    m_player->setInlay(InlayFromSettings(prefs::currentSettings(), m_fichier.get()));
+}
+
+void PreviewPanel::copyPicture()
+{
+    const auto shown = m_player->shown();
+    if (!shown || shown->picture.width <= 0) {
+        m_status.showNote("No picture to copy");
+        return;
+    }
+    QGuiApplication::clipboard()->setImage(ImageOf(shown->picture));
+}
+
+void PreviewPanel::sceneStep(bool next)
+{
+    // The scn file on disk now: one written by a command since the file was listed counts.
+    std::error_code error;
+    if (!m_fichier || !m_player->built() || !std::filesystem::exists(scenes::ScnFileName(m_fichier->FullPath), error))
+        return;
+    scenes::SceneContext context;
+    context.videoLoaded = true;
+    context.frameRate = m_fichier->FrameRate;
+    scenes::SceneList list;
+    if (!scenes::ReadScnFile(scenes::ScnFileName(m_fichier->FullPath), list, context).ok() && list.empty())
+        return;
+    std::vector<std::int32_t> starts;
+    for (const auto &item : list)
+        if (item.scene && !item.errorMarker)
+            starts.push_back(item.scene->start);
+    if (next)
+        m_player->nextScene(starts);
+    else
+        m_player->previousScene(starts);
+    syncPlayState();
+}
+
+void PreviewPanel::bindActions(ui::ActionList &actions, std::function<void()> refresh)
+{
+    m_actions = &actions;
+    m_refresh = std::move(refresh);
+    media::PreviewPlayer &player = *m_player;
+    const auto plain = [&actions](const char *name, std::function<void()> work) {
+        if (auto *action = actions.plain(name))
+            action->Onexecute = [work](ui::TCustomSuperAction &, ui::ActionSender) {
+                work();
+            };
+    };
+    const auto toggle = [&actions](const char *name, std::function<void(bool)> set) {
+        if (auto *action = actions.toggle(name)) {
+            action->OnfalseExecute = [set](ui::TCustomSuperAction &a, ui::ActionSender) {
+                a.SetChecked(true);
+                set(true);
+            };
+            action->OnTrueExecute = [set](ui::TCustomSuperAction &a, ui::ActionSender) {
+                a.SetChecked(false);
+                set(false);
+            };
+        }
+    };
+    using media::PreviewStep;
+    plain("saNextFrame", [&player] { player.step(PreviewStep::Frame, +1); });
+    plain("saPreviousFrame", [&player] { player.step(PreviewStep::Frame, -1); });
+    plain("saNextSecond", [&player] { player.step(PreviewStep::Second, +1); });
+    plain("saPreviousSecond", [&player] { player.step(PreviewStep::Second, -1); });
+    plain("saNextMinute", [&player] { player.step(PreviewStep::Minute, +1); });
+    plain("saPreviousMinute", [&player] { player.step(PreviewStep::Minute, -1); });
+    plain("saAvanceEnd", [&player] { player.seekTo(player.timeline().end); });
+    plain("saHome", [&player] { player.seekTo(player.timeline().begin); });
+    plain("saNextScene", [this] { sceneStep(true); });
+    plain("saPreviousScene", [this] { sceneStep(false); });
+    plain("saCopierImagedansPP", [this] { copyPicture(); });
+    plain("saIncVolume", [this] {
+        m_player->setVolume(m_player->volume() + 1000);
+        applySound();
+    });
+    plain("saDecVolume", [this] {
+        m_player->setVolume(m_player->volume() - 1000);
+        applySound();
+    });
+    toggle("saPlayStop", [this](bool on) {
+        if (on) {
+            m_player->play();
+            // Said at each start: the list's own messages replace notes.
+            if (m_player->hasSound() && !m_sound->running())
+                m_status.showNote("Sound is off: no sound device");
+        } else
+            m_player->pause();
+        syncPlayState();
+    });
+    toggle("taMute", [this](bool on) {
+        m_player->setMuted(on);
+        applySound();
+    });
+    toggle("taDeinterlace", [this](bool on) {
+        prefs::Settings s = prefs::currentSettings();
+        s.deinterlace = on;
+        prefs::setCurrentSettings(std::move(s));
+        m_player->setDeinterlace(on);
+    });
+    toggle("taAfficherIncrustation", [this](bool on) {
+        prefs::Settings s = prefs::currentSettings();
+        s.isIncrustOn = on;
+        prefs::setCurrentSettings(std::move(s));
+        applyInlay();
+    });
+    const prefs::Settings s = prefs::currentSettings();
+    if (auto *a = actions.toggle("taMute"))
+        a->SetChecked(s.isMuteOn);
+    if (auto *a = actions.toggle("taDeinterlace"))
+        a->SetChecked(s.deinterlace);
+    if (auto *a = actions.toggle("taAfficherIncrustation"))
+        a->SetChecked(s.isIncrustOn);
+    if (auto *a = actions.toggle("saPlayStop"))
+        a->SetChecked(false);
+}
+
+} // namespace camlog::widgets

@@ -1,0 +1,73 @@
+// The preview in the window: the player of the active file shown in the video panel and, in
+// full screen, on the backdrop; its sound device; the preview's actions (play, navigation,
+// sound, copy, deinterlacing, inlay). The player decodes on its own thread; this object lives
+// on the window's thread and only shows what the player hands over.
+#pragma once
+
+#include "core/avi_fichier.h"
+#include "media/preview_player.h"
+#include "media/preview_stamp.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace camlog::ui {
+class ActionList;
+}
+
+namespace camlog::widgets {
+
+class PreviewPictureView;
+class PreviewSound;
+class TVueFrame;
+class StatusPanel;
+class TBaseFrame;
+
+class PreviewPanel : public QObject {
+    Q_OBJECT
+public:
+    PreviewPanel(TVueFrame &vue, PreviewPictureView &fullScreenView, StatusPanel &status, TBaseFrame &base,
+                 QObject *parent = nullptr);
+    ~PreviewPanel() override;
+
+    // Opens the file in the preview (none: the idle state).
+    void showFile(std::shared_ptr<const core::TaviFichier> fichier);
+    // Empties the preview when it shows that file, before a command touches it; the file is
+    // opened again by the next showFile. Any thread: a command's worker waits for it.
+    void closeForCommand(const std::string &path);
+    // Stops and frees everything (the window closes).
+    void shutDown();
+    // Gives the preview's actions their work; refresh: how the window shows action changes.
+    void bindActions(ui::ActionList &actions, std::function<void()> refresh);
+
+    media::PreviewPlayer &player() { return *m_player; }
+    const media::PreviewStamp &stamp() const { return m_stamp; }
+
+private:
+    void pictureReady();
+    void stateChanged();
+    void showMessage(media::PreviewMessage code);
+    void applySound();
+    void applyInlay();
+    void copyPicture();
+    void sceneStep(bool next);
+    void syncPlayState();
+
+    TVueFrame &m_vue;
+    PreviewPictureView &m_fullScreen;
+    StatusPanel &m_status;
+    TBaseFrame &m_base;
+    std::unique_ptr<media::PreviewPlayer> m_player;
+    PreviewSound *m_sound = nullptr;
+    bool m_soundDevice = true; // a device was found (or not tried yet)
+    std::shared_ptr<const core::TaviFichier> m_fichier;
+    media::PreviewStamp m_stamp;
+    ui::ActionList *m_actions = nullptr;
+    std::function<void()> m_refresh;
+};
+
+} // namespace camlog::widgets
