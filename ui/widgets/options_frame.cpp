@@ -243,7 +243,7 @@ QWidget *TOptionsFrame::preferencesTab()
     box->setObjectName("rgPrefs");
     auto *items = new QVBoxLayout(box);
     m_mode = new QButtonGroup(box);
-    const char *captions[] = {"Normal Mode (registry)", "Portable Mode ( USB key)", "Do not save the preferences"};
+    const char *captions[] = {"Normal Mode (settings file)", "Portable Mode ( USB key)", "Do not save the preferences"};
     for (int i = 0; i < 3; ++i) {
         auto *radio = new QRadioButton(captions[i], box);
         m_mode->addButton(radio, i);
