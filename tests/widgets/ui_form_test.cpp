@@ -2,9 +2,10 @@
 // status bar's colours and full screen's picture fitting.
 #include "ui/widgets/base_frame.h"
 #include "ui/widgets/empty_list_frame.h"
+#include "ui/widgets/link_edit.h"
 #include "ui/widgets/list_frame.h"
-#include "ui/widgets/save_prefs_form.h"
 #include "ui/widgets/preview_picture_view.h"
+#include "ui/widgets/save_prefs_form.h"
 #include "ui/widgets/status_panel.h"
 #include "ui/widgets/ui_form.h"
 #include "ui/widgets/vue_frame.h"
@@ -190,8 +191,8 @@ TEST(SavePrefsForm, TheQuestionNamesTheSettingsFileNotARegistry)
 {
     TSavePrefsForm form;
     QString text;
-    for (const QLabel *label : form.findChildren<QLabel *>())
-        text += label->text();
+    for (const TLinkEdit *label : form.findChildren<TLinkEdit *>())
+        text += label->toPlainText();
     EXPECT_FALSE(text.contains("registry", Qt::CaseInsensitive)) << text.toStdString();
     EXPECT_TRUE(text.contains("in your settings file (normal mode)")) << text.toStdString();
 }

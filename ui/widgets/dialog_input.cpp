@@ -49,6 +49,10 @@ QString LocaleNumberText(double value)
 
 void FocusAndSelect(QLineEdit *edit)
 {
+    // At once, so that the field is focused and selected however early the dialog is shown and
+    // typed into, and once more after the dialog's own showing, which may move the focus.
+    edit->setFocus(Qt::OtherFocusReason);
+    edit->selectAll();
     QTimer::singleShot(0, edit, [edit] {
         edit->setFocus(Qt::OtherFocusReason);
         edit->selectAll();
