@@ -413,6 +413,11 @@ press F10
 wait_for '[ "$(window_size)" = "$before" ]' 5 && pass "F10 closes the settings and the layout before returns" ||
     fail "after F10 the window is $(window_size), before $before"
 shot layout0-display-format-yyyy
+# The preview keeps its picture when the facts of the file are shown again in the new format.
+import -window "$(window_of "$caption")" "$work/after-format.png" 2>/dev/null
+brightness=$(convert "$work/after-format.png" -crop 50%x80%+0+60 +repage -colorspace gray -format '%[fx:mean]' info: 2>/dev/null)
+awk "BEGIN { exit !(${brightness:-0} > 0.1) }" && pass "the preview keeps its picture after the format change" ||
+    fail "the preview is empty after the format change (mean ${brightness:-none})"
 press F1
 shot about-panel
 press F1

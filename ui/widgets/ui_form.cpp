@@ -196,13 +196,12 @@ void TUIForm::countsChanged(int selected, int count, const QString &sortName)
 
 void TUIForm::ShowActiveFile(std::shared_ptr<const core::TaviFichier> fichier)
 {
-    if (fichier) {
-        m_vue->showIdle(QString::fromStdString(fichier->FileName));
+    // The video panel belongs to the preview, which follows the active file itself: showing the
+    // file's facts again (after a change of the display format, say) must not empty the picture.
+    if (fichier)
         m_base->ShowFile(std::move(fichier));
-    } else {
+    else
         m_base->ClearPanel();
-        m_vue->showIdle({});
-    }
     refreshActions();
 }
 

@@ -612,6 +612,7 @@ void WindowSession::wireOptions()
     m_options->onDisplayFormat = [this](const std::string &pattern) {
         m_form->baseFrame()->setDatecodePattern(pattern);
         m_form->ShowActiveFile(m_session->list().ActiveFile());
+        m_preview->player().refresh(); // the time stamp in the new format
     };
     m_options->onPreferredFolder = [this](const std::string &folder) {
         m_session->list().PreferredFolder = folder;
