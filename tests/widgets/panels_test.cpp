@@ -10,11 +10,13 @@
 #include "ui/widgets/apropos_frame.h"
 #include "ui/widgets/base_frame.h"
 #include "ui/widgets/codec_form.h"
+#include "ui/widgets/decalage_form.h"
 #include "ui/widgets/format_examples.h"
 #include "ui/widgets/intervalle_form.h"
 #include "ui/widgets/link_edit.h"
 #include "ui/widgets/options_frame.h"
 #include "ui/widgets/shortcut_table_form.h"
+#include "ui/widgets/vue_frame.h"
 #include "ui/widgets/window_session.h"
 
 #include <QButtonGroup>
@@ -519,6 +521,37 @@ TEST_F(PanelsInWindowTest, DialogAnswersRunTheCommandsAndACancelRunsNothing)
     EXPECT_FALSE(window->execute("ccModifierCodec"));
     EXPECT_TRUE(window->session().idle());
     EXPECT_EQ(test::readBytes(video), before);
+}
+
+// While the time difference is typed, the preview's time stamp shows the datecode it gives; a
+// Cancel gives the file's own datecode back and runs nothing.
+TEST_F(PanelsInWindowTest, TheTimeDifferenceDialogCorrectsThePreviewWhileItIsEdited)
+{
+    fs::create_directories(dir / "tapes");
+    fs::copy_file(test::fixturePath("tape_three-type2.avi"), dir / "tapes/tape_three-type2.avi");
+    auto window = makeWindow({"/l=" + (dir / "tapes").string(), "/a"});
+    TVueFrame &vue = *window->form().vueFrame();
+    const auto stamp = [&] {
+        return vue.timeStamp()->text().toStdString();
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stamp().find("10:00:00") != std::string::npos; }, 10000)) << stamp();
+
+    std::string whileEdited;
+    QTimer::singleShot(0, [&] {
+        ASSERT_TRUE(QTest::qWaitFor([] {
+            return dynamic_cast<TDecalageForm *>(QApplication::activeModalWidget()) != nullptr
+                   && QApplication::activeModalWidget()->isAncestorOf(QApplication::focusWidget());
+        }));
+        QWidget &field = *QApplication::focusWidget();
+        QTest::keyClicks(&field, "3");
+        QTest::qWaitFor([&] { return stamp().find("13:00:00") != std::string::npos; }, 5000);
+        whileEdited = stamp();
+        QTest::keyClick(&field, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(window->execute("ccDecalageHoraire"));
+    EXPECT_NE(whileEdited.find("13:00:00"), std::string::npos) << "[" << whileEdited << "]";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return stamp().find("10:00:00") != std::string::npos; }, 5000)) << stamp();
+    EXPECT_FALSE(fs::exists(dir / "tapes/tape_three-type2_(+3h).avi"));
 }
 
 } // namespace

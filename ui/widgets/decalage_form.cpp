@@ -157,12 +157,19 @@ std::optional<double> TDecalageForm::ask(const core::DateTime &recorded, double 
 {
     prepare(recorded, shift);
     QLineEdit *first = m_hours->findChild<QLineEdit *>();
+    // At once and again after the showing: typing right away replaces the proposed hours.
+    m_hours->setFocus(Qt::OtherFocusReason);
+    if (first != nullptr)
+        first->selectAll();
     QTimer::singleShot(0, this, [this, first] {
         m_hours->setFocus(Qt::OtherFocusReason);
         if (first != nullptr)
             first->selectAll();
     });
-    if (exec() != QDialog::Accepted)
+    const bool accepted = exec() == QDialog::Accepted;
+    if (onTrialDifference)
+        onTrialDifference(std::nullopt);
+    if (!accepted)
         return std::nullopt;
     return m_difference;
 }
@@ -213,6 +220,8 @@ void TDecalageForm::showDifference()
 {
     m_result->setText(QString::fromStdString(commands::TimeDifferenceText(m_difference)));
     m_difference = commands::RoundedTimeDifference(m_difference);
+    if (onTrialDifference && isVisible())
+        onTrialDifference(m_difference);
 }
 
 } // namespace camlog::widgets

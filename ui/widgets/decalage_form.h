@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <optional>
 
 class QCheckBox;
@@ -31,6 +32,10 @@ public:
     // prepare, then shown modally: the difference in days (whole seconds) on "Ok", nothing on
     // "Cancel", Escape or the close box.
     std::optional<double> ask(const core::DateTime &recorded, double shift);
+
+    // Each difference (in days) the user's edits give while the dialog is open, and nothing when
+    // it closes, whatever the answer: the preview shows the datecode corrected meanwhile.
+    std::function<void(std::optional<double>)> onTrialDifference;
 
     double difference() const { return m_difference; }
     core::DateTime newDateTime() const;

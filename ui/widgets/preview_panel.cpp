@@ -174,6 +174,12 @@ void PreviewPanel::showMessage(media::PreviewMessage code)
                                                           : RichText(media::PreviewMessageText(code, name, codec)));
 }
 
+void PreviewPanel::setTrialShift(std::optional<double> days)
+{
+    m_trialShift = days;
+    m_player->refresh();
+}
+
 void PreviewPanel::pictureReady()
 {
     const auto shown = m_player->shown();
@@ -186,7 +192,8 @@ void PreviewPanel::pictureReady()
             m_fullScreen.setPicture(image, shown->displayAspect);
     }
     const prefs::Settings s = prefs::currentSettings();
-    m_stamp = media::StampOf(shown->hasRecord ? &shown->record : nullptr, m_fichier->Shift, s.formatAfficherDatecode,
+    const core::DateTime shift = m_trialShift ? core::DateTime::fromDays(*m_trialShift) : m_fichier->Shift;
+    m_stamp = media::StampOf(shown->hasRecord ? &shown->record : nullptr, shift, s.formatAfficherDatecode,
                              m_fichier->FileType == 1, m_fichier->SizeText);
     m_vue.setTimeStamp(qt(media::TimeStampLine(m_stamp)));
     m_vue.setSliderValue(m_player->timeline().sliderValue(shown->position));

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,10 @@ public:
     // Gives the preview's actions their work; refresh: how the window shows action changes.
     void bindActions(ui::ActionList &actions, std::function<void()> refresh);
 
+    // Shows the datecode of the picture on screen with this time difference (in days) instead
+    // of the file's own, while the user edits one; nothing: the file's own again.
+    void setTrialShift(std::optional<double> days);
+
     media::PreviewPlayer &player() { return *m_player; }
     const media::PreviewStamp &stamp() const { return m_stamp; }
 
@@ -65,6 +70,7 @@ private:
     PreviewSound *m_sound = nullptr;
     bool m_soundDevice = true; // a device was found (or not tried yet)
     std::shared_ptr<const core::TaviFichier> m_fichier;
+    std::optional<double> m_trialShift;
     media::PreviewStamp m_stamp;
     ui::ActionList *m_actions = nullptr;
     std::function<void()> m_refresh;

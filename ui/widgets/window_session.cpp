@@ -13,6 +13,7 @@
 #include "ui/widgets/apropos_frame.h"
 #include "ui/widgets/base_frame.h"
 #include "ui/widgets/command_dialogs.h"
+#include "ui/widgets/decalage_form.h"
 #include "ui/widgets/file_drop_filter.h"
 #include "ui/widgets/file_list_adapter.h"
 #include "ui/widgets/file_list_view.h"
@@ -373,6 +374,11 @@ void WindowSession::buildInput()
     m_commandDialogs =
         std::make_unique<CommandDialogs>([this] { return m_session->list().ActiveFile(); }, m_form.get());
     m_commandDialogs->install(m_session->actions());
+    // While the time difference is edited, the preview shows the datecode it gives.
+    m_commandDialogs->decalage()->onTrialDifference = [this](std::optional<double> days) {
+        if (m_preview != nullptr)
+            m_preview->setTrialShift(days);
+    };
     // The sort column of the shortcut table is a setting.
     connect(m_shortcuts, &TRaccourcisForm::sortColumnChanged, this, [](int column) {
         prefs::Settings settings = prefs::currentSettings();
