@@ -10,7 +10,7 @@ PACKAGES="
   xvfb xauth xdotool xclip desktop-file-utils imagemagick tesseract-ocr tesseract-ocr-eng
   libreoffice-calc-nogui libreoffice-writer-nogui poppler-utils unzip libxml2-utils
   clang-format clang libclang-rt-dev
-  adwaita-icon-theme libqt6svg6
+  adwaita-icon-theme libqt6svg6 x11-xkb-utils
 "
 missing=""
 for p in $PACKAGES; do
