@@ -1,6 +1,8 @@
 // The dialogs of single commands.
 #include "ui/widgets/command_dialogs.h"
 
+#include "ui/widgets/asking_preparation.h"
+
 #include "commands/decimal_text.h"
 #include "prefs/current_settings.h"
 #include "scenes/write_scn_text.h"
@@ -17,21 +19,14 @@ namespace camlog::widgets {
 
 namespace {
 
-// A preparation step that asks: the action runs only with an answer, which becomes its one
-// parameter.
+// A preparation step whose answer is the action's one parameter.
 template <typename Ask> void asksParameter(ui::ActionList &actions, std::string_view name, Ask ask)
 {
-    ui::TCustomSuperAction *action = actions.find(name);
-    if (action == nullptr)
-        return;
-    action->Onprepare = [ask](ui::TCustomSuperAction &a) {
-        ui::ActionParameters &parameters = a.parameters();
-        parameters.proceed = false;
-        if (std::optional<std::string> answer = ask()) {
-            parameters.list = {std::move(*answer)};
-            parameters.proceed = true;
-        }
-    };
+    AsksUser(actions, name, [ask]() -> std::optional<std::vector<std::string>> {
+        if (std::optional<std::string> answer = ask())
+            return std::vector<std::string>{std::move(*answer)};
+        return std::nullopt;
+    });
 }
 
 } // namespace

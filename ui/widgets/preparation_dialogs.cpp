@@ -1,6 +1,8 @@
 // The file dialogs of the preparation steps.
 #include "ui/widgets/preparation_dialogs.h"
 
+#include "ui/widgets/asking_preparation.h"
+
 #include "ui/actions/action_catalogue.h"
 #include "ui/actions/action_list.h"
 
@@ -23,22 +25,6 @@ std::optional<std::string> single(QFileDialog &dialog)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().front().toStdString();
-}
-
-// A preparation step that asks the user: the proceed flag stays False unless an answer comes.
-template <typename Ask> void asksUser(ui::ActionList &actions, std::string_view name, Ask ask)
-{
-    ui::TCustomSuperAction *action = actions.find(name);
-    if (action == nullptr)
-        return;
-    action->Onprepare = [ask](ui::TCustomSuperAction &a) {
-        ui::ActionParameters &parameters = a.parameters();
-        parameters.proceed = false;
-        if (auto answer = ask()) {
-            parameters.list = std::move(*answer);
-            parameters.proceed = true;
-        }
-    };
 }
 
 template <typename T> std::optional<std::vector<std::string>> asList(std::optional<T> answer)
@@ -158,12 +144,12 @@ std::optional<std::string> PreparationDialogs::saveDetailedList() const
 
 void PreparationDialogs::install(ui::ActionList &actions)
 {
-    asksUser(actions, ui::kActionOpenFiles, [this] { return openFiles(); });
-    asksUser(actions, "saOuvrirunDossier", [this] { return asList(openFolder()); });
-    asksUser(actions, ui::kActionLaunchScript, [this] { return asList(launchScript()); });
-    asksUser(actions, ui::kActionOpenPlaylist, [this] { return asList(openPlaylist()); });
-    asksUser(actions, "saSauverListe", [this] { return asList(savePlaylist()); });
-    asksUser(actions, "saListeDetaillee", [this] { return asList(saveDetailedList()); });
+    AsksUser(actions, ui::kActionOpenFiles, [this] { return openFiles(); });
+    AsksUser(actions, "saOuvrirunDossier", [this] { return asList(openFolder()); });
+    AsksUser(actions, ui::kActionLaunchScript, [this] { return asList(launchScript()); });
+    AsksUser(actions, ui::kActionOpenPlaylist, [this] { return asList(openPlaylist()); });
+    AsksUser(actions, "saSauverListe", [this] { return asList(savePlaylist()); });
+    AsksUser(actions, "saListeDetaillee", [this] { return asList(saveDetailedList()); });
 }
 
 } // namespace camlog::widgets
