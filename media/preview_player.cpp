@@ -81,6 +81,7 @@ PreviewMessage PreviewPlayer::open(const PreviewFacts &facts)
         m_shownCount = 0;
         m_position = m_timeline.begin;
         m_request = Request{m_timeline.begin, false};
+        m_onScreen = m_timeline.begin;
     }
     m_thread = std::thread([this] { run(); });
     return m_message;
@@ -101,6 +102,7 @@ void PreviewPlayer::stopThread()
 void PreviewPlayer::close(bool forCommand)
 {
     stopThread();
+    m_waiting.clear();
     m_source.reset();
     m_maker.reset();
     m_ring.clear();
@@ -217,6 +219,11 @@ void PreviewPlayer::setSoundOutput(bool on)
     m_soundOutput = on;
 }
 
+void PreviewPlayer::setSoundDelay(std::chrono::microseconds delay)
+{
+    m_soundDelay = std::clamp<std::int64_t>(delay.count(), 0, 500'000);
+}
+
 // ---- Picture ----------------------------------------------------------------------------------
 
 void PreviewPlayer::setDeinterlace(bool on)
@@ -277,17 +284,17 @@ std::uint64_t PreviewPlayer::picturesShown() const
 
 // ---- The decoding thread ----------------------------------------------------------------------
 
-bool PreviewPlayer::show(std::int64_t position, bool following)
+std::optional<PreviewPlayer::Decoded> PreviewPlayer::decode(std::int64_t position, bool following)
 {
     PreviewInlay inlay;
     bool newInlay = false;
     bool deinterlace = false;
-    std::uint64_t answers = 0;
+    Decoded decoded;
     {
         const std::lock_guard lock(m_mutex);
         // Every request made so far is answered by this picture, or is still waiting in
         // m_request for the next turn of the loop.
-        answers = m_asked;
+        decoded.answers = m_asked;
         if (m_newInlay) {
             inlay = *m_newInlay;
             newInlay = true;
@@ -306,11 +313,11 @@ bool PreviewPlayer::show(std::int64_t position, bool following)
         m_readsSinceCheck = 0;
         std::error_code error;
         if (!std::filesystem::exists(m_facts.path, error))
-            return false;
+            return std::nullopt;
     }
     const SourceRead read = m_source->read(position, following);
     if (read.status == SourceReadStatus::Gone)
-        return false;
+        return std::nullopt;
     auto picture = std::make_shared<ShownPicture>();
     picture->position = position;
     picture->displayAspect = read.displayAspect;
@@ -320,31 +327,119 @@ bool PreviewPlayer::show(std::int64_t position, bool following)
         if (!m_maker->make(*read.picture, read.record, position, deinterlace, picture->picture))
             picture->picture = BgrPicture{};
     }
+    decoded.picture = std::move(picture);
     m_soundBlock.clear();
     m_source->takeSound(m_soundBlock);
     bool soundOut = false;
     {
         const std::lock_guard lock(m_mutex);
-        // A picture shown while a new seek waits is not the one asked for: not announced as such.
-        m_shown = std::move(picture);
-        ++m_shownCount;
-        m_answered = std::max(m_answered, answers);
-        if (m_playing && !m_request.seek)
-            m_position = position;
         soundOut = m_soundOutput && m_playing;
     }
     if (soundOut && !m_soundBlock.empty())
         m_ring.write(m_soundBlock);
+    return decoded;
+}
+
+void PreviewPlayer::publish(Decoded decoded)
+{
+    m_onScreen = decoded.picture->position;
+    {
+        const std::lock_guard lock(m_mutex);
+        // A picture shown while a new seek waits is not the one asked for: not announced as such.
+        if (m_playing && !m_request.seek)
+            m_position = decoded.picture->position;
+        m_shown = std::move(decoded.picture);
+        ++m_shownCount;
+        m_answered = std::max(m_answered, decoded.answers);
+    }
     m_changed.notify_all();
     if (OnPicture)
         OnPicture();
+}
+
+bool PreviewPlayer::show(std::int64_t position, bool following)
+{
+    auto decoded = decode(position, following);
+    if (!decoded)
+        return false;
+    publish(std::move(*decoded));
     return true;
 }
 
 void PreviewPlayer::playFrom(std::int64_t position)
 {
-    m_clockStart = std::chrono::steady_clock::now();
+    // The first picture waits for its sound to come through the device.
+    m_clockDelay = std::chrono::microseconds(m_soundDelay.load());
+    m_clockStart = std::chrono::steady_clock::now() + m_clockDelay;
     m_clockPosition = position;
+}
+
+std::chrono::steady_clock::time_point PreviewPlayer::dueOf(std::int64_t position) const
+{
+    return m_clockStart
+           + std::chrono::microseconds((m_timeline.mediaTime(position) - m_timeline.mediaTime(m_clockPosition)) / 10);
+}
+
+void PreviewPlayer::dropWaiting(std::int64_t &current)
+{
+    if (m_waiting.empty())
+        return;
+    // Their sound is in the ring already: it goes with them.
+    m_waiting.clear();
+    m_ring.clear();
+    current = m_onScreen;
+}
+
+PreviewPlayer::PlayTurn PreviewPlayer::playTurn(std::int64_t &current, bool &following,
+                                                std::unique_lock<std::mutex> &lock)
+{
+    const std::int64_t next =
+        current + (m_timeline.format == PreviewTimeFormat::Frames ? 1 : m_source->frameDuration());
+    const bool atEnd = next > m_timeline.end;
+    if (atEnd && m_waiting.empty()) {
+        // The end of the file: back to the start, paused.
+        m_playing = false;
+        m_position = m_timeline.begin;
+        lock.unlock();
+        m_ring.clear();
+        if (OnStateChange)
+            OnStateChange();
+        if (!show(m_timeline.begin, false))
+            return PlayTurn::Went;
+        current = m_timeline.begin;
+        return PlayTurn::Again;
+    }
+    // A picture is decoded, and its sound sent, the device's delay before it goes on screen.
+    constexpr auto never = std::chrono::steady_clock::time_point::max();
+    const auto decodeDue = atEnd ? never : dueOf(next) - m_clockDelay;
+    const auto screenDue = m_waiting.empty() ? never : m_waiting.front().due;
+    if (m_changed.wait_until(lock, std::min(decodeDue, screenDue),
+                             [&] { return m_quit || m_request.seek || !m_playing; }))
+        return PlayTurn::Interrupted;
+    lock.unlock();
+    if (screenDue < decodeDue) {
+        publish(std::move(m_waiting.front()));
+        m_waiting.pop_front();
+        return PlayTurn::Again;
+    }
+    // Far behind the clock (a slow machine, a stalled disk): go on from where the clock is.
+    const auto now = std::chrono::steady_clock::now();
+    std::int64_t position = next;
+    bool follows = following;
+    if (now - decodeDue > std::chrono::microseconds(kLatePictures * m_source->frameDuration() / 10)) {
+        const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(now + m_clockDelay - m_clockStart);
+        position = std::min(m_timeline.end,
+                            m_timeline.positionAt(m_timeline.mediaTime(m_clockPosition) + elapsed.count() * 10));
+        follows = false;
+    }
+    auto decoded = decode(position, follows);
+    if (!decoded)
+        return PlayTurn::Went;
+    decoded->due = dueOf(position);
+    m_waiting.push_back(std::move(*decoded));
+    current = position;
+    following = true;
+    return PlayTurn::Again;
 }
 
 void PreviewPlayer::run()
@@ -361,19 +456,13 @@ void PreviewPlayer::run()
         }
         if (m_quit)
             return;
-        std::int64_t target = current;
-        bool seeking = false;
-        if (m_request.seek) {
-            target = *m_request.seek;
+        const bool seeking = m_request.seek || m_request.refresh || (m_newInlay && !m_playing);
+        if (seeking) {
+            dropWaiting(current);
+            const std::int64_t target = m_request.seek.value_or(current);
             m_request.seek.reset();
             m_request.refresh = false;
-            seeking = true;
-        } else if (m_request.refresh || (m_newInlay && !m_playing)) {
-            m_request.refresh = false;
-            seeking = true;
-        }
-        const bool playing = m_playing;
-        if (seeking) {
+            const bool playing = m_playing;
             lock.unlock();
             if (!show(target, false))
                 break;
@@ -385,45 +474,15 @@ void PreviewPlayer::run()
             }
             continue;
         }
-        // Playing: the next picture when the clock reaches it.
         if (!wasPlaying) {
             playFrom(current);
             wasPlaying = true;
         }
-        std::int64_t next = current + (m_timeline.format == PreviewTimeFormat::Frames ? 1 : m_source->frameDuration());
-        if (next > m_timeline.end) {
-            // The end of the file: back to the start, paused.
-            m_playing = false;
-            m_position = m_timeline.begin;
-            lock.unlock();
-            m_ring.clear();
-            if (OnStateChange)
-                OnStateChange();
-            if (!show(m_timeline.begin, false))
-                break;
-            current = m_timeline.begin;
-            continue;
-        }
-        const auto due =
-            m_clockStart
-            + std::chrono::microseconds((m_timeline.mediaTime(next) - m_timeline.mediaTime(m_clockPosition)) / 10);
-        if (m_changed.wait_until(lock, due, [&] { return m_quit || m_request.seek || !m_playing; }))
-            continue;
-        lock.unlock();
-        // Far behind the clock (a slow machine, a stalled disk): go on from where the clock is.
-        const auto late = std::chrono::steady_clock::now() - due;
-        bool follows = following;
-        if (late > std::chrono::microseconds(kLatePictures * m_source->frameDuration() / 10)) {
-            const auto elapsed =
-                std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_clockStart);
-            next = std::min(m_timeline.end,
-                            m_timeline.positionAt(m_timeline.mediaTime(m_clockPosition) + elapsed.count() * 10));
-            follows = false;
-        }
-        if (!show(next, follows))
+        const PlayTurn turn = playTurn(current, following, lock);
+        if (turn == PlayTurn::Went)
             break;
-        current = next;
-        following = true;
+        if (turn == PlayTurn::Interrupted)
+            dropWaiting(current);
     }
     // The file went while it was shown.
     {

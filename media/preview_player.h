@@ -11,9 +11,11 @@
 #include "media/preview_timeline.h"
 #include "scenes/frame_record.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -111,6 +113,10 @@ public:
     // The host has a sound device that reads sound() (off: the sound is not decoded for it).
     void setSoundOutput(bool on);
     PcmRing &sound() { return m_ring; }
+    // How long the device holds sound before it is heard. While playing, each picture's sound
+    // goes to the ring that long before the picture goes on screen, so both come out together.
+    // Taken when playing starts or goes on from a new place; 0 to half a second.
+    void setSoundDelay(std::chrono::microseconds delay);
 
     // ---- Picture ----------------------------------------------------------------------------
     void setDeinterlace(bool on);
@@ -129,10 +135,27 @@ private:
         std::optional<std::int64_t> seek;
         bool refresh = false;
     };
+    // A picture decoded while playing, waiting for its time on screen.
+    struct Decoded {
+        std::shared_ptr<ShownPicture> picture;
+        std::uint64_t answers = 0;
+        std::chrono::steady_clock::time_point due;
+    };
     void run();
-    // Shows the picture at position (decoding thread). False when the file went.
+    // Decodes the picture at position and sends its sound to the ring when playing (decoding
+    // thread). Empty when the file went.
+    std::optional<Decoded> decode(std::int64_t position, bool following);
+    // Puts a decoded picture on screen.
+    void publish(Decoded decoded);
+    // Shows the picture at position at once. False when the file went.
     bool show(std::int64_t position, bool following);
     void playFrom(std::int64_t position);
+    std::chrono::steady_clock::time_point dueOf(std::int64_t position) const;
+    // Forgets the pictures decoded ahead (a pause, a seek): playing goes on from the one on screen.
+    void dropWaiting(std::int64_t &current);
+    // One turn of the playing loop: decodes the next picture or puts a waiting one on screen.
+    enum class PlayTurn { Went, Again, Interrupted };
+    PlayTurn playTurn(std::int64_t &current, bool &following, std::unique_lock<std::mutex> &lock);
     void requestSeek(std::int64_t position);
     void stopThread();
 
@@ -151,6 +174,9 @@ private:
     std::vector<std::int16_t> m_soundBlock;
     std::chrono::steady_clock::time_point m_clockStart;
     std::int64_t m_clockPosition = 0;
+    std::chrono::microseconds m_clockDelay{0};
+    std::deque<Decoded> m_waiting; // decoded while playing, not yet on screen
+    std::int64_t m_onScreen = 0;
     int m_readsSinceCheck = 0;
 
     // Shared between the threads, under m_mutex.
@@ -161,6 +187,7 @@ private:
     bool m_quit = false;
     bool m_gone = false;
     bool m_soundOutput = false;
+    std::atomic<std::int64_t> m_soundDelay{0}; // microseconds
     bool m_deinterlace = false;
     std::optional<PreviewInlay> m_newInlay;
     std::int64_t m_position = 0;

@@ -442,6 +442,49 @@ TEST_F(PreviewPlayerTest, PlayingGoesThroughTheFileWithItsSoundAndStopsAtTheStar
     EXPECT_GT(samples, 48000u / 2);
 }
 
+// While playing, a picture's sound goes to the device's ring the device's delay before the
+// picture goes on screen, so the two come out together; a pause forgets what was decoded ahead.
+TEST_F(PreviewPlayerTest, SoundGoesOutTheDevicesDelayAheadOfItsPicture)
+{
+    constexpr std::size_t kFrameSound = 48000 / 25; // sample frames of one PAL picture
+    const struct {
+        std::chrono::microseconds delay;
+        std::size_t minFrames, maxFrames; // pictures' sound sent when the first picture shows
+    } cases[] = {{0ms, 1, 1}, {120ms, 4, 5}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.delay.count());
+        std::atomic<std::size_t> sentAtFirst = 0;
+        std::atomic<std::int64_t> firstPosition = -1;
+        PreviewPlayer player;
+        player.OnPicture = [&] {
+            const auto shown = player.shown();
+            // The opening shows frame 0; playing starts with frame 1.
+            if (firstPosition < 0 && shown && shown->position > 0) {
+                // Nothing reads the ring: what was sent is what it holds and what it dropped.
+                sentAtFirst = player.sound().level() + player.sound().dropped();
+                firstPosition = shown->position;
+            }
+        };
+        ASSERT_EQ(player.open(Facts(fixturePath("pal_4x3_48k.dv"), true, 25.0)), PreviewMessage::None);
+        ASSERT_TRUE(player.waitShown(0, kWait));
+        player.setSoundOutput(true);
+        player.setSoundDelay(c.delay);
+        player.play();
+        const auto start = std::chrono::steady_clock::now();
+        while (firstPosition < 0 && std::chrono::steady_clock::now() - start < kWait)
+            std::this_thread::sleep_for(5ms);
+        player.pause();
+        EXPECT_EQ(firstPosition, 1);
+        EXPECT_GE(sentAtFirst, c.minFrames * kFrameSound - kFrameSound / 10);
+        EXPECT_LE(sentAtFirst, c.maxFrames * kFrameSound + kFrameSound / 10);
+        // Paused: the position is the picture on screen, not one decoded ahead of it.
+        std::this_thread::sleep_for(50ms);
+        ASSERT_NE(player.shown(), nullptr);
+        EXPECT_EQ(player.position(), player.shown()->position);
+        EXPECT_EQ(player.sound().level(), 0u);
+    }
+}
+
 TEST_F(PreviewPlayerTest, AFileThatGoesWhilePlayingStopsThePreview)
 {
     const fs::path dir = test::scratchDir("PreviewGone");

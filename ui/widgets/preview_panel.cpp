@@ -75,6 +75,7 @@ PreviewPanel::PreviewPanel(TVueFrame &vue, PreviewPictureView &fullScreenView, S
     m_sound = new PreviewSound(this);
     connect(m_sound, &PreviewSound::failed, this, [this] {
         m_player->setSoundOutput(false);
+        m_player->setSoundDelay({});
         m_status.showNote("Sound is off: the sound device stopped");
     });
     // The player's thread says so; the window's thread shows it.
@@ -141,6 +142,7 @@ void PreviewPanel::showFile(std::shared_ptr<const core::TaviFichier> fichier)
         m_player->setSoundOutput(false);
         if (m_soundDevice && m_sound->start(m_player->sound())) {
             m_player->setSoundOutput(true);
+            m_player->setSoundDelay(m_sound->delay());
             applySound();
         } else {
             // Said when the user plays the file, not on every opening.

@@ -80,6 +80,15 @@ void PreviewSound::stop()
     m_device.reset();
 }
 
+std::chrono::microseconds PreviewSound::delay() const
+{
+    if (m_sink == nullptr)
+        return {};
+    // The device keeps its buffer full: what goes in now is heard once the buffer has played.
+    const qint64 bytesPerSecond = qint64{media::kPreviewSoundRate} * 4;
+    return std::chrono::microseconds(m_sink->bufferSize() * 1'000'000 / bytesPerSecond);
+}
+
 void PreviewSound::setGain(double gain)
 {
     m_gain = gain;

@@ -6,6 +6,7 @@
 #include <QIODevice>
 #include <QObject>
 
+#include <chrono>
 #include <memory>
 
 class QAudioSink;
@@ -25,6 +26,8 @@ public:
     // Linear gain, 0 to 1.
     void setGain(double gain);
     bool running() const { return m_sink != nullptr; }
+    // How long sound spends in the device before it is heard (its buffer); 0 when stopped.
+    std::chrono::microseconds delay() const;
 
 signals:
     // The device stopped playing on its own (it went, or never worked).
