@@ -4,6 +4,7 @@
 #include "core/avi_fichier.h"
 #include "media/headless_frame_source.h"
 #include "scenes/companion_file.h"
+#include "scenes/edited_scenes.h"
 #include "scenes/scn_file.h"
 
 #include <memory>
@@ -65,10 +66,20 @@ bool ExportSceneList(const core::TaviFichier &fichier, const prefs::Settings &se
     // A scn file read in part would export a list that looks complete: the file fails instead,
     // with the reader's message.
     scenes::SceneList list;
-    const scenes::ScnReadResult read = scenes::ReadScnFile(scenes::ScnFileName(fichier.FullPath), list, context);
-    if (!read.ok()) {
-        ce.MessageCommand(read.message);
-        throw std::runtime_error(read.message);
+    // The list open in the scene editor counts as the video's list, saved or not.
+    if (auto edited = scenes::EditedScenesFor(fichier.FullPath)) {
+        for (scenes::TSceneClass &scene : *edited) {
+            scenes::SceneItem item;
+            item.scene = std::make_unique<scenes::TSceneClass>(std::move(scene));
+            item.label = scenes::SceneLabel(*item.scene);
+            list.push_back(std::move(item));
+        }
+    } else {
+        const scenes::ScnReadResult read = scenes::ReadScnFile(scenes::ScnFileName(fichier.FullPath), list, context);
+        if (!read.ok()) {
+            ce.MessageCommand(read.message);
+            throw std::runtime_error(read.message);
+        }
     }
     begin();
 

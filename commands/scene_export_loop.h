@@ -15,8 +15,8 @@ class TaviFichier;
 
 namespace camlog::commands {
 
-// Reads the video's scn file (an unreadable one fails the file with the reader's message before
-// begin is called), calls begin, then for each scene in order until an abort: reports the step,
+// Reads the video's scn file, or takes the list open in the scene editor for it (an unreadable
+// file fails the file with the reader's message before begin is called), calls begin, then for each scene in order until an abort: reports the step,
 // fills the scene's details (the thumbnail only when withPictures: decoding pictures costs time)
 // and calls write. A scene's thumbnail is dropped once written, so that the run holds one
 // picture at a time. Returns false when an abort stopped the loop before the last scene: the

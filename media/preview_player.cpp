@@ -82,6 +82,7 @@ PreviewMessage PreviewPlayer::open(const PreviewFacts &facts)
         m_position = m_timeline.begin;
         m_request = Request{m_timeline.begin, false};
         m_onScreen = m_timeline.begin;
+        ++m_asked; // the first picture
     }
     m_thread = std::thread([this] { run(); });
     return m_message;
@@ -200,6 +201,27 @@ bool PreviewPlayer::playing() const
 {
     const std::lock_guard lock(m_mutex);
     return m_playing;
+}
+
+void PreviewPlayer::setPlayRange(std::optional<std::pair<std::int64_t, std::int64_t>> range)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_range = range;
+    }
+    m_changed.notify_all();
+}
+
+void PreviewPlayer::setLoop(bool loop)
+{
+    const std::lock_guard lock(m_mutex);
+    m_loop = loop;
+}
+
+bool PreviewPlayer::pending() const
+{
+    const std::lock_guard lock(m_mutex);
+    return built() && !m_gone && m_answered < m_asked;
 }
 
 bool PreviewPlayer::gone() const
@@ -395,18 +417,26 @@ PreviewPlayer::PlayTurn PreviewPlayer::playTurn(std::int64_t &current, bool &fol
 {
     const std::int64_t next =
         current + (m_timeline.format == PreviewTimeFormat::Frames ? 1 : m_source->frameDuration());
-    const bool atEnd = next > m_timeline.end;
+    // The range played (the scene being edited), or the whole file; playing from past the range
+    // goes to the end of the file.
+    const bool inRange = m_range && current <= m_timeline.clamp(m_range->second);
+    const std::int64_t first = inRange ? m_timeline.clamp(m_range->first) : m_timeline.begin;
+    const std::int64_t last = inRange ? m_timeline.clamp(m_range->second) : m_timeline.end;
+    const bool atEnd = next > last;
     if (atEnd && m_waiting.empty()) {
-        // The end of the file: back to the start, paused.
-        m_playing = false;
-        m_position = m_timeline.begin;
+        // The end: back to the start, paused, or playing again while looping.
+        const bool again = m_loop;
+        m_playing = again;
+        m_position = first;
         lock.unlock();
         m_ring.clear();
-        if (OnStateChange)
+        if (!again && OnStateChange)
             OnStateChange();
-        if (!show(m_timeline.begin, false))
+        if (!show(first, false))
             return PlayTurn::Went;
-        current = m_timeline.begin;
+        current = first;
+        if (again)
+            playFrom(current);
         return PlayTurn::Again;
     }
     // A picture is decoded, and its sound sent, the device's delay before it goes on screen.
@@ -428,8 +458,7 @@ PreviewPlayer::PlayTurn PreviewPlayer::playTurn(std::int64_t &current, bool &fol
     bool follows = following;
     if (now - decodeDue > std::chrono::microseconds(kLatePictures * m_source->frameDuration() / 10)) {
         const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(now + m_clockDelay - m_clockStart);
-        position = std::min(m_timeline.end,
-                            m_timeline.positionAt(m_timeline.mediaTime(m_clockPosition) + elapsed.count() * 10));
+        position = std::min(last, m_timeline.positionAt(m_timeline.mediaTime(m_clockPosition) + elapsed.count() * 10));
         follows = false;
     }
     auto decoded = decode(position, follows);

@@ -22,6 +22,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace camlog::media {
@@ -99,6 +100,13 @@ public:
     void play();
     void pause();
     bool playing() const;
+    // Playback stops at `last` and goes back to `first`, paused (the scene editor plays only the
+    // selected scene); without a range, at the end of the file and back to its start.
+    void setPlayRange(std::optional<std::pair<std::int64_t, std::int64_t>> range);
+    // At the end of the range the preview plays again from its start (while the inlay is edited).
+    void setLoop(bool loop);
+    // A picture asked for (a seek, a step, a refresh) is not on screen yet.
+    bool pending() const;
     // The file went (removed or shortened while shown): the preview stopped; the host closes it.
     bool gone() const;
 
@@ -190,6 +198,8 @@ private:
     std::atomic<std::int64_t> m_soundDelay{0}; // microseconds
     bool m_deinterlace = false;
     std::optional<PreviewInlay> m_newInlay;
+    std::optional<std::pair<std::int64_t, std::int64_t>> m_range;
+    bool m_loop = false;
     std::int64_t m_position = 0;
     std::shared_ptr<const ShownPicture> m_shown;
     std::uint64_t m_shownCount = 0;

@@ -63,14 +63,16 @@ void scaleInto(const BgrPicture &from, BgrPicture &to)
 
 bool pictureIsSound(const BgrPicture &picture)
 {
-    return !picture.empty() && picture.stride >= 3 * picture.width &&
-           picture.pixels.size() >= static_cast<std::size_t>(picture.stride) * static_cast<std::size_t>(picture.height);
+    return !picture.empty() && picture.stride >= 3 * picture.width
+           && picture.pixels.size()
+                  >= static_cast<std::size_t>(picture.stride) * static_cast<std::size_t>(picture.height);
 }
 
 } // namespace
 
 TSceneClass::TSceneClass(std::int32_t startFrame, std::int32_t endFrame, const SceneContext &context)
-    : start(startFrame), end(endFrame)
+    : start(startFrame),
+      end(endFrame)
 {
     durationText = SceneDurationText(frameCount(), context);
     if (context.videoLoaded) {
@@ -150,6 +152,18 @@ std::string SceneDurationText(std::int64_t frames, const SceneContext &context)
         break;
     }
     return buffer;
+}
+
+bool ScaleThumbnail(const BgrPicture &picture, BgrPicture &thumbnail)
+{
+    if (!pictureIsSound(picture))
+        return false;
+    if (thumbnail.empty()) {
+        const ThumbnailSize size = ThumbnailSizeFor(picture.width, picture.height);
+        thumbnail.reset(size.width, size.height);
+    }
+    scaleInto(picture, thumbnail);
+    return true;
 }
 
 bool FillSceneDetails(TSceneClass &scene, FrameSource &source, const SceneContext &context)

@@ -76,6 +76,11 @@ std::string ScenePositionText(std::int64_t frame, double frameRate);
 // loaded video.
 std::string SceneDurationText(std::int64_t frames, const SceneContext &context);
 
+// The picture scaled into the thumbnail (each thumbnail pixel the mean of the pixels it covers);
+// a thumbnail without size first takes the thumbnail size of the picture. False, the thumbnail
+// unchanged, for a picture without pixels.
+bool ScaleThumbnail(const BgrPicture &picture, BgrPicture &thumbnail);
+
 // Datecode, datecode text, timecode text, start and end texts and the thumbnail, from the
 // scene's first frame (the picture from start + picture offset); sets filled. Frames the source
 // cannot give leave "N/A" texts and a black thumbnail; the result is then false.

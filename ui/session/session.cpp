@@ -100,7 +100,13 @@ void Session::continueCallsLater()
 
 bool Session::busy() const
 {
-    return m_engine.IsRunning() || m_list.Opening();
+    return m_engine.IsRunning() || m_list.Opening() || m_host.hostBusy();
+}
+
+void Session::hostWorkEnded()
+{
+    if (m_scripts.Executing())
+        continueCallsLater();
 }
 
 bool Session::idle() const

@@ -54,11 +54,13 @@ public:
     // the previous session's list is restored when "Save list when quit" is on. Returns whether
     // the arguments held calls.
     bool runCommandLine(std::span<const std::string> args);
+    // The host's own work (SessionHost::hostBusy) has ended: the calls go on. Host thread.
+    void hostWorkEnded();
     // Stops the running calls (a script, a command line); the command or opening they started
     // goes on. Host thread.
     void stopCalls();
 
-    // The busy flag: a command runs or the list is loading. Raised as soon as a run or an opening
+    // The busy flag: a command runs, the list is loading or the host is busy. Raised as soon as a run or an opening
     // is accepted.
     bool busy() const;
     // Nothing runs: no command, no opening, no calls.

@@ -47,6 +47,11 @@ public:
     virtual void note(NoteKind kind, const std::string &text) = 0;
     // A report of several lines, without a final line break.
     virtual void report(ReportKind kind, const std::string &text) = 0;
+
+    // Work of the host's own that a call started and that the next call must wait for (the
+    // window's preview opening a file or showing the picture a step asked for). The host calls
+    // Session::hostWorkEnded when it is done.
+    virtual bool hostBusy() const { return false; }
 };
 
 } // namespace camlog::session

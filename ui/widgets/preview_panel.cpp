@@ -14,10 +14,12 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QRegularExpression>
 #include <QSlider>
 #include <QThread>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace camlog::widgets {
@@ -50,10 +52,15 @@ QImage ImageOf(const media::BgrPicture &picture)
     return image.copy(); // the player's picture is shared; the image keeps its own pixels
 }
 
-media::PreviewInlay InlayFromSettings(const prefs::Settings &s, const core::TaviFichier *fichier)
+media::PreviewInlay InlayFromSettings(const prefs::Settings &s, const core::TaviFichier *fichier, bool editing,
+                                      bool autoSize)
 {
     media::PreviewInlay inlay;
     inlay.rec = commands::ApplyInlaySettings(s, fichier);
+    inlay.rec.autoSize = autoSize;
+    // While the inlay is edited it shows on every picture; the stored timing is kept.
+    if (editing)
+        inlay.rec.timing = 0;
     inlay.x = s.incrustPositionX;
     inlay.y = s.incrustPositionY;
     inlay.alignment = s.alignement;
@@ -96,6 +103,81 @@ PreviewPanel::PreviewPanel(TVueFrame &vue, PreviewPictureView &fullScreenView, S
         if (m_player->built())
             m_player->seekTo(m_player->timeline().positionOfSlider(value));
     });
+    connect(&m_vue, &TVueFrame::inlayXMoved, this, [this](int x) {
+        prefs::Settings s = prefs::currentSettings();
+        const bool subtitle = s.alignement == 3;
+        placeInlay(x, s.incrustPositionY);
+        if (subtitle) {
+            s = prefs::currentSettings();
+            s.alignement = 1;
+            prefs::setCurrentSettings(std::move(s));
+            applyInlay();
+            if (onAlignmentChanged)
+                onAlignmentChanged();
+        }
+    });
+    connect(&m_vue, &TVueFrame::inlayYMoved, this,
+            [this](int y) { placeInlay(prefs::currentSettings().incrustPositionX, y); });
+    m_vue.videoWindow()->installEventFilter(this);
+    m_vue.setInlaySliders(s.incrustPositionX, s.incrustPositionY);
+}
+
+void PreviewPanel::placeInlay(int x, int y)
+{
+    prefs::Settings s = prefs::currentSettings();
+    s.incrustPositionX = std::clamp(x, 0, 1000);
+    s.incrustPositionY = std::clamp(y, 0, 1000);
+    m_vue.setInlaySliders(s.incrustPositionX, s.incrustPositionY);
+    prefs::setCurrentSettings(std::move(s));
+    applyInlay();
+}
+
+bool PreviewPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_vue.videoWindow())
+        return QObject::eventFilter(watched, event);
+    const auto type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove)
+        return QObject::eventFilter(watched, event);
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    if (m_inlayEditing) {
+        if (type == QEvent::MouseMove && !(mouse->buttons() & Qt::LeftButton))
+            return false;
+        // The place pressed, in thousandths of the picture's width and height.
+        const QRect picture = m_vue.videoWindow()->pictureRect();
+        if (picture.width() <= 0 || picture.height() <= 0)
+            return false;
+        const QPoint at = mouse->position().toPoint() - picture.topLeft();
+        placeInlay(static_cast<int>(std::int64_t{at.x()} * 1000 / picture.width()),
+                   static_cast<int>(std::int64_t{at.y()} * 1000 / picture.height()));
+        return true;
+    }
+    if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton && onVideoPressed)
+        onVideoPressed();
+    return QObject::eventFilter(watched, event);
+}
+
+void PreviewPanel::setInlayEditing(bool on)
+{
+    m_inlayEditing = on;
+    const prefs::Settings s = prefs::currentSettings();
+    m_vue.setInlaySliders(s.incrustPositionX, s.incrustPositionY);
+    m_vue.setInlaySlidersVisible(on);
+    m_player->setLoop(on);
+    applyInlay();
+}
+
+void PreviewPanel::setInlayAutoSize(bool on)
+{
+    m_inlayAutoSize = on;
+    applyInlay();
+}
+
+void PreviewPanel::inlayChanged()
+{
+    const prefs::Settings s = prefs::currentSettings();
+    m_vue.setInlaySliders(s.incrustPositionX, s.incrustPositionY);
+    applyInlay();
 }
 
 PreviewPanel::~PreviewPanel()
@@ -129,7 +211,7 @@ void PreviewPanel::showFile(std::shared_ptr<const core::TaviFichier> fichier)
     facts.shift = m_fichier->Shift;
     facts.codec = m_fichier->Codec;
     const prefs::Settings s = prefs::currentSettings();
-    m_player->setInlay(InlayFromSettings(s, m_fichier.get()));
+    m_player->setInlay(InlayFromSettings(s, m_fichier.get(), m_inlayEditing, m_inlayAutoSize));
     m_player->setDeinterlace(s.deinterlace);
     const media::PreviewMessage code = m_player->open(facts);
     showMessage(code);
@@ -199,6 +281,8 @@ void PreviewPanel::pictureReady()
                              m_fichier->FileType == 1, m_fichier->SizeText);
     m_vue.setTimeStamp(qt(media::TimeStampLine(m_stamp)));
     m_vue.setSliderValue(m_player->timeline().sliderValue(shown->position));
+    if (onPictureShown && !m_player->pending())
+        onPictureShown();
 }
 
 void PreviewPanel::stateChanged()
@@ -234,7 +318,7 @@ void PreviewPanel::applySound()
 
 void PreviewPanel::applyInlay()
 {
-    m_player->setInlay(InlayFromSettings(prefs::currentSettings(), m_fichier.get()));
+    m_player->setInlay(InlayFromSettings(prefs::currentSettings(), m_fichier.get(), m_inlayEditing, m_inlayAutoSize));
 }
 
 void PreviewPanel::copyPicture()
@@ -249,6 +333,8 @@ void PreviewPanel::copyPicture()
 
 void PreviewPanel::sceneStep(bool next)
 {
+    if (onSceneStep && onSceneStep(next))
+        return;
     // The scn file on disk now: one written by a command since the file was listed counts.
     std::error_code error;
     if (!m_fichier || !m_player->built() || !std::filesystem::exists(scenes::ScnFileName(m_fichier->FullPath), error))

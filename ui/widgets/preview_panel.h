@@ -49,10 +49,34 @@ public:
     // of the file's own, while the user edits one; nothing: the file's own again.
     void setTrialShift(std::optional<double> days);
 
+    // The inlay edit mode: the two position sliders, placing the inlay by pressing and dragging
+    // on the picture, the inlay drawn on every picture, playing in a loop, no time stamp.
+    void setInlayEditing(bool on);
+    bool inlayEditing() const { return m_inlayEditing; }
+    // "auto" in the inlay editor's size box: the font follows the picture width (not stored).
+    void setInlayAutoSize(bool on);
+    bool inlayAutoSize() const { return m_inlayAutoSize; }
+    // The inlay settings changed: the picture shows them at once.
+    void inlayChanged();
+
+    // A mouse press on the picture outside the inlay edit mode (the scene editor takes the
+    // picture shown for its scene).
+    std::function<void()> onVideoPressed;
+    // Next or previous scene: true when someone else (the open scene editor) took the step.
+    std::function<bool(bool next)> onSceneStep;
+    // A picture asked for is on screen.
+    std::function<void()> onPictureShown;
+    // The horizontal slider turned the subtitle alignment (3) into centred (1).
+    std::function<void()> onAlignmentChanged;
+
     media::PreviewPlayer &player() { return *m_player; }
     const media::PreviewStamp &stamp() const { return m_stamp; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void placeInlay(int x, int y);
     void pictureReady();
     void stateChanged();
     void showMessage(media::PreviewMessage code);
@@ -74,6 +98,8 @@ private:
     media::PreviewStamp m_stamp;
     ui::ActionList *m_actions = nullptr;
     std::function<void()> m_refresh;
+    bool m_inlayEditing = false;
+    bool m_inlayAutoSize = false;
 };
 
 } // namespace camlog::widgets

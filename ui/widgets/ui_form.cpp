@@ -158,6 +158,20 @@ void TUIForm::arrangePanels()
         break;
     }
     m_vue->setGeometry(video);
+    if (m_sceneBase != nullptr && m_sceneList != nullptr) {
+        // The scene editor's panels stand where the information panel and the list stand.
+        const bool scenes = m_sceneEditorOpen && !panelMode && m_layout != Layout::VideoOnly;
+        m_sceneBase->setVisible(scenes);
+        m_sceneList->setVisible(scenes && listShown);
+        if (scenes) {
+            m_base->hide();
+            m_list->hide();
+            m_sceneBase->setGeometry(m_base->geometry());
+            m_sceneList->setGeometry(m_list->geometry());
+            m_sceneBase->raise();
+            m_sceneList->raise();
+        }
+    }
     // The empty-list panel lies over the video area, in front of the other panels.
     m_empty->setGeometry(video);
     if (m_emptyShown)
@@ -203,6 +217,19 @@ void TUIForm::ShowActiveFile(std::shared_ptr<const core::TaviFichier> fichier)
     else
         m_base->ClearPanel();
     refreshActions();
+}
+
+void TUIForm::setScenePanels(QWidget *sceneBase, QWidget *sceneList)
+{
+    m_sceneBase = sceneBase;
+    m_sceneList = sceneList;
+    arrangePanels();
+}
+
+void TUIForm::setSceneEditorOpen(bool open)
+{
+    m_sceneEditorOpen = open;
+    arrangePanels();
 }
 
 void TUIForm::setFullScreenVideo(bool on)

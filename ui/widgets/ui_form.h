@@ -69,6 +69,12 @@ public:
     // A panel (about, settings) is open in layout 2: the window's host draws it in panelPlace().
     void setPanelOpen(bool open) { m_panelOpen = open; }
 
+    // The scene editor's panels, which take the places of the information panel and of the file
+    // list while the editor is open.
+    void setScenePanels(QWidget *sceneBase, QWidget *sceneList);
+    void setSceneEditorOpen(bool open);
+    bool sceneEditorOpen() const { return m_sceneEditorOpen; }
+
     // Full screen: the backdrop maximised behind the video fitted to the screen; false leaves it.
     void setFullScreenVideo(bool on);
     bool fullScreenVideo() const { return m_fullScreen; }
@@ -109,6 +115,9 @@ private:
     ListFrame *m_list = nullptr;
     EmptyListFrame *m_empty = nullptr;
     QWidget *m_panelPlace = nullptr;
+    QWidget *m_sceneBase = nullptr;
+    QWidget *m_sceneList = nullptr;
+    bool m_sceneEditorOpen = false;
     StatusPanel *m_status = nullptr;
     std::unique_ptr<Tplaque> m_plaque;
 

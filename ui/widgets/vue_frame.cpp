@@ -16,6 +16,7 @@ constexpr int kSliderAbove = 30; // the slider's top above the picture's
 constexpr int kSliderWider = 8;  // on each side
 constexpr int kStampBelow = 4;
 constexpr int kSliderHeight = 22;
+constexpr int kInlaySlider = 20; // the inlay sliders' thickness
 } // namespace
 
 TVueFrame::TVueFrame(QWidget *parent) : QFrame(parent)
@@ -50,7 +51,43 @@ TVueFrame::TVueFrame(QWidget *parent) : QFrame(parent)
         if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction)
             emit sliderMoved(m_position->sliderPosition());
     });
+    m_inlayX = new QSlider(Qt::Horizontal, this);
+    m_inlayX->setObjectName("sbIncrustX");
+    m_inlayY = new QSlider(Qt::Vertical, this);
+    m_inlayY->setObjectName("sbIncrustY");
+    for (QSlider *slider : {m_inlayX, m_inlayY}) {
+        slider->setRange(0, 1000);
+        slider->setPageStep(50);
+        slider->hide();
+        connect(slider, &QSlider::sliderPressed, this, &TVueFrame::inlaySliderPressed);
+        connect(slider, &QSlider::sliderReleased, this, &TVueFrame::inlaySliderReleased);
+    }
+    // Drags, clicks on the track and keys all move the inlay.
+    connect(m_inlayX, &QSlider::valueChanged, this, [this](int value) {
+        if (!m_settingInlay)
+            emit inlayXMoved(value);
+    });
+    connect(m_inlayY, &QSlider::valueChanged, this, [this](int value) {
+        if (!m_settingInlay)
+            emit inlayYMoved(1000 - value);
+    });
     showIdle({});
+}
+
+void TVueFrame::setInlaySlidersVisible(bool visible)
+{
+    m_inlayX->setVisible(visible);
+    m_inlayY->setVisible(visible);
+    m_stamp->setVisible(!visible && m_video->isVisible());
+    arrange();
+}
+
+void TVueFrame::setInlaySliders(int x, int y)
+{
+    m_settingInlay = true;
+    m_inlayX->setValue(x);
+    m_inlayY->setValue(1000 - y);
+    m_settingInlay = false;
 }
 
 void TVueFrame::showIdle(const QString &fileName)
@@ -64,7 +101,7 @@ void TVueFrame::showIdle(const QString &fileName)
     m_note->setVisible(!fileName.isEmpty());
     m_video->setVisible(true);
     m_position->setVisible(true);
-    m_stamp->setVisible(true);
+    m_stamp->setVisible(!m_inlayX->isVisibleTo(this));
     arrange();
 }
 
@@ -83,7 +120,7 @@ void TVueFrame::showMessage(const QString &richText)
     m_note->setVisible(!richText.isEmpty());
     m_video->setVisible(richText.isEmpty());
     m_position->setVisible(richText.isEmpty());
-    m_stamp->setVisible(richText.isEmpty());
+    m_stamp->setVisible(richText.isEmpty() && !m_inlayX->isVisibleTo(this));
     arrange();
 }
 
@@ -148,6 +185,8 @@ void TVueFrame::arrange()
                                 picture.width() + 2 * kSliderWider, kSliderHeight);
     }
     m_stamp->setGeometry(0, picture.bottom() + 1 + kStampBelow, width(), stampHeight);
+    m_inlayX->setGeometry(picture.left(), picture.bottom() + 2, picture.width(), kInlaySlider);
+    m_inlayY->setGeometry(picture.right() + 2, picture.top(), kInlaySlider, picture.height());
 }
 
 } // namespace camlog::widgets

@@ -30,6 +30,13 @@ public:
     void setSliderValue(int value);
     void setSliderEnabled(bool enabled);
     bool sliderDown() const;
+    // The inlay's two position sliders along the bottom and right edges of the picture (0..1000;
+    // the vertical one shows 1000 − Y), shown while the inlay is edited; the time stamp hides.
+    void setInlaySlidersVisible(bool visible);
+    void setInlaySliders(int x, int y);
+    QSlider *inlaySliderX() const { return m_inlayX; }
+    QSlider *inlaySliderY() const { return m_inlayY; }
+
     // The time stamp's font follows the panel's width: 10 points up to 500 pixels, else width/48.
     static int timeStampPointSize(int panelWidth);
 
@@ -41,6 +48,11 @@ public:
 signals:
     // The user moved the slider to value (0..1000).
     void sliderMoved(int value);
+    // The user moved an inlay slider: the new X, or the new Y (1000 − the slider's value).
+    void inlayXMoved(int x);
+    void inlayYMoved(int y);
+    void inlaySliderPressed();
+    void inlaySliderReleased();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -52,6 +64,9 @@ private:
     QLabel *m_note;
     QLabel *m_stamp;
     QSlider *m_position;
+    QSlider *m_inlayX;
+    QSlider *m_inlayY;
+    bool m_settingInlay = false;
 };
 
 } // namespace camlog::widgets

@@ -18,6 +18,7 @@
 #include "ui/widgets/file_list_adapter.h"
 #include "ui/widgets/file_list_view.h"
 #include "ui/widgets/file_urls.h"
+#include "ui/widgets/inlay_editor_binding.h"
 #include "ui/widgets/link_edit.h"
 #include "ui/widgets/list_frame.h"
 #include "ui/widgets/main_menu.h"
@@ -29,9 +30,11 @@
 #include "ui/widgets/question_box.h"
 #include "ui/widgets/riff_form.h"
 #include "ui/widgets/save_prefs_form.h"
+#include "ui/widgets/scene_editor_panel.h"
 #include "ui/widgets/shortcut_table_form.h"
 #include "ui/widgets/status_panel.h"
 #include "ui/widgets/tool_bars.h"
+#include "ui/widgets/typing_keys.h"
 #include "ui/widgets/vue_frame.h"
 
 #include <QAbstractEventDispatcher>
@@ -81,6 +84,7 @@ WindowSession::WindowSession(WindowStart start) : m_start(std::move(start))
     bindWindowActions();
     buildInput();
     buildPanels();
+    buildEditors();
     wireForm();
     applySettings();
 }
@@ -171,6 +175,10 @@ void WindowSession::wireList()
             active(fichier);
         m_form->ShowActiveFile(fichier);
         m_preview->showFile(fichier);
+        if (m_sceneEditor != nullptr)
+            m_sceneEditor->activeChanged(fichier);
+        if (m_inlayEditor != nullptr)
+            m_inlayEditor->activeChanged(fichier);
     };
     auto opening = list.OnOpenStart;
     list.OnOpenStart = [this, opening] {
@@ -498,6 +506,33 @@ void WindowSession::report(session::ReportKind kind, const std::string &text)
     }
 }
 
+bool WindowSession::hostBusy() const
+{
+    return m_preview != nullptr && m_preview->player().pending();
+}
+
+// ---- The editors ------------------------------------------------------------------------------
+
+void WindowSession::buildEditors()
+{
+    m_typingKeys = std::make_unique<TypingKeys>(m_session->actions(), *m_binding);
+    m_sceneEditor = new SceneEditorPanel(*m_form, *m_preview, *m_typingKeys, this);
+    m_sceneEditor->bindActions(m_session->actions(), [this] { refreshActions(); });
+    m_inlayEditor = new InlayEditorBinding(m_session->actions(), *m_binding, *m_preview, *m_typingKeys, m_form.get(),
+                                           [this] { refreshActions(); });
+    m_preview->onVideoPressed = [this] {
+        m_sceneEditor->pictureChosen();
+    };
+    m_preview->onSceneStep = [this](bool next) {
+        return m_sceneEditor->stepScene(next);
+    };
+    // A call of a script or of the command line waits for the picture it asked for.
+    m_preview->onPictureShown = [this] {
+        if (m_session)
+            m_session->hostWorkEnded();
+    };
+}
+
 // ---- The about and settings panels ------------------------------------------------------------
 
 void WindowSession::buildPanels()
@@ -618,6 +653,7 @@ void WindowSession::wireOptions()
     m_options->onDisplayFormat = [this](const std::string &pattern) {
         m_form->baseFrame()->setDatecodePattern(pattern);
         m_form->ShowActiveFile(m_session->list().ActiveFile());
+        m_sceneEditor->formatsChanged();
         m_preview->player().refresh(); // the time stamp in the new format
     };
     m_options->onPreferredFolder = [this](const std::string &folder) {
@@ -651,6 +687,9 @@ bool WindowSession::closeRequest()
 {
     if (m_closed)
         return true;
+    // Changes to the scenes are saved or dropped first; "Cancel" goes back to the editor.
+    if (!m_closing && !m_noQuestions && m_sceneEditor != nullptr && !m_sceneEditor->mayClose())
+        return false;
     if (m_closing) {
         if (m_session->engine().IsRunning())
             return false;

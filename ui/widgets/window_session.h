@@ -31,6 +31,9 @@ class PreparationDialogs;
 class PreviewPanel;
 class TRaccourcisForm;
 class ToolBars;
+class SceneEditorPanel;
+class InlayEditorBinding;
+class TypingKeys;
 
 struct WindowStart {
     prefs::Settings settings;
@@ -57,6 +60,9 @@ public:
     CommandDialogs *commandDialogs() const { return m_commandDialogs.get(); }
     PreparationDialogs *preparationDialogs() const { return m_dialogs.get(); }
     TRaccourcisForm *shortcutTable() const { return m_shortcuts; }
+    SceneEditorPanel *sceneEditor() const { return m_sceneEditor; }
+    InlayEditorBinding *inlayEditor() const { return m_inlayEditor; }
+    PreviewPanel *preview() const { return m_preview; }
     session::Session &session() { return *m_session; }
     // The settings as the window holds them now (what a save would write).
     prefs::Settings currentWindowSettings() const;
@@ -84,6 +90,10 @@ private:
     void endProgress() override;
     void note(session::NoteKind kind, const std::string &text) override;
     void report(session::ReportKind kind, const std::string &text) override;
+    bool hostBusy() const override;
+
+    // The scene editor and the inlay editor over the preview.
+    void buildEditors();
 
     void applySettings();
     void wireForm();
@@ -125,6 +135,9 @@ private:
     TOptionsFrame *m_options = nullptr;
     TAproposFrame *m_about = nullptr;
     TRiffForm *m_riff = nullptr;
+    std::unique_ptr<TypingKeys> m_typingKeys;
+    SceneEditorPanel *m_sceneEditor = nullptr;
+    InlayEditorBinding *m_inlayEditor = nullptr;
     std::vector<QToolBar *> m_barsHiddenByPanel;
     QTimer m_refresh;
     bool m_started = false;
