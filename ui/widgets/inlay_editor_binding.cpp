@@ -7,8 +7,12 @@
 #include "ui/widgets/edit_incrust_form.h"
 #include "ui/widgets/preview_panel.h"
 #include "ui/widgets/typing_keys.h"
+#include "ui/widgets/ui_form.h"
 
+#include <QScreen>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace camlog::widgets {
 
@@ -75,12 +79,33 @@ void InlayEditorBinding::open()
     prefs::setCurrentSettings(std::move(s));
     m_preview.setInlayEditing(true);
     m_keys.hold();
+    if (!m_placed) {
+        m_placed = true;
+        placeBeside();
+    }
     m_form->show();
     m_form->raise();
     if (auto *edit = m_actions.toggle("taEditerIncrust"))
         edit->SetChecked(true);
     if (m_refresh)
         m_refresh();
+}
+
+// The editor stands beside the window on the side of the list, kept on the screen: it may hide
+// the list, never the picture it changes.
+void InlayEditorBinding::placeBeside()
+{
+    auto *window = qobject_cast<TUIForm *>(parent());
+    if (window == nullptr || window->screen() == nullptr)
+        return;
+    m_form->adjustSize();
+    const QRect screen = window->screen()->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    const QSize size = m_form->frameGeometry().size();
+    int x = window->listOnLeft() ? frame.left() - size.width() : frame.right() + 1;
+    x = std::clamp(x, screen.left(), std::max(screen.left(), screen.right() + 1 - size.width()));
+    const int y = std::clamp(frame.top(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height()));
+    m_form->move(x, y);
 }
 
 void InlayEditorBinding::close()

@@ -36,6 +36,7 @@ public:
 private:
     void open();
     void close();
+    void placeBeside();
 
     ui::ActionList &m_actions;
     PreviewPanel &m_preview;
@@ -43,6 +44,7 @@ private:
     TEditIncrustForm *m_form;
     std::function<void()> m_refresh;
     bool m_editing = false;
+    bool m_placed = false;
 };
 
 } // namespace camlog::widgets
