@@ -541,5 +541,54 @@ TEST_F(PreviewPlayerTest, ClosingWhilePlayingFreesEverything)
     }
 }
 
+TEST_F(PreviewPlayerTest, ARangePlaysOnlyItsFramesOnceOrInALoop)
+{
+    // The scene editor plays only the selected scene: [50, 59] of the tape, back to 50 paused; the
+    // inlay editor loops.
+    PreviewPlayer player;
+    std::atomic<int> stateChanges = 0;
+    player.OnStateChange = [&] {
+        ++stateChanges;
+    };
+    ASSERT_EQ(player.open(Facts(fixturePath("tape_three-type2.avi"), true, 25.0)), PreviewMessage::None);
+    EXPECT_TRUE(player.waitShown(0, kWait));
+    EXPECT_FALSE(player.pending());
+    player.setPlayRange(std::make_pair(std::int64_t{50}, std::int64_t{59}));
+    player.seekTo(50);
+    EXPECT_TRUE(player.pending() || player.waitShown(50, kWait));
+    EXPECT_TRUE(player.waitShown(50, kWait));
+    EXPECT_FALSE(player.pending());
+    player.play();
+    const auto start = std::chrono::steady_clock::now();
+    while (stateChanges == 0 && std::chrono::steady_clock::now() - start < kWait)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(stateChanges, 1);
+    EXPECT_FALSE(player.playing());
+    EXPECT_TRUE(player.waitShown(50, kWait));
+    EXPECT_EQ(player.position(), 50);
+    // In a loop the range plays again and again, without a stop.
+    player.setLoop(true);
+    player.play();
+    std::this_thread::sleep_for(1000ms); // 25 pictures: the 10 of the range more than twice
+    EXPECT_TRUE(player.playing());
+    EXPECT_EQ(stateChanges, 1);
+    const auto shown = player.shown();
+    ASSERT_TRUE(shown);
+    EXPECT_GE(shown->position, 50);
+    EXPECT_LE(shown->position, 59);
+    player.pause();
+    // Without a range the whole file plays again.
+    player.setLoop(false);
+    player.setPlayRange(std::nullopt);
+    player.seekTo(120);
+    EXPECT_TRUE(player.waitShown(120, kWait));
+    player.play();
+    const auto again = std::chrono::steady_clock::now();
+    while (stateChanges == 1 && std::chrono::steady_clock::now() - again < kWait)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(stateChanges, 2);
+    EXPECT_TRUE(player.waitShown(0, kWait));
+}
+
 } // namespace
 } // namespace camlog::media
