@@ -1,6 +1,7 @@
 // Scenes at fixed intervals and the text export of a scn file, run through the engine.
 #include "commands_fixture.h"
 #include "engine/message_template.h"
+#include "scenes/edited_scenes.h"
 #include "scenes/fixed_interval.h"
 #include "scenes/scn_file.h"
 #include "support/office_reader.h"
@@ -186,6 +187,51 @@ TEST_F(TextExport, TheScnFileIsWrittenAsText)
     EXPECT_EQ(text[15].rfind("// Terminated at ", 0), 0u);
     EXPECT_EQ(text[16], "// Visit my web site https://www.camlog.org/");
     EXPECT_EQ(text[17], "//");
+}
+
+TEST_F(TextExport, TheListOpenInTheSceneEditorIsExportedInsteadOfTheScnFile)
+{
+    const std::string video = CopyFixture("tape_three-type2.avi", "Clip.avi");
+    {
+        scenes::SceneContext context;
+        scenes::TwriteScene writer(video);
+        ASSERT_TRUE(writer.WriteScene(scenes::TSceneClass(0, 125, context)));
+        ASSERT_TRUE(writer.close());
+    }
+    // The editor holds a cut, titled list that is not saved yet.
+    scenes::SceneContext context;
+    context.videoLoaded = true;
+    context.frameRate = 25.0;
+    std::vector<scenes::TSceneClass> edited{scenes::TSceneClass(0, 30, context), scenes::TSceneClass(30, 125, context)};
+    edited[1].title = "Été";
+    edited[1].subtitle = "sous-titre";
+    edited[1].number = 2;
+    edited[1].pictureOffset = 5;
+    scenes::PublishEditedScenes(video, edited);
+    AddToList(video);
+    ASSERT_TRUE(Run(dm.ExporterScenesTexte));
+    EXPECT_EQ(engine.LastRun().failedPasses, 0);
+    const std::string textFile = (Scratch() / "Clip_scn.txt").string();
+    std::vector<std::string> text = lines(Content(textFile));
+    ASSERT_EQ(text.size(), 11u + 2u + 5u);
+    EXPECT_EQ(text[11].rfind("  1, 0:00:00:00, 0:00:01:04, 01.05, ", 0), 0u) << text[11];
+    EXPECT_EQ(text[12].rfind("  2, 0:00:01:05, 0:00:04:24, 03.20, ", 0), 0u) << text[12];
+    const std::string caption = ", Été, sous-titre";
+    EXPECT_TRUE(text[12].size() > caption.size() && text[12].substr(text[12].size() - caption.size()) == caption)
+        << text[12];
+    // Another video's list, or none: the scn file.
+    scenes::PublishEditedScenes(video + ".other.avi", edited);
+    host.questions.clear();
+    host.answers = {TAnswer::Yes};
+    ASSERT_TRUE(Run(dm.ExporterScenesTexte));
+    text = lines(Content(textFile));
+    ASSERT_EQ(text.size(), 11u + 1u + 5u);
+    EXPECT_EQ(text[11].rfind("  1, 0:00:00:00, 0:00:04:24, 05.00, ", 0), 0u) << text[11];
+    scenes::WithdrawEditedScenes();
+    host.questions.clear();
+    host.answers = {TAnswer::Yes};
+    ASSERT_TRUE(Run(dm.ExporterScenesTexte));
+    EXPECT_EQ(lines(Content(textFile)).size(), 11u + 1u + 5u);
 }
 
 TEST_F(TextExport, AnUnwritableDestinationFailsTheFile)
