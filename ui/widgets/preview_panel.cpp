@@ -294,6 +294,9 @@ void PreviewPanel::stateChanged()
         m_vue.setSliderEnabled(false);
     }
     syncPlayState();
+    // A file gone while a call waited for its picture: the call goes on.
+    if (onPictureShown && !m_player->pending())
+        onPictureShown();
 }
 
 void PreviewPanel::syncPlayState()

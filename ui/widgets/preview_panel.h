@@ -64,7 +64,7 @@ public:
     std::function<void()> onVideoPressed;
     // Next or previous scene: true when someone else (the open scene editor) took the step.
     std::function<bool(bool next)> onSceneStep;
-    // A picture asked for is on screen.
+    // Every picture asked for is on screen, or the file went and none will come.
     std::function<void()> onPictureShown;
     // The horizontal slider turned the subtitle alignment (3) into centred (1).
     std::function<void()> onAlignmentChanged;

@@ -180,6 +180,12 @@ void SceneEditorPanel::activeChanged(std::shared_ptr<const core::TaviFichier> fi
     publish();
 }
 
+void SceneEditorPanel::previewReopened()
+{
+    if (m_open && m_model->current() >= 0)
+        selectScene(m_model->current());
+}
+
 void SceneEditorPanel::formatsChanged()
 {
     m_model->setContext(context());
@@ -203,8 +209,6 @@ bool SceneEditorPanel::settle(bool withCancel)
 
 bool SceneEditorPanel::mayClose()
 {
-    if (m_editingTitles)
-        m_titles->hide();
     return !m_open || settle(true);
 }
 

@@ -46,6 +46,8 @@ public:
     void activeChanged(std::shared_ptr<const core::TaviFichier> fichier);
     // The window is to close: false when the user chose to go back to the editor (or a save failed).
     bool mayClose();
+    // The preview opened the active file again (after a command): it shows the current scene again.
+    void previewReopened();
     // The display or duration format changed: the scene texts follow.
     void formatsChanged();
 

@@ -204,8 +204,10 @@ void WindowSession::wireSession()
     m_session->OnCommandEnd = [this] {
         m_form->statusPanel()->setCommandMessage({});
         m_form->ShowActiveFile(m_session->list().ActiveFile());
-        if (!m_closing)
+        if (!m_closing) {
             m_preview->showFile(m_session->list().ActiveFile());
+            m_sceneEditor->previewReopened();
+        }
         if (m_closing)
             QTimer::singleShot(0, m_form.get(), [this] { m_form->close(); });
     };
