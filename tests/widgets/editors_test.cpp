@@ -330,6 +330,10 @@ TEST_F(EditorsTest, TheInlayEditorChangesTheSettingsLiveAndCancelGivesThemBack)
     EXPECT_NEAR(prefs::currentSettings().incrustPositionX, 250, 5);
     EXPECT_NEAR(prefs::currentSettings().incrustPositionY, 500, 5);
     EXPECT_EQ(vue.inlaySliderY()->value(), 1000 - prefs::currentSettings().incrustPositionY);
+    // While the button is down the picture plays, silently; released, it pauses again.
+    EXPECT_TRUE(window->preview()->player().playing());
+    QTest::mouseRelease(video, Qt::LeftButton, {}, picture.center());
+    EXPECT_FALSE(window->preview()->player().playing());
 
     // The other controls, each into its setting.
     form.contentButton(1)->click();

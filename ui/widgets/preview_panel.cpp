@@ -118,6 +118,9 @@ PreviewPanel::PreviewPanel(TVueFrame &vue, PreviewPictureView &fullScreenView, S
     });
     connect(&m_vue, &TVueFrame::inlayYMoved, this,
             [this](int y) { placeInlay(prefs::currentSettings().incrustPositionX, y); });
+    // While the inlay is placed the picture plays silently, so that it shows on moving pictures.
+    connect(&m_vue, &TVueFrame::inlaySliderPressed, this, [this] { startPlacing(); });
+    connect(&m_vue, &TVueFrame::inlaySliderReleased, this, [this] { endPlacing(); });
     m_vue.videoWindow()->installEventFilter(this);
     m_vue.setInlaySliders(s.incrustPositionX, s.incrustPositionY);
 }
@@ -137,10 +140,16 @@ bool PreviewPanel::eventFilter(QObject *watched, QEvent *event)
     if (watched != m_vue.videoWindow())
         return QObject::eventFilter(watched, event);
     const auto type = event->type();
+    if (type == QEvent::MouseButtonRelease && m_inlayEditing) {
+        endPlacing();
+        return true;
+    }
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove)
         return QObject::eventFilter(watched, event);
     const auto *mouse = static_cast<QMouseEvent *>(event);
     if (m_inlayEditing) {
+        if (type == QEvent::MouseButtonPress)
+            startPlacing();
         if (type == QEvent::MouseMove && !(mouse->buttons() & Qt::LeftButton))
             return false;
         // The place pressed, in thousandths of the picture's width and height.
@@ -157,8 +166,30 @@ bool PreviewPanel::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
+void PreviewPanel::startPlacing()
+{
+    if (m_placing || !m_player->built() || m_player->playing())
+        return;
+    m_placing = true;
+    m_sound->setGain(0.0);
+    m_player->play();
+    syncPlayState();
+}
+
+void PreviewPanel::endPlacing()
+{
+    if (!m_placing)
+        return;
+    m_placing = false;
+    m_player->pause();
+    m_sound->setGain(m_player->gain());
+    syncPlayState();
+}
+
 void PreviewPanel::setInlayEditing(bool on)
 {
+    if (!on)
+        endPlacing();
     m_inlayEditing = on;
     const prefs::Settings s = prefs::currentSettings();
     m_vue.setInlaySliders(s.incrustPositionX, s.incrustPositionY);

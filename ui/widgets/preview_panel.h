@@ -77,6 +77,10 @@ protected:
 
 private:
     void placeInlay(int x, int y);
+    // A slider or the mouse on the picture places the inlay: the preview plays without sound
+    // until it is released, when it was paused.
+    void startPlacing();
+    void endPlacing();
     void pictureReady();
     void stateChanged();
     void showMessage(media::PreviewMessage code);
@@ -100,6 +104,7 @@ private:
     std::function<void()> m_refresh;
     bool m_inlayEditing = false;
     bool m_inlayAutoSize = false;
+    bool m_placing = false;
 };
 
 } // namespace camlog::widgets
