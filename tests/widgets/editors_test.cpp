@@ -194,6 +194,22 @@ TEST_F(EditorsTest, TheSaveQuestionOnClosingTheEditorOrTheWindow)
     }
 }
 
+TEST_F(EditorsTest, AVideoWithoutScnFileGetsOneAtTheFirstSave)
+{
+    const std::string clip = (tapes / "pal_16x9_32k-type1.avi").string();
+    auto window = makeWindow({"/o=" + clip, "/es", "/ns", "/is", "/scn"});
+    ASSERT_EQ(onDisk(clip).size(), 2u);
+    // The list entry learnt of its scn file; the editor keeps its list and its scene.
+    ASSERT_TRUE(window->session().list().ActiveFile());
+    EXPECT_TRUE(window->session().list().ActiveFile()->HasScn);
+    SceneEditorPanel &editor = *window->sceneEditor();
+    EXPECT_TRUE(editor.isOpen());
+    EXPECT_EQ(editor.model().count(), 2);
+    EXPECT_EQ(editor.model().current(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->preview()->player().pending(); }, 5000));
+    EXPECT_EQ(window->preview()->player().position(), editor.model().scene(1).start);
+}
+
 TEST_F(EditorsTest, AnotherActiveFileAsksAboutTheChangesFirst)
 {
     auto window = makeWindow({"/l=" + tapes.string(), "/es"});

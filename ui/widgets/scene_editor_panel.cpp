@@ -154,8 +154,10 @@ void SceneEditorPanel::activeChanged(std::shared_ptr<const core::TaviFichier> fi
 {
     const bool sameVideo = fichier && m_fichier && fichier->FullPath == m_fichier->FullPath;
     if (m_open && sameVideo) {
-        // The same video again (its entry was reloaded): the list being edited stays.
+        // The same video again (its entry was reloaded): the list being edited stays, and the
+        // preview, opened again, shows the current scene.
         m_fichier = std::move(fichier);
+        previewReopened();
         return;
     }
     if (m_open && m_model->modified())
@@ -247,8 +249,11 @@ bool SceneEditorPanel::close()
             if (auto *toggle = m_actions->toggle("taEditerTitres"))
                 toggle->SetChecked(false);
     }
+    const bool modified = m_model->modified();
     if (!settle(true))
         return false;
+    if (modified && !m_model->modified() && m_fichier && onSaved)
+        onSaved(m_fichier->FullPath);
     if (auto *bar = m_form.findChild<QToolBar *>("tbScenes"))
         bar->hide();
     if (auto *bar = m_form.findChild<QToolBar *>("tbListe"))
@@ -352,6 +357,8 @@ void SceneEditorPanel::save()
     const scenes::ScnWriteResult written = m_model->Save();
     if (!written.ok)
         ShowErrorBox(&m_form, QStringLiteral("The scenes were not saved: ") + qt(written.message));
+    else if (m_fichier && onSaved)
+        onSaved(m_fichier->FullPath);
 }
 
 void SceneEditorPanel::startTitles()

@@ -62,6 +62,8 @@ public:
     TSceneBase *sceneBase() const { return m_base; }
     TEditerTitresForm *titleEditor() const { return m_titles; }
 
+    // The scn file of that video was written by the editor (its list entry learns of it).
+    std::function<void(const std::string &videoPath)> onSaved;
     // The question before changes would be lost; tests answer it themselves.
     std::function<scenes::SaveAnswer(const std::string &question, bool withCancel)> ask;
 

@@ -522,6 +522,17 @@ void WindowSession::buildEditors()
     m_sceneEditor->bindActions(m_session->actions(), [this] { refreshActions(); });
     m_inlayEditor = new InlayEditorBinding(m_session->actions(), *m_binding, *m_preview, *m_typingKeys, m_form.get(),
                                            [this] { refreshActions(); });
+    // A scn file written by the editor for a video that had none: the entry is read again, so
+    // that the scn marker shows and the scene commands apply to it.
+    m_sceneEditor->onSaved = [this](const std::string &path) {
+        ui::FileListModel &list = m_session->list();
+        const ui::FichierPtr active = list.ActiveFile();
+        if (!active || active->FullPath != path || active->HasScn)
+            return;
+        std::shared_ptr<core::TaviFichier> fresh = core::TaviFichier::Create(path, *m_start.context);
+        if (fresh && list.SwapFile(active.get(), std::move(fresh)))
+            list.RefreshActive();
+    };
     m_preview->onVideoPressed = [this] {
         m_sceneEditor->pictureChosen();
     };
