@@ -137,8 +137,11 @@ esac
 # ---- 2. The title editor: a click on the caption, a title typed, Return applies -----------------------
 # The caption (memo) lies in the scene panel of the right column, under the picture.
 window_geometry
-xdotool mousemove $((X + WIDTH - 150)) $((Y + 232)) click 1
-if wait_for '[ -n "$(window_of "Edit the title of a scene")" ]' 10; then
+for attempt in 1 2 3; do
+    xdotool mousemove $((X + WIDTH - 150)) $((Y + 232)) click 1
+    wait_for '[ -n "$(window_of "Edit the title of a scene")" ]' 5 && break
+done
+if [ -n "$(window_of "Edit the title of a scene")" ]; then
     pass "a click on the caption opens \"Edit the title of a scene\""
     titles=$(window_of "Edit the title of a scene")
     xdotool windowfocus --sync "$titles" 2>/dev/null
