@@ -159,7 +159,7 @@ TEST_F(SceneEditorTest, CutsAtTheFrameShownOnlyInsideAScene)
 
 TEST_F(SceneEditorTest, ACutKeepsTheTitlesAndFollowsTheNumbering)
 {
-    // The Part's example: [0,100) and [100,300) titled after their number and datecode.
+    // Two scenes [0,100) and [100,300) titled after their number and datecode.
     load({{0, 100, ""}, {100, 300, ""}}, 300);
     ASSERT_TRUE(editor.ApplyTitles("Scene %N: %D", "Duration = %U", true, &frames));
     EXPECT_EQ(editor.scene(1).title, "Scene 2: 2024-05-01 10:01:40");
