@@ -1,0 +1,157 @@
+// FFmpeg's libraries opened with the dynamic loader on first use.
+#include "media/ffmpeg_loader/ffmpeg_libraries.h"
+
+extern "C" {
+#include <libavcodec/version.h>
+#include <libavformat/version.h>
+#include <libavutil/macros.h>
+#include <libavutil/version.h>
+#include <libswresample/version.h>
+#include <libswscale/version.h>
+}
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+
+#include <dlfcn.h>
+
+namespace camlog::media {
+
+namespace {
+
+constexpr std::array<const char *, 5> kFiles = {
+    "libavcodec.so." AV_STRINGIFY(LIBAVCODEC_VERSION_MAJOR),
+    "libavformat.so." AV_STRINGIFY(LIBAVFORMAT_VERSION_MAJOR),
+    "libavutil.so." AV_STRINGIFY(LIBAVUTIL_VERSION_MAJOR),
+    "libswscale.so." AV_STRINGIFY(LIBSWSCALE_VERSION_MAJOR),
+    "libswresample.so." AV_STRINGIFY(LIBSWRESAMPLE_VERSION_MAJOR),
+};
+
+struct Loader {
+    std::mutex mutex;
+    std::array<void *, kFiles.size()> handles{};
+    bool anyOpen = false;
+    FfmpegLogCallback logCallback = nullptr;
+};
+
+Loader &loader()
+{
+    static Loader instance;
+    return instance;
+}
+
+std::size_t indexOf(FfmpegLibrary library)
+{
+    return static_cast<std::size_t>(library);
+}
+
+// With the loader's mutex held. The library's handle, or null with the loader's reason.
+void *openLocked(Loader &state, FfmpegLibrary library, std::string &why)
+{
+    void *&handle = state.handles[indexOf(library)];
+    if (handle == nullptr) {
+        handle = ::dlopen(kFiles[indexOf(library)], RTLD_NOW | RTLD_LOCAL);
+        if (handle == nullptr) {
+            const char *text = ::dlerror();
+            why = text != nullptr ? text : "unknown reason";
+        }
+    }
+    return handle;
+}
+
+// With the loader's mutex held: hands the program's log callback to libavutil.
+void applyLogCallbackLocked(Loader &state)
+{
+    if (state.logCallback == nullptr)
+        return;
+    std::string why;
+    void *util = openLocked(state, FfmpegLibrary::Util, why);
+    if (util == nullptr)
+        return;
+    if (void *set = ::dlsym(util, "av_log_set_callback"))
+        reinterpret_cast<void (*)(FfmpegLogCallback)>(set)(state.logCallback);
+}
+
+} // namespace
+
+const char *FfmpegLibraryFile(FfmpegLibrary library)
+{
+    return kFiles[indexOf(library)];
+}
+
+core::Expected<void *, FfmpegLoadErrorCode> OpenFfmpegLibrary(FfmpegLibrary library)
+{
+    Loader &state = loader();
+    const std::lock_guard lock(state.mutex);
+    std::string why;
+    void *handle = openLocked(state, library, why);
+    if (handle == nullptr)
+        return core::Error<FfmpegLoadErrorCode>{FfmpegLoadErrorCode::LibraryMissing,
+                                                std::string("the FFmpeg library ") + FfmpegLibraryFile(library)
+                                                    + " cannot be loaded (" + why + ")"};
+    if (!state.anyOpen) {
+        state.anyOpen = true;
+        applyLogCallbackLocked(state);
+    }
+    return handle;
+}
+
+core::Expected<void *, FfmpegLoadErrorCode> FindLibraryFunction(const std::string &file, const char *name)
+{
+    void *handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        const char *text = ::dlerror();
+        return core::Error<FfmpegLoadErrorCode>{FfmpegLoadErrorCode::LibraryMissing,
+                                                "the library " + file + " cannot be loaded ("
+                                                    + (text != nullptr ? text : "unknown reason") + ")"};
+    }
+    // The handle stays open: the function is used for as long as the process runs.
+    void *function = ::dlsym(handle, name);
+    if (function == nullptr)
+        return core::Error<FfmpegLoadErrorCode>{FfmpegLoadErrorCode::EntryMissing,
+                                                "the library " + file + " has no function " + name};
+    return function;
+}
+
+core::Expected<bool, FfmpegLoadErrorCode> LoadFfmpeg()
+{
+    for (const FfmpegLibrary library : {FfmpegLibrary::Util, FfmpegLibrary::Codec, FfmpegLibrary::Format,
+                                        FfmpegLibrary::Scale, FfmpegLibrary::Resample}) {
+        const auto opened = OpenFfmpegLibrary(library);
+        if (!opened)
+            return opened.error();
+    }
+    return true;
+}
+
+void *FfmpegEntryPoint(FfmpegLibrary library, const char *name)
+{
+    const auto handle = OpenFfmpegLibrary(library);
+    if (!handle)
+        QuitWithoutFfmpeg(handle.error().message);
+    void *function = ::dlsym(handle.value(), name);
+    if (function == nullptr)
+        QuitWithoutFfmpeg(std::string("the FFmpeg library ") + FfmpegLibraryFile(library) + " has no function " + name);
+    return function;
+}
+
+void QuitWithoutFfmpeg(const std::string &message)
+{
+    std::fflush(stdout);
+    std::fprintf(stderr, "camlog: %s; this run needs FFmpeg and cannot go on\n", message.c_str());
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
+void SetFfmpegLogCallback(FfmpegLogCallback callback)
+{
+    Loader &state = loader();
+    const std::lock_guard lock(state.mutex);
+    state.logCallback = callback;
+    if (state.anyOpen)
+        applyLogCallbackLocked(state);
+}
+
+} // namespace camlog::media

@@ -1,0 +1,43 @@
+// FFmpeg's libraries, opened on first use: a run that never decodes, encodes or converts (a
+// listing, a datecode scan, a rename) never maps them nor the codec libraries they pull in.
+#pragma once
+
+#include "core/expected.h"
+
+#include <cstdarg>
+
+#include <string>
+
+namespace camlog::media {
+
+enum class FfmpegLibrary { Codec, Format, Util, Scale, Resample };
+
+enum class FfmpegLoadErrorCode {
+    LibraryMissing, // the library file cannot be opened
+    EntryMissing,   // the library has no such function (another FFmpeg than the one built against)
+};
+
+// The file name (soname) of each library, of the FFmpeg the program was built against.
+const char *FfmpegLibraryFile(FfmpegLibrary library);
+
+// Opens a library file (once; later calls give the same handle).
+core::Expected<void *, FfmpegLoadErrorCode> OpenFfmpegLibrary(FfmpegLibrary library);
+
+// A function of a library file, for the loader's own tests: any file name.
+core::Expected<void *, FfmpegLoadErrorCode> FindLibraryFunction(const std::string &file, const char *name);
+
+// Opens all five libraries: a caller that wants a clear error before a run starts asks here.
+core::Expected<bool, FfmpegLoadErrorCode> LoadFfmpeg();
+
+// The function `name` of the library. When it cannot be had, the process cannot go on (the call
+// has no way to fail): the reason goes to standard error and the process ends with status 1.
+void *FfmpegEntryPoint(FfmpegLibrary library, const char *name);
+
+// Ends the process as FfmpegEntryPoint does when a function cannot be had.
+[[noreturn]] void QuitWithoutFfmpeg(const std::string &message);
+
+// The log callback the program sets before the libraries are loaded is set in them once they are.
+using FfmpegLogCallback = void (*)(void *, int, const char *, va_list);
+void SetFfmpegLogCallback(FfmpegLogCallback callback);
+
+} // namespace camlog::media
