@@ -1,9 +1,10 @@
-// camlog: the window (camlog [ARG...]), the batch mode (camlog --batch ARG...) and the listing
-// mode (camlog --list PATH...).
+// camlog: the batch mode (camlog --batch ARG...), the listing mode (camlog --list PATH...) and
+// the window (camlog [ARG...]), which runs in a program of its own that this one starts in its
+// place, so that a listing or a batch run never maps Qt's window libraries.
 #include "app/batch/batch_main.h"
 #include "app/listing/listing_main.h"
 #include "app/usage.h"
-#include "app/window_start.h"
+#include "app/window_launch.h"
 #include "core/program_version.h"
 
 #include <clocale>
@@ -11,24 +12,6 @@
 #include <span>
 #include <string>
 #include <vector>
-
-#if defined(__SANITIZE_THREAD__)
-#include "app/thread_sanitizer_suppressions.h"
-
-extern "C" const char *__tsan_default_suppressions()
-{
-    return camlog::app::kThreadSanitizerSuppressions;
-}
-#endif
-
-#if defined(__SANITIZE_ADDRESS__)
-// The font library behind the offscreen text drawing keeps its caches until the process ends;
-// the leak checker of sanitizer builds leaves them out.
-extern "C" const char *__lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\n";
-}
-#endif
 
 int main(int argc, char **argv)
 {
@@ -48,5 +31,5 @@ int main(int argc, char **argv)
         std::puts("camlog " CAMLOG_VERSION);
         return 0;
     }
-    return camlog::app::RunWindow(argc, argv, args);
+    return camlog::app::StartWindowProgram(argv);
 }

@@ -1,6 +1,8 @@
 // Locating the program file, the settings files and the XDG user folders.
 #include "prefs/prefs_environment.h"
 
+#include "core/program_file.h"
+
 #include <QDir>
 #include <QStandardPaths>
 #include <QString>
@@ -63,9 +65,7 @@ PrefsEnvironment PrefsEnvironment::forProgram(const std::string &programFile)
 
 PrefsEnvironment PrefsEnvironment::current()
 {
-    std::error_code error;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    return forProgram(error ? std::string() : exe.string());
+    return forProgram(core::ProgramFile());
 }
 
 std::string defaultDocumentsFolder(const PrefsEnvironment &env)

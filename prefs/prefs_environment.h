@@ -23,7 +23,7 @@ struct PrefsEnvironment {
     // <config>/Ovrand/: the folder shared with Snapdeck.
     std::string makerFolder() const;
 
-    // The running program (from /proc/self/exe) with the folders of the current user.
+    // The running program (core::ProgramFile: the camlog command) with the folders of the current user.
     static PrefsEnvironment current();
     // The given program file with the folders of the current user: <config> is
     // $XDG_CONFIG_HOME when that is an absolute path, else $HOME/.config; the video and

@@ -11,12 +11,28 @@
 #include "ui/actions/command_line.h"
 #include "ui/session/command_module.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include <unistd.h>
 
 namespace camlog::app {
+
+namespace {
+
+// Text is drawn into pictures only by the inlay command, through QtGui's application, whose
+// start costs every other run: it is made for runs that call the inlay or open a script (whose
+// lines may call it).
+bool mayDrawText(const std::vector<ui::ActionCall> &calls)
+{
+    return std::any_of(calls.begin(), calls.end(), [](const ui::ActionCall &call) {
+        return call.action != nullptr && (call.action->name == "ccIncruster" || call.action->name == "saOuvrirScript");
+    });
+}
+
+} // namespace
 
 int RunBatch(std::span<const std::string> args)
 {
@@ -50,7 +66,9 @@ int RunBatch(std::span<const std::string> args)
                      ignored.text.c_str());
 
     InterruptWatch interrupts; // before any other thread starts
-    const HeadlessText text;
+    std::optional<HeadlessText> text;
+    if (mayDrawText(parsed.calls))
+        text.emplace();
     const prefs::Settings settings = prefs::LoadPreferencesAtStart(prefs::PrefsEnvironment::current(), {});
     const media::AviProber prober;
     core::FichierContext context;

@@ -1,6 +1,7 @@
 // The desktop entry that stands for the "Send To" shortcut.
 #include "commands/shell/send_to_shortcut.h"
 
+#include "core/program_file.h"
 #include "core/replacing_file.h"
 
 #include <QStandardPaths>
@@ -82,15 +83,15 @@ bool CreateSendToShortcut(const std::string &name)
 {
     if (!validName(name))
         return false;
-    std::error_code error;
-    const fs::path program = fs::read_symlink("/proc/self/exe", error);
-    if (error)
+    const std::string program = core::ProgramFile();
+    if (program.empty())
         return false;
+    std::error_code error;
     const fs::path path = entryPath(name);
     fs::create_directories(path.parent_path(), error);
     if (error)
         return false;
-    const std::string text = DesktopEntryText(name, program.string());
+    const std::string text = DesktopEntryText(name, program);
     core::ReplacingFile file(path);
     return file.append(text.data(), text.size()) && file.commit();
 }

@@ -12,3 +12,6 @@ camlog_add_test_program(camlog_batch_tests
 
 # The host's pieces on their own: typed answers, answer rules, the gauge, the hand-off.
 camlog_add_test_program(camlog_batch_host_tests SOURCES batch_host_test.cpp LIBS camlog_batch)
+
+# What the camlog command loads at its start, and the window program it starts.
+camlog_add_test_program(camlog_start_tests SOURCES start_test.cpp LIBS camlog_batch_runner camlog_core)
