@@ -11,6 +11,7 @@ PACKAGES="
   libreoffice-calc-nogui libreoffice-writer-nogui poppler-utils unzip libxml2-utils
   clang-format clang libclang-rt-dev
   adwaita-icon-theme libqt6svg6 x11-xkb-utils
+  locales util-linux python3
 "
 missing=""
 for p in $PACKAGES; do
@@ -23,4 +24,20 @@ if [ -n "$missing" ]; then
     $SUDO apt-get update -q
     # shellcheck disable=SC2086
     $SUDO apt-get install -y -q --no-install-recommends $missing
+fi
+
+# The locales the date formatting tests compare with strftime (a machine with only C skips them).
+wanted_locales="en_US.UTF-8 de_DE.UTF-8 fr_FR.UTF-8"
+missing_locales=""
+for l in $wanted_locales; do
+    locale -a 2>/dev/null | grep -qix "$(echo "$l" | sed 's/UTF-8/utf8/')" || missing_locales="$missing_locales $l"
+done
+if [ -n "$missing_locales" ]; then
+    SUDO=""
+    [ "$(id -u)" -eq 0 ] || SUDO=sudo
+    for l in $missing_locales; do
+        $SUDO sed -i "s/^# *\($l UTF-8\)/\1/" /etc/locale.gen
+        grep -q "^$l UTF-8" /etc/locale.gen || echo "$l UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+    done
+    $SUDO locale-gen
 fi

@@ -7,3 +7,5 @@ cd "$(dirname "$0")/.."
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$(nproc)"
 ctest --test-dir build --output-on-failure -j "$(nproc)"
+# As root, the permission tests again under an unprivileged user (they skip as root).
+./scripts/permission-tests.sh build

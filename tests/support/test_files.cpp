@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -128,7 +129,13 @@ std::filesystem::path scratchDir(const std::string &testName)
     for (auto &c : unique)
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '.' && c != '_')
             c = '_';
-    const auto dir = std::filesystem::path(CAMLOG_FIXTURE_DIR).parent_path() / "scratch" / unique;
+    // CAMLOG_TEST_SCRATCH: another root for the scratch folders, for runs under a user who may not
+    // write into the build tree.
+    const char *root = std::getenv("CAMLOG_TEST_SCRATCH");
+    const auto dir =
+        (root != nullptr && root[0] == '/' ? std::filesystem::path(root)
+                                           : std::filesystem::path(CAMLOG_FIXTURE_DIR).parent_path() / "scratch")
+        / unique;
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     ScratchCleaner::instance().made(dir);
