@@ -356,6 +356,25 @@ TEST(AproposFrameTest, TheCreditsLinksAndTheSystemLine)
     EXPECT_TRUE(line.contains("FFmpeg 9.9"));
 }
 
+// The system line asks FFmpeg its version, which loads FFmpeg: only once the panel shows.
+TEST(AproposFrameTest, TheSystemLineIsMadeWhenThePanelFirstShows)
+{
+    TAproposFrame frame;
+    int made = 0;
+    frame.SetSystemSource([&made] {
+        ++made;
+        return TAproposFrame::SystemLine("FFmpeg 9.9");
+    });
+    EXPECT_EQ(made, 0);
+    EXPECT_FALSE(frame.system()->toPlainText().contains("FFmpeg 9.9"));
+    frame.show();
+    EXPECT_EQ(made, 1);
+    EXPECT_TRUE(frame.system()->toPlainText().contains("FFmpeg 9.9"));
+    frame.hide();
+    frame.show();
+    EXPECT_EQ(made, 1);
+}
+
 // ---- In the window ---------------------------------------------------------------------------------
 
 class PanelsInWindowTest : public OptionsFrameTest {

@@ -11,6 +11,8 @@
 #include <QUrlQuery>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace camlog::widgets {
 
 namespace {
@@ -118,6 +120,25 @@ void TAproposFrame::SetTexts(const AboutTexts &texts)
 void TAproposFrame::SetSystem(const QString &line)
 {
     m_system->setRichText(line);
+}
+
+void TAproposFrame::SetSystemSource(std::function<QString()> source)
+{
+    m_systemSource = std::move(source);
+    if (isVisible())
+        makeSystemLine();
+}
+
+void TAproposFrame::showEvent(QShowEvent *event)
+{
+    makeSystemLine();
+    QFrame::showEvent(event);
+}
+
+void TAproposFrame::makeSystemLine()
+{
+    if (m_systemSource)
+        SetSystem(std::exchange(m_systemSource, {})());
 }
 
 QString TAproposFrame::SystemLine(const std::string &ffmpegVersion)

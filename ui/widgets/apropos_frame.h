@@ -28,6 +28,9 @@ public:
     void SetTexts(const AboutTexts &texts);
     // The system line: distribution, kernel, Qt and FFmpeg versions.
     void SetSystem(const QString &line);
+    // The system line made when the panel first shows (asking FFmpeg its version loads FFmpeg,
+    // which the window's start does not wait for).
+    void SetSystemSource(std::function<QString()> source);
     // "<distribution>, <kernel> <version>, Qt <version>, <ffmpeg>" of the running system.
     static QString SystemLine(const std::string &ffmpegVersion);
     // The credits' mark-up for these texts.
@@ -45,10 +48,16 @@ public:
     std::function<void(const QString &address)> openAddress;
     std::function<void(const QString &address, const QString &subject)> sendMail;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void makeSystemLine();
+
     TLinkEdit *m_credits = nullptr;
     TLinkEdit *m_system = nullptr;
     AboutTexts m_texts;
+    std::function<QString()> m_systemSource;
 };
 
 } // namespace camlog::widgets

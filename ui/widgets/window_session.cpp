@@ -566,7 +566,7 @@ void WindowSession::buildPanels()
     texts.mailAddress = m_start.mailAddress;
     texts.lastUpdate = QLocale().toString(QDate(2008, 6, 4), QLocale::ShortFormat).toStdString();
     m_about->SetTexts(texts);
-    m_about->SetSystem(TAproposFrame::SystemLine(media::FfmpegVersionText()));
+    m_about->SetSystemSource([] { return TAproposFrame::SystemLine(media::FfmpegVersionText()); });
     m_about->onClose = [this] {
         execute("taApropos");
     };
