@@ -11,8 +11,6 @@ extern "C" {
 }
 
 #include <array>
-#include <cstdio>
-#include <cstdlib>
 #include <mutex>
 
 #include <dlfcn.h>
@@ -52,11 +50,12 @@ void *openLocked(Loader &state, FfmpegLibrary library, std::string &why)
 {
     void *&handle = state.handles[indexOf(library)];
     if (handle == nullptr) {
-        handle = ::dlopen(kFiles[indexOf(library)], RTLD_NOW | RTLD_LOCAL);
-        if (handle == nullptr) {
-            const char *text = ::dlerror();
-            why = text != nullptr ? text : "unknown reason";
+        const auto opened = core::OpenSharedLibrary(kFiles[indexOf(library)]);
+        if (!opened) {
+            why = opened.error().message;
+            return nullptr;
         }
+        handle = opened.value();
     }
     return handle;
 }
@@ -81,16 +80,14 @@ const char *FfmpegLibraryFile(FfmpegLibrary library)
     return kFiles[indexOf(library)];
 }
 
-core::Expected<void *, FfmpegLoadErrorCode> OpenFfmpegLibrary(FfmpegLibrary library)
+core::Expected<void *, core::LibraryLoadErrorCode> OpenFfmpegLibrary(FfmpegLibrary library)
 {
     Loader &state = loader();
     const std::lock_guard lock(state.mutex);
     std::string why;
     void *handle = openLocked(state, library, why);
     if (handle == nullptr)
-        return core::Error<FfmpegLoadErrorCode>{FfmpegLoadErrorCode::LibraryMissing,
-                                                std::string("the FFmpeg library ") + FfmpegLibraryFile(library)
-                                                    + " cannot be loaded (" + why + ")"};
+        return core::Error<core::LibraryLoadErrorCode>{core::LibraryLoadErrorCode::LibraryMissing, why};
     if (!state.anyOpen) {
         state.anyOpen = true;
         applyLogCallbackLocked(state);
@@ -98,24 +95,7 @@ core::Expected<void *, FfmpegLoadErrorCode> OpenFfmpegLibrary(FfmpegLibrary libr
     return handle;
 }
 
-core::Expected<void *, FfmpegLoadErrorCode> FindLibraryFunction(const std::string &file, const char *name)
-{
-    void *handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) {
-        const char *text = ::dlerror();
-        return core::Error<FfmpegLoadErrorCode>{FfmpegLoadErrorCode::LibraryMissing,
-                                                "the library " + file + " cannot be loaded ("
-                                                    + (text != nullptr ? text : "unknown reason") + ")"};
-    }
-    // The handle stays open: the function is used for as long as the process runs.
-    void *function = ::dlsym(handle, name);
-    if (function == nullptr)
-        return core::Error<FfmpegLoadErrorCode>{FfmpegLoadErrorCode::EntryMissing,
-                                                "the library " + file + " has no function " + name};
-    return function;
-}
-
-core::Expected<bool, FfmpegLoadErrorCode> LoadFfmpeg()
+core::Expected<bool, core::LibraryLoadErrorCode> LoadFfmpeg()
 {
     for (const FfmpegLibrary library : {FfmpegLibrary::Util, FfmpegLibrary::Codec, FfmpegLibrary::Format,
                                         FfmpegLibrary::Scale, FfmpegLibrary::Resample}) {
@@ -130,19 +110,8 @@ void *FfmpegEntryPoint(FfmpegLibrary library, const char *name)
 {
     const auto handle = OpenFfmpegLibrary(library);
     if (!handle)
-        QuitWithoutFfmpeg(handle.error().message);
-    void *function = ::dlsym(handle.value(), name);
-    if (function == nullptr)
-        QuitWithoutFfmpeg(std::string("the FFmpeg library ") + FfmpegLibraryFile(library) + " has no function " + name);
-    return function;
-}
-
-void QuitWithoutFfmpeg(const std::string &message)
-{
-    std::fflush(stdout);
-    std::fprintf(stderr, "camlog: %s; this run needs FFmpeg and cannot go on\n", message.c_str());
-    std::fflush(stderr);
-    std::_Exit(1);
+        core::QuitWithoutLibrary(handle.error().message, "FFmpeg");
+    return core::LibraryFunctionOrQuit(FfmpegLibraryFile(library), name, "FFmpeg");
 }
 
 void SetFfmpegLogCallback(FfmpegLogCallback callback)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/expected.h"
+#include "core/shared_library.h"
 
 #include <cstdarg>
 
@@ -12,29 +13,18 @@ namespace camlog::media {
 
 enum class FfmpegLibrary { Codec, Format, Util, Scale, Resample };
 
-enum class FfmpegLoadErrorCode {
-    LibraryMissing, // the library file cannot be opened
-    EntryMissing,   // the library has no such function (another FFmpeg than the one built against)
-};
-
 // The file name (soname) of each library, of the FFmpeg the program was built against.
 const char *FfmpegLibraryFile(FfmpegLibrary library);
 
 // Opens a library file (once; later calls give the same handle).
-core::Expected<void *, FfmpegLoadErrorCode> OpenFfmpegLibrary(FfmpegLibrary library);
-
-// A function of a library file, for the loader's own tests: any file name.
-core::Expected<void *, FfmpegLoadErrorCode> FindLibraryFunction(const std::string &file, const char *name);
+core::Expected<void *, core::LibraryLoadErrorCode> OpenFfmpegLibrary(FfmpegLibrary library);
 
 // Opens all five libraries: a caller that wants a clear error before a run starts asks here.
-core::Expected<bool, FfmpegLoadErrorCode> LoadFfmpeg();
+core::Expected<bool, core::LibraryLoadErrorCode> LoadFfmpeg();
 
 // The function `name` of the library. When it cannot be had, the process cannot go on (the call
 // has no way to fail): the reason goes to standard error and the process ends with status 1.
 void *FfmpegEntryPoint(FfmpegLibrary library, const char *name);
-
-// Ends the process as FfmpegEntryPoint does when a function cannot be had.
-[[noreturn]] void QuitWithoutFfmpeg(const std::string &message);
 
 // The log callback the program sets before the libraries are loaded is set in them once they are.
 using FfmpegLogCallback = void (*)(void *, int, const char *, va_list);

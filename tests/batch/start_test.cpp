@@ -1,5 +1,5 @@
-// What the camlog command maps when it starts: a listing and a batch scan never load FFmpeg nor
-// Qt's window libraries; FFmpeg comes when a run needs it; the window program is started in the
+// What the camlog command maps when it starts: a listing and a batch scan never load FFmpeg, the
+// office libraries nor Qt's window libraries; FFmpeg comes when a run needs it; the window program is started in the
 // command's place, and a missing one is a clear error.
 #include "batch/batch_runner.h"
 
@@ -59,7 +59,8 @@ TEST_F(StartTest, ListingsAndScansLoadNeitherFfmpegNorTheWindowLibraries)
     for (const auto &args : runs) {
         const BatchResult result = RunReportingLibraries(args);
         ASSERT_EQ(result.status, 0) << args.front() << "\n" << result.err;
-        for (const char *library : {"file=libavcodec.so", "file=libavformat.so", "file=libQt6Widgets.so"})
+        for (const char *library : {"file=libavcodec.so", "file=libavformat.so", "file=libQt6Widgets.so",
+                                    "file=libzip.so", "file=libxlsxwriter.so"})
             EXPECT_THAT(result.err, Not(HasSubstr(library))) << args.front() << " " << args.back();
     }
     EXPECT_TRUE(fs::exists(root / "tape_three-type2.scn"));
