@@ -13,6 +13,10 @@ scratch=$(mktemp -d /tmp/camlog-permission-tests.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 chown "$user:$group" "$scratch"
 
+if ! setpriv --reuid="$user" --regid="$group" --clear-groups test -x "$build/tests/core/camlog_core_tests"; then
+    echo "permission tests: $user cannot run the test programs under $build (a folder on the way is closed to other users)"
+    exit 1
+fi
 failed=0
 for test in \
     ui/camlog_filelist_tests:FileListTest.AnUnreadableFolderIsReported \
