@@ -1,7 +1,7 @@
 // The usage text of camlog.
 #include "app/usage.h"
 
-#include "ui/actions/action_help.h"
+#include "headless/actions/action_help.h"
 
 namespace camlog::app {
 

@@ -6,11 +6,11 @@
 #include "app/usage.h"
 #include "app/window_signals.h"
 
+#include "headless/session/command_module.h"
 #include "media/avi_probe.h"
 #include "prefs/current_settings.h"
 #include "prefs/prefs_environment.h"
-#include "ui/session/command_module.h"
-#include "ui/widgets/window_session.h"
+#include "window/window_session.h"
 
 #include <QApplication>
 #include <QScreen>

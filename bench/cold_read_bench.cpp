@@ -4,11 +4,11 @@
 // a folder through the file list, announcing the files ahead and not, against exiftool
 // -DateTimeOriginal, for a folder of tapes and a folder of small files. The warm figures of the
 // same ways follow (pages in memory).
+#include "headless/list/file_list_model.h"
+#include "headless/list/queue_dispatcher.h"
 #include "media/avi_probe.h"
 #include "media/datecode_scan.h"
 #include "media/dv_frame_reader.h"
-#include "ui/list/file_list_model.h"
-#include "ui/list/queue_dispatcher.h"
 
 #include <algorithm>
 #include <chrono>

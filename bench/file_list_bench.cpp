@@ -1,9 +1,9 @@
 // Opens a folder through the file list (its background thread, every entry handed to the owner
 // thread) and, in the same run, builds the same files' objects one after another; reports both
 // rates, what the list adds, and how long the opening call kept its caller.
+#include "headless/list/file_list_model.h"
+#include "headless/list/queue_dispatcher.h"
 #include "media/avi_probe.h"
-#include "ui/list/file_list_model.h"
-#include "ui/list/queue_dispatcher.h"
 
 #include <algorithm>
 #include <chrono>

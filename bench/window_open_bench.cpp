@@ -1,13 +1,13 @@
 // Opens a folder of small DV files in the window (its list shown, its status and counts kept
 // current) and, in the same run, through the list model alone; reports what the window adds
 // until the last entry is shown and the window answers again.
+#include "headless/list/file_list_model.h"
+#include "headless/list/queue_dispatcher.h"
+#include "headless/session/command_module.h"
 #include "media/avi_probe.h"
 #include "prefs/current_settings.h"
-#include "ui/list/file_list_model.h"
-#include "ui/list/queue_dispatcher.h"
-#include "ui/session/command_module.h"
-#include "ui/widgets/list_frame.h"
-#include "ui/widgets/window_session.h"
+#include "window/list_frame.h"
+#include "window/window_session.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -5,8 +5,8 @@
 
 #include "app/batch/progress_bar.h"
 #include "app/batch/terminal_questions.h"
-#include "ui/list/queue_dispatcher.h"
-#include "ui/session/session_host.h"
+#include "headless/list/queue_dispatcher.h"
+#include "headless/session/session_host.h"
 
 #include <chrono>
 #include <cstdio>

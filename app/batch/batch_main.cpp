@@ -5,11 +5,11 @@
 #include "app/batch/headless_text.h"
 #include "app/batch/interrupt_watch.h"
 #include "app/usage.h"
+#include "headless/actions/command_line.h"
+#include "headless/session/command_module.h"
 #include "media/avi_probe.h"
 #include "prefs/current_settings.h"
 #include "prefs/prefs_environment.h"
-#include "ui/actions/command_line.h"
-#include "ui/session/command_module.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -6,11 +6,11 @@
 #include "app/batch/progress_bar.h"
 #include "app/batch/terminal_questions.h"
 #include "core/avi_fichier.h"
+#include "headless/actions/action_call.h"
+#include "headless/session/command_binding.h"
+#include "headless/session/program_identity.h"
+#include "headless/session/session.h"
 #include "prefs/settings.h"
-#include "ui/actions/action_call.h"
-#include "ui/session/command_binding.h"
-#include "ui/session/program_identity.h"
-#include "ui/session/session.h"
 
 #include <cstdio>
 #include <span>

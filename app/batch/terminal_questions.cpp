@@ -1,7 +1,7 @@
 // Confirmation questions on the terminal, or answered by the --yes / --no rule.
 #include "app/batch/terminal_questions.h"
 
-#include "ui/actions/action_text.h"
+#include "headless/actions/action_text.h"
 
 namespace camlog::app {
 

@@ -4,7 +4,7 @@
 #include "app/batch/progress_bar.h"
 #include "app/batch/terminal_questions.h"
 
-#include "ui/actions/action_catalogue.h"
+#include "headless/actions/action_catalogue.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -4,9 +4,9 @@
 
 #include "core/avi_patch.h"
 #include "core/program_version.h"
+#include "headless/actions/action_catalogue.h"
 #include "scenes/scn_file.h"
 #include "support/test_files.h"
-#include "ui/actions/action_catalogue.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

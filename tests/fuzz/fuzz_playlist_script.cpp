@@ -1,8 +1,8 @@
 // The playlist reader, the script file reader and the script line parser on any bytes.
 #include "core/list_files.h"
 #include "fuzz_input_file.h"
-#include "ui/actions/script_file.h"
-#include "ui/actions/script_reader.h"
+#include "headless/actions/script_file.h"
+#include "headless/actions/script_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -1,14 +1,14 @@
 // The session without a window: its calls never block the host's thread, they go on at the end
 // of the work each one started; the host hears questions, messages, the gauge and the notes.
-#include "ui/session/session.h"
+#include "headless/session/session.h"
 
 #include "core/format.h"
 #include "core/list_files.h"
+#include "headless/actions/action_catalogue.h"
+#include "headless/list/queue_dispatcher.h"
+#include "headless/session/run_outcome_text.h"
 #include "media/avi_probe.h"
 #include "support/test_files.h"
-#include "ui/actions/action_catalogue.h"
-#include "ui/list/queue_dispatcher.h"
-#include "ui/session/run_outcome_text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The action catalogue pinned against the window's action table, row by row.
-#include "ui/actions/action_catalogue.h"
-#include "ui/actions/action_help.h"
+#include "headless/actions/action_catalogue.h"
+#include "headless/actions/action_help.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The action objects: execution with preparation, the two states of toggles, script calls.
-#include "ui/actions/action_list.h"
-#include "ui/actions/action_list_runner.h"
+#include "headless/actions/action_list.h"
+#include "headless/actions/action_list_runner.h"
 
 #include <gtest/gtest.h>
 

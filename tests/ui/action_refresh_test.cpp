@@ -1,7 +1,7 @@
 // When actions are shown and enabled, and when the menus that hold them are.
-#include "ui/actions/action_menus.h"
-#include "ui/actions/action_refresh.h"
-#include "ui/actions/action_toolbars.h"
+#include "headless/actions/action_menus.h"
+#include "headless/actions/action_refresh.h"
+#include "headless/actions/action_toolbars.h"
 
 #include <gtest/gtest.h>
 

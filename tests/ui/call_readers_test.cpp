@@ -1,6 +1,6 @@
 // The command-line reader and the script reader: words and lines to action calls.
-#include "ui/actions/command_line.h"
-#include "ui/actions/script_reader.h"
+#include "headless/actions/command_line.h"
+#include "headless/actions/script_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Opening a folder of a thousand DV files: the caller gets control back before any entry
 // arrives, every file arrives on the owner's thread, and the entries stand in sort order.
-#include "ui/list/file_list_model.h"
-#include "ui/list/queue_dispatcher.h"
+#include "headless/list/file_list_model.h"
+#include "headless/list/queue_dispatcher.h"
 
 #include "media/avi_probe.h"
 #include "support/test_files.h"

@@ -1,8 +1,8 @@
 // The file list model: sorted entries, active entry and selection, and openings of files, folders
 // and playlists on their threads with every change delivered on the owner's thread.
-#include "ui/list/file_list_model.h"
-#include "ui/list/mounted_disks.h"
-#include "ui/list/queue_dispatcher.h"
+#include "headless/list/file_list_model.h"
+#include "headless/list/mounted_disks.h"
+#include "headless/list/queue_dispatcher.h"
 
 #include "media/avi_probe.h"
 #include "support/test_files.h"

@@ -1,6 +1,6 @@
 // The script runner: order of calls, nested scripts, refused self-launches, stops, the wait for
 // the work a call started, and script files that cannot be run.
-#include "ui/actions/script_runner.h"
+#include "headless/actions/script_runner.h"
 
 #include "support/test_files.h"
 

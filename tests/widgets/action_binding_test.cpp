@@ -1,10 +1,10 @@
 // The binding of the action list to QActions, checked against the catalogue: captions, hints, keys,
 // check states, and the enabled and visible states of the refresh rule reaching menus and keys.
-#include "ui/widgets/action_binding.h"
-#include "ui/widgets/key_names.h"
+#include "window/action_binding.h"
+#include "window/key_names.h"
 
-#include "ui/actions/action_catalogue.h"
-#include "ui/actions/action_list.h"
+#include "headless/actions/action_catalogue.h"
+#include "headless/actions/action_list.h"
 
 #include <QAction>
 #include <QApplication>

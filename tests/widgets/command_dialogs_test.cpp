@@ -3,11 +3,11 @@
 #include "commands/decimal_text.h"
 #include "commands/time_difference.h"
 #include "support/test_files.h"
-#include "ui/widgets/codec_form.h"
-#include "ui/widgets/decalage_form.h"
-#include "ui/widgets/frequence_form.h"
-#include "ui/widgets/intervalle_form.h"
-#include "ui/widgets/riff_form.h"
+#include "window/codec_form.h"
+#include "window/decalage_form.h"
+#include "window/frequence_form.h"
+#include "window/intervalle_form.h"
+#include "window/riff_form.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,23 +1,23 @@
 // The scene editor, the title editor and the inlay editor in the window: the arguments that cut a
 // scene once the preview has moved, the question before changes are lost, the titles for one
 // scene or all, the inlay's settings changed live and given back by Cancel.
+#include "headless/session/command_module.h"
 #include "media/avi_probe.h"
 #include "prefs/current_settings.h"
 #include "scenes/scene_editor.h"
 #include "scenes/scn_file.h"
 #include "support/test_files.h"
-#include "ui/session/command_module.h"
-#include "ui/widgets/base_frame.h"
-#include "ui/widgets/edit_incrust_form.h"
-#include "ui/widgets/editer_titres_form.h"
-#include "ui/widgets/inlay_editor_binding.h"
-#include "ui/widgets/preview_panel.h"
-#include "ui/widgets/preview_picture_view.h"
-#include "ui/widgets/s_frame.h"
-#include "ui/widgets/scene_base.h"
-#include "ui/widgets/scene_editor_panel.h"
-#include "ui/widgets/vue_frame.h"
-#include "ui/widgets/window_session.h"
+#include "window/base_frame.h"
+#include "window/edit_incrust_form.h"
+#include "window/editer_titres_form.h"
+#include "window/inlay_editor_binding.h"
+#include "window/preview_panel.h"
+#include "window/preview_picture_view.h"
+#include "window/s_frame.h"
+#include "window/scene_base.h"
+#include "window/scene_editor_panel.h"
+#include "window/vue_frame.h"
+#include "window/window_session.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,15 +1,15 @@
 // The list box as a widget: the item model follows the list through its row events, the selection
 // lives in the list and survives sorts, keys and clicks make an entry active, files are dragged out
 // as URLs and dropped in from a file manager.
-#include "ui/widgets/file_drop_filter.h"
-#include "ui/widgets/file_list_adapter.h"
-#include "ui/widgets/file_list_view.h"
-#include "ui/widgets/file_urls.h"
-#include "ui/widgets/qt_list_dispatcher.h"
+#include "window/file_drop_filter.h"
+#include "window/file_list_adapter.h"
+#include "window/file_list_view.h"
+#include "window/file_urls.h"
+#include "window/qt_list_dispatcher.h"
 
+#include "headless/list/file_list_model.h"
 #include "media/avi_probe.h"
 #include "support/test_files.h"
-#include "ui/list/file_list_model.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>

@@ -1,6 +1,6 @@
 // The link mark-up label: a table of mark-up strings and what is drawn (text, styles, colours,
 // sizes, alignment), and the links with their kinds, hints and clicks.
-#include "ui/widgets/link_edit.h"
+#include "window/link_edit.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -1,12 +1,12 @@
 // Menus and tool bars built from their layouts: items in the layouts' order, top-level menus that
 // disappear with their items, tool bars whose menu entries follow them.
-#include "ui/widgets/action_binding.h"
-#include "ui/widgets/main_menu.h"
-#include "ui/widgets/menu_from_layout.h"
-#include "ui/widgets/tool_bars.h"
+#include "window/action_binding.h"
+#include "window/main_menu.h"
+#include "window/menu_from_layout.h"
+#include "window/tool_bars.h"
 
-#include "ui/actions/action_list.h"
-#include "ui/actions/action_menus.h"
+#include "headless/actions/action_list.h"
+#include "headless/actions/action_menus.h"
 
 #include <QAction>
 #include <QApplication>

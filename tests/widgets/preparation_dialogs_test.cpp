@@ -1,9 +1,9 @@
 // The file dialogs of the preparation steps, driven as a user would: each starts in its folder with
 // its filter, puts the chosen paths into the action parameter list, and a cancel runs nothing.
-#include "ui/widgets/preparation_dialogs.h"
+#include "window/preparation_dialogs.h"
 
+#include "headless/actions/action_list.h"
 #include "support/test_files.h"
-#include "ui/actions/action_list.h"
 
 #include <QApplication>
 #include <QFileDialog>

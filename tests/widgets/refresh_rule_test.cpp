@@ -1,12 +1,12 @@
 // The refresh rule seen through the window's QActions, on a session's list of real files: with
 // no file, with a file that is not DV, and with a DV file.
-#include "ui/widgets/action_binding.h"
+#include "window/action_binding.h"
 
+#include "headless/session/command_module.h"
+#include "headless/session/session.h"
 #include "media/avi_probe.h"
 #include "prefs/current_settings.h"
 #include "support/test_files.h"
-#include "ui/session/command_module.h"
-#include "ui/session/session.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -1,11 +1,11 @@
 // The shortcut table window "Shortcuts and switches": one row per action, sorted by the chosen
 // column, a double click runs the row's action, and "Display the shortcuts" follows the window.
-#include "ui/widgets/shortcut_table_form.h"
+#include "window/shortcut_table_form.h"
 
-#include "ui/widgets/action_binding.h"
+#include "window/action_binding.h"
 
-#include "ui/actions/action_catalogue.h"
-#include "ui/actions/action_list.h"
+#include "headless/actions/action_catalogue.h"
+#include "headless/actions/action_list.h"
 
 #include <QAction>
 #include <QApplication>

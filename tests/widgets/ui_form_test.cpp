@@ -1,14 +1,14 @@
 // The main window: caption, the five layouts, the empty-list panel, the selection label, the
 // status bar's colours and full screen's picture fitting.
-#include "ui/widgets/base_frame.h"
-#include "ui/widgets/empty_list_frame.h"
-#include "ui/widgets/link_edit.h"
-#include "ui/widgets/list_frame.h"
-#include "ui/widgets/preview_picture_view.h"
-#include "ui/widgets/save_prefs_form.h"
-#include "ui/widgets/status_panel.h"
-#include "ui/widgets/ui_form.h"
-#include "ui/widgets/vue_frame.h"
+#include "window/base_frame.h"
+#include "window/empty_list_frame.h"
+#include "window/link_edit.h"
+#include "window/list_frame.h"
+#include "window/preview_picture_view.h"
+#include "window/save_prefs_form.h"
+#include "window/status_panel.h"
+#include "window/ui_form.h"
+#include "window/vue_frame.h"
 
 #include <QApplication>
 #include <QLabel>

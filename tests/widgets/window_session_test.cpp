@@ -1,16 +1,16 @@
 // The window as the session's host: the command line at the first activation, questions answered
 // through the message box, the keyboard's abort, closing in order.
+#include "headless/session/command_module.h"
 #include "media/avi_probe.h"
 #include "prefs/current_settings.h"
 #include "support/test_files.h"
-#include "ui/session/command_module.h"
-#include "ui/widgets/action_icons.h"
-#include "ui/widgets/base_frame.h"
-#include "ui/widgets/list_frame.h"
-#include "ui/widgets/preview_picture_view.h"
-#include "ui/widgets/status_panel.h"
-#include "ui/widgets/vue_frame.h"
-#include "ui/widgets/window_session.h"
+#include "window/action_icons.h"
+#include "window/base_frame.h"
+#include "window/list_frame.h"
+#include "window/preview_picture_view.h"
+#include "window/status_panel.h"
+#include "window/vue_frame.h"
+#include "window/window_session.h"
 
 #include <QAction>
 #include <QApplication>
