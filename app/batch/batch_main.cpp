@@ -53,7 +53,7 @@ int RunBatch(std::span<const std::string> args)
     const HeadlessText text;
     const prefs::Settings settings = prefs::LoadPreferencesAtStart(prefs::PrefsEnvironment::current(), {});
     const media::AviProber prober;
-    core::FichierContext context;
+    core::AviFileContext context;
     context.prober = &prober;
     context.datecodePattern = settings.formatAfficherDatecode;
 

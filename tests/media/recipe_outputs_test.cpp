@@ -73,20 +73,21 @@ bool runToEnd(TCdm &cdm)
     const PipelineEnd end = future.get();
     cdm.fg().Stop();
     cdm.fg().OnComplete = nullptr;
-    EXPECT_TRUE(end.ok) << end.error;
-    return end.ok;
+    EXPECT_TRUE(end.ok()) << messageOf(end);
+    return end.ok();
 }
 
-using Recipe = std::function<bool(TCdm &, const std::string &source, const std::string &destination)>;
+using Recipe = std::function<RunResult(TCdm &, const std::string &source, const std::string &destination)>;
 
 // Frames 25 to 74 (one second into the first recording, to one second into the third).
-bool cutMiddle(TCdm &cdm, bool type2, const std::string &source, const std::string &destination)
+RunResult cutMiddle(TCdm &cdm, bool type2, const std::string &source, const std::string &destination)
 {
-    if (!(type2 ? cdm.BuildCutScenes2(source, destination) : cdm.BuildCutScenes1(source, destination)))
-        return false;
-    const std::int64_t d = cdm.FrameDuration();
-    cdm.fg().SetPositions(25 * d, 75 * d);
-    return true;
+    RunResult built = type2 ? cdm.BuildCutScenes2(source, destination) : cdm.BuildCutScenes1(source, destination);
+    if (built) {
+        const std::int64_t d = cdm.FrameDuration();
+        cdm.fg().SetPositions(25 * d, 75 * d);
+    }
+    return built;
 }
 
 struct OutputCase {
@@ -140,14 +141,15 @@ std::vector<OutputCase> outputCases()
          "8f666c1281a53e3e", false, false},
         {"AudioToWav", "tape_three-type1.avi", [](TCdm &c, S s, S d) { return c.BuildExtraireAudio(s, d); },
          "078515d35fdb10f6", false, true},
-        {"PalToPalType1", "pal_16x9_32k-type1.avi", [](TCdm &c, S s, S d) { return c.BuildNtscPal1(s, d, false); },
-         "316eb16c297bc1c9", false, false},
+        {"PalToPalType1", "pal_16x9_32k-type1.avi",
+         [](TCdm &c, S s, S d) { return c.BuildNtscPal1(s, d, DvSystem::Pal); }, "316eb16c297bc1c9", false, false},
         {"NtscToNtscType2Fields", "ntsc_4x3_48k-type2.avi",
-         [](TCdm &c, S s, S d) { return c.BuildNtscPal2(s, d, true, false); }, "2324a55185924006", false, false},
-        {"InlayType1", "pal_16x9_32k-type1.avi", [](TCdm &c, S s, S d) { return c.BuildIncruster1(s, d, 0); },
-         "ee3d37594fba0c06", false, false},
-        {"InlayType2Ntsc", "ntsc_4x3_48k-type2.avi", [](TCdm &c, S s, S d) { return c.BuildIncruster2(s, d, 1); },
-         "cbb8c0988a44c3b6", false, false},
+         [](TCdm &c, S s, S d) { return c.BuildNtscPal2(s, d, DvSystem::Ntsc, false); }, "2324a55185924006", false,
+         false},
+        {"InlayType1", "pal_16x9_32k-type1.avi",
+         [](TCdm &c, S s, S d) { return c.BuildIncruster1(s, d, DvSystem::Pal); }, "ee3d37594fba0c06", false, false},
+        {"InlayType2Ntsc", "ntsc_4x3_48k-type2.avi",
+         [](TCdm &c, S s, S d) { return c.BuildIncruster2(s, d, DvSystem::Ntsc); }, "cbb8c0988a44c3b6", false, false},
         {"RecompressDvOfItsOwnSystem", "pal_4x3_48k.dv",
          [](TCdm &c, S s, S d) { return c.BuildRecompresserDV2(s, d, DvSystem::Pal, false, 48000); },
          "45954bc352654442", false, false},
@@ -183,7 +185,7 @@ TEST_P(RecipeOutputTest, GivesTheSameBytesAsBefore)
     const fs::path source = test::fixturePath(c.fixture);
     const fs::path output = dir / (std::string(c.name) + (std::string(c.name) == "AudioToWav" ? ".wav" : ".avi"));
     TCdm cdm;
-    ASSERT_TRUE(c.recipe(cdm, source.string(), output.string())) << cdm.BuildError();
+    ASSERT_TRUE(test::succeeded(c.recipe(cdm, source.string(), output.string())));
     ASSERT_TRUE(runToEnd(cdm));
 
     if (c.sameVideo) {
@@ -210,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(Recipes, RecipeOutputTest, ::testing::ValuesIn(outputCa
 struct ConversionCase {
     const char *name;
     const char *fixture;
-    bool toNtsc;
+    DvSystem target;
     bool type2;
     std::size_t frames;
     core::TDatecode first;
@@ -231,39 +233,41 @@ TEST_P(SystemConversionTest, KeepsFramesDatesAndSync)
     const fs::path output = dir / "out.avi";
     TCdm cdm;
     const std::string source = test::fixturePath(c.fixture).string();
-    ASSERT_TRUE(c.type2 ? cdm.BuildNtscPal2(source, output.string(), c.toNtsc)
-                        : cdm.BuildNtscPal1(source, output.string(), c.toNtsc))
-        << cdm.BuildError();
+    ASSERT_TRUE(test::succeeded(c.type2 ? cdm.BuildNtscPal2(source, output.string(), c.target)
+                                        : cdm.BuildNtscPal1(source, output.string(), c.target)));
     ASSERT_TRUE(runToEnd(cdm));
 
     const test::DvFrames frames = test::readDvFrames(output);
     ASSERT_EQ(frames.size(), c.frames);
-    const int nseq = c.toNtsc ? 10 : 12;
+    const int nseq = dvSequences(c.target);
     core::TDatecode first, last;
     ASSERT_TRUE(core::ReadDatecode(frames.front(), nseq, first));
     ASSERT_TRUE(core::ReadDatecode(frames.back(), nseq, last));
     EXPECT_EQ(first, c.first);
     EXPECT_EQ(last, c.last);
     // The sound ends where the pictures end, within one frame.
-    const double frameSeconds = c.toNtsc ? 1001.0 / 30000 : 1.0 / 25;
+    const double frameSeconds = dvFrameSeconds(c.target);
     const double audioEnd = test::ffprobeAudioEnd(output);
     EXPECT_NEAR(audioEnd, static_cast<double>(c.frames) * frameSeconds, frameSeconds) << c.name;
     fs::remove_all(dir);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Recipes, SystemConversionTest,
-    ::testing::Values(
-        ConversionCase{
-            "PalType2ToNtsc", "tape_three-type2.avi", true, true, 150, {2024, 5, 1, 10, 0, 0}, {2024, 5, 1, 9, 0, 0}},
-        ConversionCase{"NtscType1ToPal",
-                       "ntsc_4x3_48k-type1.avi",
-                       false,
-                       false,
-                       24,
-                       {2000, 12, 31, 23, 59, 58},
-                       {2000, 12, 31, 23, 59, 58}}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Recipes, SystemConversionTest,
+                         ::testing::Values(ConversionCase{"PalType2ToNtsc",
+                                                          "tape_three-type2.avi",
+                                                          DvSystem::Ntsc,
+                                                          true,
+                                                          150,
+                                                          {2024, 5, 1, 10, 0, 0},
+                                                          {2024, 5, 1, 9, 0, 0}},
+                                           ConversionCase{"NtscType1ToPal",
+                                                          "ntsc_4x3_48k-type1.avi",
+                                                          DvSystem::Pal,
+                                                          false,
+                                                          24,
+                                                          {2000, 12, 31, 23, 59, 58},
+                                                          {2000, 12, 31, 23, 59, 58}}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace camlog::media
