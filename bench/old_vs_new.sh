@@ -5,7 +5,8 @@
 # ...) so that a machine whose speed drifts slows both alike; each line gives the median and
 # best wall-clock time and the peak resident size of each build.
 # Usage: bench/old_vs_new.sh OLD_CAMLOG [NEW_CAMLOG]; BUILD and RUNS as in side_by_side.sh
-# (NEW_CAMLOG defaults to BUILD's camlog). Run reencode.sh, inlay.sh and recompress.sh once
+# (NEW_CAMLOG defaults to BUILD's camlog); ONLY=reencode (or inlay, recompress) runs one of
+# the three. Run reencode.sh, inlay.sh and recompress.sh once
 # first: their source minutes are reused.
 . "$(dirname "$0")/side_by_side.sh"
 
@@ -14,6 +15,7 @@ new=$(realpath "${2:-$camlog}")
 
 # compare NAME SOURCE OUTPUT SWITCH: the batch run of SWITCH on SOURCE by each build, in turn.
 compare() {
+    [ -z "${ONLY:-}" ] || [ "$ONLY" = "$1" ] || return 0
     bench_data "$1"
     rm -f "$data/times.old" "$data/times.new"
     i=0
