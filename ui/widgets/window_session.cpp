@@ -526,7 +526,7 @@ void WindowSession::buildEditors()
     // that the scn marker shows and the scene commands apply to it.
     m_sceneEditor->onSaved = [this](const std::string &path) {
         ui::FileListModel &list = m_session->list();
-        const ui::FichierPtr active = list.ActiveFile();
+        const ui::AviFilePtr active = list.ActiveFile();
         if (!active || active->FullPath != path || active->HasScn)
             return;
         std::shared_ptr<core::TaviFichier> fresh = core::TaviFichier::Create(path, *m_start.context);
