@@ -57,7 +57,7 @@ int RunWindow(int &argc, char **argv, std::span<const std::string> args)
     }
     const prefs::Settings settings = prefs::LoadPreferencesAtStart(environment, screen);
     const media::AviProber prober;
-    core::FichierContext context;
+    core::AviFileContext context;
     context.prober = &prober;
     context.datecodePattern = settings.formatAfficherDatecode;
 

@@ -87,7 +87,7 @@ void readHeaders(const std::string &path)
 }
 
 // Opens the folder through the file list, as the window does; the entries listed.
-int openFolder(const std::string &folder, const core::FichierContext &context, bool announce)
+int openFolder(const std::string &folder, const core::AviFileContext &context, bool announce)
 {
     ui::QueueDispatcher dispatcher;
     ui::FileListModel list(dispatcher, ui::TaviFichierFactory(context),
@@ -159,7 +159,7 @@ int main(int argc, char **argv)
     }
     const int rounds = argc > 6 ? std::max(1, std::atoi(argv[6])) : 3;
     const media::AviProber prober;
-    core::FichierContext context;
+    core::AviFileContext context;
     context.prober = &prober;
 
     try {

@@ -41,7 +41,7 @@ struct Round {
     std::size_t wrong = 0;  // files without the expected datecode
 };
 
-Round openWithList(const std::string &folder, const camlog::core::FichierContext &context, const std::string &expected)
+Round openWithList(const std::string &folder, const camlog::core::AviFileContext &context, const std::string &expected)
 {
     using namespace camlog::ui;
     QueueDispatcher dispatcher;
@@ -67,7 +67,7 @@ Round openWithList(const std::string &folder, const camlog::core::FichierContext
     return round;
 }
 
-Round buildObjects(const std::vector<std::string> &paths, const camlog::core::FichierContext &context,
+Round buildObjects(const std::vector<std::string> &paths, const camlog::core::AviFileContext &context,
                    const std::string &expected)
 {
     Round round;
@@ -108,7 +108,7 @@ int main(int argc, char **argv)
     std::sort(paths.begin(), paths.end());
 
     const camlog::media::AviProber prober;
-    camlog::core::FichierContext context;
+    camlog::core::AviFileContext context;
     context.prober = &prober;
     context.datecodePattern = "yyyy:mm:dd hh:nn:ss";
 

@@ -22,7 +22,7 @@ int main(int argc, char **argv)
     std::sort(paths.begin(), paths.end());
 
     const camlog::media::AviProber prober;
-    camlog::core::FichierContext context;
+    camlog::core::AviFileContext context;
     context.prober = &prober;
     context.datecodePattern = "yyyy:mm:dd hh:nn:ss";
     double best = 1e30;

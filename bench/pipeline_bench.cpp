@@ -74,9 +74,9 @@ bool runToEnd(media::TCdm &cdm)
     cdm.fg().Run();
     const media::PipelineEnd end = future.get();
     cdm.fg().Stop();
-    if (!end.ok)
-        std::fprintf(stderr, "run failed: %s\n", end.error.c_str());
-    return end.ok;
+    if (!end.ok())
+        std::fprintf(stderr, "run failed: %s\n", end.error().message.c_str());
+    return end.ok();
 }
 
 // Every scene of the scn file beside source cut into its own file.
@@ -122,25 +122,25 @@ public:
 
 class OneFileList : public engine::EngineList {
 public:
-    explicit OneFileList(engine::FichierPtr file) : m_file(std::move(file)) {}
-    engine::FichierPtr ActiveFile() const override { return m_file; }
-    std::vector<engine::FichierPtr> Files() const override { return {m_file}; }
-    std::vector<engine::FichierPtr> SelectedFiles() const override { return {m_file}; }
+    explicit OneFileList(engine::AviFilePtr file) : m_file(std::move(file)) {}
+    engine::AviFilePtr ActiveFile() const override { return m_file; }
+    std::vector<engine::AviFilePtr> Files() const override { return {m_file}; }
+    std::vector<engine::AviFilePtr> SelectedFiles() const override { return {m_file}; }
     void SetSelected(const core::TaviFichier *, bool) override {}
     void SetEnabled(bool) override {}
-    void AddFile(engine::FichierPtr, bool) override {}
+    void AddFile(engine::AviFilePtr, bool) override {}
     void RemoveFile(const core::TaviFichier *) override {}
-    bool SwapFile(const core::TaviFichier *, engine::FichierPtr file) override
+    bool SwapFile(const core::TaviFichier *, engine::AviFilePtr file) override
     {
         m_file = std::move(file);
         return true;
     }
-    void ReplaceFile(const core::TaviFichier *, engine::FichierPtr file) override { m_file = std::move(file); }
+    void ReplaceFile(const core::TaviFichier *, engine::AviFilePtr file) override { m_file = std::move(file); }
     void RefreshActive() override {}
     void RefreshActiveAndCounts() override {}
 
 private:
-    engine::FichierPtr m_file;
+    engine::AviFilePtr m_file;
 };
 
 class NoShell : public commands::ShellServices {
@@ -172,22 +172,22 @@ public:
     }
 
 private:
-    const core::FichierContext &context()
+    const core::AviFileContext &context()
     {
         m_context.prober = &m_prober;
         return m_context;
     }
 
     media::AviProber m_prober;
-    core::FichierContext m_context;
-    engine::FichierPtr m_file;
+    core::AviFileContext m_context;
+    engine::AviFilePtr m_file;
     NoShell m_shell;
     commands::TdmAction m_dm{commands::TdmActionContext{.shell = m_shell, .settings = {}, .closePreview = {}}};
     commands::ProcessingGraph m_graph;
     QuietHost m_host;
     OneFileList m_list;
     engine::TCommandEngine m_engine{m_host, m_list, [this](const std::string &path) {
-                                        return engine::FichierPtr(core::TaviFichier::Create(path, context()));
+                                        return engine::AviFilePtr(core::TaviFichier::Create(path, context()));
                                     }};
 };
 

@@ -30,7 +30,7 @@ struct Round {
     int count = 0;
 };
 
-Round openWithModel(const std::string &folder, const core::FichierContext &context)
+Round openWithModel(const std::string &folder, const core::AviFileContext &context)
 {
     ui::QueueDispatcher dispatcher;
     ui::FileListModel list(dispatcher, ui::TaviFichierFactory(context));
@@ -103,7 +103,7 @@ int main(int argc, char **argv)
         files += ui::IsAviFileName(entry.path().filename().string()) ? 1 : 0;
 
     const media::AviProber prober;
-    core::FichierContext context;
+    core::AviFileContext context;
     context.prober = &prober;
     const std::filesystem::path home = std::filesystem::temp_directory_path() / "camlog_window_bench";
     prefs::PrefsEnvironment environment;

@@ -22,10 +22,10 @@ namespace camlog::commands {
 
 namespace {
 
+using engine::MediaSeeking;
 using engine::TGraphCmd;
-using engine::TMediaSeeking;
 using engine::TParams;
-using SeekingPtr = std::shared_ptr<TMediaSeeking>;
+using SeekingPtr = std::shared_ptr<MediaSeeking>;
 
 // The first five characters of the audio description, trimmed, read as a rate in hertz; 0
 // when they are not a number.
@@ -44,6 +44,18 @@ int RateFromAudioText(const std::string &audioText)
         rate = rate * 10 + (c - '0');
     }
     return rate;
+}
+
+// The system of a file as its probe found it (System 0: 625/50, any other value 525/60).
+media::DvSystem FileSystem(const core::TaviFichier &f)
+{
+    return f.System == 0 ? media::DvSystem::Pal : media::DvSystem::Ntsc;
+}
+
+// A build that has nothing to run for this file and pass.
+media::RunResult nothingToDo()
+{
+    return media::RunError{media::RunErrorCode::NothingToDo, {}};
 }
 
 // The settings "standard DV" and "Frequence DV" of the recompression: 0 Pal, 1 NTSC; 0 32000,
@@ -80,7 +92,8 @@ public:
     void bindAll();
 
 private:
-    using Build = std::function<bool(const core::TaviFichier &, const std::string &dest, const TParams &, int passe)>;
+    using Build =
+        std::function<media::RunResult(const core::TaviFichier &, const std::string &dest, const TParams &, int passe)>;
 
     // Wraps a build: a build that cannot read or write its files raises its reason (the engine
     // then reports the file with the command's error message); a build with nothing to do
@@ -94,10 +107,11 @@ private:
             if (fichier == nullptr)
                 return nullptr;
             m_graph.SetEngine(cmd.Engine());
-            if (build(*fichier, dest, params, passe))
+            const media::RunResult built = build(*fichier, dest, params, passe);
+            if (built)
                 return m_graph.Seeking();
-            if (!m_cdm.BuildError().empty())
-                raise(cmd, m_cdm.BuildError());
+            if (built.error().code != media::RunErrorCode::NothingToDo)
+                raise(cmd, built.error().message);
             return nullptr;
         };
     }
@@ -190,30 +204,31 @@ void Binder::bindConversions()
              return m_cdm.BuildRecompresserDV2(f.FullPath, dest, RecompressionSystem(settings.standardDV),
                                                settings.ratioDV == 1, RecompressionRate(settings.frequenceDV));
          });
-    const auto ntscPal = [this, keep = shared_from_this()](bool ntsc) {
-        return [this, keep = shared_from_this(), ntsc](const core::TaviFichier &f, const std::string &dest,
-                                                       const TParams &, int) {
+    const auto ntscPal = [this, keep = shared_from_this()](media::DvSystem target) {
+        return [this, keep = shared_from_this(), target](const core::TaviFichier &f, const std::string &dest,
+                                                         const TParams &, int) {
             const prefs::Settings settings = m_dm.Settings();
-            const bool built = f.FileType == 2 ? m_cdm.BuildNtscPal2(f.FullPath, dest, ntsc, settings.deinterlace)
-                                               : m_cdm.BuildNtscPal1(f.FullPath, dest, ntsc, settings.deinterlace);
+            const media::RunResult built = f.FileType == 2
+                                               ? m_cdm.BuildNtscPal2(f.FullPath, dest, target, settings.deinterlace)
+                                               : m_cdm.BuildNtscPal1(f.FullPath, dest, target, settings.deinterlace);
             if (!built)
-                return false;
+                return built;
             if (const int rate = RateFromAudioText(f.AudioText); rate > 0)
                 m_cdm.SetAcmSampleRate(rate);
             m_cdm.DVheader().CopyHeaders = true;
             m_cdm.DVheader().SetTimeShift(settings.decalageHoraire);
-            return true;
+            return media::RunResult{};
         };
     };
-    bind(m_dm.ConvertirNTSC, ntscPal(true));
-    bind(m_dm.ConvertirPal, ntscPal(false));
+    bind(m_dm.ConvertirNTSC, ntscPal(media::DvSystem::Ntsc));
+    bind(m_dm.ConvertirPal, ntscPal(media::DvSystem::Pal));
     bind(m_dm.ExtraireAudio,
          [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {
-             if (!m_cdm.BuildExtraireAudio(f.FullPath, dest))
-                 return false;
+             if (auto built = m_cdm.BuildExtraireAudio(f.FullPath, dest); !built)
+                 return built;
              if (const int rate = RateFromAudioText(f.AudioText); rate > 0)
                  m_cdm.SetAcmSampleRate(rate);
-             return true;
+             return media::RunResult{};
          });
 }
 
@@ -222,14 +237,14 @@ void Binder::bindHeaderCommands()
     const auto aspect = [this, keep = shared_from_this()](bool wide) {
         return [this, keep = shared_from_this(), wide](const core::TaviFichier &f, const std::string &dest,
                                                        const TParams &, int) {
-            if (!m_cdm.BuildDVheaderGraph(f.FullPath, dest))
-                return false;
+            if (auto built = m_cdm.BuildDVheaderGraph(f.FullPath, dest); !built)
+                return built;
             media::Tdv_DVheader &filter = m_cdm.DVheader();
             filter.SetTimeShift(0);
             filter.CopyHeaders = false;
             filter.AspectRewrite = true;
             filter.Wide = wide;
-            return true;
+            return media::RunResult{};
         };
     };
     bind(m_dm.Convertir16x9, aspect(true));
@@ -238,13 +253,13 @@ void Binder::bindHeaderCommands()
                                                                 const TParams &params, int) {
         // Without a readable difference there is no destination either.
         if (dest.empty())
-            return false;
-        if (!m_cdm.BuildDVheaderGraph(f.FullPath, dest))
-            return false;
+            return nothingToDo();
+        if (auto built = m_cdm.BuildDVheaderGraph(f.FullPath, dest); !built)
+            return built;
         const std::optional<double> shift = params.empty() ? std::nullopt : ParseTimeDifference(params.front());
         m_cdm.DVheader().SetTimeShift(shift.value_or(0.0));
         m_cdm.DVheader().CopyHeaders = false;
-        return true;
+        return media::RunResult{};
     });
 }
 
@@ -252,8 +267,8 @@ void Binder::bindScnByDate()
 {
     bind(m_dm.CreerScnByDate, [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &,
                                                                 const TParams &, int) {
-        if (!m_cdm.BuildScnByDate(f.FullPath))
-            return false;
+        if (auto built = m_cdm.BuildScnByDate(f.FullPath); !built)
+            return built;
         auto writer = detectorWriter<scenes::TwriteScene>(f.FullPath);
         scenes::SceneContext context;
         context.frameRate = FrameRateOf(f, m_cdm);
@@ -262,7 +277,7 @@ void Binder::bindScnByDate()
             writer->WriteScene(scenes::TSceneClass(start.frameNumber, current.frameNumber, context));
         };
         detector.OnFinished = finishWriterAtEnd(writer);
-        return true;
+        return media::RunResult{};
     });
 }
 
@@ -272,8 +287,8 @@ void Binder::bindScnByContenu()
 {
     bind(m_dm.CreerScnByContenu,
          [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &, const TParams &, int) {
-             if (!m_cdm.BuildScnByContenu(f.FullPath))
-                 return false;
+             if (auto built = m_cdm.BuildScnByContenu(f.FullPath); !built)
+                 return built;
              auto writer = detectorWriter<scenes::TwriteScene>(f.FullPath);
              scenes::SceneContext context;
              context.frameRate = FrameRateOf(f, m_cdm);
@@ -286,7 +301,7 @@ void Binder::bindScnByContenu()
                  start = frame;
              };
              detector.OnFinished = finishWriterAtEnd(writer);
-             return true;
+             return media::RunResult{};
          });
 }
 
@@ -294,8 +309,8 @@ void Binder::bindSrt()
 {
     bind(m_dm.CreerSrt,
          [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &, const TParams &, int) {
-             if (!m_cdm.BuildCreerSrt(f.FullPath))
-                 return false;
+             if (auto built = m_cdm.BuildCreerSrt(f.FullPath); !built)
+                 return built;
              auto writer = detectorWriter<scenes::TWriteSrt>(f.FullPath, FrameRateOf(f, m_cdm));
              scenes::Tdv_sceneDetect &detector = m_cdm.SceneDetect();
              m_cdm.CaptionStep().SetCaptionSettings(CaptionSettingsFor(m_dm.Settings(), f));
@@ -304,7 +319,7 @@ void Binder::bindSrt()
                  writer->WriteCaption(static_cast<std::uint32_t>(record.frameNumber), line1, line2);
              };
              detector.OnFinished = finishWriterAtEnd(writer);
-             return true;
+             return media::RunResult{};
          });
 }
 
@@ -338,24 +353,24 @@ void Binder::bindCutScenes()
         cmd.Duree = 0;
         const double rate = f.FrameRate;
         if (rate <= 0 || dest.empty())
-            return false;
+            return nothingToDo();
         if (passe == 1 && !m_cutReadError.empty())
             // Cutting the scenes read before the fault would pass for the whole list.
             raise(cmd, m_cutReadError);
         if (passe < 1 || static_cast<std::size_t>(passe) > m_cutList->size() || !(*m_cutList)[passe - 1].scene)
-            return false;
+            return nothingToDo();
         const scenes::TSceneClass &scene = *(*m_cutList)[static_cast<std::size_t>(passe - 1)].scene;
         const auto d = static_cast<std::int64_t>(std::llround(10'000'000.0 / rate));
         const std::int64_t start = static_cast<std::int64_t>(scene.start) * d;
         const std::int64_t stop = static_cast<std::int64_t>(scene.end) * d;
-        const bool built =
+        const media::RunResult built =
             f.FileType == 2 ? m_cdm.BuildCutScenes2(f.FullPath, dest) : m_cdm.BuildCutScenes1(f.FullPath, dest);
         if (!built)
-            return false;
+            return built;
         cmd.Debut = start;
         cmd.Duree = stop - start;
         m_cdm.fg().SetPositions(start, stop);
-        return true;
+        return media::RunResult{};
     });
 }
 
@@ -365,10 +380,10 @@ void Binder::bindInlay()
 {
     bind(m_dm.Incruster,
          [this, keep = shared_from_this()](const core::TaviFichier &f, const std::string &dest, const TParams &, int) {
-             const bool built = f.FileType == 2 ? m_cdm.BuildIncruster2(f.FullPath, dest, f.System)
-                                                : m_cdm.BuildIncruster1(f.FullPath, dest, f.System);
+             const media::RunResult built = f.FileType == 2 ? m_cdm.BuildIncruster2(f.FullPath, dest, FileSystem(f))
+                                                            : m_cdm.BuildIncruster1(f.FullPath, dest, FileSystem(f));
              if (!built)
-                 return false;
+                 return built;
              if (const int rate = RateFromAudioText(f.AudioText); rate > 0)
                  m_cdm.SetAcmSampleRate(rate);
              const prefs::Settings settings = m_dm.Settings();
@@ -376,7 +391,7 @@ void Binder::bindInlay()
              inlay.SetIncrustRec(ApplyInlaySettings(settings, &f));
              inlay.SetPosition(settings.incrustPositionX, settings.incrustPositionY, settings.alignement);
              inlay.SetShown(true);
-             return true;
+             return media::RunResult{};
          });
 }
 

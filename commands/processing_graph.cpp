@@ -8,15 +8,11 @@
 
 namespace camlog::commands {
 
-class ProcessingGraph::Seeker : public engine::TMediaSeeking {
+class ProcessingGraph::Seeker : public engine::MediaSeeking {
 public:
     explicit Seeker(ProcessingGraph &graph) : m_graph(graph) {}
     std::int64_t GetDuration() override { return m_graph.m_cdm.fg().Duration(); }
-    std::int64_t GetCurrentPosition() override
-    {
-        m_graph.throwIfFailed();
-        return m_graph.m_cdm.fg().CurrentPosition();
-    }
+    std::int64_t GetCurrentPosition() override { return m_graph.m_cdm.fg().CurrentPosition(); }
 
 private:
     ProcessingGraph &m_graph;
@@ -24,7 +20,9 @@ private:
 
 ProcessingGraph::ProcessingGraph()
 {
-    m_cdm.fg().OnComplete = [this](const media::PipelineEnd &end) { completed(end); };
+    m_cdm.fg().OnComplete = [this](const media::PipelineEnd &end) {
+        completed(end);
+    };
 }
 
 ProcessingGraph::~ProcessingGraph()
@@ -38,7 +36,7 @@ void ProcessingGraph::SetEngine(engine::TCommandEngine *engine)
     m_engine = engine;
 }
 
-std::shared_ptr<engine::TMediaSeeking> ProcessingGraph::Seeking()
+std::shared_ptr<engine::MediaSeeking> ProcessingGraph::Seeking()
 {
     return std::make_shared<Seeker>(*this);
 }
@@ -76,31 +74,22 @@ void ProcessingGraph::completed(const media::PipelineEnd &end)
     engine::TCommandEngine *engine = nullptr;
     {
         std::lock_guard lock(m_mutex);
-        if (!end.ok && !m_failed) {
+        if (!end && !m_failed) {
             m_failed = true;
-            m_failure = end.error;
+            m_failure = end.error().message;
         }
-        if (!m_failed)
-            engine = m_engine;
+        engine = m_engine;
     }
     if (engine != nullptr)
         engine->GraphComplete();
 }
 
-void ProcessingGraph::throwIfFailed()
+std::optional<std::string> ProcessingGraph::Failure()
 {
-    std::string failure;
-    engine::TCommandEngine *engine = nullptr;
-    {
-        std::lock_guard lock(m_mutex);
-        if (!m_failed)
-            return;
-        failure = m_failure;
-        engine = m_engine;
-    }
-    if (engine != nullptr && !failure.empty())
-        engine->MessageCommand(failure);
-    throw std::runtime_error(failure);
+    std::lock_guard lock(m_mutex);
+    if (!m_failed)
+        return std::nullopt;
+    return m_failure;
 }
 
 } // namespace camlog::commands

@@ -15,11 +15,11 @@ class TCommandEngine;
 
 namespace camlog::commands {
 
-// One instance serves every graph command, one run at a time. The end of a run reaches the
-// engine as GraphComplete; a run that failed does not complete: the next position read raises
-// the failure, so the engine reports the file with the command's error message instead of
-// taking a half-written file for a success.
-class ProcessingGraph : public engine::TFilterGraph {
+// One instance serves every graph command, one run at a time. The end of a run, a failure
+// included, reaches the engine as GraphComplete; the engine then asks Failure, so it reports a
+// failed file with the command's error message instead of taking a half-written file for a
+// success.
+class ProcessingGraph : public engine::FilterGraph {
 public:
     ProcessingGraph();
     ~ProcessingGraph() override;
@@ -31,7 +31,7 @@ public:
     // The engine of the run about to start (the build handler's command's engine).
     void SetEngine(engine::TCommandEngine *engine);
     // The seeking interface of the pipeline, handed back by a successful build.
-    std::shared_ptr<engine::TMediaSeeking> Seeking();
+    std::shared_ptr<engine::MediaSeeking> Seeking();
     // Marks the current run as failed (a writer behind a callback that could not save its file).
     void Fail(const std::string &message);
 
@@ -39,12 +39,11 @@ public:
     void SetNoSyncSource() override {}
     void Run() override;
     void Stop() override;
+    std::optional<std::string> Failure() override;
 
 private:
     class Seeker;
     void completed(const media::PipelineEnd &end);
-    // Raises the failure of the run, if any, after telling the user what it was.
-    void throwIfFailed();
 
     media::TCdm m_cdm;
     std::mutex m_mutex;

@@ -48,7 +48,7 @@ std::string sortableDateTime(DateTime value)
     return FormatDateTimePattern("yyyymmddhhnnss", value, locale).value_or(std::string());
 }
 
-std::optional<std::string> formatDisplay(const FichierContext &context, DateTime value)
+std::optional<std::string> formatDisplay(const AviFileContext &context, DateTime value)
 {
     if (context.locale != nullptr)
         return FormatDateTimePattern(context.datecodePattern, value, *context.locale);
@@ -202,7 +202,7 @@ std::string TSRFichier::GetSortKey(std::string_view keyWord) const
 
 // ---------------------------------------------------------------------------------------
 
-TaviFichier::TaviFichier(const std::string &fullPath, const FichierContext &context)
+TaviFichier::TaviFichier(const std::string &fullPath, const AviFileContext &context)
 {
     SetPath(fullPath);
     TSearchRec rec;
@@ -212,19 +212,19 @@ TaviFichier::TaviFichier(const std::string &fullPath, const FichierContext &cont
     }
 }
 
-TaviFichier::TaviFichier(const std::string &folder, const TSearchRec &rec, const FichierContext &context)
+TaviFichier::TaviFichier(const std::string &folder, const TSearchRec &rec, const AviFileContext &context)
 {
     fillFromSearch(folder, rec);
     learn(context);
 }
 
-std::unique_ptr<TaviFichier> TaviFichier::Create(const std::string &fullPath, const FichierContext &context)
+std::unique_ptr<TaviFichier> TaviFichier::Create(const std::string &fullPath, const AviFileContext &context)
 {
     return std::make_unique<TaviFichier>(fullPath, context);
 }
 
 std::unique_ptr<TaviFichier> TaviFichier::CreateFromSearch(const std::string &folder, const TSearchRec &rec,
-                                                           const FichierContext &context)
+                                                           const AviFileContext &context)
 {
     return std::make_unique<TaviFichier>(folder, rec, context);
 }
@@ -242,7 +242,7 @@ std::string TaviFichier::GetSortKey(std::string_view keyWord) const
 
 // Nothing here is shared between objects: the header walk and the prober use their own
 // file handles, so objects may be built on several threads at once without a lock.
-void TaviFichier::learn(const FichierContext &context)
+void TaviFichier::learn(const AviFileContext &context)
 {
     Shift = DateTime();
     DatecodeText = "-";

@@ -61,7 +61,7 @@ public:
 };
 
 // What a construction needs beyond the path.
-struct FichierContext {
+struct AviFileContext {
     const MediaProber *prober = nullptr; // null: nothing is probed (texts as for an unreadable file)
     std::string datecodePattern = "ddddd tt";
     const DateTimeLocale *locale = nullptr; // null: the C library's current locale
@@ -167,13 +167,13 @@ class TaviFichier : public TSRFichier {
 public:
     TaviFichier() = default;
     // Create
-    TaviFichier(const std::string &fullPath, const FichierContext &context);
+    TaviFichier(const std::string &fullPath, const AviFileContext &context);
     // CreateFromSearch
-    TaviFichier(const std::string &folder, const TSearchRec &rec, const FichierContext &context);
+    TaviFichier(const std::string &folder, const TSearchRec &rec, const AviFileContext &context);
 
-    static std::unique_ptr<TaviFichier> Create(const std::string &fullPath, const FichierContext &context);
+    static std::unique_ptr<TaviFichier> Create(const std::string &fullPath, const AviFileContext &context);
     static std::unique_ptr<TaviFichier> CreateFromSearch(const std::string &folder, const TSearchRec &rec,
-                                                         const FichierContext &context);
+                                                         const AviFileContext &context);
 
     std::string GetSortKey(std::string_view keyWord) const override;
 
@@ -215,7 +215,7 @@ public:
     bool TimecodeFound = false; // the first frame's timecode was read (TimecodeText)
 
 private:
-    void learn(const FichierContext &context);
+    void learn(const AviFileContext &context);
 };
 
 // The class of the objects the command engine builds for reloaded and new files.

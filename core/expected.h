@@ -1,20 +1,19 @@
 // A value or an error with a code and a message: how expected failures come back.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <variant>
 
 namespace camlog::core {
 
-template <typename Code>
-struct Error {
+template <typename Code> struct Error {
     Code code;
     std::string message;
 };
 
-template <typename T, typename Code>
-class Expected {
+template <typename T, typename Code> class Expected {
 public:
     Expected(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
     Expected(Error<Code> error) : m_state(std::in_place_index<1>, std::move(error)) {}
@@ -33,6 +32,21 @@ public:
 
 private:
     std::variant<T, Error<Code>> m_state;
+};
+
+// Success with nothing to give back, or an error: the result of a write, a check or a run.
+template <typename Code> class Expected<void, Code> {
+public:
+    Expected() = default;
+    Expected(Error<Code> error) : m_error(std::move(error)) {}
+
+    bool ok() const { return !m_error.has_value(); }
+    explicit operator bool() const { return ok(); }
+
+    const Error<Code> &error() const { return *m_error; }
+
+private:
+    std::optional<Error<Code>> m_error;
 };
 
 } // namespace camlog::core

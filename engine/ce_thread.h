@@ -32,11 +32,11 @@ public:
     tCustomCmd &Command;
     const TParams Params;
     // The run's entries in list order; the references keep them alive whatever the list does.
-    std::vector<FichierPtr> Fichiers;
+    std::vector<AviFilePtr> Fichiers;
     // The entries selected before the run cleared the selection (a refused run selects them again).
-    std::vector<FichierPtr> SelectedBefore;
+    std::vector<AviFilePtr> SelectedBefore;
     // The current file (changes on reload or replace) and pass.
-    FichierPtr Fichier;
+    AviFilePtr Fichier;
     int Passe = 0;
     TAnswer Answer = TAnswer::Yes;
     std::atomic<TErrorType> ErrorType{etNoError};

@@ -42,7 +42,7 @@ bool TCommandEngine::ExecuteCommand(tCustomCmd &command, const TParams &params)
 
     auto run = std::make_unique<TceThread>(command, params);
     EngineList &source = m_source;
-    auto take = [&run](std::vector<FichierPtr> files) {
+    auto take = [&run](std::vector<AviFilePtr> files) {
         for (auto &f : files)
             if (f)
                 run->Fichiers.push_back(std::move(f));
@@ -73,7 +73,7 @@ bool TCommandEngine::ExecuteCommand(tCustomCmd &command, const TParams &params)
     if (m_run)
         m_run->Join();
     m_current = &command;
-    m_summary = TRunSummary{};
+    m_summary = RunSummary{};
     m_abortFlag = false;
     m_abortAllFlag = false;
     m_abortSeen = false;

@@ -21,12 +21,12 @@ namespace camlog::engine {
 class TceThread;
 
 // How a run ended, and what it did; kept until the next run starts.
-enum class TRunEnd { Completed, Cancelled, AbortedAll, AllError, Failed };
+enum class RunEnd { Completed, Cancelled, AbortedAll, AllError, Failed };
 
-struct TRunSummary {
+struct RunSummary {
     int executedPasses = 0; // ExecuteFichier calls made
     int failedPasses = 0;   // passes that reported an error or failed without a message
-    TRunEnd ending = TRunEnd::Completed;
+    RunEnd ending = RunEnd::Completed;
     // The files the run reached: done (every pass that ran went well), stopped (an abort ended
     // their work early), skipped (not enabled for the command, every pass declined, or passed
     // over by an abort) and failed.
@@ -41,7 +41,7 @@ struct TRunSummary {
 class TCommandEngine {
 public:
     // Builds the file object for an added, reloaded or replaced file (called on the worker).
-    using TFichierClass = std::function<FichierPtr(const std::string &fullPath)>;
+    using TFichierClass = std::function<AviFilePtr(const std::string &fullPath)>;
 
     // source: the list that provides the files and receives remove, reload, replace and rename
     // updates; dest: the list that receives added files (often the same); fichierClass: how the
@@ -72,7 +72,7 @@ public:
     // Files of the last run that took files (1 for fnSingle, else the count taken).
     int FileCount() const { return m_fileCount.load(); }
     // Valid once OnEndCommand of the run has fired.
-    const TRunSummary &LastRun() const { return m_summary; }
+    const RunSummary &LastRun() const { return m_summary; }
 
     // --- Services for the command's handlers (worker or host thread) -----------------------
     // Whether an abort is pending. An execution that sees True and stops early has acted on
@@ -127,7 +127,7 @@ private:
     void runNoFile(TceThread &run);
     void finishRun(TceThread &run);
     void recordError(TErrorType errorType);
-    FichierPtr buildFichier(const std::string &path) const;
+    AviFilePtr buildFichier(const std::string &path) const;
     TceThread &currentRun() const;
 
     EngineHost &m_host;
@@ -141,7 +141,7 @@ private:
     std::atomic<bool> m_abortFlag{false};
     std::atomic<bool> m_abortAllFlag{false};
     std::atomic<bool> m_abortSeen{false};
-    TRunSummary m_summary;
+    RunSummary m_summary;
 
     std::mutex m_graphMutex;
     std::condition_variable m_graphCv;

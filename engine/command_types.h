@@ -39,6 +39,6 @@ using TParams = std::vector<std::string>;
 // File objects are owned by the file list; a run holds a reference to each of its files so that
 // an entry removed or replaced during the run (by the run itself, by an opening or by the user)
 // never leaves the worker with a freed object.
-using FichierPtr = std::shared_ptr<core::TaviFichier>;
+using AviFilePtr = std::shared_ptr<core::TaviFichier>;
 
 } // namespace camlog::engine

@@ -22,7 +22,7 @@ int gaugeUnits(std::int64_t mediaTime)
 // Stops a graph that was started, whichever way the run of it ends.
 class RunningGraph {
 public:
-    explicit RunningGraph(TFilterGraph &graph) : m_graph(graph) { m_graph.Run(); }
+    explicit RunningGraph(FilterGraph &graph) : m_graph(graph) { m_graph.Run(); }
     ~RunningGraph()
     {
         try {
@@ -34,7 +34,7 @@ public:
     RunningGraph &operator=(const RunningGraph &) = delete;
 
 private:
-    TFilterGraph &m_graph;
+    FilterGraph &m_graph;
 };
 } // namespace
 
@@ -57,7 +57,7 @@ void TGraphCmd::ExecuteFichier(core::TaviFichier *fichier, const TParams &params
         // A stop keeps the partial output only where it replaces no file (the sources' rule).
         std::error_code ignored;
         const bool newOutput = !m_destination.empty() && !std::filesystem::exists(m_destination, ignored);
-        std::shared_ptr<TMediaSeeking> seeking = OnBuildGraph(fichier, m_destination, params, passe);
+        std::shared_ptr<MediaSeeking> seeking = OnBuildGraph(fichier, m_destination, params, passe);
         if (seeking) {
             if (Filtergraph == nullptr)
                 throw std::logic_error("graph command without a filter graph");
@@ -85,6 +85,11 @@ void TGraphCmd::ExecuteFichier(core::TaviFichier *fichier, const TParams &params
                         break;
                 }
                 ce.EndProgress();
+            }
+            if (const auto failure = Filtergraph->Failure()) {
+                if (!failure->empty())
+                    ce.MessageCommand(*failure);
+                throw std::runtime_error(*failure);
             }
             if (stopped && newOutput && std::filesystem::exists(m_destination, ignored))
                 tellKept(ce, seeking->GetCurrentPosition() - Debut, length);

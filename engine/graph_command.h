@@ -6,39 +6,43 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace camlog::engine {
 
 // The seeking interface a build hands back: media times in 100-ns units.
-class TMediaSeeking {
+class MediaSeeking {
 public:
-    virtual ~TMediaSeeking() = default;
+    virtual ~MediaSeeking() = default;
     virtual std::int64_t GetDuration() = 0;
     virtual std::int64_t GetCurrentPosition() = 0;
 };
 
 // The processing module's graph, as a graph command drives it. It calls the engine's
 // GraphComplete when a running graph reaches its end.
-class TFilterGraph {
+class FilterGraph {
 public:
-    virtual ~TFilterGraph() = default;
+    virtual ~FilterGraph() = default;
     virtual std::int64_t GetDuration() = 0;
     // Runs without a reference clock, as fast as the stages allow.
     virtual void SetNoSyncSource() = 0;
     virtual void Run() = 0;
     virtual void Stop() = 0;
+    // Why the last run failed, once it has ended (a failed run calls GraphComplete as a
+    // successful one does); nothing while it runs or after a success.
+    virtual std::optional<std::string> Failure() { return std::nullopt; }
 };
 
 // Builds the graph for one file and pass; null when there is nothing to run.
-using TBuildGraphEvent = std::function<std::shared_ptr<TMediaSeeking>(
+using TBuildGraphEvent = std::function<std::shared_ptr<MediaSeeking>(
     core::TaviFichier *fichier, const std::string &wDest, const TParams &params, int passe)>;
 
 class TGraphCmd : public Tcmd {
 public:
     void ExecuteFichier(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce, int passe) override;
 
-    TFilterGraph *Filtergraph = nullptr;
+    FilterGraph *Filtergraph = nullptr;
     TBuildGraphEvent OnBuildGraph;
     // Length of the part to run (0: the whole graph) and where it starts, in 100-ns units; the
     // build handler may set both per file and pass.

@@ -51,11 +51,11 @@ TceThread &TCommandEngine::currentRun() const
     return *m_run;
 }
 
-FichierPtr TCommandEngine::buildFichier(const std::string &path) const
+AviFilePtr TCommandEngine::buildFichier(const std::string &path) const
 {
     if (!m_fichierClass)
         throw std::logic_error("the engine has no file class to build file objects with");
-    FichierPtr fichier = m_fichierClass(path);
+    AviFilePtr fichier = m_fichierClass(path);
     if (!fichier)
         throw std::runtime_error("no file object could be built for " + path);
     return fichier;
@@ -65,7 +65,7 @@ void TCommandEngine::AddFichier(const std::string &path)
 {
     if (!pathExists(path))
         return;
-    FichierPtr fichier = buildFichier(path);
+    AviFilePtr fichier = buildFichier(path);
     handOff([&] { m_dest.AddFile(fichier, false); });
 }
 
@@ -82,7 +82,7 @@ void TCommandEngine::ReloadFichier()
     TceThread &run = currentRun();
     if (!run.Fichier)
         return;
-    FichierPtr fichier = buildFichier(run.Fichier->FullPath);
+    AviFilePtr fichier = buildFichier(run.Fichier->FullPath);
     handOff([&] { m_source.SwapFile(run.Fichier.get(), fichier); });
     run.Fichier = std::move(fichier);
 }
@@ -99,7 +99,7 @@ void TCommandEngine::ReplaceFichier(const std::string &path)
         return;
     }
     // The new object is built first, so that a failure leaves the old file on disk.
-    FichierPtr fichier = buildFichier(path);
+    AviFilePtr fichier = buildFichier(path);
     std::error_code ec;
     fs::remove(fs::path(current), ec);
     if (ec) {

@@ -21,13 +21,13 @@ int passCount(const tCustomCmd &command)
 
 // Leaves the file loop and the pass loop together.
 struct StopRun {
-    TRunEnd ending;
+    RunEnd ending;
 };
 
 // Counts one file of the run in its summary when the file's turn ends, however it ends.
 class FileTally {
 public:
-    explicit FileTally(TRunSummary &summary) : m_summary(summary), m_failedBefore(summary.failedPasses) {}
+    explicit FileTally(RunSummary &summary) : m_summary(summary), m_failedBefore(summary.failedPasses) {}
     ~FileTally()
     {
         if (m_summary.failedPasses > m_failedBefore)
@@ -45,7 +45,7 @@ public:
     void stopped() { m_stopped = true; }
 
 private:
-    TRunSummary &m_summary;
+    RunSummary &m_summary;
     int m_failedBefore;
     bool m_ran = false;
     bool m_stopped = false;
@@ -64,7 +64,7 @@ void TCommandEngine::runBody(TceThread &run)
             m_host.OnStartCommand();
         });
         if (!paramsUsable(run))
-            throw StopRun{TRunEnd::Failed};
+            throw StopRun{RunEnd::Failed};
         if (run.Fichiers.empty())
             runNoFile(run);
         else
@@ -74,14 +74,14 @@ void TCommandEngine::runBody(TceThread &run)
     } catch (const std::exception &e) {
         // Something that catches nothing (a plain command's handler, a condition, an event)
         // failed: the run stops, and says so instead of ending as if all went well.
-        m_summary.ending = TRunEnd::Failed;
+        m_summary.ending = RunEnd::Failed;
         ++m_summary.failedPasses;
         try {
             handOff([&] { m_host.OnErrorCommand(e.what(), etAllError); });
         } catch (...) {
         }
     } catch (...) {
-        m_summary.ending = TRunEnd::Failed;
+        m_summary.ending = RunEnd::Failed;
         ++m_summary.failedPasses;
         try {
             handOff([&] { m_host.OnErrorCommand("Unknown error", etAllError); });
@@ -102,7 +102,7 @@ bool TCommandEngine::paramsUsable(TceThread &run)
     ++m_summary.failedPasses;
     handOff([&] {
         // Nothing ran: the selection is what it was.
-        for (const FichierPtr &f : run.SelectedBefore)
+        for (const AviFilePtr &f : run.SelectedBefore)
             m_source.SetSelected(f.get(), true);
         m_host.OnErrorCommand(why, etAllError);
     });
@@ -119,20 +119,20 @@ void TCommandEngine::runNoFile(TceThread &run)
         if (run.ErrorType != etNoError)
             ++m_summary.failedPasses;
         if (run.ErrorType == etAllError)
-            throw StopRun{TRunEnd::AllError};
+            throw StopRun{RunEnd::AllError};
         if (run.Passe >= passCount(run.Command))
             break;
         if (m_abortAllFlag)
-            throw StopRun{TRunEnd::AbortedAll};
+            throw StopRun{RunEnd::AbortedAll};
     }
 }
 
 void TCommandEngine::runFiles(TceThread &run)
 {
     tCustomCmd &cmd = run.Command;
-    for (const FichierPtr &entry : run.Fichiers) {
+    for (const AviFilePtr &entry : run.Fichiers) {
         if (m_abortAllFlag)
-            throw StopRun{TRunEnd::AbortedAll};
+            throw StopRun{RunEnd::AbortedAll};
         FileTally tally(m_summary);
         if (m_abortFlag) {
             m_abortFlag = false;
@@ -157,7 +157,7 @@ void TCommandEngine::runFiles(TceThread &run)
                 }
             });
             if (run.Answer == TAnswer::Cancel)
-                throw StopRun{TRunEnd::Cancelled};
+                throw StopRun{RunEnd::Cancelled};
             if (run.Answer == TAnswer::No || run.Answer == TAnswer::NoToAll) {
                 // A declined pass moves on to the next one; asking again for the same pass
                 // would repeat the question (No) or never end (No to All).
@@ -179,7 +179,7 @@ void TCommandEngine::runFiles(TceThread &run)
             if (run.ErrorType != etNoError)
                 ++m_summary.failedPasses;
             if (run.ErrorType == etAllError)
-                throw StopRun{TRunEnd::AllError};
+                throw StopRun{RunEnd::AllError};
             handOff([&] {
                 if (cmd.UpdateDisplay == udEach)
                     m_source.RefreshActive();
@@ -188,7 +188,7 @@ void TCommandEngine::runFiles(TceThread &run)
             ++run.Passe;
 
             if (m_abortAllFlag)
-                throw StopRun{TRunEnd::AbortedAll};
+                throw StopRun{RunEnd::AbortedAll};
             // An abort ends the current file. It is spent once something stopped for it: the
             // execution saw it and stopped early, or passes of this file are left out. Otherwise
             // (a short execution that never looked) it skips the next file, at the loop's top.

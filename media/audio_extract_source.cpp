@@ -1,6 +1,6 @@
 // The source of the audio extraction: the first audio stream of a DV file written as a WAV file.
 #include "media/audio_extract_source.h"
-#include "media/checked_value.h"
+#include "media/run_error.h"
 
 #include "media/audio_rate_converter.h"
 #include "media/dv_audio.h"
@@ -20,7 +20,7 @@ std::unique_ptr<WavWriter> createWav(const std::filesystem::path &path, const Wa
 {
     auto created = WavWriter::create(path, format);
     if (!created)
-        throw std::runtime_error(created.error().message);
+        throw RunFailure(runError(created.error()));
     return std::move(created.value());
 }
 
@@ -87,7 +87,7 @@ void AudioExtractSource::runFromStream(PipelineRun &run)
     if (convert) {
         auto created = AudioRateConverter::create(audio.channels, m_sourceRate, outputRate);
         if (!created)
-            throw std::runtime_error(created.error().message);
+            throw RunFailure(runError(created.error()));
         converter = std::move(created.value());
     }
 
@@ -101,7 +101,7 @@ void AudioExtractSource::runFromStream(PipelineRun &run)
     while (at < track.size() && !run.stopRequested()) {
         const std::size_t got = track.read(at, block, bytes);
         if (got == 0)
-            throw std::runtime_error("cannot read the audio stream");
+            failRun(RunErrorCode::Unreadable, "cannot read the audio stream");
         at += got;
         if (converter) {
             samples.resize(got / 2);
@@ -110,7 +110,7 @@ void AudioExtractSource::runFromStream(PipelineRun &run)
             converted.clear();
             const auto done = converter->convert(samples, converted);
             if (!done)
-                throw std::runtime_error(done.error().message);
+                throw RunFailure(runError(done.error()));
             checked(wav->write(std::span<const std::int16_t>(converted)));
         } else {
             checked(wav->write(std::span<const std::uint8_t>(bytes.data(), got)));
@@ -141,11 +141,11 @@ void AudioExtractSource::runFromFrames(PipelineRun &run)
     std::size_t i = 0;
     for (; i < reader.frameCount() && !run.stopRequested(); ++i) {
         if (!reader.readFrame(i, frame))
-            throw std::runtime_error("cannot read frame " + std::to_string(i));
+            failRun(RunErrorCode::Unreadable, "cannot read frame " + std::to_string(i));
         const auto split = SplitDvAudio(frame, audio);
         if (!split) {
             // Silence keeps the sound in step with the pictures over a frame without audio.
-            const std::size_t count = DvAudioSamplesForFrame(outputRate, m_file->pal, i);
+            const std::size_t count = DvAudioSamplesForFrame(outputRate, m_file->system, i);
             converted.assign(count * 2, 0);
             checked(wav->write(std::span<const std::int16_t>(converted)));
         } else if (audio.format.sampleRate == outputRate) {
@@ -154,14 +154,14 @@ void AudioExtractSource::runFromFrames(PipelineRun &run)
             if (!converter || converterRate != audio.format.sampleRate) {
                 auto created = AudioRateConverter::create(2, audio.format.sampleRate, outputRate);
                 if (!created)
-                    throw std::runtime_error(created.error().message);
+                    throw RunFailure(runError(created.error()));
                 converter = std::move(created.value());
                 converterRate = audio.format.sampleRate;
             }
             converted.clear();
             const auto done = converter->convert({audio.pairs[0].data(), audio.samples * 2}, converted);
             if (!done)
-                throw std::runtime_error(done.error().message);
+                throw RunFailure(runError(done.error()));
             checked(wav->write(std::span<const std::int16_t>(converted)));
         }
         run.setPosition(static_cast<std::int64_t>(i + 1) * d);

@@ -1,6 +1,6 @@
 // The source of the audio extraction for files that are not DV.
 #include "media/av_audio_extract_source.h"
-#include "media/checked_value.h"
+#include "media/run_error.h"
 
 #include "media/av_file_decoder.h"
 #include "media/decoded_audio_converter.h"
@@ -65,7 +65,7 @@ void AvAudioExtractSource::Run(PipelineRun &run)
     checked(converter.flush(pcm));
     write();
     if (!wav)
-        throw std::runtime_error(m_source.string() + ": no sound could be decoded");
+        failRun(RunErrorCode::DecodeFailed, m_source.string() + ": no sound could be decoded");
     checked(wav->finish());
 }
 

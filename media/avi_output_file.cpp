@@ -32,7 +32,7 @@ AviOutputFile::AviOutputFile(const std::filesystem::path &destination)
 
 AviOutputFile::~AviOutputFile() = default;
 
-const AviOutputFile::Status &AviOutputFile::failed()
+const WriterError &AviOutputFile::failed()
 {
     if (!m_error) {
         const WriterErrorCode code = core::ReplacingFile::isNoSpace(m_file.errorNumber())
@@ -42,25 +42,25 @@ const AviOutputFile::Status &AviOutputFile::failed()
         m_buffer.clear();
         m_buffer.shrink_to_fit();
     }
-    return m_error;
+    return *m_error;
 }
 
-AviOutputFile::Status AviOutputFile::flush()
+WriteResult AviOutputFile::flush()
 {
     if (m_error)
-        return m_error;
+        return *m_error;
     if (m_buffer.empty())
-        return std::nullopt;
+        return {};
     if (!m_file.append(m_buffer.data(), m_buffer.size()))
         return failed();
     m_buffer.clear();
-    return std::nullopt;
+    return {};
 }
 
-AviOutputFile::Status AviOutputFile::append(std::span<const std::uint8_t> bytes)
+WriteResult AviOutputFile::append(std::span<const std::uint8_t> bytes)
 {
     if (m_error)
-        return m_error;
+        return *m_error;
     if (bytes.size() >= kDirectWrite) {
         // A frame goes out with what is buffered in one system call, without a copy.
         const std::array<std::span<const std::uint8_t>, 2> parts{std::span<const std::uint8_t>(m_buffer), bytes};
@@ -69,43 +69,43 @@ AviOutputFile::Status AviOutputFile::append(std::span<const std::uint8_t> bytes)
         m_buffer.clear();
     } else {
         if (m_buffer.size() + bytes.size() > kBufferSize) {
-            if (auto failure = flush())
-                return failure;
+            if (auto done = flush(); !done)
+                return done;
         }
         m_buffer.insert(m_buffer.end(), bytes.begin(), bytes.end());
     }
     m_size += bytes.size();
-    return std::nullopt;
+    return {};
 }
 
-AviOutputFile::Status AviOutputFile::writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes)
+WriteResult AviOutputFile::writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes)
 {
     if (m_error)
-        return m_error;
+        return *m_error;
     if (offset > m_size || bytes.size() > m_size - offset) {
         m_error = WriterError{WriterErrorCode::WriteFailed,
                               "Write past the end of \"" + m_file.destination().string() + "\""};
         discard();
-        return m_error;
+        return *m_error;
     }
     if (offset + bytes.size() > m_file.size()) {
-        if (auto failure = flush())
-            return failure;
+        if (auto done = flush(); !done)
+            return done;
     }
     if (!m_file.writeAt(offset, bytes.data(), bytes.size()))
         return failed();
-    return std::nullopt;
+    return {};
 }
 
-AviOutputFile::Status AviOutputFile::commit()
+WriteResult AviOutputFile::commit()
 {
     if (m_file.committed())
-        return std::nullopt;
-    if (auto failure = flush())
-        return failure;
+        return {};
+    if (auto done = flush(); !done)
+        return done;
     if (!m_file.commit())
         return failed();
-    return std::nullopt;
+    return {};
 }
 
 void AviOutputFile::discard()

@@ -19,8 +19,6 @@ namespace camlog::media {
 // destination.
 class AviOutputFile {
 public:
-    using Status = std::optional<WriterError>;
-
     static core::Expected<std::unique_ptr<AviOutputFile>, WriterErrorCode>
     create(const std::filesystem::path &destination);
     // Removes the temporary file unless it was committed.
@@ -30,29 +28,29 @@ public:
 
     // The size of the file with what is still buffered: the position of the next append.
     std::uint64_t size() const { return m_size; }
-    const Status &error() const { return m_error; }
+    const std::optional<WriterError> &error() const { return m_error; }
 
-    Status append(std::span<const std::uint8_t> bytes);
+    WriteResult append(std::span<const std::uint8_t> bytes);
     // Overwrites bytes already appended (headers and sizes filled in at the end).
-    Status writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
+    WriteResult writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
 
     // Writes out the buffer, closes the file and renames it onto the destination. When the
     // destination existed, the data is flushed to disk first so a crash cannot leave the
     // old file replaced by an empty one.
-    Status commit();
+    WriteResult commit();
     // Removes the temporary file.
     void discard();
 
 private:
     explicit AviOutputFile(const std::filesystem::path &destination);
-    Status flush();
+    WriteResult flush();
     // The first failure of the file, as the writer reports it.
-    const Status &failed();
+    const WriterError &failed();
 
     core::ReplacingFile m_file;
     std::uint64_t m_size = 0; // file size including the buffer
     std::vector<std::uint8_t> m_buffer;
-    Status m_error;
+    std::optional<WriterError> m_error;
 };
 
 } // namespace camlog::media

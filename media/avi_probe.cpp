@@ -6,6 +6,7 @@
 #include "core/little_endian.h"
 #include "core/riff_chunks.h"
 #include "media/avi_index_loader.h"
+#include "media/dv_format.h"
 #include "media/dv_frame_reader.h"
 #include "media/file_announcer.h"
 #include "media/first_dv_audio.h"
@@ -36,8 +37,6 @@ using core::RiffChunks;
 using core::RiffReader;
 namespace fcc = core::fcc;
 
-constexpr std::int64_t kPalFrameLength = 400000;
-constexpr std::int64_t kNtscFrameLength = 333667;
 // More than any strf of a DV or PCM stream holds; the rest of a larger one is not needed.
 constexpr std::size_t kMaxFormatBytes = 4096;
 // A writer puts the first frame of every stream among the first chunks of the movi list;
@@ -257,7 +256,13 @@ void takeFirstFrameValues(const std::vector<std::uint8_t> &frame, ProbeResult &r
 
 bool frameIsPal(const std::vector<std::uint8_t> &frame)
 {
-    return frame.size() == core::kPalFrameSize;
+    return dvSystemOfFrameSize(frame.size()) == DvSystem::Pal;
+}
+
+// 100-ns units per frame of the frame's system (a frame of no known size counts as 525/60).
+std::int64_t frameLength(const std::vector<std::uint8_t> &frame)
+{
+    return dvFrameDuration(frameIsPal(frame) ? DvSystem::Pal : DvSystem::Ntsc);
 }
 
 core::DvInfo dvInfoFromFrame(const std::vector<std::uint8_t> &frame)
@@ -283,11 +288,10 @@ core::DvInfo dvInfoFromFrame(const std::vector<std::uint8_t> &frame)
 // The picture format a DV decoder reports for the frame.
 void videoFromFrame(const std::vector<std::uint8_t> &frame, std::optional<std::int64_t> duration, ProbeResult &result)
 {
-    const bool pal = frameIsPal(frame);
     result.VideoFound = true;
     result.Width = 720;
-    result.Height = pal ? 576 : 480;
-    result.AvgTimePerFrame = pal ? kPalFrameLength : kNtscFrameLength;
+    result.Height = frameIsPal(frame) ? 576 : 480;
+    result.AvgTimePerFrame = frameLength(frame);
     result.Compression = fcc::dvsd;
     result.VideoDuration = duration;
 }
@@ -362,7 +366,7 @@ bool probeRawDv(RiffReader &reader, const std::string &path, ProbeResult &result
     if (reader.readAt(0, frame) != frame.size())
         return false; // not even one whole frame
     const auto frames = static_cast<std::int64_t>(reader.size() / size);
-    const std::int64_t duration = frames * (frameIsPal(frame) ? kPalFrameLength : kNtscFrameLength);
+    const std::int64_t duration = frames * frameLength(frame);
     result.StreamCount = 1;
     takeFirstFrameValues(frame, result);
     takeInterleaved(frame, {}, duration, result);
@@ -494,12 +498,12 @@ bool probeAvi(RiffReader &reader, const std::string &path, ProbeResult &result)
         const StreamHeaders &stream = headers.streams[i];
         const FourCC type = stream.strh.fccType;
         if (static_cast<int>(i) == dvStream && type == fcc::iavs) {
-            const std::int64_t length = frameIsPal(frame) ? kPalFrameLength : kNtscFrameLength;
+            const std::int64_t length = frameLength(frame);
             takeInterleaved(frame, stream.strf, videoDuration(stream.strh, headers.totalFrames, length), result);
         } else if (type == fcc::vids && !result.VideoFound) {
             videoFromStrf(stream, headers.totalFrames, result);
             if (static_cast<int>(i) == dvStream && !result.VideoFound) {
-                const std::int64_t length = frameIsPal(frame) ? kPalFrameLength : kNtscFrameLength;
+                const std::int64_t length = frameLength(frame);
                 videoFromFrame(frame, videoDuration(stream.strh, headers.totalFrames, length), result);
             }
         } else if (type == fcc::auds && !result.AudioFound) {

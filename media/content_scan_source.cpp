@@ -1,5 +1,6 @@
 // The source of the scenes by content.
 #include "media/content_scan_source.h"
+#include "media/run_error.h"
 
 extern "C" {
 #include <libswscale/swscale.h>
@@ -47,7 +48,7 @@ void ContentScanSource::convert(const AVFrame &picture)
     m_scaler.reset(sws_getCachedContext(m_scaler.release(), width, height, static_cast<AVPixelFormat>(picture.format),
                                         width, height, AV_PIX_FMT_BGR24, SWS_POINT, nullptr, nullptr, nullptr));
     if (!m_scaler)
-        throw std::runtime_error("the picture format cannot be converted");
+        failRun(RunErrorCode::PictureFailed, "the picture format cannot be converted");
     const int stride = width * 3;
     m_rgb.resize(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height));
     std::uint8_t *planes[4] = {m_rgb.data() + static_cast<std::size_t>(stride) * static_cast<std::size_t>(height - 1)};
@@ -83,7 +84,7 @@ void ContentScanSource::Run(PipelineRun &run)
         const auto kind = m_decoder->next();
         if (!kind) {
             m_detector.Finish(frame, 1);
-            throw std::runtime_error(kind.error().message);
+            throw RunFailure(runError(kind.error()));
         }
         if (kind.value() == DecodedKind::End)
             break;

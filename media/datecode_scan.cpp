@@ -2,6 +2,7 @@
 #include "media/datecode_scan.h"
 
 #include "core/dv_frame.h"
+#include "media/dv_format.h"
 #include "scenes/frame_record.h"
 
 #include <array>
@@ -43,7 +44,7 @@ DatecodeScanResult ScanDatecodes(DvFrameReader &reader, scenes::Tdv_sceneDetect 
         // sequence; the others are read from two sequences, and whole when those disagree or
         // announce a new recording.
         scenes::FrameRecord record = detector.Current();
-        const int framesPerSecond = nseq == 12 ? 25 : 30;
+        const int framesPerSecond = dvTimecodeFrames(dvSystemOfSequences(nseq).value_or(DvSystem::Ntsc));
         core::RecordingTimes times;
         if (previousKnown && reader.readFramePrefix(i, quick) == quick.size()
             && scenes::DecodeContinuingFrameRecord(quick, nseq, framesPerSecond, previous, record, previous)) {

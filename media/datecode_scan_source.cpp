@@ -4,17 +4,16 @@
 #include "core/dv_frame.h"
 #include "media/caption_step.h"
 #include "media/datecode_scan.h"
+#include "media/dv_format.h"
 
 namespace camlog::media {
 
-namespace {
-constexpr std::int64_t kPalFrameDuration = 400000;
-constexpr std::int64_t kNtscFrameDuration = 333667;
-} // namespace
-
 DatecodeScanSource::DatecodeScanSource(std::unique_ptr<DvFrameReader> reader, scenes::Tdv_sceneDetect &detector,
                                        DatecodeCaptionStep *captionStep, std::int64_t frameDuration)
-    : m_reader(std::move(reader)), m_detector(detector), m_captionStep(captionStep), m_frameDuration(frameDuration)
+    : m_reader(std::move(reader)),
+      m_detector(detector),
+      m_captionStep(captionStep),
+      m_frameDuration(frameDuration)
 {
 }
 
@@ -30,9 +29,9 @@ DatecodeScanSource::open(const std::filesystem::path &source, scenes::Tdv_sceneD
     auto reader = std::move(opened.value());
     if (reader->dvStream() < 0 || reader->frameCount() == 0)
         return SourceError{SourceErrorCode::NotDv, "no DV frame in " + source.string()};
-    const bool ntsc = core::SequencesForFrameSize(reader->frame(0).size) == 10;
-    return std::unique_ptr<DatecodeScanSource>(new DatecodeScanSource(
-        std::move(reader), detector, captionStep, ntsc ? kNtscFrameDuration : kPalFrameDuration));
+    const DvSystem system = dvSystemOfFrameSize(reader->frame(0).size).value_or(DvSystem::Pal);
+    return std::unique_ptr<DatecodeScanSource>(
+        new DatecodeScanSource(std::move(reader), detector, captionStep, dvFrameDuration(system)));
 }
 
 std::int64_t DatecodeScanSource::Duration() const

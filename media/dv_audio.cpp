@@ -74,10 +74,10 @@ void WriteSourcePack(std::uint8_t *pack, const std::uint8_t *old, bool keepLayou
     const std::uint8_t pc3 = old ? old[3] : 0xC0;
     const std::uint8_t pc4 = old ? old[4] : 0xC0;
     pack[0] = core::pack::kAudioSource;
-    pack[1] = static_cast<std::uint8_t>((pc1 & 0xC0) | (samples - DvAudioMinSamples(format.sampleRate, format.pal)));
+    pack[1] = static_cast<std::uint8_t>((pc1 & 0xC0) | (samples - DvAudioMinSamples(format.sampleRate, format.system)));
     pack[2] = pc2;
     // Frame system (50 fields) and one audio block set per frame (25 Mbit/s).
-    pack[3] = static_cast<std::uint8_t>((pc3 & 0xC0) | (format.pal ? 0x20 : 0x00));
+    pack[3] = static_cast<std::uint8_t>((pc3 & 0xC0) | (format.system == DvSystem::Pal ? 0x20 : 0x00));
     pack[4] = static_cast<std::uint8_t>((pc4 & 0xC0) | (SampleRateCode(format.sampleRate) << 3) |
                                         (format.bitsPerSample == 12 ? 1 : 0));
 }
@@ -137,7 +137,7 @@ core::Expected<DvAudioInfo, DvAudioErrorCode> ReadDvAudioInfo(std::span<const st
         return Fail(DvAudioErrorCode::NoAudio, "no audio source pack");
 
     DvAudioInfo info;
-    info.format.pal = nseq == 12;
+    info.format.system = nseq == 12 ? DvSystem::Pal : DvSystem::Ntsc;
     switch ((pack[4] >> 3) & 7) {
     case 0: info.format.sampleRate = 48000; break;
     case 1: info.format.sampleRate = 44100; break;
@@ -157,8 +157,8 @@ core::Expected<DvAudioInfo, DvAudioErrorCode> ReadDvAudioInfo(std::span<const st
     }
     if (!SupportedFormat(info.format))
         return Fail(DvAudioErrorCode::UnsupportedFormat, "12-bit audio other than 32 kHz");
-    info.samples = DvAudioMinSamples(info.format.sampleRate, info.format.pal) + (pack[1] & 0x3F);
-    if (info.samples > DvAudioMaxSamples(info.format.sampleRate, info.format.pal))
+    info.samples = DvAudioMinSamples(info.format.sampleRate, info.format.system) + (pack[1] & 0x3F);
+    if (info.samples > DvAudioMaxSamples(info.format.sampleRate, info.format.system))
         return Fail(DvAudioErrorCode::BadSampleCount, "more audio samples than a frame holds");
     return info;
 }
@@ -181,7 +181,7 @@ core::Expected<std::size_t, DvAudioErrorCode> SplitDvAudio(std::span<const std::
         auto &pcm = out.pairs[0];
         pcm.resize(2 * n);
         for (int half = 0; half < 2; ++half) {
-            const auto offsets = dv_audio::Offsets16(format.pal, half);
+            const auto offsets = dv_audio::Offsets16(format.system, half);
             for (std::size_t i = 0; i < n; ++i)
                 pcm[2 * i + half] = Read16(base + offsets[i]);
         }
@@ -194,7 +194,7 @@ core::Expected<std::size_t, DvAudioErrorCode> SplitDvAudio(std::span<const std::
                 continue;
             }
             pcm.resize(2 * n);
-            const auto offsets = dv_audio::Offsets12(format.pal, pair);
+            const auto offsets = dv_audio::Offsets12(format.system, pair);
             for (std::size_t i = 0; i < n; ++i) {
                 const std::uint8_t *at = base + offsets[i];
                 pcm[2 * i] = dv_audio::Expand12(static_cast<std::uint16_t>((at[0] << 4) | (at[2] >> 4)));
@@ -208,12 +208,12 @@ core::Expected<std::size_t, DvAudioErrorCode> SplitDvAudio(std::span<const std::
 core::Expected<std::size_t, DvAudioErrorCode> JoinDvAudio(std::span<std::uint8_t> frame, const DvFrameAudio &audio) {
     const DvAudioFormat &format = audio.format;
     const int nseq = core::SequencesForFrameSize(frame.size());
-    if (nseq == 0 || format.pal != (nseq == 12))
+    if (dvSystemOfSequences(nseq) != format.system)
         return Fail(DvAudioErrorCode::NotDvFrame, "not a whole DV frame of the audio's system");
     if (!SupportedFormat(format))
         return Fail(DvAudioErrorCode::UnsupportedFormat, "an audio format that DV cannot carry");
     const std::size_t n = audio.samples;
-    if (n < DvAudioMinSamples(format.sampleRate, format.pal) || n > DvAudioMaxSamples(format.sampleRate, format.pal))
+    if (n < DvAudioMinSamples(format.sampleRate, format.system) || n > DvAudioMaxSamples(format.sampleRate, format.system))
         return Fail(DvAudioErrorCode::BadSampleCount, "a sample count that one frame cannot carry");
     for (int pair = 0; pair < format.pairs(); ++pair)
         if (audio.pairs[pair].size() < 2 * n)
@@ -226,7 +226,7 @@ core::Expected<std::size_t, DvAudioErrorCode> JoinDvAudio(std::span<std::uint8_t
     if (format.bitsPerSample == 16) {
         const auto &pcm = audio.pairs[0];
         for (int half = 0; half < 2; ++half) {
-            const auto offsets = dv_audio::Offsets16(format.pal, half);
+            const auto offsets = dv_audio::Offsets16(format.system, half);
             for (std::size_t i = 0; i < n; ++i)
                 Write16(base + offsets[i], pcm[2 * i + half]);
         }
@@ -235,7 +235,7 @@ core::Expected<std::size_t, DvAudioErrorCode> JoinDvAudio(std::span<std::uint8_t
         for (int pair = 0; pair < 2; ++pair) {
             // Without a second pair its half carries silence.
             const auto &pcm = pair < format.pairs() ? audio.pairs[pair] : kSilence;
-            const auto offsets = dv_audio::Offsets12(format.pal, pair);
+            const auto offsets = dv_audio::Offsets12(format.system, pair);
             for (std::size_t i = 0; i < n; ++i) {
                 const std::uint16_t l = dv_audio::Compress12(pcm[2 * i]);
                 const std::uint16_t r = dv_audio::Compress12(pcm[2 * i + 1]);
@@ -263,10 +263,10 @@ core::Expected<std::size_t, DvAudioErrorCode> JoinDvAudio(std::span<std::uint8_t
     return n;
 }
 
-std::size_t DvAudioSamplesForFrame(int sampleRate, bool pal, std::uint64_t frameIndex) {
+std::size_t DvAudioSamplesForFrame(int sampleRate, DvSystem system, std::uint64_t frameIndex) {
     if (SampleRateCode(sampleRate) < 0)
         return 0;
-    if (pal)
+    if (system == DvSystem::Pal)
         return static_cast<std::size_t>(sampleRate / 25);
     if (sampleRate == 48000)
         return frameIndex % 5 == 0 ? 1600 : 1602;
@@ -277,7 +277,8 @@ std::size_t DvAudioSamplesForFrame(int sampleRate, bool pal, std::uint64_t frame
     return static_cast<std::size_t>(total(frameIndex + 1) - total(frameIndex));
 }
 
-std::size_t DvAudioMinSamples(int sampleRate, bool pal) {
+std::size_t DvAudioMinSamples(int sampleRate, DvSystem system) {
+    const bool pal = system == DvSystem::Pal;
     switch (sampleRate) {
     case 48000: return pal ? 1896 : 1580;
     case 44100: return pal ? 1742 : 1452;
@@ -286,13 +287,13 @@ std::size_t DvAudioMinSamples(int sampleRate, bool pal) {
     }
 }
 
-std::size_t DvAudioMaxSamples(int sampleRate, bool pal) {
-    const std::size_t min = DvAudioMinSamples(sampleRate, pal);
+std::size_t DvAudioMaxSamples(int sampleRate, DvSystem system) {
+    const std::size_t min = DvAudioMinSamples(sampleRate, system);
     if (min == 0)
         return 0;
     // The pack stores the count above the minimum in 6 bits; the frame's places may hold fewer
     // (at 32 kHz the bound of 12-bit audio holds for both sample sizes, above any real count).
-    const std::size_t places = sampleRate == 32000 ? dv_audio::Capacity12(pal) : dv_audio::Capacity16(pal);
+    const std::size_t places = sampleRate == 32000 ? dv_audio::Capacity12(system) : dv_audio::Capacity16(system);
     return std::min(min + 63, places);
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/expected.h"
+#include "media/dv_format.h"
 
 #include <array>
 #include <cstddef>
@@ -19,7 +20,7 @@ struct DvAudioFormat {
     int sampleRate = 0;    // 48000, 44100 or 32000
     int channels = 0;      // 2, or 4 (12-bit only: two stereo pairs)
     int bitsPerSample = 0; // as stored in the frame: 16 linear, or 12 nonlinear (split expands it to 16)
-    bool pal = true;       // 625/50 (12 DIF sequences, 144000 bytes) or 525/60 (10, 120000 bytes)
+    DvSystem system = DvSystem::Pal;
     int pairs() const { return channels > 2 ? 2 : 1; }
     bool operator==(const DvAudioFormat &) const = default;
 };
@@ -63,7 +64,7 @@ core::Expected<std::size_t, DvAudioErrorCode> SplitDvAudio(std::span<const std::
 // AAUX packs (recording date and time), and the sample places past the frame's count. When
 // the frame has no source pack yet (audio blocks blank), the packs are written at their
 // usual places in the blocks.
-// `audio.format.pal` must match the frame; `audio.samples` must lie within what one frame
+// `audio.format.system` must match the frame; `audio.samples` must lie within what one frame
 // may carry at the rate (DvAudioMinSamples to DvAudioMaxSamples; DvAudioSamplesForFrame gives
 // the count that keeps step with the pictures), and each pair buffer must hold samples × 2
 // values. A sample of -32768 is written as -32767, as the lowest value is the
@@ -75,10 +76,10 @@ core::Expected<std::size_t, DvAudioErrorCode> JoinDvAudio(std::span<std::uint8_t
 // 625/50 1920, 1764, 1280 at 48, 44.1, 32 kHz; 525/60 at 48 kHz the locked pattern
 // 1600, 1602, 1602, 1602, 1602, and at 44.1 and 32 kHz the whole-sample rounding of the
 // exact running total (rate × 1001 / 30000 per frame). 0 for a rate DV cannot carry.
-std::size_t DvAudioSamplesForFrame(int sampleRate, bool pal, std::uint64_t frameIndex);
+std::size_t DvAudioSamplesForFrame(int sampleRate, DvSystem system, std::uint64_t frameIndex);
 
 // The fewest and the most samples per channel one frame may carry at this rate.
-std::size_t DvAudioMinSamples(int sampleRate, bool pal);
-std::size_t DvAudioMaxSamples(int sampleRate, bool pal);
+std::size_t DvAudioMinSamples(int sampleRate, DvSystem system);
+std::size_t DvAudioMaxSamples(int sampleRate, DvSystem system);
 
 } // namespace camlog::media

@@ -30,7 +30,7 @@ std::size_t DvAudioInjector::queued(int pair) const {
 
 DvAudioFormat DvAudioInjector::formatFor(std::span<const std::uint8_t> frame, std::size_t &samples) const {
     DvAudioFormat format;
-    format.pal = core::SequencesForFrameSize(frame.size()) == 12;
+    format.system = dvSystemOfFrameSize(frame.size()).value_or(DvSystem::Pal);
     format.sampleRate = m_sampleRate;
     const auto own = ReadDvAudioInfo(frame);
     if (own && own->format.sampleRate == m_sampleRate) {
@@ -38,7 +38,7 @@ DvAudioFormat DvAudioInjector::formatFor(std::span<const std::uint8_t> frame, st
         samples = own->samples;
     } else {
         format.bitsPerSample = m_prefer12Bit && m_sampleRate == 32000 ? 12 : 16;
-        samples = DvAudioSamplesForFrame(m_sampleRate, format.pal, m_frames);
+        samples = DvAudioSamplesForFrame(m_sampleRate, format.system, m_frames);
     }
     format.channels = format.bitsPerSample == 12 ? m_channels : 2;
     // A second pair of the frame's own that the stream does not replace stays (see joinNext).

@@ -12,7 +12,8 @@ namespace {
 constexpr int kBlocksPerSequence = 9;
 constexpr int kDataStart = 8; // after the 3-byte block ID and the 5-byte AAUX pack
 
-int SequencesPerHalf(bool pal) { return pal ? 6 : 5; }
+int SequencesPerHalf(DvSystem system) { return dvSequences(system) / 2; }
+DvSystem SystemAt(int pal) { return pal != 0 ? DvSystem::Pal : DvSystem::Ntsc; }
 
 // One table per system, half and sample size, built once.
 struct OffsetTables {
@@ -21,10 +22,10 @@ struct OffsetTables {
 
     OffsetTables() {
         for (int pal = 0; pal < 2; ++pal) {
-            const int h = SequencesPerHalf(pal != 0);
+            const int h = SequencesPerHalf(SystemAt(pal));
             for (int half = 0; half < 2; ++half) {
-                of16[pal][half] = build(h, half, Capacity16(pal != 0), 2);
-                of12[pal][half] = build(h, half, Capacity12(pal != 0), 3);
+                of16[pal][half] = build(h, half, Capacity16(SystemAt(pal)), 2);
+                of12[pal][half] = build(h, half, Capacity12(SystemAt(pal)), 3);
             }
         }
     }
@@ -64,11 +65,11 @@ int CompressPositive(int value) {
 
 } // namespace
 
-std::size_t Capacity16(bool pal) { return static_cast<std::size_t>(kBlocksPerSequence) * SequencesPerHalf(pal) * 36; }
-std::size_t Capacity12(bool pal) { return static_cast<std::size_t>(kBlocksPerSequence) * SequencesPerHalf(pal) * 24; }
+std::size_t Capacity16(DvSystem system) { return static_cast<std::size_t>(kBlocksPerSequence) * SequencesPerHalf(system) * 36; }
+std::size_t Capacity12(DvSystem system) { return static_cast<std::size_t>(kBlocksPerSequence) * SequencesPerHalf(system) * 24; }
 
-std::span<const std::uint32_t> Offsets16(bool pal, int half) { return Tables().of16[pal ? 1 : 0][half]; }
-std::span<const std::uint32_t> Offsets12(bool pal, int half) { return Tables().of12[pal ? 1 : 0][half]; }
+std::span<const std::uint32_t> Offsets16(DvSystem system, int half) { return Tables().of16[system == DvSystem::Pal ? 1 : 0][half]; }
+std::span<const std::uint32_t> Offsets12(DvSystem system, int half) { return Tables().of12[system == DvSystem::Pal ? 1 : 0][half]; }
 
 std::int16_t Expand12(std::uint16_t code) {
     code &= 0xFFF;

@@ -47,7 +47,7 @@ std::optional<DvAviFormat> DvAviFormat::fromFrame(std::span<const std::uint8_t> 
 {
     const int nseq = core::SequencesForFrameSize(dvFrame.size());
     if (nseq == 0)
-        return std::nullopt;
+        return {};
     DvAviFormat format;
     format.type = type;
     // The frame's size decides, as it decides the size of every chunk to come.
@@ -65,7 +65,9 @@ std::optional<DvAviFormat> DvAviFormat::fromFrame(std::span<const std::uint8_t> 
 class DvAviWriter::Impl {
 public:
     Impl(std::filesystem::path path, const DvAviFormat &format, std::unique_ptr<AviOutputFile> file)
-        : m_path(std::move(path)), m_format(format), m_file(std::move(file))
+        : m_path(std::move(path)),
+          m_format(format),
+          m_file(std::move(file))
     {
         m_format.riffSizeLimit = std::min(m_format.riffSizeLimit, kMaxRiffSize);
         if (m_format.type == DvAviType::Type1)
@@ -77,10 +79,10 @@ public:
         m_dvInfo = avi::DvInfoFromFrame({}, m_format.system);
     }
 
-    Status start();
-    Status writeFrame(std::span<const std::uint8_t> frame);
-    Status writeAudio(std::span<const std::uint8_t> pcm, std::size_t stream);
-    Status finish();
+    WriteResult start();
+    WriteResult writeFrame(std::span<const std::uint8_t> frame);
+    WriteResult writeAudio(std::span<const std::uint8_t> pcm, std::size_t stream);
+    WriteResult finish();
     void discard();
 
     std::uint64_t frames() const { return m_counts.totalFrames; }
@@ -89,16 +91,16 @@ public:
     const DvAviFormat &format() const { return m_format; }
 
 private:
-    Status usable() const;
-    Status checkFrameSize(std::size_t size) const;
-    Status makeRoomForFrame();
-    Status openRiff(FourCC type);
-    Status closeRiff();
-    Status writeHeaders();
+    WriteResult usable() const;
+    WriteResult checkFrameSize(std::size_t size) const;
+    WriteResult makeRoomForFrame();
+    WriteResult openRiff(FourCC type);
+    WriteResult closeRiff();
+    WriteResult writeHeaders();
     // Appends one chunk header and records the chunk in the indexes; the data follows.
-    Status beginChunk(std::size_t stream, std::uint32_t size);
+    WriteResult beginChunk(std::size_t stream, std::uint32_t size);
     void countChunk(std::size_t stream, std::uint32_t size);
-    Status fail(const Status &error);
+    WriteResult fail(const WriterError &error);
 
     std::filesystem::path m_path;
     DvAviFormat m_format;
@@ -108,104 +110,104 @@ private:
     bool m_haveDvInfo = false;
     std::size_t m_headerSize = 0;
 
-    int m_riff = -1;                // 0: the RIFF 'AVI ', 1...: the AVIX parts
-    std::uint64_t m_riffStart = 0;  // position of the current 'RIFF'
-    std::uint64_t m_moviStart = 0;  // position of its movi 'LIST'
-    std::uint64_t m_riffFrames = 0; // frames in the current RIFF
+    int m_riff = -1;                                           // 0: the RIFF 'AVI ', 1...: the AVIX parts
+    std::uint64_t m_riffStart = 0;                             // position of the current 'RIFF'
+    std::uint64_t m_moviStart = 0;                             // position of its movi 'LIST'
+    std::uint64_t m_riffFrames = 0;                            // frames in the current RIFF
     std::vector<std::vector<avi::StandardIndexEntry>> m_index; // per stream, current RIFF
     std::vector<std::uint64_t> m_riffSamples;                  // per stream, current RIFF
-    std::vector<avi::Idx1Entry> m_idx1;                         // the first RIFF only
+    std::vector<avi::Idx1Entry> m_idx1;                        // the first RIFF only
     avi::HeaderCounts m_counts;
 
     bool m_finished = false;
-    Status m_error;
+    std::optional<WriterError> m_error;
 };
 
-DvAviWriter::Status DvAviWriter::Impl::fail(const Status &error)
+WriteResult DvAviWriter::Impl::fail(const WriterError &error)
 {
     if (!m_error)
         m_error = error;
     if (m_file)
         m_file->discard();
-    return m_error;
+    return *m_error;
 }
 
-DvAviWriter::Status DvAviWriter::Impl::usable() const
+WriteResult DvAviWriter::Impl::usable() const
 {
     if (m_error)
-        return m_error;
+        return *m_error;
     if (m_finished)
         return WriterError{WriterErrorCode::Finished, "\"" + m_path.string() + "\" is already finished"};
-    return std::nullopt;
+    return {};
 }
 
-DvAviWriter::Status DvAviWriter::Impl::start()
+WriteResult DvAviWriter::Impl::start()
 {
     // RIFF 'AVI ' and the header list with empty counts; both are rewritten at the end.
-    if (auto failed = openRiff(fcc::AVI))
-        return failed;
-    return std::nullopt;
+    if (auto done = openRiff(fcc::AVI); !done)
+        return done;
+    return {};
 }
 
-DvAviWriter::Status DvAviWriter::Impl::openRiff(FourCC type)
+WriteResult DvAviWriter::Impl::openRiff(FourCC type)
 {
     ++m_riff;
     m_riffStart = m_file->size();
     m_riffFrames = 0;
     auto riff = chunkHeader(fcc::RIFF, 0);
-    if (auto failed = m_file->append(riff))
-        return fail(failed);
-    if (auto failed = m_file->append(le32(type.value())))
-        return fail(failed);
+    if (auto done = m_file->append(riff); !done)
+        return fail(done.error());
+    if (auto done = m_file->append(le32(type.value())); !done)
+        return fail(done.error());
     if (m_riff == 0) {
         const auto header = avi::BuildHeaderList(m_format, m_dvInfo, m_counts);
         m_headerSize = header.size();
-        if (auto failed = m_file->append(header))
-            return fail(failed);
+        if (auto done = m_file->append(header); !done)
+            return fail(done.error());
     }
     m_moviStart = m_file->size();
-    if (auto failed = m_file->append(chunkHeader(fcc::LIST, 0)))
-        return fail(failed);
-    if (auto failed = m_file->append(le32(fcc::movi.value())))
-        return fail(failed);
-    return std::nullopt;
+    if (auto done = m_file->append(chunkHeader(fcc::LIST, 0)); !done)
+        return fail(done.error());
+    if (auto done = m_file->append(le32(fcc::movi.value())); !done)
+        return fail(done.error());
+    return {};
 }
 
 // The standard indexes at the end of the movi list, the legacy index after the first one,
 // and the sizes of the list and the RIFF.
-DvAviWriter::Status DvAviWriter::Impl::closeRiff()
+WriteResult DvAviWriter::Impl::closeRiff()
 {
     const std::uint64_t base = m_moviStart + 8;
     for (std::size_t s = 0; s < m_streamCount; ++s) {
         const std::uint64_t at = m_file->size();
         const auto index = avi::BuildStandardIndex(s, avi::DataChunkId(m_format.type, s), base, m_index[s]);
-        if (auto failed = m_file->append(index))
-            return fail(failed);
-        m_counts.streams[s].superIndex.push_back({at, static_cast<std::uint32_t>(index.size()),
-                                                  static_cast<std::uint32_t>(m_riffSamples[s])});
+        if (auto done = m_file->append(index); !done)
+            return fail(done.error());
+        m_counts.streams[s].superIndex.push_back(
+            {at, static_cast<std::uint32_t>(index.size()), static_cast<std::uint32_t>(m_riffSamples[s])});
         m_index[s].clear();
         m_riffSamples[s] = 0;
     }
-    if (auto failed = m_file->writeAt(m_moviStart + 4, le32(m_file->size() - (m_moviStart + 8))))
-        return fail(failed);
+    if (auto done = m_file->writeAt(m_moviStart + 4, le32(m_file->size() - (m_moviStart + 8))); !done)
+        return fail(done.error());
     if (m_riff == 0) {
-        if (auto failed = m_file->append(avi::BuildIdx1(m_idx1)))
-            return fail(failed);
+        if (auto done = m_file->append(avi::BuildIdx1(m_idx1)); !done)
+            return fail(done.error());
         m_idx1.clear();
         m_idx1.shrink_to_fit();
     }
-    if (auto failed = m_file->writeAt(m_riffStart + 4, le32(m_file->size() - (m_riffStart + 8))))
-        return fail(failed);
-    return std::nullopt;
+    if (auto done = m_file->writeAt(m_riffStart + 4, le32(m_file->size() - (m_riffStart + 8))); !done)
+        return fail(done.error());
+    return {};
 }
 
 // A new AVIX part begins before a frame whose chunk, with the frame's audio and the indexes
 // that must still close this RIFF, would carry it past the limit. Every RIFF holds at least
 // one frame.
-DvAviWriter::Status DvAviWriter::Impl::makeRoomForFrame()
+WriteResult DvAviWriter::Impl::makeRoomForFrame()
 {
     if (m_riffFrames == 0)
-        return std::nullopt;
+        return {};
     std::uint64_t needed = m_file->size() - m_riffStart + 8 + m_format.frameSize();
     for (const AviPcmFormat &audio : m_format.audio) {
         const std::uint64_t fps = m_format.system == DvSystem::Pal ? 25 : 29;
@@ -216,16 +218,17 @@ DvAviWriter::Status DvAviWriter::Impl::makeRoomForFrame()
     if (m_riff == 0)
         needed += avi::Idx1Size(m_idx1.size() + m_streamCount);
     if (needed <= m_format.riffSizeLimit)
-        return std::nullopt;
+        return {};
     if (m_riff + 1 >= static_cast<int>(avi::kSuperIndexEntries)) {
         // No room for another part in the super indexes: the file is kept, finished with
         // the frames so far, and nothing more is taken.
         auto done = finish();
-        m_error = done ? done : WriterError{WriterErrorCode::TooLong, "\"" + m_path.string() + "\" cannot grow longer"};
-        return m_error;
+        m_error = done ? WriterError{WriterErrorCode::TooLong, "\"" + m_path.string() + "\" cannot grow longer"}
+                       : done.error();
+        return *m_error;
     }
-    if (auto failed = closeRiff())
-        return failed;
+    if (auto done = closeRiff(); !done)
+        return done;
     return openRiff(fcc::AVIX);
 }
 
@@ -247,92 +250,93 @@ void DvAviWriter::Impl::countChunk(std::size_t stream, std::uint32_t size)
     }
 }
 
-DvAviWriter::Status DvAviWriter::Impl::beginChunk(std::size_t stream, std::uint32_t size)
+WriteResult DvAviWriter::Impl::beginChunk(std::size_t stream, std::uint32_t size)
 {
     const std::uint64_t at = m_file->size();
     const FourCC id = avi::DataChunkId(m_format.type, stream);
-    if (auto failed = m_file->append(chunkHeader(id, size)))
-        return fail(failed);
+    if (auto done = m_file->append(chunkHeader(id, size)); !done)
+        return fail(done.error());
     const std::uint64_t base = m_moviStart + 8;
     m_index[stream].push_back({static_cast<std::uint32_t>(at + 8 - base), size});
     if (m_riff == 0)
         m_idx1.push_back({id, static_cast<std::uint32_t>(at - base), size});
     countChunk(stream, size);
-    return std::nullopt;
+    return {};
 }
 
-DvAviWriter::Status DvAviWriter::Impl::checkFrameSize(std::size_t size) const
+WriteResult DvAviWriter::Impl::checkFrameSize(std::size_t size) const
 {
     if (size == m_format.frameSize())
-        return std::nullopt;
+        return {};
     return WriterError{WriterErrorCode::BadFrame, "A DV frame of " + std::to_string(size) + " bytes where "
                                                       + std::to_string(m_format.frameSize()) + " were expected"};
 }
 
-DvAviWriter::Status DvAviWriter::Impl::writeFrame(std::span<const std::uint8_t> frame)
+WriteResult DvAviWriter::Impl::writeFrame(std::span<const std::uint8_t> frame)
 {
-    if (auto refused = usable())
-        return refused;
-    if (auto refused = checkFrameSize(frame.size()))
-        return refused;
-    if (auto failed = makeRoomForFrame())
-        return failed;
+    if (auto done = usable(); !done)
+        return done;
+    if (auto done = checkFrameSize(frame.size()); !done)
+        return done;
+    if (auto done = makeRoomForFrame(); !done)
+        return done;
     if (!m_haveDvInfo) {
         m_dvInfo = avi::DvInfoFromFrame(frame, m_format.system);
         m_haveDvInfo = true;
     }
-    if (auto failed = beginChunk(0, static_cast<std::uint32_t>(frame.size())))
-        return failed;
-    if (auto failed = m_file->append(frame))
-        return fail(failed);
-    return std::nullopt;
+    if (auto done = beginChunk(0, static_cast<std::uint32_t>(frame.size())); !done)
+        return done;
+    if (auto done = m_file->append(frame); !done)
+        return fail(done.error());
+    return {};
 }
 
-DvAviWriter::Status DvAviWriter::Impl::writeAudio(std::span<const std::uint8_t> pcm, std::size_t stream)
+WriteResult DvAviWriter::Impl::writeAudio(std::span<const std::uint8_t> pcm, std::size_t stream)
 {
-    if (auto refused = usable())
-        return refused;
+    if (auto done = usable(); !done)
+        return done;
     if (m_format.type == DvAviType::Type1)
         return WriterError{WriterErrorCode::BadFrame, "A type 1 file carries its audio inside the DV frames"};
     if (stream >= m_format.audio.size())
         return WriterError{WriterErrorCode::BadFrame, "No audio stream " + std::to_string(stream)};
     const std::uint32_t align = audioBlockAlign(m_format.audio[stream]);
     if (pcm.size() % align != 0 || pcm.size() > 0x7FFFFFFFu)
-        return WriterError{WriterErrorCode::BadFrame, "Audio of " + std::to_string(pcm.size())
-                                                          + " bytes is not a whole number of samples"};
+        return WriterError{WriterErrorCode::BadFrame,
+                           "Audio of " + std::to_string(pcm.size()) + " bytes is not a whole number of samples"};
     if (pcm.empty())
-        return std::nullopt;
-    if (auto failed = beginChunk(stream + 1, static_cast<std::uint32_t>(pcm.size())))
-        return failed;
-    if (auto failed = m_file->append(pcm))
-        return fail(failed);
-    return std::nullopt;
+        return {};
+    if (auto done = beginChunk(stream + 1, static_cast<std::uint32_t>(pcm.size())); !done)
+        return done;
+    if (auto done = m_file->append(pcm); !done)
+        return fail(done.error());
+    return {};
 }
 
-DvAviWriter::Status DvAviWriter::Impl::writeHeaders()
+WriteResult DvAviWriter::Impl::writeHeaders()
 {
     const auto header = avi::BuildHeaderList(m_format, m_dvInfo, m_counts);
     if (header.size() != m_headerSize)
-        return fail(WriterError{WriterErrorCode::WriteFailed, "Header size changed while writing \"" + m_path.string() + "\""});
-    if (auto failed = m_file->writeAt(12, header))
-        return fail(failed);
-    return std::nullopt;
+        return fail(
+            WriterError{WriterErrorCode::WriteFailed, "Header size changed while writing \"" + m_path.string() + "\""});
+    if (auto done = m_file->writeAt(12, header); !done)
+        return fail(done.error());
+    return {};
 }
 
-DvAviWriter::Status DvAviWriter::Impl::finish()
+WriteResult DvAviWriter::Impl::finish()
 {
     if (m_error)
-        return m_error;
+        return *m_error;
     if (m_finished)
-        return std::nullopt;
+        return {};
     m_finished = true;
-    if (auto failed = closeRiff())
-        return failed;
-    if (auto failed = writeHeaders())
-        return failed;
-    if (auto failed = m_file->commit())
-        return fail(failed);
-    return std::nullopt;
+    if (auto done = closeRiff(); !done)
+        return done;
+    if (auto done = writeHeaders(); !done)
+        return done;
+    if (auto done = m_file->commit(); !done)
+        return fail(done.error());
+    return {};
 }
 
 void DvAviWriter::Impl::discard()
@@ -356,8 +360,8 @@ core::Expected<std::unique_ptr<DvAviWriter>, WriterErrorCode> DvAviWriter::creat
     if (!file)
         return file.error();
     auto impl = std::make_unique<Impl>(path, format, std::move(file.value()));
-    if (auto failed = impl->start())
-        return *failed;
+    if (auto done = impl->start(); !done)
+        return done.error();
     return std::unique_ptr<DvAviWriter>(new DvAviWriter(std::move(impl)));
 }
 
@@ -368,17 +372,17 @@ DvAviWriter::~DvAviWriter()
     m_impl->finish();
 }
 
-DvAviWriter::Status DvAviWriter::writeFrame(std::span<const std::uint8_t> dvFrame)
+WriteResult DvAviWriter::writeFrame(std::span<const std::uint8_t> dvFrame)
 {
     return m_impl->writeFrame(dvFrame);
 }
 
-DvAviWriter::Status DvAviWriter::writeAudio(std::span<const std::uint8_t> pcm, std::size_t stream)
+WriteResult DvAviWriter::writeAudio(std::span<const std::uint8_t> pcm, std::size_t stream)
 {
     return m_impl->writeAudio(pcm, stream);
 }
 
-DvAviWriter::Status DvAviWriter::finish()
+WriteResult DvAviWriter::finish()
 {
     return m_impl->finish();
 }

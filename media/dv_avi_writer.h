@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/expected.h"
+#include "media/dv_format.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -12,37 +13,6 @@
 #include <vector>
 
 namespace camlog::media {
-
-enum class DvAviType { Type1, Type2 };
-enum class DvSystem { Pal, Ntsc }; // 625/50 at 25 fps, 525/60 at 30000/1001 fps
-
-// One PCM stream of a type 2 file: 16-bit little-endian samples, channels interleaved.
-struct AviPcmFormat {
-    std::uint32_t sampleRate = 48000;
-    std::uint16_t channels = 2;
-    bool operator==(const AviPcmFormat &) const = default;
-};
-
-struct DvAviFormat {
-    // The first RIFF stays within 1 GB so that readers without OpenDML support play it;
-    // later RIFFs (AVIX) are held to the same size. Tests lower it to force several RIFFs.
-    static constexpr std::uint64_t kDefaultRiffSizeLimit = 1000ull * 1000 * 1000;
-
-    DvAviType type = DvAviType::Type2;
-    DvSystem system = DvSystem::Pal;
-    bool wide = false; // 16:9 picture, else 4:3
-    // Type 2: one entry per audio stream (usually one; none for a silent file). Type 1
-    // ignores it: the audio lies inside the DV frames.
-    std::vector<AviPcmFormat> audio{AviPcmFormat{}};
-    std::uint64_t riffSizeLimit = kDefaultRiffSizeLimit;
-
-    // PAL or NTSC from the frame size, 4:3 or 16:9 from its VAUX packs, audio from its AAUX
-    // source pack (the rate and channel count of the first audio pair, 16 bits; no audio
-    // stream when the frame has no audio); nothing when the buffer is not a DV frame.
-    static std::optional<DvAviFormat> fromFrame(std::span<const std::uint8_t> dvFrame, DvAviType type);
-
-    std::uint32_t frameSize() const { return system == DvSystem::Pal ? 144000u : 120000u; }
-};
 
 enum class WriterErrorCode {
     CannotCreate, // the destination folder is missing or not writable
@@ -57,6 +27,8 @@ enum class WriterErrorCode {
     Finished, // a write after finish() or discard()
 };
 using WriterError = core::Error<WriterErrorCode>;
+// Success, or what went wrong.
+using WriteResult = core::Expected<void, WriterErrorCode>;
 
 // The file is written under a temporary name beside the destination and renamed onto it by
 // finish(), so an existing file of that name is never half overwritten.
@@ -69,25 +41,22 @@ using WriterError = core::Error<WriterErrorCode>;
 class DvAviWriter {
 public:
     static core::Expected<std::unique_ptr<DvAviWriter>, WriterErrorCode> create(const std::filesystem::path &path,
-                                                                                 const DvAviFormat &format);
+                                                                                const DvAviFormat &format);
     ~DvAviWriter();
     DvAviWriter(const DvAviWriter &) = delete;
     DvAviWriter &operator=(const DvAviWriter &) = delete;
 
-    // The return value of the write calls: no value on success.
-    using Status = std::optional<WriterError>;
-
     // One DV frame (format.frameSize() bytes): type 1, the interleaved frame as an iavs
     // chunk; type 2, the video chunk. For type 2, write the frame's audio after it. The
     // DVINFO of the headers is taken from the first frame's AAUX and VAUX packs.
-    Status writeFrame(std::span<const std::uint8_t> dvFrame);
+    WriteResult writeFrame(std::span<const std::uint8_t> dvFrame);
     // Type 2: the PCM of the frame just written for one audio stream (any whole number of
     // sample frames, empty allowed). An error for type 1.
-    Status writeAudio(std::span<const std::uint8_t> pcm, std::size_t stream = 0);
+    WriteResult writeAudio(std::span<const std::uint8_t> pcm, std::size_t stream = 0);
 
     // Completes the indexes and headers and puts the file in place. Idempotent; after an
     // error it returns that error.
-    Status finish();
+    WriteResult finish();
     // Removes the unfinished file; the destination is untouched.
     void discard();
 

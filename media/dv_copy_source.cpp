@@ -5,8 +5,10 @@
 #include "core/dv_frame.h"
 #include "media/audio_rate_converter.h"
 #include "media/dv_audio.h"
+#include "media/dv_avi_writer.h"
 #include "media/dv_source_file.h"
 #include "media/first_dv_audio.h"
+#include "media/run_error.h"
 
 #include <algorithm>
 #include <map>
@@ -26,7 +28,9 @@ std::span<const std::uint8_t> asBytes(const std::vector<std::int16_t> &samples, 
 class DvCopySource::Impl {
 public:
     Impl(const DvCopyPlan &plan, std::unique_ptr<DvSourceFile> file)
-        : m_plan(plan), m_file(std::move(file)), m_last(m_file->frameCount())
+        : m_plan(plan),
+          m_file(std::move(file)),
+          m_last(m_file->frameCount())
     {
     }
 
@@ -43,11 +47,6 @@ public:
 
 private:
     void startWriter(std::span<const std::uint8_t> firstFrame);
-    void check(const DvAviWriter::Status &status) const
-    {
-        if (status)
-            throw std::runtime_error(status->message);
-    }
     void splitAudio(std::span<const std::uint8_t> frame, std::size_t index);
     void passAudio(std::size_t index);
     void joinAudio(std::span<std::uint8_t> frame, std::size_t index);
@@ -74,7 +73,7 @@ void DvCopySource::Impl::startWriter(std::span<const std::uint8_t> firstFrame)
     const DvAviType type = m_plan.outputType;
     auto format = DvAviFormat::fromFrame(firstFrame, type);
     if (!format)
-        throw std::runtime_error("the first frame of " + m_plan.source.string() + " is not a DV frame");
+        failRun(RunErrorCode::NotDv, "the first frame of " + m_plan.source.string() + " is not a DV frame");
     format->audio.clear();
     if (type == DvAviType::Type2) {
         if (m_plan.audio == DvAudioRoute::SplitFromFrames) {
@@ -93,7 +92,7 @@ void DvCopySource::Impl::startWriter(std::span<const std::uint8_t> firstFrame)
     }
     auto created = DvAviWriter::create(m_plan.destination, *format);
     if (!created)
-        throw std::runtime_error(created.error().message);
+        throw RunFailure(runError(created.error()));
     m_writer = std::move(created.value());
 }
 
@@ -104,7 +103,7 @@ void DvCopySource::Impl::run(PipelineRun &run)
     const MediaFormat videoFormat{m_file->interleaved ? core::fcc::iavs : core::fcc::vids, core::fcc::dvsd, d};
     for (MediaStage *stage : m_plan.videoStages)
         if (!stage->StartStream(videoFormat))
-            throw std::runtime_error("a stage refused the DV stream of " + m_plan.source.string());
+            failRun(RunErrorCode::Refused, "a stage refused the DV stream of " + m_plan.source.string());
     m_joinCursor = m_file->audio.empty() ? 0 : m_file->audio[0].track->frameStart(m_first, reader.frameCount(), d);
     // A run stopped early keeps its partial file only where no complete file is lost by it.
     std::error_code ignored;
@@ -120,7 +119,8 @@ void DvCopySource::Impl::run(PipelineRun &run)
             // Frames pass through memory: on ext4 a read and a write per frame measured faster
             // than an in-kernel copy per frame, and most routes read the frame anyway.
             if (!reader.readFrame(i, m_frame))
-                throw std::runtime_error("cannot read frame " + std::to_string(i) + " of " + m_plan.source.string());
+                failRun(RunErrorCode::Unreadable,
+                        "cannot read frame " + std::to_string(i) + " of " + m_plan.source.string());
             MediaSample sample{m_frame, static_cast<std::int64_t>(i), static_cast<std::int64_t>(i) + 1,
                                static_cast<std::int64_t>(i) * d, static_cast<std::int64_t>(i + 1) * d};
             for (MediaStage *stage : m_plan.videoStages)
@@ -129,7 +129,7 @@ void DvCopySource::Impl::run(PipelineRun &run)
                 joinAudio(m_frame, i);
             if (!m_writer)
                 startWriter(m_frame);
-            check(m_writer->writeFrame(m_frame));
+            checked(m_writer->writeFrame(m_frame));
             if (m_plan.audio == DvAudioRoute::SplitFromFrames)
                 splitAudio(m_frame, i);
             if (m_plan.audio == DvAudioRoute::PassStreams)
@@ -152,8 +152,8 @@ void DvCopySource::Impl::run(PipelineRun &run)
         return;
     }
     if (!m_writer)
-        throw std::runtime_error("no DV frame to write from " + m_plan.source.string());
-    check(m_writer->finish());
+        failRun(RunErrorCode::NotDv, "no DV frame to write from " + m_plan.source.string());
+    checked(m_writer->finish());
 }
 
 void DvCopySource::Impl::splitAudio(std::span<const std::uint8_t> frame, std::size_t index)
@@ -163,11 +163,11 @@ void DvCopySource::Impl::splitAudio(std::span<const std::uint8_t> frame, std::si
     const auto split = SplitDvAudio(frame, m_audio);
     if (!split || m_audio.format.pairs() < static_cast<int>(m_outputStreams)) {
         // A frame without readable audio keeps its place in time with silence.
-        const std::size_t count = DvAudioSamplesForFrame(m_outputRate, m_file->pal, index);
+        const std::size_t count = DvAudioSamplesForFrame(m_outputRate, m_file->system, index);
         m_converted.assign(count * 2, 0);
         for (std::size_t s = 0; s < m_outputStreams; ++s)
             if (!split || static_cast<int>(s) >= m_audio.format.pairs())
-                check(m_writer->writeAudio(asBytes(m_converted, count * 2), s));
+                checked(m_writer->writeAudio(asBytes(m_converted, count * 2), s));
             else
                 writePcm(m_audio.pairs[s], m_audio.samples, m_audio.format.sampleRate, s);
         return;
@@ -182,21 +182,21 @@ void DvCopySource::Impl::writePcm(const std::vector<std::int16_t> &samples, std:
                                   std::size_t stream)
 {
     if (inputRate == m_outputRate) {
-        check(m_writer->writeAudio(asBytes(samples, frames * 2), stream));
+        checked(m_writer->writeAudio(asBytes(samples, frames * 2), stream));
         return;
     }
     auto &converter = m_converters[{inputRate, stream}];
     if (!converter) {
         auto created = AudioRateConverter::create(2, inputRate, m_outputRate);
         if (!created)
-            throw std::runtime_error(created.error().message);
+            throw RunFailure(runError(created.error()));
         converter = std::move(created.value());
     }
     m_converted.clear();
     const auto done = converter->convert({samples.data(), frames * 2}, m_converted);
     if (!done)
-        throw std::runtime_error(done.error().message);
-    check(m_writer->writeAudio(asBytes(m_converted, done.value() * 2), stream));
+        throw RunFailure(runError(done.error()));
+    checked(m_writer->writeAudio(asBytes(m_converted, done.value() * 2), stream));
 }
 
 void DvCopySource::Impl::flushConverters()
@@ -205,7 +205,7 @@ void DvCopySource::Impl::flushConverters()
         m_converted.clear();
         const auto done = converter->flush(m_converted);
         if (done && done.value() > 0)
-            check(m_writer->writeAudio(asBytes(m_converted, done.value() * 2), key.second));
+            checked(m_writer->writeAudio(asBytes(m_converted, done.value() * 2), key.second));
     }
     m_converters.clear();
 }
@@ -223,7 +223,7 @@ void DvCopySource::Impl::passAudio(std::size_t index)
             track.read(start, static_cast<std::size_t>(end - start), m_bytes);
         else
             m_bytes.clear();
-        check(m_writer->writeAudio(m_bytes, s));
+        checked(m_writer->writeAudio(m_bytes, s));
     }
 }
 
@@ -237,17 +237,17 @@ void DvCopySource::Impl::joinAudio(std::span<std::uint8_t> frame, std::size_t in
     const DvSourceFile::Audio &stream = m_file->audio[0];
     AudioTrack &track = *stream.track;
     if (stream.bitsPerSample != 16 || stream.channels < 1 || stream.channels > 2)
-        throw std::runtime_error("only 16-bit mono or stereo audio can go into DV frames");
+        failRun(RunErrorCode::UnsupportedAudio, "only 16-bit mono or stereo audio can go into DV frames");
     const int rate = track.sampleRate();
 
-    std::size_t count = DvAudioSamplesForFrame(rate, m_file->pal, index);
+    std::size_t count = DvAudioSamplesForFrame(rate, m_file->system, index);
     if (count == 0)
-        throw std::runtime_error("DV frames cannot carry audio at " + std::to_string(rate) + " Hz");
+        failRun(RunErrorCode::UnsupportedAudio, "DV frames cannot carry audio at " + std::to_string(rate) + " Hz");
     const auto own = SplitDvAudio(frame, m_audio);
     if (own && m_audio.format.sampleRate == rate) {
         count = m_audio.samples;
     } else {
-        m_audio.format = {rate, 2, 16, m_file->pal};
+        m_audio.format = {rate, 2, 16, m_file->system};
         m_audio.pairs[1].clear();
     }
     m_audio.samples = count;
@@ -259,8 +259,9 @@ void DvCopySource::Impl::joinAudio(std::span<std::uint8_t> frame, std::size_t in
     auto &pcm = m_audio.pairs[0];
     pcm.resize(count * 2);
     for (std::size_t n = 0; n < count; ++n) {
-        const auto sampleAt
-            = [&](std::size_t k) { return static_cast<std::int16_t>(m_bytes[2 * k] | (m_bytes[2 * k + 1] << 8)); };
+        const auto sampleAt = [&](std::size_t k) {
+            return static_cast<std::int16_t>(m_bytes[2 * k] | (m_bytes[2 * k + 1] << 8));
+        };
         const std::size_t base = n * static_cast<std::size_t>(stream.channels);
         pcm[2 * n] = sampleAt(base);
         pcm[2 * n + 1] = sampleAt(stream.channels == 2 ? base + 1 : base);
@@ -269,8 +270,8 @@ void DvCopySource::Impl::joinAudio(std::span<std::uint8_t> frame, std::size_t in
         m_audio.pairs[1].resize(count * 2, 0);
     const auto joined = JoinDvAudio(frame, m_audio);
     if (!joined)
-        throw std::runtime_error("cannot write the audio of frame " + std::to_string(index) + ": "
-                                 + joined.error().message);
+        failRun(RunErrorCode::AudioFailed,
+                "cannot write the audio of frame " + std::to_string(index) + ": " + joined.error().message);
 }
 
 DvCopySource::DvCopySource(std::unique_ptr<Impl> impl) : m_impl(std::move(impl))

@@ -2,7 +2,7 @@
 // never re-encoded, with the audio split out of the frames, passed on, or joined into them.
 #pragma once
 
-#include "media/dv_avi_writer.h"
+#include "media/dv_format.h"
 #include "media/media_stage.h"
 #include "media/pipeline.h"
 #include "media/source_error.h"

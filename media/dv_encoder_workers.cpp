@@ -3,6 +3,7 @@
 
 #include "media/bounded_queue.h"
 #include "media/dv_video_encoder.h"
+#include "media/run_error.h"
 
 #include <condition_variable>
 #include <map>
@@ -123,12 +124,12 @@ std::vector<EncodedFrame> DvEncoderWorkers::Impl::encode(EncoderWorker &worker, 
         if (job.scale) {
             auto scaled = worker.stage->convert(*picture);
             if (!scaled)
-                throw std::runtime_error(scaled.error().message);
+                throw RunFailure(runError(scaled.error()));
             picture = scaled.value();
         }
         auto encoded = worker.encoder->encode(*picture);
         if (!encoded)
-            throw std::runtime_error(encoded.error().message);
+            throw RunFailure(runError(encoded.error()));
         coded = encoded.value();
     }
     std::vector<EncodedFrame> frames;
@@ -194,7 +195,7 @@ DvEncoderWorkers::create(const DvPictureFormat &format, int threads, std::size_t
         stage.value()->setInterlacedScaling(interlacedScaling);
         workers.push_back({std::move(encoder.value()), std::move(stage.value())});
     }
-    auto impl = std::make_unique<Impl>(format.system == DvSystem::Pal ? 12 : 10, jobsInFlight);
+    auto impl = std::make_unique<Impl>(dvSequences(format.system), jobsInFlight);
     impl->start(std::move(workers));
     return std::unique_ptr<DvEncoderWorkers>(new DvEncoderWorkers(std::move(impl)));
 }

@@ -2,7 +2,7 @@
 // target system, its shape kept with black bands, in the DV encoder's pixel format.
 #pragma once
 
-#include "media/dv_avi_writer.h"
+#include "media/dv_format.h"
 #include "media/ffmpeg_owners.h"
 #include "media/reencode_error.h"
 

@@ -2,6 +2,7 @@
 #include "media/dv_preview_source.h"
 
 #include "core/dv_frame.h"
+#include "media/dv_format.h"
 
 #include <cmath>
 #include <cstring>
@@ -49,18 +50,18 @@ DvPreviewSource::Opened DvPreviewSource::open(const std::filesystem::path &path,
         return {nullptr, Refusal::DecoderRefuses};
 
     bool decoded = false;
-    bool ntsc = false;
+    DvSystem system = DvSystem::Pal;
     const std::size_t tries = std::min(kFramesTriedAtOpen, source->frameCount());
     for (std::size_t i = 0; i < tries && !decoded; ++i) {
         if (!source->m_reader->readFrame(i, source->m_frame))
             continue;
-        ntsc = source->m_frame.size() == 120'000;
+        system = dvSystemOfFrameSize(source->m_frame.size()).value_or(DvSystem::Pal);
         decoded = source->decode();
     }
     if (!decoded)
         return {nullptr, Refusal::DecoderRefuses};
     if (!(frameRate > 0))
-        frameRate = ntsc ? 30000.0 / 1001.0 : 25.0;
+        frameRate = 1.0 / dvFrameSeconds(system);
     source->m_frameDuration = std::llround(10'000'000.0 / frameRate);
     source->m_timeline =
         PreviewTimeline::ForFile(frameRate, static_cast<std::int64_t>(source->frameCount()),

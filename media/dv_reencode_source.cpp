@@ -1,6 +1,6 @@
 // The source of the re-encoding recipes: any video FFmpeg decodes, into a DV AVI file.
 #include "media/dv_reencode_source.h"
-#include "media/checked_value.h"
+#include "media/run_error.h"
 
 #include "core/dv_frame.h"
 #include "core/four_cc.h"
@@ -8,6 +8,7 @@
 #include "media/bounded_queue.h"
 #include "media/decoded_audio_converter.h"
 #include "media/dv_audio.h"
+#include "media/dv_avi_writer.h"
 #include "media/dv_encoder_workers.h"
 #include "media/dv_header_filter.h"
 #include "media/dv_picture_stage.h"
@@ -25,12 +26,6 @@
 namespace camlog::media {
 
 namespace {
-
-void checked(const DvAviWriter::Status &status)
-{
-    if (status)
-        throw std::runtime_error(status->message);
-}
 
 // Frames encoded while their sound has not been decoded yet (AVI files interleave the two
 // loosely) wait here; past this many, a frame goes out with silence where its sound is late,
@@ -60,10 +55,11 @@ struct WaitingFrame {
 // The timecode of an output frame made from a source frame of the other system: the source's
 // hours, minutes and seconds, its frames counted in the target's rate, and a repeated picture
 // counting on from the frame it repeats.
-core::TTimecode DerivedTimecode(const core::TTimecode &source, bool sourcePal, bool targetPal, std::int64_t repeat)
+core::TTimecode DerivedTimecode(const core::TTimecode &source, DvSystem sourceSystem, DvSystem targetSystem,
+                                std::int64_t repeat)
 {
-    const int sourceRate = sourcePal ? 25 : 30;
-    const int targetRate = targetPal ? 25 : 30;
+    const int sourceRate = dvTimecodeFrames(sourceSystem);
+    const int targetRate = dvTimecodeFrames(targetSystem);
     core::TTimecode out = source;
     const auto frames = static_cast<std::int64_t>(source.frames) * targetRate / sourceRate + repeat;
     out.frames = static_cast<std::uint8_t>(std::min<std::int64_t>(frames, targetRate - 1));
@@ -80,7 +76,7 @@ public:
           m_sourceFrames(std::move(frames)),
           m_picture{plan.system, plan.wide}
     {
-        m_frameSeconds = plan.system == DvSystem::Pal ? 1.0 / 25 : 1001.0 / 30000;
+        m_frameSeconds = dvFrameSeconds(plan.system);
     }
 
     void run(PipelineRun &run);
@@ -88,7 +84,7 @@ public:
     std::int64_t duration() const { return std::llround(m_decoder->duration() * 1e7); }
     bool setAudioRate(int rate)
     {
-        if (DvAudioSamplesForFrame(rate, m_plan.system == DvSystem::Pal, 0) == 0)
+        if (DvAudioSamplesForFrame(rate, m_plan.system, 0) == 0)
             return false;
         m_plan.audioRate = rate;
         return true;
@@ -111,7 +107,7 @@ private:
     void carryRecordingData(std::span<std::uint8_t> frame, const WaitingFrame &waiting) const;
     std::size_t samplesFor(std::uint64_t frame) const
     {
-        return DvAudioSamplesForFrame(m_plan.audioRate, m_plan.system == DvSystem::Pal, frame);
+        return DvAudioSamplesForFrame(m_plan.audioRate, m_plan.system, frame);
     }
 
     void startWorkers();
@@ -170,7 +166,7 @@ void DvReencodeSource::Impl::start()
     m_audio = std::make_unique<DecodedAudioConverter>(m_plan.audioRate, 2);
     m_encoders =
         checked(DvEncoderWorkers::create(m_picture, kEncoderThreads, kPicturesInFlight, m_plan.interlacedScaling));
-    if (m_sourceFrames && m_sourceFrames->pal() == (m_plan.system == DvSystem::Pal))
+    if (m_sourceFrames && m_sourceFrames->system() == m_plan.system)
         m_packer = checked(DvSegmentPacker::create(m_picture));
     DvAviFormat format;
     format.type = m_plan.outputType;
@@ -179,14 +175,14 @@ void DvReencodeSource::Impl::start()
     format.audio = {AviPcmFormat{static_cast<std::uint32_t>(m_plan.audioRate), 2}};
     auto created = DvAviWriter::create(m_plan.destination, format);
     if (!created)
-        throw std::runtime_error(created.error().message);
+        throw RunFailure(runError(created.error()));
     m_writer = std::move(created.value());
     const MediaFormat frames{m_plan.outputType == DvAviType::Type1 ? core::fcc::iavs : core::fcc::vids, core::fcc::dvsd,
                              frameDuration()};
     for (MediaStage *stage : m_plan.frameStages)
         if (!stage->StartStream(frames))
-            throw std::runtime_error("a stage refused the DV frames made from " + m_plan.source.string());
-    m_frameAudio.format = {m_plan.audioRate, 2, 16, m_plan.system == DvSystem::Pal};
+            failRun(RunErrorCode::Refused, "a stage refused the DV frames made from " + m_plan.source.string());
+    m_frameAudio.format = {m_plan.audioRate, 2, 16, m_plan.system};
 }
 
 void DvReencodeSource::Impl::run(PipelineRun &run)
@@ -243,7 +239,7 @@ void DvReencodeSource::Impl::decodeLoop(PipelineRun &run, bool &stopped)
         takeEncodedFrames(false);
     }
     if (!m_holding)
-        throw std::runtime_error(m_plan.source.string() + ": no picture could be decoded");
+        failRun(RunErrorCode::DecodeFailed, m_plan.source.string() + ": no picture could be decoded");
     // The last picture lasts one source frame.
     emitHeld(OutputFramesBefore(m_lastTime + m_decoder->videoFrameDuration(), m_frameSeconds));
     if (m_soundStarted)
@@ -284,13 +280,13 @@ void DvReencodeSource::Impl::emitHeld(std::int64_t until)
         return;
     PictureJob job{AvFramePtr(av_frame_alloc()), m_heldSource, until - m_framesOut};
     if (!job.picture)
-        throw std::runtime_error("out of memory for a picture");
+        failRun(RunErrorCode::Failed, "out of memory for a picture");
     av_frame_move_ref(job.picture.get(), m_held.get());
     m_heldReady = false;
     m_framesOut = until;
     if (!m_toPictures.push(std::move(job))) {
         rethrowWorkerError();
-        throw std::runtime_error("the re-encoding stopped");
+        failRun(RunErrorCode::Failed, "the re-encoding stopped");
     }
 }
 
@@ -346,11 +342,13 @@ void DvReencodeSource::Impl::carryRecordingData(std::span<std::uint8_t> frame, c
         return;
     m_plan.headerFilter->Transform(frame, std::span<const core::DifHeaderArea>(
                                               source->headers.data(), static_cast<std::size_t>(source->sequences)));
-    const int nseq = core::SequencesForFrameSize(frame.size());
-    if (m_plan.headerFilter->CopyHeaders && source->sequences != nseq && source->picture.record.timecodeValid)
+    const int nseq = dvSequences(m_plan.system);
+    const auto sourceSystem = dvSystemOfSequences(source->sequences);
+    if (m_plan.headerFilter->CopyHeaders && sourceSystem && *sourceSystem != m_plan.system
+        && source->picture.record.timecodeValid)
         core::WriteTimecode(
             frame, nseq,
-            DerivedTimecode(source->picture.record.timecode, source->sequences == 12, nseq == 12, waiting.repeat));
+            DerivedTimecode(source->picture.record.timecode, *sourceSystem, m_plan.system, waiting.repeat));
 }
 
 void DvReencodeSource::Impl::writeFrame(WaitingFrame &waiting)
@@ -438,19 +436,19 @@ void DvReencodeSource::Impl::pictureThread()
                 for (PictureFilter *filter : m_plan.pictureFilters)
                     if (!filter->StartPictures(picture.width, picture.height,
                                                static_cast<AVPixelFormat>(picture.format), m_sourceFrameDuration))
-                        throw std::runtime_error("a picture filter refused the pictures of " + m_plan.source.string());
+                        failRun(RunErrorCode::Refused,
+                                "a picture filter refused the pictures of " + m_plan.source.string());
                 started = true;
             }
             if (!m_plan.pictureFilters.empty() && av_frame_make_writable(&picture) < 0)
-                throw std::runtime_error("out of memory for a picture");
+                failRun(RunErrorCode::Failed, "out of memory for a picture");
             std::vector<core::PixelRect> changed;
             for (PictureFilter *filter : m_plan.pictureFilters)
                 changed.push_back(filter->FilterPicture(picture, job->source->picture));
             if (m_sourceFrames) {
                 // The shape the DV frame says, whatever the decoder made of it.
                 const bool wide = job->source->sequences > 0 ? job->source->picture.record.widePicture : m_plan.wide;
-                picture.sample_aspect_ratio =
-                    DvPictureFormat{m_sourceFrames->pal() ? DvSystem::Pal : DvSystem::Ntsc, wide}.pixelAspect();
+                picture.sample_aspect_ratio = DvPictureFormat{m_sourceFrames->system(), wide}.pixelAspect();
             }
             if (!sendPicture(*job, changed)) {
                 // The encoders stopped: the decoding must not wait for this thread.
@@ -473,7 +471,7 @@ void DvReencodeSource::Impl::pictureThread()
 bool DvReencodeSource::Impl::sendPicture(PictureJob &job, std::span<const core::PixelRect> changed)
 {
     const SourceFrameData &source = *job.source;
-    const int nseq = m_plan.system == DvSystem::Pal ? 12 : 10;
+    const int nseq = dvSequences(m_plan.system);
     const bool asItIs = m_picture.takesAsItIs(*job.picture);
     if (m_packer && source.sequences == nseq && !source.frame.empty() && asItIs) {
         const std::vector<bool> touched = core::DvSegmentsMeeting(nseq, changed);
@@ -511,7 +509,7 @@ bool DvReencodeSource::Impl::flushPack()
     if (!m_packer->empty()) {
         job.picture = m_packer->takePicture();
         if (!job.picture)
-            throw std::runtime_error("out of memory for a picture");
+            failRun(RunErrorCode::Failed, "out of memory for a picture");
         job.recycle = [this](AvFramePtr picture) {
             m_packer->recyclePicture(std::move(picture));
         };
@@ -525,7 +523,7 @@ DvReencodeSource::~DvReencodeSource() = default;
 
 core::Expected<std::unique_ptr<DvReencodeSource>, ReencodeErrorCode> DvReencodeSource::open(const DvReencodePlan &plan)
 {
-    if (DvAudioSamplesForFrame(plan.audioRate, plan.system == DvSystem::Pal, 0) == 0)
+    if (DvAudioSamplesForFrame(plan.audioRate, plan.system, 0) == 0)
         return ReencodeError{ReencodeErrorCode::AudioFailed,
                              "DV frames cannot carry sound at " + std::to_string(plan.audioRate) + " Hz"};
     auto decoder = AvFileDecoder::open(plan.source, {true, true});

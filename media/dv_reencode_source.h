@@ -2,7 +2,7 @@
 // AVI file of a chosen system, shape and audio rate.
 #pragma once
 
-#include "media/dv_avi_writer.h"
+#include "media/dv_format.h"
 #include "media/media_stage.h"
 #include "media/picture_filter.h"
 #include "media/pipeline.h"

@@ -38,7 +38,7 @@ DvSegmentPacker::~DvSegmentPacker() = default;
 core::Expected<std::unique_ptr<DvSegmentPacker>, ReencodeErrorCode>
 DvSegmentPacker::create(const DvPictureFormat &format)
 {
-    std::unique_ptr<DvSegmentPacker> packer(new DvSegmentPacker(format.system == DvSystem::Pal ? 12 : 10));
+    std::unique_ptr<DvSegmentPacker> packer(new DvSegmentPacker(dvSequences(format.system)));
     packer->m_format = format;
     packer->m_pack = format.newPicture();
     if (!packer->m_pack)

@@ -11,8 +11,6 @@
 namespace camlog::media {
 
 namespace {
-constexpr std::int64_t kPalFrameDuration = 400000;
-constexpr std::int64_t kNtscFrameDuration = 333667;
 constexpr std::uint16_t kWaveFormatPcm = 1;
 // A PCMWAVEFORMAT has everything of a WAVEFORMATEX but cbSize.
 constexpr std::size_t kPcmWaveFormatSize = 16;
@@ -47,8 +45,8 @@ core::Expected<std::unique_ptr<DvSourceFile>, SourceErrorCode> DvSourceFile::ope
         return SourceError{SourceErrorCode::NoFrame, path.string() + " holds no frame"};
     const auto &dvStream = reader.streams()[static_cast<std::size_t>(reader.dvStream())];
     file->interleaved = reader.container() == ContainerKind::RawDv || dvStream.type == core::fcc::iavs;
-    file->pal = core::SequencesForFrameSize(reader.frame(0).size) != 10;
-    file->frameDuration = file->pal ? kPalFrameDuration : kNtscFrameDuration;
+    file->system = dvSystemOfFrameSize(reader.frame(0).size).value_or(DvSystem::Pal);
+    file->frameDuration = dvFrameDuration(file->system);
 
     // The first audio stream's format stands for every one: DV AVI files carry one format.
     const auto wave = firstAudioFormat(reader);

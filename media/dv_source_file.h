@@ -2,6 +2,7 @@
 #pragma once
 
 #include "media/audio_track.h"
+#include "media/dv_format.h"
 #include "media/dv_frame_reader.h"
 #include "media/source_error.h"
 
@@ -16,7 +17,7 @@ namespace camlog::media {
 struct DvSourceFile {
     std::unique_ptr<DvFrameReader> reader;
     std::int64_t frameDuration = 0; // 100-ns units: 400000 for 625/50, 333667 for 525/60
-    bool pal = true;
+    DvSystem system = DvSystem::Pal;
     bool interleaved = false; // the DV comes through an iavs stream (type 1, or raw DV)
     // The 16-bit PCM streams beside the DV stream, in file order (type 2).
     struct Audio {

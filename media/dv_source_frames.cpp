@@ -18,7 +18,7 @@ std::unique_ptr<DvSourceFrames> DvSourceFrames::open(const std::filesystem::path
     const int nseq = core::SequencesForFrameSize(frames->m_reader->frame(0).size);
     if (nseq == 0)
         return nullptr;
-    frames->m_pal = nseq == 12;
+    frames->m_system = dvSystemOfSequences(nseq).value_or(DvSystem::Pal);
     if (frames->m_reader->readFrame(0, frames->m_frame))
         core::ReadIs16x9(frames->m_frame, nseq, frames->m_wide);
     return frames;

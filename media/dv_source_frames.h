@@ -3,6 +3,7 @@
 // the output frames that show the picture can carry the camera's data.
 #pragma once
 
+#include "media/dv_format.h"
 #include "media/dv_frame_reader.h"
 #include "media/picture_filter.h"
 #include "scenes/dv_scene_detect.h"
@@ -37,7 +38,7 @@ public:
     void read(std::int64_t index, SourceFrameData &out, bool wholeFrame = false);
 
     std::size_t frameCount() const { return m_reader->frameCount(); }
-    bool pal() const { return m_pal; }
+    DvSystem system() const { return m_system; }
     // The aspect of the first frame.
     bool wide() const { return m_wide; }
 
@@ -47,7 +48,7 @@ private:
     std::unique_ptr<DvFrameReader> m_reader;
     std::vector<std::uint8_t> m_frame;
     scenes::FrameRecord m_record;
-    bool m_pal = true;
+    DvSystem m_system = DvSystem::Pal;
     bool m_wide = false;
 };
 

@@ -1,6 +1,7 @@
 # The processing pipeline, its stages (DV header filter, media stamper, caption step, inlay) and the recipes.
 target_sources(camlog_media PRIVATE
   pipeline.cpp
+  run_error.cpp
   dv_header_filter.cpp
   media_stamper.cpp
   caption_step.cpp

@@ -58,10 +58,12 @@ void Pipeline::runThread()
     try {
         if (m_source)
             m_source->Run(*m_run);
+    } catch (const RunFailure &failure) {
+        end = failure.error();
     } catch (const std::exception &e) {
-        end = {false, e.what()};
+        end = RunError{RunErrorCode::Failed, e.what()};
     } catch (...) {
-        end = {false, "unknown failure"};
+        end = RunError{RunErrorCode::Failed, "unknown failure"};
     }
     {
         std::lock_guard lock(m_mutex);

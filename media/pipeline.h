@@ -1,6 +1,8 @@
 // The processing pipeline: a source driving its stages and sinks on a thread of its own.
 #pragma once
 
+#include "media/run_error.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -33,7 +35,9 @@ private:
 
 // The head of a pipeline: reads its input and pushes every sample through its stages to the
 // sinks. Run returns at the end of the stream or soon after a stop request (at most one frame
-// later) with every output finished so that it is readable; it throws on a failure.
+// later) with every output finished so that it is readable. A failure ends the run with a
+// RunFailure (thrown where it is found, however deep in the source's loop), which the
+// pipeline catches and hands on as the run's end.
 class PipelineSource {
 public:
     virtual ~PipelineSource() = default;
@@ -45,11 +49,8 @@ public:
     virtual void Run(PipelineRun &run) = 0;
 };
 
-// How a run ended, given to OnComplete.
-struct PipelineEnd {
-    bool ok = true;
-    std::string error; // what failed, when not ok
-};
+// How a run ended, given to OnComplete: success, or the kind and the message of its failure.
+using PipelineEnd = RunResult;
 
 // One source at a time; Run starts it on the pipeline's thread, Stop asks it to stop and waits
 // for its end. OnComplete is called on the pipeline's thread when the run ends by itself (end of

@@ -11,6 +11,8 @@
 #include "media/dv_deinter.h"
 #include "media/dv_reencode_source.h"
 #include "media/dv_source_file.h"
+#include "media/reencode_error.h"
+#include "media/source_error.h"
 
 namespace camlog::media {
 
@@ -27,7 +29,6 @@ void TCdm::ResetGraph()
     m_audioExtract = nullptr;
     m_avAudioExtract = nullptr;
     m_reencode = nullptr;
-    m_buildError.clear();
     m_frameDuration = 0;
     m_sceneDetect.OnScene = nullptr;
     m_sceneDetect.OnFinished = nullptr;
@@ -38,63 +39,54 @@ void TCdm::ResetGraph()
     m_dvHeader.ResetDefaults();
 }
 
-bool TCdm::fail(std::string message)
-{
-    m_buildError = std::move(message);
-    return false;
-}
-
-bool TCdm::buildCopy(const std::string &source, const std::string &destination, int type, int audioRoute,
-                     bool withHeaderFilter)
+RunResult TCdm::buildCopy(const std::string &source, const std::string &destination, DvAviType type, DvAudioRoute audio,
+                          bool withHeaderFilter)
 {
     ResetGraph();
     DvCopyPlan plan;
     plan.source = source;
     plan.destination = destination;
-    plan.outputType = static_cast<DvAviType>(type);
-    plan.audio = static_cast<DvAudioRoute>(audioRoute);
+    plan.outputType = type;
+    plan.audio = audio;
     if (withHeaderFilter)
         plan.videoStages.push_back(&m_dvHeader);
     auto copy = DvCopySource::open(plan);
     if (!copy)
-        return fail(copy.error().message);
+        return runError(copy.error());
     m_frameDuration = copy.value()->FrameDuration();
     m_fg.SetSource(std::move(copy.value()));
-    return true;
+    return {};
 }
 
-bool TCdm::BuildConvertirDV2(const std::string &source, const std::string &destination)
+RunResult TCdm::BuildConvertirDV2(const std::string &source, const std::string &destination)
 {
-    return buildCopy(source, destination, static_cast<int>(DvAviType::Type2),
-                     static_cast<int>(DvAudioRoute::SplitFromFrames), false);
+    return buildCopy(source, destination, DvAviType::Type2, DvAudioRoute::SplitFromFrames, false);
 }
 
-bool TCdm::BuildConvertirDV1(const std::string &source, const std::string &destination)
+RunResult TCdm::BuildConvertirDV1(const std::string &source, const std::string &destination)
 {
-    return buildCopy(source, destination, static_cast<int>(DvAviType::Type1),
-                     static_cast<int>(DvAudioRoute::JoinIntoFrames), false);
+    return buildCopy(source, destination, DvAviType::Type1, DvAudioRoute::JoinIntoFrames, false);
 }
 
-bool TCdm::BuildCorrigerType2(const std::string &source, const std::string &destination)
+RunResult TCdm::BuildCorrigerType2(const std::string &source, const std::string &destination)
 {
-    return buildCopy(source, destination, static_cast<int>(DvAviType::Type2),
-                     static_cast<int>(DvAudioRoute::PassStreams), false);
+    return buildCopy(source, destination, DvAviType::Type2, DvAudioRoute::PassStreams, false);
 }
 
-bool TCdm::BuildDVheaderGraph(const std::string &source, const std::string &destination)
+RunResult TCdm::BuildDVheaderGraph(const std::string &source, const std::string &destination)
 {
     const auto file = DvSourceFile::open(source);
     if (!file) {
         ResetGraph();
-        return fail(file.error().message);
+        return runError(file.error());
     }
     const bool type1 = file.value()->interleaved && file.value()->audio.empty();
-    return buildCopy(source, destination, static_cast<int>(type1 ? DvAviType::Type1 : DvAviType::Type2),
-                     static_cast<int>(type1 ? DvAudioRoute::None : DvAudioRoute::PassStreams), true);
+    return buildCopy(source, destination, type1 ? DvAviType::Type1 : DvAviType::Type2,
+                     type1 ? DvAudioRoute::None : DvAudioRoute::PassStreams, true);
 }
 
-bool TCdm::BuildRecompresserDV2(const std::string &source, const std::string &destination, DvSystem system, bool wide,
-                                int audioRate)
+RunResult TCdm::BuildRecompresserDV2(const std::string &source, const std::string &destination, DvSystem system,
+                                     bool wide, int audioRate)
 {
     ResetGraph();
     m_dvHeader.AspectRewrite = true;
@@ -109,44 +101,42 @@ bool TCdm::BuildRecompresserDV2(const std::string &source, const std::string &de
     plan.frameStages.push_back(&m_dvHeader);
     auto reencode = DvReencodeSource::open(plan);
     if (!reencode)
-        return fail(reencode.error().message);
+        return runError(reencode.error());
     m_frameDuration = reencode.value()->FrameDuration();
     m_fg.SetSource(std::move(reencode.value()));
-    return true;
+    return {};
 }
 
-bool TCdm::BuildNtscPal1(const std::string &source, const std::string &destination, bool ntsc, bool deinterlace)
+RunResult TCdm::BuildNtscPal1(const std::string &source, const std::string &destination, DvSystem target,
+                              bool deinterlace)
 {
-    return buildReencodedDv(source, destination, ntsc ? DvSystem::Ntsc : DvSystem::Pal,
-                            deinterlace ? m_deinter.get() : nullptr, DvAviType::Type1);
+    return buildReencodedDv(source, destination, target, deinterlace ? m_deinter.get() : nullptr, DvAviType::Type1);
 }
 
-bool TCdm::BuildNtscPal2(const std::string &source, const std::string &destination, bool ntsc, bool deinterlace)
+RunResult TCdm::BuildNtscPal2(const std::string &source, const std::string &destination, DvSystem target,
+                              bool deinterlace)
 {
-    return buildReencodedDv(source, destination, ntsc ? DvSystem::Ntsc : DvSystem::Pal,
-                            deinterlace ? m_deinter.get() : nullptr, DvAviType::Type2);
+    return buildReencodedDv(source, destination, target, deinterlace ? m_deinter.get() : nullptr, DvAviType::Type2);
 }
 
-bool TCdm::BuildIncruster1(const std::string &source, const std::string &destination, int system)
+RunResult TCdm::BuildIncruster1(const std::string &source, const std::string &destination, DvSystem system)
 {
-    return buildReencodedDv(source, destination, system == 0 ? DvSystem::Pal : DvSystem::Ntsc, &m_superposer,
-                            DvAviType::Type1);
+    return buildReencodedDv(source, destination, system, &m_superposer, DvAviType::Type1);
 }
 
-bool TCdm::BuildIncruster2(const std::string &source, const std::string &destination, int system)
+RunResult TCdm::BuildIncruster2(const std::string &source, const std::string &destination, DvSystem system)
 {
-    return buildReencodedDv(source, destination, system == 0 ? DvSystem::Pal : DvSystem::Ntsc, &m_superposer,
-                            DvAviType::Type2);
+    return buildReencodedDv(source, destination, system, &m_superposer, DvAviType::Type2);
 }
 
 // Without a picture filter, an interlaced picture is scaled field by field.
-bool TCdm::buildReencodedDv(const std::string &source, const std::string &destination, DvSystem system,
-                            PictureFilter *filter, DvAviType type)
+RunResult TCdm::buildReencodedDv(const std::string &source, const std::string &destination, DvSystem system,
+                                 PictureFilter *filter, DvAviType type)
 {
     ResetGraph();
     const auto file = DvSourceFile::open(source);
     if (!file)
-        return fail(file.error().message);
+        return runError(file.error());
     std::vector<std::uint8_t> first;
     bool wide = false;
     if (file.value()->reader->readFrame(0, first))
@@ -164,82 +154,82 @@ bool TCdm::buildReencodedDv(const std::string &source, const std::string &destin
         plan.interlacedScaling = true;
     auto reencode = DvReencodeSource::open(plan);
     if (!reencode)
-        return fail(reencode.error().message);
+        return runError(reencode.error());
     m_reencode = reencode.value().get();
     // The sound keeps its rate where DV frames can carry it.
     m_reencode->SetAudioRate(m_reencode->SourceAudioRate());
     m_frameDuration = reencode.value()->FrameDuration();
     m_fg.SetSource(std::move(reencode.value()));
-    return true;
+    return {};
 }
 
-bool TCdm::BuildCutScenes1(const std::string &source, const std::string &destination)
+RunResult TCdm::BuildCutScenes1(const std::string &source, const std::string &destination)
 {
-    return buildCopy(source, destination, static_cast<int>(DvAviType::Type1), static_cast<int>(DvAudioRoute::None),
-                     false);
+    return buildCopy(source, destination, DvAviType::Type1, DvAudioRoute::None, false);
 }
 
-bool TCdm::BuildCutScenes2(const std::string &source, const std::string &destination)
+RunResult TCdm::BuildCutScenes2(const std::string &source, const std::string &destination)
 {
-    return buildCopy(source, destination, static_cast<int>(DvAviType::Type2),
-                     static_cast<int>(DvAudioRoute::PassStreams), false);
+    return buildCopy(source, destination, DvAviType::Type2, DvAudioRoute::PassStreams, false);
 }
 
-bool TCdm::BuildScnByDate(const std::string &source)
+RunResult TCdm::BuildScnByDate(const std::string &source)
 {
     ResetGraph();
     auto scan = DatecodeScanSource::open(source, m_sceneDetect, nullptr);
     if (!scan)
-        return fail(scan.error().message);
+        return runError(scan.error());
     m_frameDuration = scan.value()->FrameDuration();
     m_fg.SetSource(std::move(scan.value()));
-    return true;
+    return {};
 }
 
-bool TCdm::BuildCreerSrt(const std::string &source)
+RunResult TCdm::BuildCreerSrt(const std::string &source)
 {
     ResetGraph();
     auto scan = DatecodeScanSource::open(source, m_sceneDetect, &m_captionStep);
     if (!scan)
-        return fail(scan.error().message);
+        return runError(scan.error());
     m_sceneDetect.setCaptionStep(&m_captionStep);
     m_frameDuration = scan.value()->FrameDuration();
     m_fg.SetSource(std::move(scan.value()));
-    return true;
+    return {};
 }
 
-bool TCdm::BuildScnByContenu(const std::string &source)
+RunResult TCdm::BuildScnByContenu(const std::string &source)
 {
     ResetGraph();
     auto scan = ContentScanSource::open(source, m_mediaStamper, m_sceneDetectContenu);
     if (!scan)
-        return fail(scan.error().message);
+        return runError(scan.error());
     m_frameDuration = scan.value()->FrameDuration();
     m_fg.SetSource(std::move(scan.value()));
-    return true;
+    return {};
 }
 
-bool TCdm::BuildExtraireAudio(const std::string &source, const std::string &destination)
+RunResult TCdm::BuildExtraireAudio(const std::string &source, const std::string &destination)
 {
     ResetGraph();
     auto extract = AudioExtractSource::open(source, destination);
     if (extract) {
         m_audioExtract = extract.value().get();
         m_fg.SetSource(std::move(extract.value()));
-        return true;
+        return {};
     }
     // A file without sound has nothing to do, which is no failure.
     if (extract.error().code == SourceErrorCode::NoAudio)
-        return fail(std::string());
+        return RunError{RunErrorCode::NothingToDo, extract.error().message};
     if (extract.error().code != SourceErrorCode::NotDv && extract.error().code != SourceErrorCode::UnsupportedAudio)
-        return fail(extract.error().message);
+        return runError(extract.error());
     // Any other file FFmpeg reads, and DV files whose sound is not PCM.
     auto decoded = AvAudioExtractSource::open(source, destination);
     if (!decoded)
-        return fail(decoded.error().code == ReencodeErrorCode::NoStream ? std::string() : decoded.error().message);
+        return decoded.error().code == ReencodeErrorCode::NoStream
+                   ? RunError{RunErrorCode::NothingToDo, decoded.error().message}
+                   : runError(decoded.error());
     m_avAudioExtract = decoded.value().get();
     m_fg.SetSource(std::move(decoded.value()));
-    return true;
+    return {};
 }
 
 bool TCdm::SetAcmSampleRate(int rate)

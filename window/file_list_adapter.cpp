@@ -29,7 +29,7 @@ QVariant FileListAdapter::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const ui::FichierPtr fichier = m_list.GetFile(index.row());
+    const ui::AviFilePtr fichier = m_list.GetFile(index.row());
     switch (role) {
     case Qt::DisplayRole:
         return QString::fromStdString(fichier->FileName);

@@ -46,7 +46,7 @@ private:
 
     ui::FileListModel &m_list;
     // During a sort: the file each persistent index pointed at, to find its new row.
-    std::vector<ui::FichierPtr> m_persistentFiles;
+    std::vector<ui::AviFilePtr> m_persistentFiles;
 };
 
 } // namespace camlog::widgets

@@ -170,7 +170,7 @@ void WindowSession::wireList()
         m_form->countsChanged(selected, count, sortName(m_session->list()));
     };
     auto active = list.OnActiveChange;
-    list.OnActiveChange = [this, active](const ui::FichierPtr &fichier) {
+    list.OnActiveChange = [this, active](const ui::AviFilePtr &fichier) {
         if (active)
             active(fichier);
         m_form->ShowActiveFile(fichier);
@@ -496,7 +496,7 @@ void WindowSession::report(session::ReportKind kind, const std::string &text)
         ShowInformationBox(m_form.get(), qt(text));
         break;
     case session::ReportKind::RiffHeader: {
-        const ui::FichierPtr active = m_session->list().ActiveFile();
+        const ui::AviFilePtr active = m_session->list().ActiveFile();
         std::vector<std::string> lines;
         const QStringList split = qt(text).split('\n');
         for (const QString &line : split)
@@ -526,7 +526,7 @@ void WindowSession::buildEditors()
     // that the scn marker shows and the scene commands apply to it.
     m_sceneEditor->onSaved = [this](const std::string &path) {
         ui::FileListModel &list = m_session->list();
-        const ui::FichierPtr active = list.ActiveFile();
+        const ui::AviFilePtr active = list.ActiveFile();
         if (!active || active->FullPath != path || active->HasScn)
             return;
         std::shared_ptr<core::TaviFichier> fresh = core::TaviFichier::Create(path, *m_start.context);

@@ -38,7 +38,7 @@ class TypingKeys;
 struct WindowStart {
     prefs::Settings settings;
     prefs::PrefsEnvironment environment;
-    const core::FichierContext *context = nullptr; // must outlive the window session
+    const core::AviFileContext *context = nullptr; // must outlive the window session
     session::CommandBinding commands;
     session::ProgramIdentity identity;
     std::vector<std::string> arguments; // the command line, processed at the first activation

@@ -71,7 +71,7 @@ int RunBatch(std::span<const std::string> args)
         text.emplace();
     const prefs::Settings settings = prefs::LoadPreferencesAtStart(prefs::PrefsEnvironment::current(), {});
     const media::AviProber prober;
-    core::FichierContext context;
+    core::AviFileContext context;
     context.prober = &prober;
     context.datecodePattern = settings.formatAfficherDatecode;
 

@@ -6,7 +6,7 @@
 namespace camlog::app {
 
 BatchSession::BatchSession(const prefs::Settings &settings, AnswerRule rule, const BatchStreams &streams,
-                           const core::FichierContext &context, session::CommandBinding commands,
+                           const core::AviFileContext &context, session::CommandBinding commands,
                            session::ProgramIdentity identity)
     : m_bar(streams.err, streams.errIsTerminal),
       m_console(streams.err, m_bar),

@@ -30,7 +30,7 @@ public:
     // context: how file objects are built (prober, display pattern); it must outlive the session.
     // commands: the command module's actions; its commands must outlive the session.
     BatchSession(const prefs::Settings &settings, AnswerRule rule, const BatchStreams &streams,
-                 const core::FichierContext &context, session::CommandBinding commands,
+                 const core::AviFileContext &context, session::CommandBinding commands,
                  session::ProgramIdentity identity);
     // Serves the hand-offs of a run still in progress, then stops the openings.
     ~BatchSession();

@@ -34,7 +34,7 @@ std::string formatDatecode(const scenes::FrameRecord &r, const std::string &patt
 }
 
 // The file as the list shows it, then its scenes: a scan of the datecodes of every frame.
-bool listVideo(const fs::path &path, bool withScenes, const core::FichierContext &context)
+bool listVideo(const fs::path &path, bool withScenes, const core::AviFileContext &context)
 {
     const auto file = core::TaviFichier::Create(path.string(), context);
     if (!file->Found) {
@@ -84,7 +84,7 @@ int RunVideoListing(bool withScenes, std::span<const std::string> paths)
 {
     const auto settings = prefs::LoadPreferencesAtStart(prefs::PrefsEnvironment::current(), {});
     const media::AviProber prober;
-    core::FichierContext context;
+    core::AviFileContext context;
     context.prober = &prober;
     context.datecodePattern = settings.formatAfficherDatecode;
 

@@ -69,14 +69,14 @@ bool IsAviFileName(std::string_view fileName)
     return CompareKeys(fileName.substr(dot), ".avi") == 0;
 }
 
-FichierFactory TaviFichierFactory(core::FichierContext context)
+AviFileFactory TaviFichierFactory(core::AviFileContext context)
 {
-    return [context = std::move(context)](const std::string &folder, const core::TSearchRec &rec) -> FichierPtr {
+    return [context = std::move(context)](const std::string &folder, const core::TSearchRec &rec) -> AviFilePtr {
         return core::TaviFichier::CreateFromSearch(folder, rec, context);
     };
 }
 
-FileAnnouncer ProbeAnnouncer(core::FichierContext context)
+FileAnnouncer ProbeAnnouncer(core::AviFileContext context)
 {
     return [prober = context.prober](const std::vector<std::string> &paths) {
         if (prober)
@@ -139,7 +139,7 @@ struct FileListModel::OpenJob {
     std::vector<std::string> paths;
     std::atomic<bool> stop{false};
     std::function<bool(const std::string &)> test;
-    FichierFactory factory;
+    AviFileFactory factory;
     FileAnnouncer announcer;
     std::shared_ptr<Inbox> inbox;
     ListDispatcher *dispatcher = nullptr;
@@ -197,7 +197,7 @@ struct FileListModel::OpenJob {
             error(OpenErrorCode::NotFound, folder + name, folder + name + " has disappeared");
             return 0;
         }
-        FichierPtr fichier = factory(folder, rec);
+        AviFilePtr fichier = factory(folder, rec);
         if (!fichier)
             return 0;
         if (named && !fichier->HasPicture && !fichier->HasAudio)
@@ -401,7 +401,7 @@ struct FileListModel::OpenJob {
 
 // ---------------------------------------------------------------------------------------
 
-FileListModel::FileListModel(ListDispatcher &dispatcher, FichierFactory factory, FileAnnouncer announcer)
+FileListModel::FileListModel(ListDispatcher &dispatcher, AviFileFactory factory, FileAnnouncer announcer)
     : m_dispatcher(dispatcher),
       m_factory(std::move(factory)),
       m_announcer(std::move(announcer)),
@@ -428,7 +428,7 @@ int FileListModel::SelCount() const
         std::count_if(m_entries.begin(), m_entries.end(), [](const Entry &e) { return e.selected; }));
 }
 
-FichierPtr FileListModel::GetFile(int index) const
+AviFilePtr FileListModel::GetFile(int index) const
 {
     if (index < 0 || index >= Count())
         return nullptr;
@@ -471,7 +471,7 @@ bool FileListModel::entryLess(const std::string &keyA, const std::string &pathA,
     return pathA < b.fichier->FullPath;
 }
 
-int FileListModel::InsertFile(FichierPtr fichier, bool select)
+int FileListModel::InsertFile(AviFilePtr fichier, bool select)
 {
     if (!fichier)
         return -1;
@@ -525,7 +525,7 @@ int FileListModel::InsertFile(FichierPtr fichier, bool select)
 
 bool FileListModel::removeAt(std::size_t index)
 {
-    const FichierPtr fichier = m_entries[index].fichier;
+    const AviFilePtr fichier = m_entries[index].fichier;
     eraseAt(index);
     if (m_current == fichier)
         m_current = nullptr;
@@ -547,7 +547,7 @@ void FileListModel::RemoveFile(const core::TaviFichier *fichier)
     refreshCounts();
 }
 
-bool FileListModel::SwapFile(const core::TaviFichier *old, FichierPtr fichier)
+bool FileListModel::SwapFile(const core::TaviFichier *old, AviFilePtr fichier)
 {
     const int index = IndexOf(old);
     if (index < 0 || !fichier)
@@ -560,7 +560,7 @@ bool FileListModel::SwapFile(const core::TaviFichier *old, FichierPtr fichier)
     return true;
 }
 
-void FileListModel::ReplaceFile(const core::TaviFichier *old, FichierPtr fichier)
+void FileListModel::ReplaceFile(const core::TaviFichier *old, AviFilePtr fichier)
 {
     if (!fichier)
         return;
@@ -703,7 +703,7 @@ void FileListModel::RefreshActive()
         m_current = nullptr;
     if (!m_current) {
         if (m_active) {
-            const FichierPtr old = std::exchange(m_active, nullptr);
+            const AviFilePtr old = std::exchange(m_active, nullptr);
             rowChanged(old);
             if (OnActiveChange)
                 OnActiveChange(nullptr);
@@ -711,7 +711,7 @@ void FileListModel::RefreshActive()
         return;
     }
     if (m_current != m_active) {
-        const FichierPtr old = std::exchange(m_active, m_current);
+        const AviFilePtr old = std::exchange(m_active, m_current);
         rowChanged(old);
         rowChanged(m_active);
         if (OnActiveChange)
@@ -733,7 +733,7 @@ void FileListModel::rowsChanged(int first, int last)
         m_rows->rowsChanged(first, last);
 }
 
-void FileListModel::rowChanged(const FichierPtr &fichier)
+void FileListModel::rowChanged(const AviFilePtr &fichier)
 {
     if (!fichier)
         return;
@@ -784,18 +784,18 @@ std::string FileListModel::CountsText() const
            + std::string(core::kSortIndexes[m_sortIndex].StatusText);
 }
 
-std::vector<FichierPtr> FileListModel::Files() const
+std::vector<AviFilePtr> FileListModel::Files() const
 {
-    std::vector<FichierPtr> files;
+    std::vector<AviFilePtr> files;
     files.reserve(m_entries.size());
     for (const Entry &e : m_entries)
         files.push_back(e.fichier);
     return files;
 }
 
-std::vector<FichierPtr> FileListModel::SelectedFiles() const
+std::vector<AviFilePtr> FileListModel::SelectedFiles() const
 {
-    std::vector<FichierPtr> files;
+    std::vector<AviFilePtr> files;
     for (const Entry &e : m_entries)
         if (e.selected)
             files.push_back(e.fichier);

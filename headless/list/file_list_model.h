@@ -20,7 +20,7 @@
 
 namespace camlog::ui {
 
-using engine::FichierPtr;
+using engine::AviFilePtr;
 
 // Hands work to the thread that owns a file list. Called from opening threads. It must queue the
 // task and return without waiting for it (an opening never waits for its owner, so the owner may
@@ -62,23 +62,23 @@ struct OpenError {
 
 // Builds the file object of a file found by an opening, on the opening thread: the folder with
 // its trailing "/" and the search record of the file. Must be callable from several threads.
-using FichierFactory = std::function<FichierPtr(const std::string &folder, const core::TSearchRec &rec)>;
+using AviFileFactory = std::function<AviFilePtr(const std::string &folder, const core::TSearchRec &rec)>;
 // The factory of TaviFichier objects (CreateFromSearch) with the given context; the context's
 // prober and locale must outlive every opening.
-FichierFactory TaviFichierFactory(core::FichierContext context);
+AviFileFactory TaviFichierFactory(core::AviFileContext context);
 // Told, on an opening thread, the paths of the next files the opening will build objects for,
 // in that order, ahead of the building: files not in memory can then be read from the disk
 // together rather than one after the other. Must be callable from several threads.
 using FileAnnouncer = std::function<void(const std::vector<std::string> &paths)>;
 // Hands the paths to the context's prober (MediaProber::WillProbe); the prober must outlive
 // every opening.
-FileAnnouncer ProbeAnnouncer(core::FichierContext context);
+FileAnnouncer ProbeAnnouncer(core::AviFileContext context);
 
 // The list. Everything but the constructor's dispatcher runs on the owner thread: every change of
 // the list and every event, including those of an opening, happens there.
 class FileListModel : public engine::EngineList {
 public:
-    FileListModel(ListDispatcher &dispatcher, FichierFactory factory, FileAnnouncer announcer = {});
+    FileListModel(ListDispatcher &dispatcher, AviFileFactory factory, FileAnnouncer announcer = {});
     // Stops and joins the running openings; their pending results are dropped without events.
     ~FileListModel() override;
     FileListModel(const FileListModel &) = delete;
@@ -86,7 +86,7 @@ public:
 
     // ---- Events (owner thread) -------------------------------------------------------------
     // After each file an opening added (folder with its trailing "/").
-    std::function<void(const std::string &folder, const FichierPtr &fichier)> OnOpenFileFound;
+    std::function<void(const std::string &folder, const AviFilePtr &fichier)> OnOpenFileFound;
     // An opening that descends folders starts scanning one (with its trailing "/").
     std::function<void(const std::string &folder)> OnOpenFolderFound;
     // Decides whether a found file is opened; unset opens every file. Unlike the other events it
@@ -98,11 +98,11 @@ public:
     std::function<void(int nb)> OnOpenEnd;
     std::function<void(const OpenError &error)> OnOpenError;
     // False refuses an entry before it is added.
-    std::function<bool(const FichierPtr &fichier)> BeforeLister;
+    std::function<bool(const AviFilePtr &fichier)> BeforeLister;
     // The selection or the entry count may have changed.
     std::function<void(int selCount, int count)> OnCountsChange;
     // The active entry changed (null: no entry).
-    std::function<void(const FichierPtr &actif)> OnActiveChange;
+    std::function<void(const AviFilePtr &actif)> OnActiveChange;
     // Follows every change of the rows (a view's model); null for none. Not owned.
     void SetRowObserver(ListRowObserver *observer) { m_rows = observer; }
 
@@ -114,7 +114,7 @@ public:
     // ---- Entries ---------------------------------------------------------------------------
     int Count() const { return static_cast<int>(m_entries.size()); }
     int SelCount() const;
-    FichierPtr GetFile(int index) const;
+    AviFilePtr GetFile(int index) const;
     int IndexOf(const core::TaviFichier *fichier) const; // -1 when no entry holds it
     const std::string &KeyAt(int index) const;
     // Selection lives here: the view shows it and forwards the user's changes.
@@ -124,7 +124,7 @@ public:
 
     // Inserts at the sorted place; returns the index, or -1 when BeforeLister refused. A file
     // already listed (same full path) gives its entry the new object, keeping its selection.
-    int InsertFile(FichierPtr fichier, bool select);
+    int InsertFile(AviFilePtr fichier, bool select);
     void SelectFile(const core::TaviFichier *fichier);
     void RemoveSelected();
     void ClearList();
@@ -168,15 +168,15 @@ public:
     bool Opening() const { return m_runningOpenings > 0; }
 
     // ---- EngineList ------------------------------------------------------------------------
-    FichierPtr ActiveFile() const override { return m_active; }
-    std::vector<FichierPtr> Files() const override;
-    std::vector<FichierPtr> SelectedFiles() const override;
+    AviFilePtr ActiveFile() const override { return m_active; }
+    std::vector<AviFilePtr> Files() const override;
+    std::vector<AviFilePtr> SelectedFiles() const override;
     void SetSelected(const core::TaviFichier *fichier, bool selected) override;
     void SetEnabled(bool enabled) override { m_enabled = enabled; }
-    void AddFile(FichierPtr fichier, bool select) override { InsertFile(std::move(fichier), select); }
+    void AddFile(AviFilePtr fichier, bool select) override { InsertFile(std::move(fichier), select); }
     void RemoveFile(const core::TaviFichier *fichier) override;
-    bool SwapFile(const core::TaviFichier *old, FichierPtr fichier) override;
-    void ReplaceFile(const core::TaviFichier *old, FichierPtr fichier) override;
+    bool SwapFile(const core::TaviFichier *old, AviFilePtr fichier) override;
+    void ReplaceFile(const core::TaviFichier *old, AviFilePtr fichier) override;
     void RefreshActive() override;
     void RefreshActiveAndCounts() override;
 
@@ -186,7 +186,7 @@ public:
 private:
     struct Entry {
         std::string key;
-        FichierPtr fichier;
+        AviFilePtr fichier;
         bool selected = false;
     };
 
@@ -196,7 +196,7 @@ private:
     void refreshCounts();
     // Tells the row observer, when there is one.
     void rowsChanged(int first, int last);
-    void rowChanged(const FichierPtr &fichier);
+    void rowChanged(const AviFilePtr &fichier);
     void eraseAt(std::size_t index);
     void insertAt(std::size_t index, Entry entry);
     void setSelected(std::size_t index, bool selected);
@@ -205,12 +205,12 @@ private:
     void finishOpening(OpenJob *opening, int total);
 
     ListDispatcher &m_dispatcher;
-    FichierFactory m_factory;
+    AviFileFactory m_factory;
     FileAnnouncer m_announcer;
     std::vector<Entry> m_entries;
     SortIndex m_sortIndex = kSortAlpha;
-    FichierPtr m_current; // the entry that becomes active at the next refresh
-    FichierPtr m_active;
+    AviFilePtr m_current; // the entry that becomes active at the next refresh
+    AviFilePtr m_active;
     bool m_enabled = true;
     int m_runningOpenings = 0;
     std::list<std::unique_ptr<OpenJob>> m_openings;

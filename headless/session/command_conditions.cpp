@@ -47,7 +47,7 @@ std::optional<ui::CommandFacts> ListCommandConditions::commandFacts(std::string_
     } catch (const std::exception &) {
         facts.commandCondition = false; // a condition that fails cannot be met
     }
-    std::vector<engine::FichierPtr> files;
+    std::vector<engine::AviFilePtr> files;
     switch (facts.scope) {
     case ui::FileScope::Single:
         if (auto active = m_list.ActiveFile())

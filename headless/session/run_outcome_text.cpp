@@ -25,7 +25,7 @@ std::string Joined(const std::vector<std::string> &parts, std::string_view separ
 
 } // namespace
 
-std::string RunOutcomeText(std::string_view caption, const engine::TRunSummary &run, bool tookFiles)
+std::string RunOutcomeText(std::string_view caption, const engine::RunSummary &run, bool tookFiles)
 {
     std::vector<std::string> counts;
     if (tookFiles) {
@@ -36,20 +36,20 @@ std::string RunOutcomeText(std::string_view caption, const engine::TRunSummary &
             counts.push_back(std::to_string(run.skippedFiles) + " skipped");
         if (run.failedFiles > 0)
             counts.push_back(std::to_string(run.failedFiles) + " failed");
-    } else if (run.ending == engine::TRunEnd::Completed) {
+    } else if (run.ending == engine::RunEnd::Completed) {
         counts.push_back(run.failedPasses > 0 ? "failed" : "done");
     }
     switch (run.ending) {
-    case engine::TRunEnd::Completed:
+    case engine::RunEnd::Completed:
         break;
-    case engine::TRunEnd::Cancelled:
+    case engine::RunEnd::Cancelled:
         counts.push_back("cancelled");
         break;
-    case engine::TRunEnd::AbortedAll:
+    case engine::RunEnd::AbortedAll:
         counts.push_back("stopped");
         break;
-    case engine::TRunEnd::AllError:
-    case engine::TRunEnd::Failed:
+    case engine::RunEnd::AllError:
+    case engine::RunEnd::Failed:
         counts.push_back("failed");
         break;
     }

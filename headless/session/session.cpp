@@ -29,14 +29,14 @@ ui::CallOutcome Session::NotingRunner::runCall(const ui::ActionCall &call)
     return outcome;
 }
 
-Session::Session(SessionHost &host, const prefs::Settings &settings, const core::FichierContext &context,
+Session::Session(SessionHost &host, const prefs::Settings &settings, const core::AviFileContext &context,
                  CommandBinding commands, ProgramIdentity identity)
     : m_host(host),
       m_dispatcher(host),
       m_commands(std::move(commands)),
       m_list(m_dispatcher, ui::TaviFichierFactory(context), ui::ProbeAnnouncer(context)),
       m_engine(*this, m_list,
-               [context](const std::string &fullPath) -> engine::FichierPtr {
+               [context](const std::string &fullPath) -> engine::AviFilePtr {
                    return core::TaviFichier::Create(fullPath, context);
                }),
       m_conditions(m_commands, m_list, m_engine),
@@ -189,8 +189,8 @@ void Session::OnStartCommand()
 void Session::OnEndCommand()
 {
     m_host.endProgress();
-    const engine::TRunSummary &run = m_engine.LastRun();
-    if (run.failedPasses > 0 || run.ending == engine::TRunEnd::AllError || run.ending == engine::TRunEnd::Failed)
+    const engine::RunSummary &run = m_engine.LastRun();
+    if (run.failedPasses > 0 || run.ending == engine::RunEnd::AllError || run.ending == engine::RunEnd::Failed)
         m_outcome.failed = true;
     if (OnCommandEnd)
         OnCommandEnd();

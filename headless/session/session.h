@@ -29,7 +29,7 @@ class Session : private engine::EngineHost {
 public:
     // context: how file objects are built (prober, display pattern); it must outlive the session.
     // commands: the command module's actions; its commands must outlive the session.
-    Session(SessionHost &host, const prefs::Settings &settings, const core::FichierContext &context,
+    Session(SessionHost &host, const prefs::Settings &settings, const core::AviFileContext &context,
             CommandBinding commands, ProgramIdentity identity);
     // The host must have served its posted tasks until the engine has stopped (busy() false, or
     // after interrupt(), until the end of the run); the openings are stopped here.

@@ -361,7 +361,7 @@ void SessionActions::quit(TCustomSuperAction &)
 
 void SessionActions::riffHeader(TCustomSuperAction &action)
 {
-    const engine::FichierPtr active = m.list.ActiveFile();
+    const engine::AviFilePtr active = m.list.ActiveFile();
     if (!active) {
         warn(Quoted(ActionCaption(action)) + " needs an active file");
         return;

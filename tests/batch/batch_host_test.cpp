@@ -143,7 +143,7 @@ protected:
         binding.commandFor = [this](std::string_view action) -> engine::tCustomCmd * {
             return action == "ccVisitHomepage" ? &command : nullptr;
         };
-        BatchSession session(prefs::Settings{}, AnswerRule::NoToAll, streams, core::FichierContext{}, binding,
+        BatchSession session(prefs::Settings{}, AnswerRule::NoToAll, streams, core::AviFileContext{}, binding,
                              session::ProgramIdentity{"Camlog 0.1.0En", "https://example.org"});
         std::vector<ui::ActionCall> calls;
         for (const auto &word : words)

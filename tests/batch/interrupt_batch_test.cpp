@@ -50,8 +50,8 @@ protected:
         auto writer = media::DvAviWriter::create(source, *format);
         ASSERT_TRUE(writer);
         for (std::size_t i = 0; i < kBigFrames; ++i)
-            ASSERT_FALSE(writer.value()->writeFrame(frames[i % frames.size()]));
-        ASSERT_FALSE(writer.value()->finish());
+            ASSERT_TRUE(writer.value()->writeFrame(frames[i % frames.size()]));
+        ASSERT_TRUE(writer.value()->finish());
     }
 
     // The hidden temporary files of the destination: ".BIG_type2.avi.~PID-N".

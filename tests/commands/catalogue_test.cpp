@@ -175,7 +175,7 @@ TEST_F(CatalogueTest, FileConditionsFollowTheFilesFormat)
         {"wide2", "pal_16x9_32k-type2.avi"},     {"ntsc1", "ntsc_4x3_48k-type1.avi"},
         {"ntsc2", "ntsc_4x3_48k-type2.avi"},     {"mpeg4", "nondv_mpeg4.avi"},
     };
-    std::map<std::string, engine::FichierPtr> files;
+    std::map<std::string, engine::AviFilePtr> files;
     for (const Sample &sample : samples)
         files[sample.key] = Probe(CopyFixture(sample.fixture, std::string(sample.key) + ".avi"));
     // One with scn and srt companions.
@@ -242,7 +242,7 @@ TEST_F(CatalogueTest, UnreadableFilesOfferNoNameDateOrConversion)
         camlog::test::writeBytes(truncated, bytes);
     }
     for (const std::string &path : {garbage, truncated}) {
-        engine::FichierPtr fichier = Probe(path);
+        engine::AviFilePtr fichier = Probe(path);
         for (tCustomCmd *cmd : dm.Commands()) {
             bool visible = false;
             bool enabled = false;
@@ -299,7 +299,7 @@ TEST_F(CatalogueTest, ReadOnlyVideosCannotBeDeleted)
 TEST_F(CatalogueTest, OutputDestinationsFollowTheOutputFolderSetting)
 {
     const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
-    engine::FichierPtr fichier = Probe(video);
+    engine::AviFilePtr fichier = Probe(video);
     const std::string folder = (Scratch() / "").string();
     struct Case {
         Tcmd *cmd;

@@ -28,7 +28,7 @@ using CodecCommands = CommandsFixture;
 TEST_F(CodecCommands, TheCodecParameterIsWrittenIntoTheHeader)
 {
     const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
-    engine::FichierPtr fichier = AddToList(video);
+    engine::AviFilePtr fichier = AddToList(video);
     ASSERT_EQ(fichier->Codec, "dvsd");
     host.answers = {TAnswer::Yes};
     ASSERT_TRUE(Run(dm.ModifierCodec, {"CDVC"}));

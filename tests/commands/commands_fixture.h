@@ -72,11 +72,11 @@ protected:
         host.onEndFichier = [this](core::TaviFichier *f) { dm.RunTimeDifference().EndFichier(f); };
     }
 
-    engine::FichierPtr Probe(const std::string &path)
+    engine::AviFilePtr Probe(const std::string &path)
     {
-        core::FichierContext context;
+        core::AviFileContext context;
         context.prober = &prober;
-        return engine::FichierPtr(core::TaviFichier::Create(path, context));
+        return engine::AviFilePtr(core::TaviFichier::Create(path, context));
     }
 
     // A copy of a generated fixture in the test's scratch folder, under the name given.
@@ -94,9 +94,9 @@ protected:
         return target.string();
     }
     // Adds the file to the list, probed and selected; returns its object.
-    engine::FichierPtr AddToList(const std::string &path, bool selected = true)
+    engine::AviFilePtr AddToList(const std::string &path, bool selected = true)
     {
-        engine::FichierPtr fichier = Probe(path);
+        engine::AviFilePtr fichier = Probe(path);
         list.entries.push_back({fichier, selected});
         if (list.active < 0)
             list.active = static_cast<int>(list.entries.size()) - 1;

@@ -40,7 +40,7 @@ using FileDate = CommandsFixture;
 TEST_F(FileDate, TheModificationTimeBecomesTheRecordingMomentWithItsTimeDifference)
 {
     const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
-    engine::FichierPtr fichier = AddToList(video);
+    engine::AviFilePtr fichier = AddToList(video);
     ASSERT_GT(fichier->Datecode.days(), 0.0);
     fichier->Shift = core::DateTime::fromDays(1.0 / 24); // one hour later
     host.answers = {TAnswer::Yes};
@@ -137,7 +137,7 @@ TEST_F(Trash, CompanionFilesGoToTheTrashAndTheVideoIsReloaded)
     const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
     Touch("clip.scn");
     Touch("clip.srt");
-    engine::FichierPtr fichier = AddToList(video);
+    engine::AviFilePtr fichier = AddToList(video);
     ASSERT_TRUE(fichier->HasScn);
     host.answers = {TAnswer::Yes};
     ASSERT_TRUE(Run(dm.SupprimerScn));

@@ -138,7 +138,7 @@ TEST_F(RenameRun, CompanionsFollowTheVideo)
     const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
     Touch("clip.scn", "scenes");
     Touch("clip.srt", "subtitles");
-    engine::FichierPtr fichier = AddToList(video);
+    engine::AviFilePtr fichier = AddToList(video);
     ASSERT_TRUE(HasDatecode(*fichier));
     const std::string destination = AjouterDatecodeDestination(*fichier, settings);
     const std::string stem = destination.substr(0, destination.size() - 4);

@@ -43,7 +43,7 @@ TEST_F(FixedIntervalScn, TheVideoIsCutIntoScenesOfTheParametersSeconds)
 {
     // 125 frames at 25 frames per second.
     const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
-    engine::FichierPtr fichier = AddToList(video);
+    engine::AviFilePtr fichier = AddToList(video);
     ASSERT_EQ(fichier->FrameCount, 125u);
     const std::string scn = (Scratch() / "clip.scn").string();
 

@@ -39,7 +39,7 @@ using TimeDifferenceCommands = CommandsFixture;
 TEST_F(TimeDifferenceCommands, TheShiftedCopyIsNamedAfterTheDifference)
 {
     const std::string video = CopyFixture("tape_three-type2.avi", "clip.avi");
-    engine::FichierPtr fichier = Probe(video);
+    engine::AviFilePtr fichier = Probe(video);
     const std::string folder = (Scratch() / "").string();
     EXPECT_EQ(dm.DecalerHoraire.OnDestination(fichier.get(), {"-0.5"}, 1), folder + "clip_(-12h).avi");
     EXPECT_EQ(dm.DecalerHoraire.OnDestination(fichier.get(), {"1,5"}, 1), folder + "clip_(+1days12h).avi");

@@ -20,7 +20,7 @@ namespace {
 
 using camlog::core::DateTime;
 using camlog::core::DateTimeLocale;
-using camlog::core::FichierContext;
+using camlog::core::AviFileContext;
 using camlog::core::FourCC;
 using camlog::core::MediaProber;
 using camlog::core::ProbeResult;
@@ -130,10 +130,10 @@ fs::path writeAvi(const fs::path &dir, const std::string &name, const std::strin
     return path;
 }
 
-FichierContext context(const MediaProber &prober)
+AviFileContext context(const MediaProber &prober)
 {
     static const DateTimeLocale locale = DateTimeLocale::fallback();
-    FichierContext c;
+    AviFileContext c;
     c.prober = &prober;
     c.datecodePattern = "yyyy-mm-dd hh:nn:ss";
     c.locale = &locale;
@@ -551,7 +551,7 @@ TEST(TaviFichier, BuiltOnSeveralThreadsAtOnce)
     const auto dir = test::scratchDir("TaviFichierThreads");
     const auto path = writeAvi(dir, "clip.avi");
     const FakeProber prober(true, dvPal());
-    const FichierContext ctx = context(prober);
+    const AviFileContext ctx = context(prober);
     const TaviFichier reference(path.string(), ctx);
     std::atomic<int> mismatches{0};
     std::vector<std::thread> threads;

@@ -28,7 +28,7 @@ std::string nameOf(const core::TaviFichier *f)
 }
 } // namespace
 
-FichierPtr MakeFichier(const std::string &fullPath)
+AviFilePtr MakeFichier(const std::string &fullPath)
 {
     auto f = std::make_shared<core::TaviFichier>();
     f->SetPath(fullPath);
@@ -205,7 +205,7 @@ int FakeList::IndexOf(const core::TaviFichier *fichier) const
     return -1;
 }
 
-FichierPtr FakeList::ActiveFile() const
+AviFilePtr FakeList::ActiveFile() const
 {
     checkHostThread("ActiveFile");
     if (active < 0 || active >= static_cast<int>(entries.size()))
@@ -213,19 +213,19 @@ FichierPtr FakeList::ActiveFile() const
     return entries[static_cast<std::size_t>(active)].fichier;
 }
 
-std::vector<FichierPtr> FakeList::Files() const
+std::vector<AviFilePtr> FakeList::Files() const
 {
     checkHostThread("Files");
-    std::vector<FichierPtr> out;
+    std::vector<AviFilePtr> out;
     for (const auto &e : entries)
         out.push_back(e.fichier);
     return out;
 }
 
-std::vector<FichierPtr> FakeList::SelectedFiles() const
+std::vector<AviFilePtr> FakeList::SelectedFiles() const
 {
     checkHostThread("SelectedFiles");
-    std::vector<FichierPtr> out;
+    std::vector<AviFilePtr> out;
     for (const auto &e : entries)
         if (e.selected)
             out.push_back(e.fichier);
@@ -246,7 +246,7 @@ void FakeList::SetEnabled(bool value)
     enabled = value;
 }
 
-void FakeList::AddFile(FichierPtr fichier, bool select)
+void FakeList::AddFile(AviFilePtr fichier, bool select)
 {
     checkHostThread("AddFile");
     entries.push_back({std::move(fichier), select});
@@ -263,7 +263,7 @@ void FakeList::RemoveFile(const core::TaviFichier *fichier)
         active = static_cast<int>(entries.size()) - 1;
 }
 
-bool FakeList::SwapFile(const core::TaviFichier *old, FichierPtr fichier)
+bool FakeList::SwapFile(const core::TaviFichier *old, AviFilePtr fichier)
 {
     checkHostThread("SwapFile");
     const int i = IndexOf(old);
@@ -273,7 +273,7 @@ bool FakeList::SwapFile(const core::TaviFichier *old, FichierPtr fichier)
     return true;
 }
 
-void FakeList::ReplaceFile(const core::TaviFichier *old, FichierPtr fichier)
+void FakeList::ReplaceFile(const core::TaviFichier *old, AviFilePtr fichier)
 {
     checkHostThread("ReplaceFile");
     const int i = IndexOf(old);

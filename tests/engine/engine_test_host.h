@@ -17,7 +17,7 @@
 
 namespace camlog::engine::test {
 
-FichierPtr MakeFichier(const std::string &fullPath);
+AviFilePtr MakeFichier(const std::string &fullPath);
 
 // The host thread is the thread that built the host; it serves the worker's hand-offs while it
 // pumps. Every event checks that it runs on that thread.
@@ -85,7 +85,7 @@ public:
     explicit FakeList(std::thread::id hostThread = std::this_thread::get_id()) : m_hostThread(hostThread) {}
 
     struct Entry {
-        FichierPtr fichier;
+        AviFilePtr fichier;
         bool selected = false;
     };
     // Builds one entry per path; the files need not exist.
@@ -95,15 +95,15 @@ public:
     std::vector<std::string> Names() const;
     int IndexOf(const core::TaviFichier *fichier) const;
 
-    FichierPtr ActiveFile() const override;
-    std::vector<FichierPtr> Files() const override;
-    std::vector<FichierPtr> SelectedFiles() const override;
+    AviFilePtr ActiveFile() const override;
+    std::vector<AviFilePtr> Files() const override;
+    std::vector<AviFilePtr> SelectedFiles() const override;
     void SetSelected(const core::TaviFichier *fichier, bool selected) override;
     void SetEnabled(bool enabled) override;
-    void AddFile(FichierPtr fichier, bool select) override;
+    void AddFile(AviFilePtr fichier, bool select) override;
     void RemoveFile(const core::TaviFichier *fichier) override;
-    bool SwapFile(const core::TaviFichier *old, FichierPtr fichier) override;
-    void ReplaceFile(const core::TaviFichier *old, FichierPtr fichier) override;
+    bool SwapFile(const core::TaviFichier *old, AviFilePtr fichier) override;
+    void ReplaceFile(const core::TaviFichier *old, AviFilePtr fichier) override;
     void RefreshActive() override;
     void RefreshActiveAndCounts() override;
 

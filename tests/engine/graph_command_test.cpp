@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 
 #include <functional>
+#include <optional>
+#include <string>
 
 namespace camlog::engine::test {
 namespace {
@@ -13,7 +15,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 // A graph that "plays" by answering position reads; each read may act (complete, abort).
-class FakeGraph : public TFilterGraph {
+class FakeGraph : public FilterGraph {
 public:
     std::int64_t GetDuration() override { return duration; }
     void SetNoSyncSource() override { ++noClock; }
@@ -30,7 +32,10 @@ public:
             onStop();
     }
 
+    std::optional<std::string> Failure() override { return failure; }
+
     std::int64_t duration = 0;
+    std::optional<std::string> failure; // what the run says once it has completed
     int runs = 0;
     int stops = 0;
     int noClock = 0;
@@ -38,7 +43,7 @@ public:
     std::function<void()> onStop;
 };
 
-class FakeSeeking : public TMediaSeeking {
+class FakeSeeking : public MediaSeeking {
 public:
     explicit FakeSeeking(std::function<std::int64_t(int read)> onRead) : m_onRead(std::move(onRead)) {}
     std::int64_t GetDuration() override { return 0; }
@@ -205,7 +210,7 @@ TEST_F(GraphCommand, NothingToRunStillUpdatesTheList)
     cmd.Filtergraph = &graph;
     cmd.UpdateFile = ufReload;
     cmd.OnBuildGraph = [](core::TaviFichier *, const std::string &, const TParams &, int) {
-        return std::shared_ptr<TMediaSeeking>();
+        return std::shared_ptr<MediaSeeking>();
     };
     ASSERT_TRUE(Run(cmd));
     EXPECT_EQ(graph.runs, 0);
@@ -280,6 +285,35 @@ TEST_F(GraphCommand, AGraphIsStoppedWhenTheRunOfItFails)
     };
     ASSERT_TRUE(Run(cmd));
     EXPECT_EQ(graph.runs, 1);
+    EXPECT_FALSE(graph.running);
+}
+
+// A run that fails completes like one that succeeds; the command then asks why, tells it, and
+// reports the file as failed instead of taking the half-written output for a success.
+TEST_F(GraphCommand, ARunThatCompletesWithAFailureIsReportedAndTheNextFileRuns)
+{
+    list.Fill({"/v/a.avi", "/v/b.avi"});
+    FakeGraph graph;
+    graph.duration = 1024;
+    TGraphCmd cmd;
+    cmd.Nombre = fnAll;
+    cmd.Filtergraph = &graph;
+    cmd.ErrorMessage = "Cannot convert %s";
+    cmd.OnBuildGraph = [&](core::TaviFichier *f, const std::string &, const TParams &, int) {
+        graph.failure.reset();
+        const bool fails = f->FileName == "a.avi";
+        return std::make_shared<FakeSeeking>([&, fails](int) {
+            if (fails)
+                graph.failure = "a.avi: the disk is full";
+            cmd.Engine()->GraphComplete();
+            return std::int64_t{0};
+        });
+    };
+    ASSERT_TRUE(Run(cmd));
+    EXPECT_THAT(host.log, ::testing::Contains("msg a.avi: the disk is full"));
+    EXPECT_THAT(host.log, ::testing::Contains("error etError Cannot convert /v/a.avi"));
+    EXPECT_THAT(host.log, ::testing::Contains("end-file b.avi 1"));
+    EXPECT_EQ(graph.runs, 2);
     EXPECT_FALSE(graph.running);
 }
 

@@ -120,7 +120,7 @@ TEST_F(ListUpdates, ReplaceOrAddOfAMissingDestinationDoesNothing)
 TEST_F(ListUpdates, AFailedUpdateIsReportedAsTheFilesFailure)
 {
     list.Fill({"/v/a.avi", "/v/b.avi"});
-    fichierClass = [](const std::string &path) -> FichierPtr {
+    fichierClass = [](const std::string &path) -> AviFilePtr {
         throw std::runtime_error("cannot read " + path);
     };
     TFastcmd cmd;

@@ -51,7 +51,7 @@ TEST_F(RunLoop, RefusedParametersFailTheRunBeforeAnyQuestionOrFile)
     ASSERT_TRUE(Run(cmd, {"bad"}));
     EXPECT_THAT(executed, IsEmpty());
     EXPECT_THAT(host.questions, IsEmpty());
-    EXPECT_EQ(engine.LastRun().ending, TRunEnd::Failed);
+    EXPECT_EQ(engine.LastRun().ending, RunEnd::Failed);
     EXPECT_EQ(engine.LastRun().failedPasses, 1);
     EXPECT_NE(std::find(host.log.begin(), host.log.end(), "error etAllError no good parameter"), host.log.end());
     // Nothing ran: the selection is as it was, ready for the next run.
@@ -60,7 +60,7 @@ TEST_F(RunLoop, RefusedParametersFailTheRunBeforeAnyQuestionOrFile)
     host.answers = {TAnswer::YesToAll};
     ASSERT_TRUE(Run(cmd, {"good"}));
     EXPECT_THAT(executed, ElementsAre("a.avi 1", "c.avi 1"));
-    EXPECT_EQ(engine.LastRun().ending, TRunEnd::Completed);
+    EXPECT_EQ(engine.LastRun().ending, RunEnd::Completed);
 }
 
 TEST_F(RunLoop, AllEntriesAndTheActiveOne)
@@ -167,7 +167,7 @@ struct AnswerCase {
     std::vector<TAnswer> answers;
     std::vector<std::string> executed;
     std::size_t questions;
-    TRunEnd ending;
+    RunEnd ending;
     int skipped; // files reached and not run: what the status bar counts after the run
 };
 
@@ -205,20 +205,20 @@ using A = TAnswer;
 INSTANTIATE_TEST_SUITE_P(
     Cases, Answers,
     ::testing::Values(
-        AnswerCase{"CancelAtSecond", kAllAsk, {A::Yes, A::Cancel}, {"1.avi 1"}, 2, TRunEnd::Cancelled, 1},
+        AnswerCase{"CancelAtSecond", kAllAsk, {A::Yes, A::Cancel}, {"1.avi 1"}, 2, RunEnd::Cancelled, 1},
         AnswerCase{"NoThenYes", kAllAsk, {A::No, A::Yes, A::Yes, A::Yes}, {"2.avi 1", "3.avi 1", "4.avi 1"}, 4,
-                   TRunEnd::Completed, 1},
+                   RunEnd::Completed, 1},
         AnswerCase{"YesToAllAtFirst", kAllAsk, {A::YesToAll}, {"1.avi 1", "2.avi 1", "3.avi 1", "4.avi 1"}, 1,
-                   TRunEnd::Completed, 0},
-        AnswerCase{"NoToAllAtFirst", kAllAsk, {A::NoToAll}, {}, 1, TRunEnd::Completed, 4},
+                   RunEnd::Completed, 0},
+        AnswerCase{"NoToAllAtFirst", kAllAsk, {A::NoToAll}, {}, 1, RunEnd::Completed, 4},
         AnswerCase{"NoThenAFileThatNeedsNoQuestion", {true, false, true, false}, {A::No, A::Yes},
-                   {"2.avi 1", "3.avi 1", "4.avi 1"}, 2, TRunEnd::Completed, 1},
+                   {"2.avi 1", "3.avi 1", "4.avi 1"}, 2, RunEnd::Completed, 1},
         // No to All skips every later file, even one whose verification passes.
         AnswerCase{"NoToAllThenAFileThatNeedsNoQuestion", {false, true, false, true}, {A::NoToAll}, {"1.avi 1"}, 1,
-                   TRunEnd::Completed, 3},
+                   RunEnd::Completed, 3},
         // A plain Yes is not remembered: the next failing verification asks again.
         AnswerCase{"YesIsAskedAgain", {true, false, true, false}, {A::Yes, A::No},
-                   {"1.avi 1", "2.avi 1", "4.avi 1"}, 2, TRunEnd::Completed, 1}),
+                   {"1.avi 1", "2.avi 1", "4.avi 1"}, 2, RunEnd::Completed, 1}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(RunLoop, PlainCommandWithoutQuestionRunsFilesThatFailTheirVerification)
@@ -247,7 +247,7 @@ TEST_F(RunLoop, AbortDuringAShortExecutionSkipsTheNextFileOnly)
     };
     ASSERT_TRUE(Run(cmd));
     EXPECT_THAT(executed, ElementsAre("1.avi", "2.avi", "4.avi"));
-    EXPECT_EQ(engine.LastRun().ending, TRunEnd::Completed);
+    EXPECT_EQ(engine.LastRun().ending, RunEnd::Completed);
 }
 
 TEST_F(RunLoop, AbortSeenByALongExecutionIsSpentSoTheNextFileRuns)
@@ -284,7 +284,7 @@ TEST_F(RunLoop, AbortAllStartsNoFurtherFile)
     ASSERT_TRUE(Run(cmd));
     EXPECT_THAT(executed, ElementsAre("1.avi 1", "1.avi 2", "2.avi 1"));
     EXPECT_EQ(abortHandlerCalls, 1);
-    EXPECT_EQ(engine.LastRun().ending, TRunEnd::AbortedAll);
+    EXPECT_EQ(engine.LastRun().ending, RunEnd::AbortedAll);
     EXPECT_EQ(host.log.back(), "end");
 }
 
@@ -441,7 +441,7 @@ TEST_F(RunLoop, AFailureWithoutErrorMessageIsSilentButCounted)
     for (const auto &line : host.log)
         EXPECT_NE(line.rfind("error", 0), 0u) << line;
     EXPECT_EQ(engine.LastRun().failedPasses, 1);
-    EXPECT_EQ(engine.LastRun().ending, TRunEnd::Completed);
+    EXPECT_EQ(engine.LastRun().ending, RunEnd::Completed);
 }
 
 TEST_F(RunLoop, AnErrorThatStopsTheCommandEndsTheRunWithoutTheEndOfFileStep)
@@ -462,7 +462,7 @@ TEST_F(RunLoop, AnErrorThatStopsTheCommandEndsTheRunWithoutTheEndOfFileStep)
     EXPECT_THAT(host.log, ElementsAre("start", "file 1.avi 1", "end-file 1.avi 1", "file 2.avi 1",
                                       "error etAllError The disk is gone", "error etError and a lesser one after it",
                                       "end"));
-    EXPECT_EQ(engine.LastRun().ending, TRunEnd::AllError);
+    EXPECT_EQ(engine.LastRun().ending, RunEnd::AllError);
     EXPECT_EQ(list.refreshAllCount, 1);
     EXPECT_TRUE(list.enabled);
 }
@@ -480,7 +480,7 @@ TEST_F(RunLoop, AnExceptionFromAPlainCommandEndsTheRunAndIsReported)
     ASSERT_TRUE(Run(cmd));
     EXPECT_THAT(executed, ElementsAre("1.avi"));
     EXPECT_THAT(host.log, ElementsAre("start", "file 1.avi 1", "error etAllError shell refused", "end"));
-    EXPECT_EQ(engine.LastRun().ending, TRunEnd::Failed);
+    EXPECT_EQ(engine.LastRun().ending, RunEnd::Failed);
     EXPECT_TRUE(list.enabled);
     EXPECT_FALSE(engine.IsRunning());
 }

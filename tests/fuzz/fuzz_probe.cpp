@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const auto path = fuzz::writeInputFile(data, size, ".avi");
     core::ProbeResult result;
     prober.Probe(path.string(), result);
-    core::FichierContext context;
+    core::AviFileContext context;
     context.prober = &prober;
     context.locale = &locale;
     const core::TaviFichier file(path.string(), context);

@@ -26,7 +26,7 @@
 namespace {
 
 using camlog::core::DateTimeLocale;
-using camlog::core::FichierContext;
+using camlog::core::AviFileContext;
 using camlog::core::TaviFichier;
 using camlog::media::AviProber;
 namespace core = camlog::core;
@@ -42,10 +42,10 @@ const AviProber &prober()
     return instance;
 }
 
-FichierContext context()
+AviFileContext context()
 {
     static const DateTimeLocale locale = DateTimeLocale::fallback();
-    FichierContext c;
+    AviFileContext c;
     c.prober = &prober();
     c.datecodePattern = "yyyy:mm:dd hh:nn:ss"; // exiftool's notation
     c.locale = &locale;

@@ -91,7 +91,7 @@ TEST(DvAudioInjector, TwelveBitStorageCarriesTwoPairs) {
     ASSERT_TRUE(injector.joinNext(frames[0]));
     DvFrameAudio audio;
     ASSERT_TRUE(SplitDvAudio(frames[0], audio));
-    EXPECT_EQ(audio.format, (DvAudioFormat{32000, 4, 12, false}));
+    EXPECT_EQ(audio.format, (DvAudioFormat{32000, 4, 12, DvSystem::Ntsc}));
     EXPECT_EQ(audio.pairs[0][0], 19968) << "12-bit steps of 64 at this level";
     EXPECT_EQ(audio.pairs[1][1], -19969);
     EXPECT_EQ(injector.queued(0), injector.queued(1));
@@ -102,7 +102,7 @@ TEST(DvAudioInjector, TheFramesOwnSecondPairStays) {
     auto frames = test::readRawDvFrames(test::fixturePath("pal_16x9_32k.dv"), 1);
     ASSERT_EQ(frames.size(), 1u);
     DvFrameAudio four;
-    four.format = {32000, 4, 12, true};
+    four.format = {32000, 4, 12, DvSystem::Pal};
     four.samples = 1280;
     four.pairs[0].assign(2 * 1280, 100);
     four.pairs[1].assign(2 * 1280, -300);

@@ -8,9 +8,15 @@
 namespace camlog::media::dv_audio {
 namespace {
 
+DvSystem systemOf(bool pal)
+{
+    return pal ? DvSystem::Pal : DvSystem::Ntsc;
+}
+
 // Every data byte of every audio block belongs to exactly one sample place, and the two
 // halves hold the first and second half of the DIF sequences.
-TEST(DvAudioLayout, PlacesCoverEveryAudioDataByteOnce) {
+TEST(DvAudioLayout, PlacesCoverEveryAudioDataByteOnce)
+{
     for (bool pal : {false, true}) {
         const int nseq = pal ? 12 : 10;
         for (int size : {2, 3}) {
@@ -20,8 +26,8 @@ TEST(DvAudioLayout, PlacesCoverEveryAudioDataByteOnce) {
                     for (int place = 0; place < 72 / size; ++place)
                         expected.insert(static_cast<std::uint32_t>(AudioBlockOffset(s, k) + 8 + size * place));
             for (int half = 0; half < 2; ++half) {
-                const auto offsets = size == 2 ? Offsets16(pal, half) : Offsets12(pal, half);
-                ASSERT_EQ(offsets.size(), size == 2 ? Capacity16(pal) : Capacity12(pal));
+                const auto offsets = size == 2 ? Offsets16(systemOf(pal), half) : Offsets12(systemOf(pal), half);
+                ASSERT_EQ(offsets.size(), size == 2 ? Capacity16(systemOf(pal)) : Capacity12(systemOf(pal)));
                 for (std::uint32_t offset : offsets) {
                     const int s = static_cast<int>(offset / 12000);
                     EXPECT_EQ(s < nseq / 2 ? 0 : 1, half) << "offset " << offset;
@@ -33,7 +39,8 @@ TEST(DvAudioLayout, PlacesCoverEveryAudioDataByteOnce) {
     }
 }
 
-TEST(DvAudioLayout, FirstSamplesFollowTheShuffle) {
+TEST(DvAudioLayout, FirstSamplesFollowTheShuffle)
+{
     struct Case {
         bool pal;
         std::size_t sample;
@@ -42,21 +49,21 @@ TEST(DvAudioLayout, FirstSamplesFollowTheShuffle) {
     // Consecutive samples spread over sequences and blocks so that a lost block costs
     // scattered single samples.
     const Case cases[] = {
-        {true, 0, 0, 0, 0},  {true, 1, 2, 3, 0},  {true, 2, 4, 6, 0},  {true, 3, 1, 0, 0},
-        {true, 18, 0, 1, 0}, {true, 36, 0, 2, 0}, {true, 54, 0, 0, 1}, {true, 1943, 3, 8, 35},
-        {false, 1, 2, 3, 0}, {false, 3, 1, 0, 0}, {false, 15, 0, 1, 0}, {false, 45, 0, 0, 1},
-        {false, 1619, 3, 8, 35},
+        {true, 0, 0, 0, 0},   {true, 1, 2, 3, 0},   {true, 2, 4, 6, 0},      {true, 3, 1, 0, 0},  {true, 18, 0, 1, 0},
+        {true, 36, 0, 2, 0},  {true, 54, 0, 0, 1},  {true, 1943, 3, 8, 35},  {false, 1, 2, 3, 0}, {false, 3, 1, 0, 0},
+        {false, 15, 0, 1, 0}, {false, 45, 0, 0, 1}, {false, 1619, 3, 8, 35},
     };
     for (const Case &c : cases) {
         const auto expected = AudioBlockOffset(c.sequence, c.block) + 8 + 2 * c.place;
-        EXPECT_EQ(Offsets16(c.pal, 0)[c.sample], expected) << "pal " << c.pal << " sample " << c.sample;
+        EXPECT_EQ(Offsets16(systemOf(c.pal), 0)[c.sample], expected) << "pal " << c.pal << " sample " << c.sample;
         const int h = c.pal ? 6 : 5;
-        EXPECT_EQ(Offsets16(c.pal, 1)[c.sample], expected + 12000u * h);
+        EXPECT_EQ(Offsets16(systemOf(c.pal), 1)[c.sample], expected + 12000u * h);
     }
-    EXPECT_EQ(Offsets12(true, 0)[54], AudioBlockOffset(0, 0) + 8 + 3);
+    EXPECT_EQ(Offsets12(DvSystem::Pal, 0)[54], AudioBlockOffset(0, 0) + 8 + 3);
 }
 
-TEST(DvAudio12Bit, EveryCodeComesBackThroughSixteenBits) {
+TEST(DvAudio12Bit, EveryCodeComesBackThroughSixteenBits)
+{
     for (std::uint16_t code = 0; code < 0x1000; ++code) {
         if (code == 0x800)
             continue;
@@ -64,7 +71,8 @@ TEST(DvAudio12Bit, EveryCodeComesBackThroughSixteenBits) {
     }
 }
 
-TEST(DvAudio12Bit, KnownValues) {
+TEST(DvAudio12Bit, KnownValues)
+{
     EXPECT_EQ(Expand12(0x000), 0);
     EXPECT_EQ(Expand12(0x1FF), 511);
     EXPECT_EQ(Expand12(0x200), 512);
@@ -77,7 +85,8 @@ TEST(DvAudio12Bit, KnownValues) {
     EXPECT_EQ(Expand12(0x800), 0) << "the error code is silence";
 }
 
-TEST(DvAudio12Bit, CompressionIsMonotonicAndNeverTheErrorCode) {
+TEST(DvAudio12Bit, CompressionIsMonotonicAndNeverTheErrorCode)
+{
     int previous = -5000;
     for (int v = -32768; v <= 32767; ++v) {
         const std::uint16_t code = Compress12(static_cast<std::int16_t>(v));

@@ -17,6 +17,11 @@ namespace {
 
 using test::Frame;
 
+DvSystem systemOf(bool pal)
+{
+    return pal ? DvSystem::Pal : DvSystem::Ntsc;
+}
+
 // A source of DV frames with audio: a generated fixture, a file the test makes with ffmpeg,
 // or a real camcorder sample (skipped when absent).
 struct AudioSource {
@@ -27,16 +32,20 @@ struct AudioSource {
     bool pal;
 };
 
-void PrintTo(const AudioSource &s, std::ostream *os) { *os << s.name; }
+void PrintTo(const AudioSource &s, std::ostream *os)
+{
+    *os << s.name;
+}
 
-std::filesystem::path SourcePath(const AudioSource &source) {
+std::filesystem::path SourcePath(const AudioSource &source)
+{
     const std::string name = source.name;
     if (name == "pal_4x3_44k.dv") {
         // ffmpeg writes 44.1 kHz DV only on request; made once per test run.
         const auto path = test::scratchDir("pal44k") / name;
         if (!test::runFfmpeg("-f lavfi -i testsrc=size=720x576:rate=25:duration=1 -f lavfi -i "
-                             "sine=frequency=1000:duration=1:sample_rate=44100 -target pal-dv -ar 44100 -f dv '" +
-                             path.string() + "'"))
+                             "sine=frequency=1000:duration=1:sample_rate=44100 -target pal-dv -ar 44100 -f dv '"
+                             + path.string() + "'"))
             return {};
         return path;
     }
@@ -45,7 +54,8 @@ std::filesystem::path SourcePath(const AudioSource &source) {
     return test::fixturePath(name);
 }
 
-std::vector<std::int16_t> Concat(const std::vector<Frame> &frames, int pair) {
+std::vector<std::int16_t> Concat(const std::vector<Frame> &frames, int pair)
+{
     std::vector<std::int16_t> all;
     DvFrameAudio audio;
     for (const auto &frame : frames) {
@@ -60,7 +70,8 @@ std::vector<std::int16_t> Concat(const std::vector<Frame> &frames, int pair) {
 
 class DvAudioSources : public ::testing::TestWithParam<AudioSource> {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         m_path = SourcePath(GetParam());
         if (m_path.empty()) {
             if (!IsSkipped())
@@ -74,18 +85,20 @@ protected:
     std::vector<Frame> m_frames;
 };
 
-TEST_P(DvAudioSources, FormatIsReadFromTheSourcePack) {
+TEST_P(DvAudioSources, FormatIsReadFromTheSourcePack)
+{
     const AudioSource &source = GetParam();
     for (const auto &frame : m_frames) {
         const auto info = ReadDvAudioInfo(frame);
         ASSERT_TRUE(info) << info.error().message;
-        EXPECT_EQ(info->format, (DvAudioFormat{source.sampleRate, source.channels, source.bits, source.pal}));
-        EXPECT_GE(info->samples, DvAudioMinSamples(source.sampleRate, source.pal));
-        EXPECT_LE(info->samples, DvAudioMaxSamples(source.sampleRate, source.pal));
+        EXPECT_EQ(info->format, (DvAudioFormat{source.sampleRate, source.channels, source.bits, systemOf(source.pal)}));
+        EXPECT_GE(info->samples, DvAudioMinSamples(source.sampleRate, systemOf(source.pal)));
+        EXPECT_LE(info->samples, DvAudioMaxSamples(source.sampleRate, systemOf(source.pal)));
     }
 }
 
-TEST_P(DvAudioSources, SplitGivesTheSamplesFfmpegDecodes) {
+TEST_P(DvAudioSources, SplitGivesTheSamplesFfmpegDecodes)
+{
     const auto ours = Concat(m_frames, 0);
     const auto theirs = test::ffmpegAudio(m_path, 0);
     ASSERT_TRUE(theirs) << "ffmpeg could not decode " << m_path;
@@ -96,7 +109,8 @@ TEST_P(DvAudioSources, SplitGivesTheSamplesFfmpegDecodes) {
 
 // Audio split from a frame and joined back into it gives the very same frame, even after
 // other audio was joined in between.
-TEST_P(DvAudioSources, SplitThenJoinGivesTheSameFrame) {
+TEST_P(DvAudioSources, SplitThenJoinGivesTheSameFrame)
+{
     DvFrameAudio audio, silence;
     for (const auto &original : m_frames) {
         ASSERT_TRUE(SplitDvAudio(original, audio));
@@ -111,22 +125,25 @@ TEST_P(DvAudioSources, SplitThenJoinGivesTheSameFrame) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, DvAudioSources,
-    ::testing::Values(AudioSource{"pal_4x3_48k.dv", 48000, 16, 2, true},
-                      AudioSource{"pal_16x9_32k.dv", 32000, 16, 2, true},
-                      AudioSource{"ntsc_4x3_48k.dv", 48000, 16, 2, false},
-                      AudioSource{"pal_4x3_44k.dv", 44100, 16, 2, true},
-                      AudioSource{"ntsc43_deck-capture_2005_empty-recdate_15frames.dv", 48000, 16, 2, false},
-                      AudioSource{"ntsc43_sony-digital8_2024_5frames.dv", 32000, 12, 2, false}),
-    [](const auto &info) {
-        std::string name = info.param.name;
-        std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Files, DvAudioSources,
+                         ::testing::Values(AudioSource{"pal_4x3_48k.dv", 48000, 16, 2, true},
+                                           AudioSource{"pal_16x9_32k.dv", 32000, 16, 2, true},
+                                           AudioSource{"ntsc_4x3_48k.dv", 48000, 16, 2, false},
+                                           AudioSource{"pal_4x3_44k.dv", 44100, 16, 2, true},
+                                           AudioSource{"ntsc43_deck-capture_2005_empty-recdate_15frames.dv", 48000, 16,
+                                                       2, false},
+                                           AudioSource{"ntsc43_sony-digital8_2024_5frames.dv", 32000, 12, 2, false}),
+                         [](const auto &info) {
+                             std::string name = info.param.name;
+                             std::replace_if(
+                                 name.begin(), name.end(),
+                                 [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+                             return name;
+                         });
 
 // Pseudo-random PCM over the whole 16-bit range, extremes included.
-std::vector<std::int16_t> Noise(std::size_t values, unsigned seed) {
+std::vector<std::int16_t> Noise(std::size_t values, unsigned seed)
+{
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> sample(-32768, 32767);
     std::vector<std::int16_t> pcm(values);
@@ -138,7 +155,8 @@ std::vector<std::int16_t> Noise(std::size_t values, unsigned seed) {
 }
 
 // What a decoder reads back from samples stored in the given size.
-std::int16_t Stored(std::int16_t v, int bits) {
+std::int16_t Stored(std::int16_t v, int bits)
+{
     if (bits == 12)
         return dv_audio::Expand12(dv_audio::Compress12(v));
     return v == -32768 ? -32767 : v;
@@ -151,7 +169,8 @@ struct JoinCase {
     int channels;
 };
 
-void PrintTo(const JoinCase &c, std::ostream *os) {
+void PrintTo(const JoinCase &c, std::ostream *os)
+{
     *os << c.frames << " " << c.sampleRate << " Hz " << c.bits << "-bit " << c.channels << " ch";
 }
 
@@ -159,19 +178,20 @@ class DvAudioJoins : public ::testing::TestWithParam<JoinCase> {};
 
 // Known PCM joined into frames (their own audio of another format, or none) is what ffmpeg
 // decodes from the result, pair by pair, and the frames' other bytes stay as they were.
-TEST_P(DvAudioJoins, FfmpegDecodesTheJoinedPcm) {
+TEST_P(DvAudioJoins, FfmpegDecodesTheJoinedPcm)
+{
     const JoinCase &c = GetParam();
     const auto originals = test::readRawDvFrames(test::fixturePath(c.frames));
     ASSERT_FALSE(originals.empty());
     const bool pal = originals[0].size() == core::kPalFrameSize;
-    const DvAudioFormat format{c.sampleRate, c.channels, c.bits, pal};
+    const DvAudioFormat format{c.sampleRate, c.channels, c.bits, systemOf(pal)};
 
     std::vector<Frame> frames = originals;
     std::array<std::vector<std::int16_t>, 2> expected;
     DvFrameAudio audio;
     audio.format = format;
     for (std::size_t i = 0; i < frames.size(); ++i) {
-        audio.samples = DvAudioSamplesForFrame(c.sampleRate, pal, i);
+        audio.samples = DvAudioSamplesForFrame(c.sampleRate, systemOf(pal), i);
         for (int p = 0; p < format.pairs(); ++p) {
             audio.pairs[p] = Noise(2 * audio.samples, static_cast<unsigned>(i * 2 + p));
             for (auto v : audio.pairs[p])
@@ -189,7 +209,8 @@ TEST_P(DvAudioJoins, FfmpegDecodesTheJoinedPcm) {
             ASSERT_TRUE(std::equal(frames[i].begin() + b, frames[i].begin() + b + from, originals[i].begin() + b))
                 << "block at " << b;
             if (audioBlock && originals[i][b + 3] != core::pack::kAudioSource && originals[i][b + 3] != 0xFF) {
-                ASSERT_TRUE(std::equal(frames[i].begin() + b + 3, frames[i].begin() + b + 8, originals[i].begin() + b + 3))
+                ASSERT_TRUE(
+                    std::equal(frames[i].begin() + b + 3, frames[i].begin() + b + 8, originals[i].begin() + b + 3))
                     << "other AAUX packs are kept, block at " << b;
             }
         }
@@ -220,35 +241,32 @@ TEST_P(DvAudioJoins, FfmpegDecodesTheJoinedPcm) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, DvAudioJoins,
-                         ::testing::Values(JoinCase{"pal_4x3_48k.dv", 48000, 16, 2},
-                                           JoinCase{"pal_4x3_48k.dv", 44100, 16, 2},
-                                           JoinCase{"pal_4x3_48k.dv", 32000, 16, 2},
-                                           JoinCase{"pal_16x9_32k.dv", 32000, 12, 2},
-                                           JoinCase{"pal_16x9_32k.dv", 32000, 12, 4},
-                                           JoinCase{"ntsc_4x3_48k.dv", 48000, 16, 2},
-                                           JoinCase{"ntsc_4x3_48k.dv", 44100, 16, 2},
-                                           JoinCase{"ntsc_4x3_48k.dv", 32000, 16, 2},
-                                           JoinCase{"ntsc_4x3_48k.dv", 32000, 12, 4},
-                                           // An encoder's frames with blank audio blocks.
-                                           JoinCase{"ntsc_nodate.dv", 48000, 16, 2},
-                                           JoinCase{"ntsc_nodate.dv", 32000, 12, 2}),
-                         [](const auto &info) {
-                             std::string name = info.param.frames;
-                             name = name.substr(0, name.find('.')) + "_" + std::to_string(info.param.sampleRate) + "_" +
-                                    std::to_string(info.param.bits) + "bit_" + std::to_string(info.param.channels) + "ch";
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Formats, DvAudioJoins,
+    ::testing::Values(JoinCase{"pal_4x3_48k.dv", 48000, 16, 2}, JoinCase{"pal_4x3_48k.dv", 44100, 16, 2},
+                      JoinCase{"pal_4x3_48k.dv", 32000, 16, 2}, JoinCase{"pal_16x9_32k.dv", 32000, 12, 2},
+                      JoinCase{"pal_16x9_32k.dv", 32000, 12, 4}, JoinCase{"ntsc_4x3_48k.dv", 48000, 16, 2},
+                      JoinCase{"ntsc_4x3_48k.dv", 44100, 16, 2}, JoinCase{"ntsc_4x3_48k.dv", 32000, 16, 2},
+                      JoinCase{"ntsc_4x3_48k.dv", 32000, 12, 4},
+                      // An encoder's frames with blank audio blocks.
+                      JoinCase{"ntsc_nodate.dv", 48000, 16, 2}, JoinCase{"ntsc_nodate.dv", 32000, 12, 2}),
+    [](const auto &info) {
+        std::string name = info.param.frames;
+        name = name.substr(0, name.find('.')) + "_" + std::to_string(info.param.sampleRate) + "_"
+               + std::to_string(info.param.bits) + "bit_" + std::to_string(info.param.channels) + "ch";
+        return name;
+    });
 
 // Frames with blank audio blocks get the source packs at their usual places, with the audio
 // copies of the video's recording date and time when the frame has them.
-TEST(DvAudioJoin, BlankFramesGetPacksAtTheUsualPlaces) {
+TEST(DvAudioJoin, BlankFramesGetPacksAtTheUsualPlaces)
+{
     auto frames = test::readRawDvFrames(test::fixturePath("ntsc_nodate.dv"), 1);
     ASSERT_FALSE(frames.empty());
     Frame frame = frames[0];
     EXPECT_EQ(ReadDvAudioInfo(frame).error().code, DvAudioErrorCode::NoAudio);
     DvFrameAudio audio;
-    audio.format = {48000, 2, 16, false};
+    audio.format = {48000, 2, 16, DvSystem::Ntsc};
     audio.samples = 1600;
     audio.pairs[0].assign(3200, 100);
     ASSERT_TRUE(JoinDvAudio(frame, audio));
@@ -265,7 +283,8 @@ TEST(DvAudioJoin, BlankFramesGetPacksAtTheUsualPlaces) {
     }
 }
 
-TEST(DvAudioJoin, BlankFramesRepeatTheVideoRecordingDateInTheAudio) {
+TEST(DvAudioJoin, BlankFramesRepeatTheVideoRecordingDateInTheAudio)
+{
     auto frames = test::readRawDvFrames(test::fixturePath("pal_4x3_48k.dv"), 1);
     ASSERT_EQ(frames.size(), 1u);
     Frame frame = frames[0];
@@ -273,7 +292,7 @@ TEST(DvAudioJoin, BlankFramesRepeatTheVideoRecordingDateInTheAudio) {
         for (int k = 0; k < 9; ++k)
             std::fill_n(frame.begin() + static_cast<std::ptrdiff_t>(dv_audio::AudioBlockOffset(s, k) + 3), 77, 0xFF);
     DvFrameAudio audio;
-    audio.format = {32000, 2, 16, true};
+    audio.format = {32000, 2, 16, DvSystem::Pal};
     audio.samples = 1280;
     audio.pairs[0].assign(2560, -3);
     ASSERT_TRUE(JoinDvAudio(frame, audio));
@@ -291,12 +310,13 @@ TEST(DvAudioJoin, BlankFramesRepeatTheVideoRecordingDateInTheAudio) {
     EXPECT_EQ(info->samples, 1280u);
 }
 
-TEST(DvAudioSplit, TruncatedOrOddSizedBuffersAreNotFrames) {
+TEST(DvAudioSplit, TruncatedOrOddSizedBuffersAreNotFrames)
+{
     const auto frames = test::readRawDvFrames(test::fixturePath("pal_4x3_48k.dv"), 1);
     ASSERT_FALSE(frames.empty());
     DvFrameAudio audio;
-    for (std::size_t size : {std::size_t{0}, std::size_t{80}, std::size_t{4400}, std::size_t{119999},
-                             std::size_t{143999}}) {
+    for (std::size_t size :
+         {std::size_t{0}, std::size_t{80}, std::size_t{4400}, std::size_t{119999}, std::size_t{143999}}) {
         // A copy of exactly that size, so the sanitizer sees any read past it.
         const Frame part(frames[0].begin(), frames[0].begin() + static_cast<std::ptrdiff_t>(size));
         const auto split = SplitDvAudio(part, audio);
@@ -313,7 +333,8 @@ TEST(DvAudioSplit, TruncatedOrOddSizedBuffersAreNotFrames) {
 
 // Random bytes, some with a source pack planted, give an error or samples, never a read
 // outside the frame (run under the address sanitizer).
-TEST(DvAudioSplit, GarbageGivesAnErrorOrSamples) {
+TEST(DvAudioSplit, GarbageGivesAnErrorOrSamples)
+{
     std::mt19937 random(7);
     DvFrameAudio audio;
     int errors = 0, splits = 0;
@@ -328,7 +349,7 @@ TEST(DvAudioSplit, GarbageGivesAnErrorOrSamples) {
         const auto split = SplitDvAudio(frame, audio);
         if (split) {
             ++splits;
-            EXPECT_LE(split.value(), DvAudioMaxSamples(audio.format.sampleRate, audio.format.pal));
+            EXPECT_LE(split.value(), DvAudioMaxSamples(audio.format.sampleRate, audio.format.system));
             EXPECT_EQ(audio.pairs[0].size(), 2 * split.value());
             // Joined back, the garbage frame reads the same audio.
             ASSERT_TRUE(JoinDvAudio(frame, audio));
@@ -339,8 +360,8 @@ TEST(DvAudioSplit, GarbageGivesAnErrorOrSamples) {
             ++errors;
             // Joining into it still works: its packs are rewritten or written afresh.
             DvFrameAudio fresh;
-            fresh.format = {48000, 2, 16, frame.size() == core::kPalFrameSize};
-            fresh.samples = DvAudioSamplesForFrame(48000, fresh.format.pal, 0);
+            fresh.format = {48000, 2, 16, systemOf(frame.size() == core::kPalFrameSize)};
+            fresh.samples = DvAudioSamplesForFrame(48000, fresh.format.system, 0);
             fresh.pairs[0].assign(2 * fresh.samples, 9);
             ASSERT_TRUE(JoinDvAudio(frame, fresh));
             ASSERT_TRUE(SplitDvAudio(frame, audio));
@@ -351,7 +372,8 @@ TEST(DvAudioSplit, GarbageGivesAnErrorOrSamples) {
     EXPECT_GT(errors, 0);
 }
 
-TEST(DvAudioSplit, PackFaultsAreErrors) {
+TEST(DvAudioSplit, PackFaultsAreErrors)
+{
     const auto frames = test::readRawDvFrames(test::fixturePath("pal_4x3_48k.dv"), 1);
     ASSERT_FALSE(frames.empty());
     struct Fault {
@@ -359,10 +381,10 @@ TEST(DvAudioSplit, PackFaultsAreErrors) {
         DvAudioErrorCode code;
     };
     const Fault faults[] = {
-        {0xC0 | 63, 0x80, DvAudioErrorCode::BadSampleCount},    // 1959 samples: more than 1944 places
+        {0xC0 | 63, 0x80, DvAudioErrorCode::BadSampleCount},          // 1959 samples: more than 1944 places
         {0xD8, 0x80 | (3 << 3), DvAudioErrorCode::UnsupportedFormat}, // sampling frequency code 3
-        {0xD8, 0x80 | 2, DvAudioErrorCode::UnsupportedFormat},   // quantisation code 2
-        {0xD8, 0x80 | 1, DvAudioErrorCode::UnsupportedFormat},   // 12-bit at 48 kHz
+        {0xD8, 0x80 | 2, DvAudioErrorCode::UnsupportedFormat},        // quantisation code 2
+        {0xD8, 0x80 | 1, DvAudioErrorCode::UnsupportedFormat},        // 12-bit at 48 kHz
     };
     DvFrameAudio audio;
     for (const Fault &fault : faults) {
@@ -381,11 +403,12 @@ TEST(DvAudioSplit, PackFaultsAreErrors) {
     }
 }
 
-TEST(DvAudioJoin, RefusalsLeaveTheFrameUnchanged) {
+TEST(DvAudioJoin, RefusalsLeaveTheFrameUnchanged)
+{
     const auto frames = test::readRawDvFrames(test::fixturePath("pal_4x3_48k.dv"), 1);
     ASSERT_FALSE(frames.empty());
     DvFrameAudio good;
-    good.format = {48000, 2, 16, true};
+    good.format = {48000, 2, 16, DvSystem::Pal};
     good.samples = 1920;
     good.pairs[0].assign(2 * 1920, 5);
 
@@ -402,7 +425,10 @@ TEST(DvAudioJoin, RefusalsLeaveTheFrameUnchanged) {
     };
     const Refusal refusals[] = {
         {"truncated frame", good, 143999, DvAudioErrorCode::NotDvFrame},
-        {"525/60 audio in a 625/50 frame", with([](DvFrameAudio &a) { a.format.pal = false; a.samples = 1602; }),
+        {"525/60 audio in a 625/50 frame", with([](DvFrameAudio &a) {
+             a.format.system = DvSystem::Ntsc;
+             a.samples = 1602;
+         }),
          core::kPalFrameSize, DvAudioErrorCode::NotDvFrame},
         {"rate", with([](DvFrameAudio &a) { a.format.sampleRate = 22050; }), core::kPalFrameSize,
          DvAudioErrorCode::UnsupportedFormat},
@@ -410,13 +436,19 @@ TEST(DvAudioJoin, RefusalsLeaveTheFrameUnchanged) {
          DvAudioErrorCode::UnsupportedFormat},
         {"4 channels in 16-bit", with([](DvFrameAudio &a) { a.format.channels = 4; }), core::kPalFrameSize,
          DvAudioErrorCode::UnsupportedFormat},
-        {"too many samples", with([](DvFrameAudio &a) { a.samples = 1945; a.pairs[0].resize(2 * 1945); }),
+        {"too many samples", with([](DvFrameAudio &a) {
+             a.samples = 1945;
+             a.pairs[0].resize(2 * 1945);
+         }),
          core::kPalFrameSize, DvAudioErrorCode::BadSampleCount},
         {"too few samples", with([](DvFrameAudio &a) { a.samples = 1895; }), core::kPalFrameSize,
          DvAudioErrorCode::BadSampleCount},
         {"short buffer", with([](DvFrameAudio &a) { a.pairs[0].resize(100); }), core::kPalFrameSize,
          DvAudioErrorCode::BadSampleCount},
-        {"missing second pair", with([](DvFrameAudio &a) { a.format = {32000, 4, 12, true}; a.samples = 1280; }),
+        {"missing second pair", with([](DvFrameAudio &a) {
+             a.format = {32000, 4, 12, DvSystem::Pal};
+             a.samples = 1280;
+         }),
          core::kPalFrameSize, DvAudioErrorCode::BadSampleCount},
     };
     for (const Refusal &r : refusals) {
@@ -431,7 +463,8 @@ TEST(DvAudioJoin, RefusalsLeaveTheFrameUnchanged) {
 
 // The conversion and preview pipelines split and join on their own threads at once: the
 // shared sample tables are built once and only read.
-TEST(DvAudioSplit, RunsOnSeveralThreadsAtOnce) {
+TEST(DvAudioSplit, RunsOnSeveralThreadsAtOnce)
+{
     const auto frames = test::readRawDvFrames(test::fixturePath("ntsc_4x3_48k.dv"), 4);
     ASSERT_EQ(frames.size(), 4u);
     std::vector<std::thread> threads;
@@ -447,7 +480,8 @@ TEST(DvAudioSplit, RunsOnSeveralThreadsAtOnce) {
     EXPECT_EQ(same, (std::array<bool, 4>{true, true, true, true}));
 }
 
-TEST(DvAudioSchedule, FramesCarryTheRateExactlyOverTime) {
+TEST(DvAudioSchedule, FramesCarryTheRateExactlyOverTime)
+{
     struct Case {
         int rate;
         bool pal;
@@ -455,25 +489,25 @@ TEST(DvAudioSchedule, FramesCarryTheRateExactlyOverTime) {
         std::uint64_t total;
     };
     const Case cases[] = {
-        {48000, true, 25, 48000},       {44100, true, 25, 44100},        {32000, true, 25, 32000},
-        {48000, false, 5, 8008},        {48000, false, 30000, 48048000}, {44100, false, 30000, 44144100},
-        {32000, false, 15, 16016},      {32000, false, 30000, 32032000},
+        {48000, true, 25, 48000},  {44100, true, 25, 44100},        {32000, true, 25, 32000},
+        {48000, false, 5, 8008},   {48000, false, 30000, 48048000}, {44100, false, 30000, 44144100},
+        {32000, false, 15, 16016}, {32000, false, 30000, 32032000},
     };
     for (const Case &c : cases) {
         std::uint64_t total = 0;
         for (std::uint64_t i = 0; i < c.frames; ++i) {
-            const std::size_t n = DvAudioSamplesForFrame(c.rate, c.pal, i);
-            ASSERT_GE(n, DvAudioMinSamples(c.rate, c.pal)) << c.rate << " frame " << i;
-            ASSERT_LE(n, DvAudioMaxSamples(c.rate, c.pal)) << c.rate << " frame " << i;
+            const std::size_t n = DvAudioSamplesForFrame(c.rate, systemOf(c.pal), i);
+            ASSERT_GE(n, DvAudioMinSamples(c.rate, systemOf(c.pal))) << c.rate << " frame " << i;
+            ASSERT_LE(n, DvAudioMaxSamples(c.rate, systemOf(c.pal))) << c.rate << " frame " << i;
             total += n;
         }
         EXPECT_EQ(total, c.total) << c.rate << (c.pal ? " pal" : " ntsc");
     }
-    EXPECT_EQ(DvAudioSamplesForFrame(48000, true, 7), 1920u);
-    EXPECT_EQ(DvAudioSamplesForFrame(48000, false, 0), 1600u);
-    EXPECT_EQ(DvAudioSamplesForFrame(48000, false, 1), 1602u);
-    EXPECT_EQ(DvAudioSamplesForFrame(48000, false, 5), 1600u);
-    EXPECT_EQ(DvAudioSamplesForFrame(22050, true, 0), 0u);
+    EXPECT_EQ(DvAudioSamplesForFrame(48000, DvSystem::Pal, 7), 1920u);
+    EXPECT_EQ(DvAudioSamplesForFrame(48000, DvSystem::Ntsc, 0), 1600u);
+    EXPECT_EQ(DvAudioSamplesForFrame(48000, DvSystem::Ntsc, 1), 1602u);
+    EXPECT_EQ(DvAudioSamplesForFrame(48000, DvSystem::Ntsc, 5), 1600u);
+    EXPECT_EQ(DvAudioSamplesForFrame(22050, DvSystem::Pal, 0), 0u);
 }
 
 } // namespace

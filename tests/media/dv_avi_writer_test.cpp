@@ -83,9 +83,9 @@ void writeTape(DvAviWriter &writer, const Tape &tape, std::size_t count)
 {
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t f = i % tape.frames.size();
-        ASSERT_FALSE(writer.writeFrame(tape.frames[f]));
+        ASSERT_TRUE(writer.writeFrame(tape.frames[f]));
         for (std::size_t a = 0; a < writer.format().audio.size(); ++a)
-            ASSERT_FALSE(writer.writeAudio(pcmOfFrame(tape, f), a));
+            ASSERT_TRUE(writer.writeAudio(pcmOfFrame(tape, f), a));
     }
 }
 
@@ -280,12 +280,11 @@ TEST_P(DvAviWriterRoundTrip, ReadBackByOurReaderFfprobeAndMediainfo)
     auto writer = createWriter(out, tape.format);
     writeTape(*writer, tape, tape.frames.size());
     EXPECT_EQ(writer->framesWritten(), tape.frames.size());
-    ASSERT_FALSE(writer->finish());
+    ASSERT_TRUE(writer->finish());
 
     expectReadBack(out, tape, tape.frames.size());
     expectFfprobeReads(out, tape, tape.frames.size());
-    EXPECT_EQ(mediainfoVideo(out),
-              std::to_string(tape.frames.size()) + "|DV|" + (tape.format.wide ? "16:9" : "4:3"));
+    EXPECT_EQ(mediainfoVideo(out), std::to_string(tape.frames.size()) + "|DV|" + (tape.format.wide ? "16:9" : "4:3"));
 
     // The headers as the program's own header walk reads them.
     const core::TAviParam param(out);
@@ -310,7 +309,7 @@ TEST_P(DvAviWriterRoundTrip, ReadBackByOurReaderFfprobeAndMediainfo)
 
     // The file object sees the type, system, aspect and length the tape had.
     static const AviProber prober;
-    core::FichierContext context;
+    core::AviFileContext context;
     context.prober = &prober;
     const core::TaviFichier fichier(out.string(), context);
     EXPECT_TRUE(fichier.IsDV);
@@ -325,21 +324,17 @@ TEST_P(DvAviWriterRoundTrip, ReadBackByOurReaderFfprobeAndMediainfo)
     EXPECT_EQ(layout.dmlhTotal, tape.frames.size());
 }
 
-INSTANTIATE_TEST_SUITE_P(Tapes, DvAviWriterRoundTrip,
-                         ::testing::Values(WriteCase{"pal_4x3_48k.dv", DvAviType::Type1},
-                                           WriteCase{"pal_4x3_48k.dv", DvAviType::Type2},
-                                           WriteCase{"pal_16x9_32k.dv", DvAviType::Type1},
-                                           WriteCase{"pal_16x9_32k.dv", DvAviType::Type2},
-                                           WriteCase{"ntsc_4x3_48k.dv", DvAviType::Type1},
-                                           WriteCase{"ntsc_4x3_48k.dv", DvAviType::Type2},
-                                           WriteCase{"ntsc_nodate.dv", DvAviType::Type1},
-                                           WriteCase{"ntsc_nodate.dv", DvAviType::Type2}),
-                         [](const auto &info) {
-                             std::string name = info.param.tape;
-                             name = name.substr(0, name.find('.'));
-                             return name + (info.param.type == DvAviType::Type1 ? "_type1" : "_type2");
-                         });
-
+INSTANTIATE_TEST_SUITE_P(
+    Tapes, DvAviWriterRoundTrip,
+    ::testing::Values(WriteCase{"pal_4x3_48k.dv", DvAviType::Type1}, WriteCase{"pal_4x3_48k.dv", DvAviType::Type2},
+                      WriteCase{"pal_16x9_32k.dv", DvAviType::Type1}, WriteCase{"pal_16x9_32k.dv", DvAviType::Type2},
+                      WriteCase{"ntsc_4x3_48k.dv", DvAviType::Type1}, WriteCase{"ntsc_4x3_48k.dv", DvAviType::Type2},
+                      WriteCase{"ntsc_nodate.dv", DvAviType::Type1}, WriteCase{"ntsc_nodate.dv", DvAviType::Type2}),
+    [](const auto &info) {
+        std::string name = info.param.tape;
+        name = name.substr(0, name.find('.'));
+        return name + (info.param.type == DvAviType::Type1 ? "_type1" : "_type2");
+    });
 
 // ---------------------------------------------------------------------------------------
 // OpenDML parts: a small RIFF limit forces many AVIX RIFFs on a short tape.
@@ -353,7 +348,7 @@ TEST_P(DvAviWriterParts, EveryPartReadsToTheLastFrame)
     const auto out = scratchDir("writer-parts") / "parts.avi";
     auto writer = createWriter(out, tape.format);
     writeTape(*writer, tape, tape.frames.size());
-    ASSERT_FALSE(writer->finish());
+    ASSERT_TRUE(writer->finish());
 
     const Layout layout = readLayout(out);
     ASSERT_GT(layout.riffTypes.size(), 10u);
@@ -406,7 +401,7 @@ TEST(DvAviWriter, AFileWithoutFramesIsStillAValidAvi)
     const Tape tape = loadTape("pal_4x3_48k.dv", DvAviType::Type2);
     const auto out = scratchDir("writer-empty") / "empty.avi";
     auto writer = createWriter(out, tape.format);
-    ASSERT_FALSE(writer->finish());
+    ASSERT_TRUE(writer->finish());
     const core::TAviParam param(out);
     EXPECT_TRUE(param.Valid());
     EXPECT_EQ(param.Streams().size(), 2u);
@@ -423,7 +418,7 @@ TEST(DvAviWriter, Type2WithTwoAudioStreams)
     const auto out = scratchDir("writer-two-pairs") / "out.avi";
     auto writer = createWriter(out, tape.format);
     writeTape(*writer, tape, tape.frames.size());
-    ASSERT_FALSE(writer->finish());
+    ASSERT_TRUE(writer->finish());
 
     const Probe probe = ffprobe(out);
     EXPECT_EQ(probe.errors, "");
@@ -447,14 +442,14 @@ TEST(DvAviWriter, TooManyPartsEndsTheFileCleanly)
     tape.format.riffSizeLimit = 1; // one frame per RIFF
     const auto out = scratchDir("writer-too-long") / "long.avi";
     auto writer = createWriter(out, tape.format);
-    DvAviWriter::Status status;
+    WriteResult status;
     std::size_t written = 0;
-    for (; written < 300 && !status; ++written)
+    for (; written < 300 && status.ok(); ++written)
         status = writer->writeFrame(tape.frames[written % tape.frames.size()]);
-    ASSERT_TRUE(status);
-    EXPECT_EQ(status->code, WriterErrorCode::TooLong);
+    ASSERT_FALSE(status.ok());
+    EXPECT_EQ(status.error().code, WriterErrorCode::TooLong);
     EXPECT_EQ(writer->framesWritten(), 256u);
-    EXPECT_EQ(writer->finish()->code, WriterErrorCode::TooLong);
+    EXPECT_EQ(writer->finish().error().code, WriterErrorCode::TooLong);
     EXPECT_EQ(readLayout(out).riffTypes.size(), 256u);
     expectReadBack(out, tape, 256);
     expectFfprobeReads(out, tape, 256);
@@ -473,10 +468,10 @@ TEST(DvAviWriter, AFileAboveOneGigabyteReadsToItsLastFrame)
         auto writer = createWriter(out, tape.format);
         for (std::size_t i = 0; i < kFrames; ++i) {
             const std::size_t f = i % tape.frames.size();
-            ASSERT_FALSE(writer->writeFrame(tape.frames[f]));
-            ASSERT_FALSE(writer->writeAudio(pcmOfFrame(tape, f)));
+            ASSERT_TRUE(writer->writeFrame(tape.frames[f]));
+            ASSERT_TRUE(writer->writeAudio(pcmOfFrame(tape, f)));
         }
-        ASSERT_FALSE(writer->finish());
+        ASSERT_TRUE(writer->finish());
     }
     EXPECT_GT(std::filesystem::file_size(out), 1024ull * 1024 * 1024);
 
@@ -507,29 +502,29 @@ TEST(DvAviWriter, RefusedWritesLeaveTheFileAsItWas)
     const Tape tape = loadTape("pal_4x3_48k.dv", DvAviType::Type2);
     const auto dir = scratchDir("writer-refused");
     auto writer = createWriter(dir / "out.avi", tape.format);
-    ASSERT_FALSE(writer->writeFrame(tape.frames[0]));
-    ASSERT_FALSE(writer->writeAudio(pcmOfFrame(tape, 0)));
+    ASSERT_TRUE(writer->writeFrame(tape.frames[0]));
+    ASSERT_TRUE(writer->writeAudio(pcmOfFrame(tape, 0)));
 
     const Bytes shortFrame(120000, 0);
     const auto badSize = writer->writeFrame(shortFrame);
-    ASSERT_TRUE(badSize);
-    EXPECT_EQ(badSize->code, WriterErrorCode::BadFrame);
+    ASSERT_FALSE(badSize.ok());
+    EXPECT_EQ(badSize.error().code, WriterErrorCode::BadFrame);
     const Bytes oddPcm(7, 0);
-    ASSERT_TRUE(writer->writeAudio(oddPcm));
-    EXPECT_EQ(writer->writeAudio(oddPcm)->code, WriterErrorCode::BadFrame);
-    EXPECT_EQ(writer->writeAudio(pcmOfFrame(tape, 0), 1)->code, WriterErrorCode::BadFrame); // no such stream
+    ASSERT_FALSE(writer->writeAudio(oddPcm));
+    EXPECT_EQ(writer->writeAudio(oddPcm).error().code, WriterErrorCode::BadFrame);
+    EXPECT_EQ(writer->writeAudio(pcmOfFrame(tape, 0), 1).error().code, WriterErrorCode::BadFrame); // no such stream
 
-    ASSERT_FALSE(writer->writeFrame(tape.frames[1]));
-    ASSERT_FALSE(writer->writeAudio(pcmOfFrame(tape, 1)));
-    ASSERT_FALSE(writer->finish());
-    EXPECT_FALSE(writer->finish()); // again: nothing to do
-    EXPECT_EQ(writer->writeFrame(tape.frames[2])->code, WriterErrorCode::Finished);
+    ASSERT_TRUE(writer->writeFrame(tape.frames[1]));
+    ASSERT_TRUE(writer->writeAudio(pcmOfFrame(tape, 1)));
+    ASSERT_TRUE(writer->finish());
+    EXPECT_TRUE(writer->finish()); // again: nothing to do
+    EXPECT_EQ(writer->writeFrame(tape.frames[2]).error().code, WriterErrorCode::Finished);
     EXPECT_EQ(writer->framesWritten(), 2u);
     expectReadBack(dir / "out.avi", tape, 2);
 
     const Tape type1 = loadTape("pal_4x3_48k.dv", DvAviType::Type1);
     auto interleaved = createWriter(dir / "type1.avi", type1.format);
-    EXPECT_EQ(interleaved->writeAudio(pcmOfFrame(tape, 0))->code, WriterErrorCode::BadFrame);
+    EXPECT_EQ(interleaved->writeAudio(pcmOfFrame(tape, 0)).error().code, WriterErrorCode::BadFrame);
 }
 
 TEST(DvAviWriter, UnwritableDestinationIsAnError)
@@ -563,15 +558,15 @@ int writeUntilTheDiskIsFull(const std::filesystem::path &out, const Tape &tape)
     if (!created)
         return 2;
     DvAviWriter &writer = *created.value();
-    DvAviWriter::Status status;
-    for (std::size_t i = 0; i < 100 && !status; ++i)
+    WriteResult status;
+    for (std::size_t i = 0; i < 100 && status.ok(); ++i)
         status = writer.writeFrame(tape.frames[i % tape.frames.size()]);
-    if (!status || status->code != WriterErrorCode::DiskFull)
+    if (status.ok() || status.error().code != WriterErrorCode::DiskFull)
         return 3;
-    if (status->message.find("disk is full") == std::string::npos)
+    if (status.error().message.find("disk is full") == std::string::npos)
         return 4;
     // Later calls give the same error; finishing cannot bring the file back.
-    if (!writer.writeFrame(tape.frames[0]) || !writer.finish())
+    if (writer.writeFrame(tape.frames[0]).ok() || writer.finish().ok())
         return 5;
     return 0;
 }
@@ -606,14 +601,14 @@ TEST(DvAviWriter, AnExistingFileIsReplacedOnlyWhenTheNewOneIsFinished)
         auto discarded = createWriter(out, tape.format);
         writeTape(*discarded, tape, 5);
         discarded->discard();
-        EXPECT_TRUE(discarded->writeFrame(tape.frames[0]));
+        EXPECT_FALSE(discarded->writeFrame(tape.frames[0]));
     }
     EXPECT_EQ(test::readBytes(out), old);
 
     auto writer = createWriter(out, tape.format);
     writeTape(*writer, tape, 5);
     EXPECT_EQ(test::readBytes(out), old);
-    ASSERT_FALSE(writer->finish());
+    ASSERT_TRUE(writer->finish());
     expectReadBack(out, tape, 5);
 }
 
@@ -654,7 +649,7 @@ TEST(DvAviWriter, Type1HeadersCarryTheFramesDvInfo)
         const auto out = scratchDir("writer-dvinfo") / "out.avi";
         auto writer = createWriter(out, tape.format);
         writeTape(*writer, tape, 3);
-        ASSERT_FALSE(writer->finish());
+        ASSERT_TRUE(writer->finish());
         const Bytes file = test::readBytes(out);
         const auto strf = std::search(file.begin(), file.end(), "strf", "strf" + 4);
         ASSERT_NE(strf, file.end());

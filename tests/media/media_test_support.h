@@ -2,9 +2,12 @@
 #pragma once
 
 #include "media/dv_frame_reader.h"
+#include "media/run_error.h"
 
-#include <filesystem>
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,5 +31,25 @@ std::string ffprobeCsv(const std::filesystem::path &path, const std::string &wha
 // Where the first audio stream ends, in seconds: the end of its last packet as ffprobe reads
 // it; -1 without audio.
 double ffprobeAudioEnd(const std::filesystem::path &path);
+
+// A build's or a run's result as an assertion, with the failure's message.
+inline ::testing::AssertionResult succeeded(const media::RunResult &result)
+{
+    if (result)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << result.error().message;
+}
+
+// Whether a build or a run failed with the given kind (and a message saying why).
+inline ::testing::AssertionResult failedWith(const media::RunResult &result, media::RunErrorCode code)
+{
+    if (result)
+        return ::testing::AssertionFailure() << "succeeded";
+    if (result.error().code != code)
+        return ::testing::AssertionFailure() << "failed with another kind: " << result.error().message;
+    if (result.error().message.empty() && code != media::RunErrorCode::NothingToDo)
+        return ::testing::AssertionFailure() << "failed without a message";
+    return ::testing::AssertionSuccess();
+}
 
 } // namespace camlog::test

@@ -19,8 +19,7 @@ public:
     {
         run.setPosition(500);
         started.set_value();
-        while (!run.waitForStop(std::chrono::hours(1))) {
-        }
+        while (!run.waitForStop(std::chrono::hours(1))) {}
         finishedItsOutput = true;
     }
     std::promise<void> started;
@@ -45,7 +44,7 @@ public:
             run.setPosition((i + 1) * 400000);
         }
         if (m_fail)
-            throw std::runtime_error("disk full");
+            failRun(RunErrorCode::DiskFull, "disk full");
     }
     std::atomic<int> delivered{0};
 
@@ -63,7 +62,9 @@ TEST(Pipeline, StopEndsASourceThatWouldRunForeverWithoutCompletion)
     BlockingSource *raw = source.get();
     pipeline.SetSource(std::move(source));
     std::atomic<int> completions{0};
-    pipeline.OnComplete = [&](const PipelineEnd &) { ++completions; };
+    pipeline.OnComplete = [&](const PipelineEnd &) {
+        ++completions;
+    };
 
     pipeline.Run();
     raw->started.get_future().wait();
@@ -73,7 +74,7 @@ TEST(Pipeline, StopEndsASourceThatWouldRunForeverWithoutCompletion)
     EXPECT_FALSE(pipeline.IsRunning());
     EXPECT_TRUE(raw->finishedItsOutput);
     EXPECT_EQ(completions, 0);
-    EXPECT_TRUE(pipeline.LastEnd().ok);
+    EXPECT_TRUE(pipeline.LastEnd().ok());
 }
 
 TEST(Pipeline, ARunToTheEndCompletesOnceWithItsPosition)
@@ -84,12 +85,14 @@ TEST(Pipeline, ARunToTheEndCompletesOnceWithItsPosition)
     pipeline.SetSource(std::move(source));
     EXPECT_EQ(pipeline.Duration(), 4000000);
     std::promise<PipelineEnd> completed;
-    pipeline.OnComplete = [&](const PipelineEnd &end) { completed.set_value(end); };
+    pipeline.OnComplete = [&](const PipelineEnd &end) {
+        completed.set_value(end);
+    };
 
     pipeline.Run();
     const PipelineEnd end = completed.get_future().get();
     pipeline.Stop();
-    EXPECT_TRUE(end.ok);
+    EXPECT_TRUE(end.ok());
     EXPECT_EQ(raw->delivered, 10);
     EXPECT_EQ(pipeline.CurrentPosition(), 4000000);
 }
@@ -102,7 +105,9 @@ TEST(Pipeline, PositionsLimitTheRunAndStayAbsolute)
     pipeline.SetSource(std::move(source));
     pipeline.SetPositions(2 * 400000, 5 * 400000);
     std::promise<void> completed;
-    pipeline.OnComplete = [&](const PipelineEnd &) { completed.set_value(); };
+    pipeline.OnComplete = [&](const PipelineEnd &) {
+        completed.set_value();
+    };
     pipeline.Run();
     completed.get_future().wait();
     pipeline.Stop();
@@ -115,13 +120,16 @@ TEST(Pipeline, AFailureEndsTheRunWithItsMessage)
     Pipeline pipeline;
     pipeline.SetSource(std::make_unique<CountingSource>(3, true));
     std::promise<PipelineEnd> completed;
-    pipeline.OnComplete = [&](const PipelineEnd &end) { completed.set_value(end); };
+    pipeline.OnComplete = [&](const PipelineEnd &end) {
+        completed.set_value(end);
+    };
     pipeline.Run();
     const PipelineEnd end = completed.get_future().get();
     pipeline.Stop();
-    EXPECT_FALSE(end.ok);
-    EXPECT_EQ(end.error, "disk full");
-    EXPECT_FALSE(pipeline.LastEnd().ok);
+    EXPECT_FALSE(end.ok());
+    EXPECT_EQ(end.error().code, RunErrorCode::DiskFull);
+    EXPECT_EQ(end.error().message, "disk full");
+    EXPECT_FALSE(pipeline.LastEnd().ok());
 }
 
 TEST(Pipeline, RunsAgainAfterAStopAndAResetDropsTheSource)
@@ -132,7 +140,9 @@ TEST(Pipeline, RunsAgainAfterAStopAndAResetDropsTheSource)
     pipeline.SetSource(std::move(source));
     for (int round = 0; round < 2; ++round) {
         std::promise<void> completed;
-        pipeline.OnComplete = [&](const PipelineEnd &) { completed.set_value(); };
+        pipeline.OnComplete = [&](const PipelineEnd &) {
+            completed.set_value();
+        };
         pipeline.Run();
         completed.get_future().wait();
         pipeline.Stop();

@@ -39,13 +39,15 @@ bool runToEnd(TCdm &cdm)
 {
     std::promise<PipelineEnd> done;
     auto future = done.get_future();
-    cdm.fg().OnComplete = [&](const PipelineEnd &end) { done.set_value(end); };
+    cdm.fg().OnComplete = [&](const PipelineEnd &end) {
+        done.set_value(end);
+    };
     cdm.fg().Run();
     const PipelineEnd end = future.get();
     cdm.fg().Stop();
     cdm.fg().OnComplete = nullptr;
-    EXPECT_TRUE(end.ok) << end.error;
-    return end.ok;
+    EXPECT_TRUE(end.ok()) << messageOf(end);
+    return end.ok();
 }
 
 class RecipesTest : public ::testing::Test {
@@ -77,9 +79,9 @@ TEST_P(RoundTripTest, Type1ToType2AndBackGivesIdenticalFrames)
     const auto source = test::fixturePath(GetParam().fixture);
     const auto type2 = out("t2.avi");
     const auto type1 = out("t1.avi");
-    ASSERT_TRUE(cdm.BuildConvertirDV2(source.string(), type2.string())) << cdm.BuildError();
+    ASSERT_TRUE(test::succeeded(cdm.BuildConvertirDV2(source.string(), type2.string())));
     ASSERT_TRUE(runToEnd(cdm));
-    ASSERT_TRUE(cdm.BuildConvertirDV1(type2.string(), type1.string())) << cdm.BuildError();
+    ASSERT_TRUE(test::succeeded(cdm.BuildConvertirDV1(type2.string(), type1.string())));
     ASSERT_TRUE(runToEnd(cdm));
 
     const Frames original = readDvFrames(source);
@@ -256,8 +258,9 @@ TEST_F(RecipesTest, ExtractAudioAtAnotherRateConverts)
 
 TEST_F(RecipesTest, ExtractAudioOfAFileWithoutAudioHasNothingToDo)
 {
-    EXPECT_FALSE(cdm.BuildExtraireAudio(test::fixturePath("ntsc_nodate-ffmpeg.avi").string(), out("x.wav").string()));
-    EXPECT_TRUE(cdm.BuildError().empty());
+    EXPECT_TRUE(test::failedWith(
+        cdm.BuildExtraireAudio(test::fixturePath("ntsc_nodate-ffmpeg.avi").string(), out("x.wav").string()),
+        RunErrorCode::NothingToDo));
     EXPECT_FALSE(std::filesystem::exists(out("x.wav")));
 }
 
@@ -269,7 +272,9 @@ TEST_F(RecipesTest, ScnByDateReportsTheThreeRecordings)
     cdm.SceneDetect().OnScene = [&](const scenes::FrameRecord &a, const scenes::FrameRecord &b) {
         scenesFound.emplace_back(a.frameNumber, b.frameNumber);
     };
-    cdm.SceneDetect().OnFinished = [&](int) { ++finished; };
+    cdm.SceneDetect().OnFinished = [&](int) {
+        ++finished;
+    };
     ASSERT_TRUE(runToEnd(cdm));
     EXPECT_EQ(scenesFound, (std::vector<std::pair<int, int>>{{0, 50}, {50, 100}, {100, 125}}));
     EXPECT_EQ(finished, 1);
@@ -302,10 +307,14 @@ TEST_F(RecipesTest, UnreadableSourcesFailTheBuildWithAReasonAndWriteNothing)
     test::writeBytes(truncated, bytes);
     for (const auto &source : {garbage, truncated, out("missing.avi"), test::fixturePath("nondv_mpeg4.avi")}) {
         const auto dest = out("dest.avi");
-        EXPECT_FALSE(cdm.BuildConvertirDV2(source.string(), dest.string())) << source;
-        EXPECT_FALSE(cdm.BuildError().empty()) << source;
-        EXPECT_FALSE(cdm.BuildScnByDate(source.string())) << source;
-        EXPECT_FALSE(cdm.BuildError().empty()) << source;
+        const RunResult copy = cdm.BuildConvertirDV2(source.string(), dest.string());
+        ASSERT_FALSE(copy) << source;
+        EXPECT_FALSE(copy.error().message.empty()) << source;
+        EXPECT_NE(copy.error().code, RunErrorCode::NothingToDo) << source;
+        const RunResult scan = cdm.BuildScnByDate(source.string());
+        ASSERT_FALSE(scan) << source;
+        EXPECT_FALSE(scan.error().message.empty()) << source;
+        EXPECT_NE(scan.error().code, RunErrorCode::NothingToDo) << source;
         EXPECT_FALSE(std::filesystem::exists(dest));
     }
 }
@@ -388,12 +397,14 @@ TEST_F(RecipesTest, AWriteFailureEndsTheRunWithAnErrorAndLeavesNoFile)
     const auto dest = std::filesystem::path("/proc/camlog-no-such-folder/out.avi");
     ASSERT_TRUE(cdm.BuildConvertirDV2(test::fixturePath("tape_three-type1.avi").string(), dest.string()));
     std::promise<PipelineEnd> done;
-    cdm.fg().OnComplete = [&](const PipelineEnd &end) { done.set_value(end); };
+    cdm.fg().OnComplete = [&](const PipelineEnd &end) {
+        done.set_value(end);
+    };
     cdm.fg().Run();
     const PipelineEnd end = done.get_future().get();
     cdm.fg().Stop();
-    EXPECT_FALSE(end.ok);
-    EXPECT_FALSE(end.error.empty());
+    EXPECT_FALSE(end.ok());
+    EXPECT_FALSE(end.error().message.empty());
 }
 
 // Holds the run at one frame until the pipeline is asked to stop.
@@ -432,12 +443,14 @@ TEST_F(RecipesTest, AStoppedConversionLeavesAFileThatPlaysToWhereItStopped)
         ASSERT_TRUE(source) << source.error().message;
         pipeline.SetSource(std::move(source.value()));
         bool completed = false;
-        pipeline.OnComplete = [&](const PipelineEnd &) { completed = true; };
+        pipeline.OnComplete = [&](const PipelineEnd &) {
+            completed = true;
+        };
         pipeline.Run();
         hold.reached.get_future().wait();
         pipeline.Stop();
         EXPECT_FALSE(completed);
-        EXPECT_TRUE(pipeline.LastEnd().ok) << pipeline.LastEnd().error;
+        EXPECT_TRUE(pipeline.LastEnd().ok()) << messageOf(pipeline.LastEnd());
 
         // Frames 0 to 60 were written.
         const auto probe = test::runCommand("ffprobe -v error -select_streams v:0 -count_packets -show_entries "
@@ -475,7 +488,7 @@ TEST_F(RecipesTest, AStoppedConversionOverAnExistingFileLeavesThatFile)
             pipeline.Run();
             hold.reached.get_future().wait();
             pipeline.Stop();
-            EXPECT_TRUE(pipeline.LastEnd().ok) << pipeline.LastEnd().error;
+            EXPECT_TRUE(pipeline.LastEnd().ok()) << messageOf(pipeline.LastEnd());
         }
         const std::vector<std::uint8_t> earlier{'e', 'a', 'r', 'l', 'i', 'e', 'r'};
         EXPECT_TRUE(test::readBytes(plan.destination) == earlier) << "the earlier file was replaced";

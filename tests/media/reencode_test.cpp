@@ -138,9 +138,9 @@ TEST_P(RecompressFixtureTest, TheOutputIsDvType2OfTheSettingsWithTheSourcesDurat
     const RecompressCase c = GetParam();
     const fs::path source = test::fixturePath(c.fixture);
     const fs::path dest = out("out.avi");
-    ASSERT_TRUE(cdm.BuildRecompresserDV2(source.string(), dest.string(), c.system, c.wide, c.rate)) << cdm.BuildError();
+    ASSERT_TRUE(test::succeeded(cdm.BuildRecompresserDV2(source.string(), dest.string(), c.system, c.wide, c.rate)));
     const PipelineEnd end = runToEnd(cdm);
-    ASSERT_TRUE(end.ok) << end.error;
+    ASSERT_TRUE(end.ok()) << messageOf(end);
 
     const bool pal = c.system == DvSystem::Pal;
     EXPECT_EQ(test::ffprobeCsv(dest, "-select_streams v:0 -show_entries stream=codec_name,width,height,r_frame_rate"),
@@ -156,7 +156,8 @@ TEST_P(RecompressFixtureTest, TheOutputIsDvType2OfTheSettingsWithTheSourcesDurat
     char slash = 0;
     rate >> num >> slash >> den;
     const double seconds =
-        std::stod(lastLine(test::ffprobeCsv(source, "-select_streams v:0 -show_entries frame=best_effort_timestamp_time")))
+        std::stod(
+            lastLine(test::ffprobeCsv(source, "-select_streams v:0 -show_entries frame=best_effort_timestamp_time")))
         + den / num;
     const double frameSeconds = pal ? 0.04 : 1001.0 / 30000;
     const double frames =
@@ -200,23 +201,27 @@ TEST_F(RecompressTest, ABadSourceFailsWithAReasonAndLeavesNoFileAndTheOldOneUnto
     test::writeBytes(dest, old);
 
     for (const auto &source : {garbage, out("missing.avi")}) {
-        EXPECT_FALSE(cdm.BuildRecompresserDV2(source.string(), dest.string(), DvSystem::Pal, false, 48000)) << source;
-        EXPECT_FALSE(cdm.BuildError().empty()) << source;
+        EXPECT_TRUE(
+            test::failedWith(cdm.BuildRecompresserDV2(source.string(), dest.string(), DvSystem::Pal, false, 48000),
+                             RunErrorCode::Unreadable))
+            << source;
     }
     // A cut file opens: its run fails when it ends short of the pictures its header announces.
     ASSERT_TRUE(cdm.BuildRecompresserDV2(truncated.string(), dest.string(), DvSystem::Pal, false, 48000));
     const PipelineEnd end = runToEnd(cdm);
-    EXPECT_FALSE(end.ok);
-    EXPECT_NE(end.error.find("cut short"), std::string::npos) << end.error;
+    EXPECT_FALSE(end.ok());
+    ASSERT_FALSE(end.ok());
+    EXPECT_EQ(end.error().code, RunErrorCode::Truncated) << end.error().message;
     EXPECT_EQ(test::readBytes(dest), old);
     EXPECT_EQ(std::distance(fs::directory_iterator(dest.parent_path()), fs::directory_iterator{}), 3);
 }
 
 TEST_F(RecompressTest, ARateDvCannotCarryIsRefused)
 {
-    EXPECT_FALSE(cdm.BuildRecompresserDV2(test::fixturePath("nondv_mpeg4.avi").string(), out("x.avi").string(),
-                                          DvSystem::Pal, false, 22050));
-    EXPECT_NE(cdm.BuildError().find("22050"), std::string::npos);
+    const RunResult built = cdm.BuildRecompresserDV2(test::fixturePath("nondv_mpeg4.avi").string(),
+                                                     out("x.avi").string(), DvSystem::Pal, false, 22050);
+    ASSERT_TRUE(test::failedWith(built, RunErrorCode::AudioFailed));
+    EXPECT_NE(built.error().message.find("22050"), std::string::npos);
 }
 
 struct ExtractCase {
@@ -233,12 +238,12 @@ TEST_P(ExtractAudioTest, TheSoundOfAFileThatIsNotDvIsDecodedIntoTheWavFile)
     const ExtractCase c = GetParam();
     const fs::path source = test::fixturePath(c.fixture);
     const fs::path wav = out("out.wav");
-    ASSERT_TRUE(cdm.BuildExtraireAudio(source.string(), wav.string())) << cdm.BuildError();
+    ASSERT_TRUE(test::succeeded(cdm.BuildExtraireAudio(source.string(), wav.string())));
     if (c.rate > 0) {
         EXPECT_TRUE(cdm.SetAcmSampleRate(c.rate));
     }
     const PipelineEnd end = runToEnd(cdm);
-    ASSERT_TRUE(end.ok) << end.error;
+    ASSERT_TRUE(end.ok()) << messageOf(end);
     EXPECT_EQ(test::ffprobeCsv(wav, "-show_entries stream=codec_name,sample_rate,channels"), c.format);
     // As long as ffmpeg decodes the source's sound.
     const fs::path reference = out("reference.wav");
@@ -269,14 +274,14 @@ TEST_F(RecompressTest, ExtractAudioOfAFileThatIsNotDvWithoutSoundHasNothingToDo)
     test::runCommand("ffmpeg -v error -f lavfi -i testsrc=size=160x120:rate=25:duration=1 -c:v mpeg4 '"
                      + silent.string() + "'");
     ASSERT_TRUE(fs::exists(silent));
-    EXPECT_FALSE(cdm.BuildExtraireAudio(silent.string(), out("x.wav").string()));
-    EXPECT_TRUE(cdm.BuildError().empty()) << cdm.BuildError();
+    EXPECT_TRUE(
+        test::failedWith(cdm.BuildExtraireAudio(silent.string(), out("x.wav").string()), RunErrorCode::NothingToDo));
     EXPECT_FALSE(fs::exists(out("x.wav")));
 
     const fs::path garbage = out("garbage.avi");
     test::writeBytes(garbage, std::vector<std::uint8_t>(5000, 0x41));
-    EXPECT_FALSE(cdm.BuildExtraireAudio(garbage.string(), out("y.wav").string()));
-    EXPECT_FALSE(cdm.BuildError().empty());
+    EXPECT_TRUE(
+        test::failedWith(cdm.BuildExtraireAudio(garbage.string(), out("y.wav").string()), RunErrorCode::Unreadable));
 }
 
 // A DV tape converted into the other system while the pipeline's threads run: a stop comes
@@ -284,8 +289,8 @@ TEST_F(RecompressTest, ExtractAudioOfAFileThatIsNotDvWithoutSoundHasNothingToDo)
 TEST_F(RecompressTest, AStopDuringAConversionIsQuickAndLeavesAPlayableFile)
 {
     const auto dest = out("stopped.avi");
-    ASSERT_TRUE(cdm.BuildNtscPal2(test::fixturePath("tape_three-type2.avi").string(), dest.string(), true))
-        << cdm.BuildError();
+    ASSERT_TRUE(test::succeeded(
+        cdm.BuildNtscPal2(test::fixturePath("tape_three-type2.avi").string(), dest.string(), DvSystem::Ntsc)));
     cdm.fg().Run();
     // Stop once a second of the tape has been decoded (the threads are then all at work).
     for (int i = 0; i < 1000 && cdm.fg().IsRunning() && cdm.fg().CurrentPosition() < 10'000'000; ++i)
@@ -315,12 +320,12 @@ int convertUntilTheDiskIsFull(const fs::path &source, const fs::path &dest)
     const rlimit limit{3 * 1000 * 1000, 3 * 1000 * 1000};
     ::setrlimit(RLIMIT_FSIZE, &limit);
     TCdm cdm;
-    if (!cdm.BuildNtscPal1(source.string(), dest.string(), true))
+    if (!cdm.BuildNtscPal1(source.string(), dest.string(), DvSystem::Ntsc))
         return 2;
     const PipelineEnd end = runToEnd(cdm);
-    if (end.ok)
+    if (end.ok())
         return 3;
-    if (end.error.find("full") == std::string::npos)
+    if (end.error().code != RunErrorCode::DiskFull)
         return 4;
     return 0;
 }
@@ -340,10 +345,10 @@ TEST_F(RecompressTest, AFullDiskFailsTheConversionAndLeavesTheOldFileAlone)
 TEST_F(RecompressTest, AConversionWithoutDeinterlacingKeepsTheFramesAndTheirDates)
 {
     const auto dest = out("fields.avi");
-    ASSERT_TRUE(cdm.BuildNtscPal2(test::fixturePath("tape_three-type2.avi").string(), dest.string(), true, false))
-        << cdm.BuildError();
+    ASSERT_TRUE(test::succeeded(
+        cdm.BuildNtscPal2(test::fixturePath("tape_three-type2.avi").string(), dest.string(), DvSystem::Ntsc, false)));
     const PipelineEnd end = runToEnd(cdm);
-    ASSERT_TRUE(end.ok) << end.error;
+    ASSERT_TRUE(end.ok()) << messageOf(end);
     const test::DvFrames frames = test::readDvFrames(dest);
     ASSERT_EQ(frames.size(), 150u);
     core::TDatecode last;

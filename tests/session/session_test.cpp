@@ -76,7 +76,7 @@ protected:
 
     Session &make()
     {
-        session = std::make_unique<Session>(host, settings, core::FichierContext{&prober}, binding,
+        session = std::make_unique<Session>(host, settings, core::AviFileContext{&prober}, binding,
                                             ProgramIdentity{"Camlog 0.1.0En", "https://example.org"});
         return *session;
     }
@@ -260,7 +260,7 @@ TEST_F(SessionTest, EveryWayIntoTheListTakesRawDvBesideAvi)
         SCOPED_TRACE(way.way);
         // A session of its own for each way, over a host of its own.
         RecordingHost wayHost;
-        Session s(wayHost, settings, core::FichierContext{&prober}, binding,
+        Session s(wayHost, settings, core::AviFileContext{&prober}, binding,
                   ProgramIdentity{"Camlog 0.1.0En", "https://example.org"});
         way.openThem(s);
         ASSERT_TRUE(wayHost.serveUntil([&] { return s.idle(); }));
@@ -268,7 +268,7 @@ TEST_F(SessionTest, EveryWayIntoTheListTakesRawDvBesideAvi)
         for (int i = 0; i < s.list().Count(); ++i) {
             const core::TaviFichier &listed = *s.list().GetFile(i);
             SCOPED_TRACE(listed.FullPath);
-            const auto alone = core::TaviFichier::Create(listed.FullPath, core::FichierContext{&prober});
+            const auto alone = core::TaviFichier::Create(listed.FullPath, core::AviFileContext{&prober});
             EXPECT_TRUE(listed.IsDV);
             EXPECT_EQ(listed.IsDV, alone->IsDV);
             EXPECT_EQ(listed.FileType, alone->FileType);
@@ -311,10 +311,10 @@ TEST_F(SessionTest, TheDefaultPlaylistIsReplacedWithoutAQuestionAndSaveAsAsksOnc
 // What a run did, as the status bar says it after the run.
 TEST(RunOutcomeText, SaysWhatTheRunDidAndWhatItKept)
 {
-    using engine::TRunEnd;
-    const auto run = [](int done, int stopped, int skipped, int failed, TRunEnd ending,
+    using engine::RunEnd;
+    const auto run = [](int done, int stopped, int skipped, int failed, RunEnd ending,
                         std::vector<std::string> notes = {}) {
-        engine::TRunSummary summary;
+        engine::RunSummary summary;
         summary.doneFiles = done;
         summary.stoppedFiles = stopped;
         summary.skippedFiles = skipped;
@@ -325,20 +325,20 @@ TEST(RunOutcomeText, SaysWhatTheRunDidAndWhatItKept)
         return summary;
     };
     const struct {
-        engine::TRunSummary run;
+        engine::RunSummary run;
         bool tookFiles;
         const char *text;
     } cases[] = {
-        {run(4, 0, 1, 0, TRunEnd::Completed), true, "Rename: 4 files done, 1 skipped"},
-        {run(1, 0, 0, 0, TRunEnd::Completed), true, "Rename: 1 file done"},
-        {run(0, 0, 4, 0, TRunEnd::Completed), true, "Rename: 0 files done, 4 skipped"},
-        {run(2, 0, 0, 1, TRunEnd::Completed), true, "Rename: 2 files done, 1 failed"},
-        {run(0, 0, 1, 0, TRunEnd::Cancelled), true, "Rename: 0 files done, 1 skipped, cancelled"},
-        {run(0, 1, 0, 0, TRunEnd::Completed, {"/v/clip_type2.avi kept: 2 min 39 s of 6 min 00 s"}), true,
+        {run(4, 0, 1, 0, RunEnd::Completed), true, "Rename: 4 files done, 1 skipped"},
+        {run(1, 0, 0, 0, RunEnd::Completed), true, "Rename: 1 file done"},
+        {run(0, 0, 4, 0, RunEnd::Completed), true, "Rename: 0 files done, 4 skipped"},
+        {run(2, 0, 0, 1, RunEnd::Completed), true, "Rename: 2 files done, 1 failed"},
+        {run(0, 0, 1, 0, RunEnd::Cancelled), true, "Rename: 0 files done, 1 skipped, cancelled"},
+        {run(0, 1, 0, 0, RunEnd::Completed, {"/v/clip_type2.avi kept: 2 min 39 s of 6 min 00 s"}), true,
          "Rename: 0 files done, 1 stopped; /v/clip_type2.avi kept: 2 min 39 s of 6 min 00 s"},
-        {run(1, 0, 0, 0, TRunEnd::AbortedAll), true, "Rename: 1 file done, stopped"},
-        {run(0, 0, 0, 0, TRunEnd::Completed), false, "Rename: done"},
-        {run(0, 0, 0, 1, TRunEnd::Completed), false, "Rename: failed"},
+        {run(1, 0, 0, 0, RunEnd::AbortedAll), true, "Rename: 1 file done, stopped"},
+        {run(0, 0, 0, 0, RunEnd::Completed), false, "Rename: done"},
+        {run(0, 0, 0, 1, RunEnd::Completed), false, "Rename: failed"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(RunOutcomeText("Rename", c.run, c.tookFiles), c.text);

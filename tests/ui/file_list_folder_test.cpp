@@ -55,9 +55,9 @@ std::string ClipName(int i)
 // it go, and telling how many objects it has built.
 class GatedFactory {
 public:
-    explicit GatedFactory(FichierFactory inner) : m_inner(std::move(inner)) {}
+    explicit GatedFactory(AviFileFactory inner) : m_inner(std::move(inner)) {}
 
-    FichierFactory factory()
+    AviFileFactory factory()
     {
         return [this](const std::string &folder, const core::TSearchRec &rec) {
             {
@@ -65,7 +65,7 @@ public:
                 if (!m_wake.wait_for(lock, 120s, [this] { return m_open; }))
                     m_gateTimedOut = true; // the opening blocked its caller: the caller never opened the gate
             }
-            FichierPtr fichier = m_inner(folder, rec);
+            AviFilePtr fichier = m_inner(folder, rec);
             const std::lock_guard lock(m_mutex);
             ++m_built;
             m_wake.notify_all();
@@ -90,7 +90,7 @@ public:
     }
 
 private:
-    FichierFactory m_inner;
+    AviFileFactory m_inner;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_open = false;
@@ -109,7 +109,7 @@ TEST(FileListFolder, AThousandFilesArriveThroughTheOwnersDispatcherInSortOrder)
         LinkOrCopy(camlog::test::fixturePath(odd.fixture), folder / odd.name);
 
     media::AviProber prober;
-    core::FichierContext context{&prober};
+    core::AviFileContext context{&prober};
     GatedFactory gate(TaviFichierFactory(context));
     QueueDispatcher dispatcher;
     FileListModel list(dispatcher, gate.factory());
@@ -118,7 +118,7 @@ TEST(FileListFolder, AThousandFilesArriveThroughTheOwnersDispatcherInSortOrder)
     list.SetSortIndex(*FindSortIndex("datecode"));
     int started = 0, found = 0, ended = 0, opened = -1;
     list.OnOpenStart = [&] { ++started; };
-    list.OnOpenFileFound = [&](const std::string &, const FichierPtr &) { ++found; };
+    list.OnOpenFileFound = [&](const std::string &, const AviFilePtr &) { ++found; };
     list.OnOpenEnd = [&](int nb) {
         ++ended;
         opened = nb;
@@ -154,7 +154,7 @@ TEST(FileListFolder, AThousandFilesArriveThroughTheOwnersDispatcherInSortOrder)
     expected.push_back("aa_tape.avi");
     expected.push_back("mm_nodate.avi");
     std::vector<std::string> names;
-    for (const FichierPtr &f : list.Files())
+    for (const AviFilePtr &f : list.Files())
         names.push_back(f->FileName);
     EXPECT_EQ(names, expected);
     EXPECT_EQ(list.GetFile(1)->DatecodeText, list.GetFile(2)->DatecodeText);

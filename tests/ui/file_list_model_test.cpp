@@ -27,9 +27,9 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using ::testing::ElementsAre;
 
-FichierPtr Fake(const std::string &path)
+AviFilePtr Fake(const std::string &path)
 {
-    return core::TaviFichier::Create(path, core::FichierContext{});
+    return core::TaviFichier::Create(path, core::AviFileContext{});
 }
 
 std::vector<std::string> Names(const FileListModel &list)
@@ -43,7 +43,7 @@ std::vector<std::string> Names(const FileListModel &list)
 class FileListTest : public ::testing::Test {
 protected:
     FileListTest()
-        : list(dispatcher, TaviFichierFactory(core::FichierContext{&prober}))
+        : list(dispatcher, TaviFichierFactory(core::AviFileContext{&prober}))
     {
         ownerThread = std::this_thread::get_id();
         list.SelectionnerOuverts = true;
@@ -51,9 +51,9 @@ protected:
         list.OnOpenStart = [this] { checkThread(); events.push_back("start"); };
         list.OnOpenEnd = [this](int nb) { checkThread(); events.push_back("end " + std::to_string(nb)); ++ended; };
         list.OnOpenFolderFound = [this](const std::string &folder) { checkThread(); folders.push_back(folder); };
-        list.OnOpenFileFound = [this](const std::string &, const FichierPtr &f) { checkThread(); found.push_back(f->FileName); };
+        list.OnOpenFileFound = [this](const std::string &, const AviFilePtr &f) { checkThread(); found.push_back(f->FileName); };
         list.OnOpenError = [this](const OpenError &e) { checkThread(); errors.push_back(e); };
-        list.OnActiveChange = [this](const FichierPtr &f) { checkThread(); actives.push_back(f ? f->FileName : "(none)"); };
+        list.OnActiveChange = [this](const AviFilePtr &f) { checkThread(); actives.push_back(f ? f->FileName : "(none)"); };
         list.OnCountsChange = [this](int sel, int count) { checkThread(); lastCounts = {sel, count}; };
     }
 
@@ -145,7 +145,7 @@ TEST_F(FileListTest, TheSameFileAgainKeepsOneEntryHoldingTheNewObject)
 {
     list.AddFile(Fake("/v/a.avi"), false);
     list.AddFile(Fake("/v/b.avi"), true);
-    const FichierPtr again = Fake("/v/b.avi");
+    const AviFilePtr again = Fake("/v/b.avi");
     EXPECT_EQ(list.InsertFile(again, false), 1);
     EXPECT_EQ(list.Count(), 2);
     EXPECT_EQ(list.GetFile(1), again);
@@ -161,7 +161,7 @@ TEST_F(FileListTest, PathsDifferingOnlyInCaseStayTwoEntries)
 
 TEST_F(FileListTest, BeforeListerRefusesAnEntry)
 {
-    list.BeforeLister = [](const FichierPtr &f) { return f->FileName != "no.avi"; };
+    list.BeforeLister = [](const AviFilePtr &f) { return f->FileName != "no.avi"; };
     EXPECT_EQ(list.InsertFile(Fake("/v/no.avi"), true), -1);
     EXPECT_EQ(list.InsertFile(Fake("/v/yes.avi"), true), 0);
     EXPECT_EQ(list.Count(), 1);
@@ -190,7 +190,7 @@ TEST_F(FileListTest, RemovingTheSelectedEntriesActivatesTheEntryBeforeTheFirst)
 TEST_F(FileListTest, RemovingTheActiveEntryTellsThePanels)
 {
     Fill(2);
-    const FichierPtr a = list.GetFile(0);
+    const AviFilePtr a = list.GetFile(0);
     list.RemoveFile(a.get());
     EXPECT_EQ(list.ActiveFile(), nullptr);
     EXPECT_THAT(actives, ElementsAre("a.avi", "(none)"));
@@ -209,7 +209,7 @@ TEST_F(FileListTest, SetActiveAndSelectAll)
     list.SelectAll(true);
     EXPECT_EQ(list.SelCount(), 3);
     list.SelectAll(false);
-    EXPECT_EQ(list.SelectedFiles(), std::vector<FichierPtr>{list.GetFile(2)});
+    EXPECT_EQ(list.SelectedFiles(), std::vector<AviFilePtr>{list.GetFile(2)});
     list.SetActive(-1);
     EXPECT_EQ(list.ActiveFile(), nullptr);
     EXPECT_EQ(list.ItemIndex(), -1);
@@ -223,7 +223,7 @@ TEST_F(FileListTest, TheCounterFollowsTheSelectionARunMakes)
     list.SelectAll(true);
     EXPECT_EQ(lastCounts, std::make_pair(4, 4));
     engine::EngineList &run = list;
-    for (const FichierPtr &f : run.SelectedFiles())
+    for (const AviFilePtr &f : run.SelectedFiles())
         run.SetSelected(f.get(), false);
     EXPECT_EQ(lastCounts, std::make_pair(0, 4));
     run.SetSelected(list.GetFile(1).get(), true);
@@ -237,14 +237,14 @@ TEST_F(FileListTest, ResortingKeepsTheActiveEntryAndTheSelection)
     Link("tape_three-type1.avi", dir / "a_tape.avi");
     Link("ntsc_nodate-ffmpeg.avi", dir / "b_nodate.avi");
     Link("pal_16x9_32k-type1.avi", dir / "c_pal.avi");
-    core::FichierContext context{&prober};
+    core::AviFileContext context{&prober};
     for (const char *name : {"a_tape.avi", "b_nodate.avi", "c_pal.avi"})
         list.AddFile(core::TaviFichier::Create((dir / name).string(), context), false);
     list.SetActive(1);
     list.SelectAll(false);
     list.SetSelectedAt(2, true);
-    const FichierPtr active = list.ActiveFile();
-    const FichierPtr selected = list.GetFile(2);
+    const AviFilePtr active = list.ActiveFile();
+    const AviFilePtr selected = list.GetFile(2);
 
     list.SetSortIndex(*FindSortIndex("datecode"));
     // The file without a datecode comes after every dated file.
@@ -264,8 +264,8 @@ TEST_F(FileListTest, ResortingKeepsTheActiveEntryAndTheSelection)
 TEST_F(FileListTest, SwapFileKeepsThePlaceAndTheOldObject)
 {
     Fill(2);
-    const FichierPtr a = list.GetFile(0);
-    const FichierPtr reloaded = Fake("/v/a.avi");
+    const AviFilePtr a = list.GetFile(0);
+    const AviFilePtr reloaded = Fake("/v/a.avi");
     EXPECT_TRUE(list.SwapFile(a.get(), reloaded));
     EXPECT_EQ(list.GetFile(0), reloaded);
     EXPECT_FALSE(list.SwapFile(a.get(), reloaded)); // no entry holds the old one any more
@@ -276,14 +276,14 @@ TEST_F(FileListTest, SwapFileKeepsThePlaceAndTheOldObject)
 TEST_F(FileListTest, ReplaceFileWithTheRenamedObjectItselfMovesItsEntry)
 {
     Fill(3);
-    const FichierPtr a = list.GetFile(0);
+    const AviFilePtr a = list.GetFile(0);
     a->SetPath("/v/z.avi");
     list.ReplaceFile(a.get(), a);
     EXPECT_THAT(Names(list), ElementsAre("b.avi", "c.avi", "z.avi"));
     EXPECT_EQ(list.ActiveFile(), a);
     EXPECT_TRUE(list.IsSelected(2));
 
-    const FichierPtr other = Fake("/v/0.avi");
+    const AviFilePtr other = Fake("/v/0.avi");
     list.ReplaceFile(list.GetFile(0).get(), other);
     EXPECT_THAT(Names(list), ElementsAre("0.avi", "c.avi", "z.avi"));
     EXPECT_EQ(list.ActiveFile(), a);
@@ -299,7 +299,7 @@ public:
     explicit RowMirror(const FileListModel &list) : m_list(list) {}
 
     struct Row {
-        FichierPtr fichier;
+        AviFilePtr fichier;
         bool selected = false;
         bool active = false;
         bool operator==(const Row &) const = default;
@@ -416,7 +416,7 @@ TEST_F(FileListTest, RowEventsLetAViewFollowEveryChange)
          }},
         {"rename moves the entry",
          [&] {
-             const FichierPtr a = list.GetFile(0);
+             const AviFilePtr a = list.GetFile(0);
              a->SetPath("/v/z.avi");
              list.ReplaceFile(a.get(), a);
          }},
@@ -606,7 +606,7 @@ TEST_F(FileListTest, ReopeningAListedFileKeepsOneEntry)
     Link("tape_three-type1.avi", dir / "one.avi");
     list.OpenPaths({(dir / "one.avi").string()});
     WaitEnded();
-    const FichierPtr first = list.GetFile(0);
+    const AviFilePtr first = list.GetFile(0);
     list.OpenPaths({(dir / "one.avi").string()});
     WaitEnded(2);
     EXPECT_EQ(list.Count(), 1);
@@ -654,7 +654,7 @@ TEST(FileListLifetime, DestroyingTheListStopsItsOpenings)
     int ended = 0;
     int endedBefore = 0;
     {
-        FileListModel list(dispatcher, TaviFichierFactory(core::FichierContext{&prober}));
+        FileListModel list(dispatcher, TaviFichierFactory(core::AviFileContext{&prober}));
         list.OnOpenEnd = [&](int) { ++ended; };
         list.OpenFolder(dir.string());
         dispatcher.runPending(); // the opening may or may not have ended by now

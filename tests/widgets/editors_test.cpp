@@ -115,7 +115,7 @@ protected:
     prefs::PrefsEnvironment environment;
     prefs::Settings settings;
     media::AviProber prober;
-    core::FichierContext context;
+    core::AviFileContext context;
     session::CommandModule commands;
 };
 

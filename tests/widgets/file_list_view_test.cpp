@@ -31,9 +31,9 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 
-ui::FichierPtr Fake(const std::string &path)
+ui::AviFilePtr Fake(const std::string &path)
 {
-    return core::TaviFichier::Create(path, core::FichierContext{});
+    return core::TaviFichier::Create(path, core::AviFileContext{});
 }
 
 // Qt's model tester reports broken model contracts as warnings; the tests count them.
@@ -64,7 +64,7 @@ private:
 class FileListViewTest : public ::testing::Test {
 protected:
     FileListViewTest()
-        : list(dispatcher, ui::TaviFichierFactory(core::FichierContext{&prober})),
+        : list(dispatcher, ui::TaviFichierFactory(core::AviFileContext{&prober})),
           adapter(list),
           view(adapter)
     {
@@ -154,7 +154,7 @@ TEST_F(FileListViewTest, TheItemModelFollowsEveryChangeOfTheList)
     list.RemoveSelected();
     EXPECT_THAT(Shown(), ElementsAre("a.avi", "c.avi"));
 
-    const ui::FichierPtr renamed = list.GetFile(0);
+    const ui::AviFilePtr renamed = list.GetFile(0);
     renamed->SetPath("/v9/a.avi");
     list.ReplaceFile(renamed.get(), renamed);
     EXPECT_THAT(Shown(), ElementsAre("c.avi", "a.avi"));
@@ -185,7 +185,7 @@ TEST_F(FileListViewTest, TheSelectionStaysWithItsFilesAcrossASort)
 
     // A command's update: the active file reloaded and another one replaced by a renamed copy.
     list.AddFile(Fake("/v1/d.avi"), false);
-    const ui::FichierPtr b = list.GetFile(0);
+    const ui::AviFilePtr b = list.GetFile(0);
     b->SetPath("/v0/b.avi");
     list.ReplaceFile(b.get(), b);
     EXPECT_THAT(ViewSelection(), ElementsAre("b.avi", "d.avi"));

@@ -398,7 +398,7 @@ protected:
     }
 
     media::AviProber prober;
-    core::FichierContext context;
+    core::AviFileContext context;
     session::CommandModule commands;
 };
 

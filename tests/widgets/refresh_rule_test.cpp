@@ -62,7 +62,7 @@ protected:
     QuietHost host;
     prefs::Settings settings;
     media::AviProber prober;
-    core::FichierContext context;
+    core::AviFileContext context;
     session::CommandModule commands;
     session::Session session;
     ActionBinding binding;
