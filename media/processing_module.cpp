@@ -11,6 +11,7 @@
 #include "media/dv_deinter.h"
 #include "media/dv_reencode_source.h"
 #include "media/dv_source_file.h"
+#include "media/share_copy_source.h"
 
 namespace camlog::media {
 
@@ -27,6 +28,7 @@ void TCdm::ResetGraph()
     m_audioExtract = nullptr;
     m_avAudioExtract = nullptr;
     m_reencode = nullptr;
+    m_shareCopy = nullptr;
     m_buildError.clear();
     m_frameDuration = 0;
     m_sceneDetect.OnScene = nullptr;
@@ -240,6 +242,23 @@ bool TCdm::BuildExtraireAudio(const std::string &source, const std::string &dest
     m_avAudioExtract = decoded.value().get();
     m_fg.SetSource(std::move(decoded.value()));
     return true;
+}
+
+bool TCdm::BuildShareCopy(const ShareCopyPlan &plan)
+{
+    ResetGraph();
+    auto copy = ShareCopySource::open(plan);
+    if (!copy)
+        return fail(copy.error().message);
+    m_shareCopy = copy.value().get();
+    m_frameDuration = copy.value()->FrameDuration();
+    m_fg.SetSource(std::move(copy.value()));
+    return true;
+}
+
+bool TCdm::ShareCopyUsedFileDate() const
+{
+    return m_shareCopy != nullptr && m_shareCopy->UsedFileDate();
 }
 
 bool TCdm::SetAcmSampleRate(int rate)
