@@ -77,8 +77,11 @@ core::Expected<std::unique_ptr<ShareCopySource>, ReencodeErrorCode> ShareCopySou
     impl->reader = std::move(opened.value());
     if (impl->reader->dvStream() < 0 || impl->reader->frameCount() == 0)
         return ReencodeError{ReencodeErrorCode::NoStream, "no DV frame in " + plan.source.string()};
+    // The shape of the copy is that of its first frame (a scene's own).
+    const auto count = static_cast<std::int64_t>(impl->reader->frameCount());
+    const auto firstFrame = static_cast<std::size_t>(std::clamp<std::int64_t>(plan.range.first, 0, count - 1));
     std::vector<std::uint8_t> first;
-    if (!impl->reader->readFrame(0, first))
+    if (!impl->reader->readFrame(firstFrame, first))
         return openFailure(plan.source, "its first frame cannot be read");
     const int sequences = core::SequencesForFrameSize(first.size());
     const bool ntsc = sequences == 10;

@@ -292,7 +292,9 @@ TEST_F(WindowSessionTest, ToolBarButtonsHaveIconsAndAllShow)
     for (const int width : {600, 1200}) {
         SCOPED_TRACE(width);
         form.resize(width, 800);
-        QApplication::processEvents();
+        // The resize and the tool bars' new layout arrive as events of their own; a loaded
+        // machine delivers them over more than one pass of the event loop.
+        QTest::qWait(200);
         for (QToolBar *bar : form.findChildren<QToolBar *>()) {
             if (!bar->isVisible())
                 continue;
