@@ -165,6 +165,11 @@ void TdmAction::declareGraphCommands()
          "Creating a scn file by content for %s", "An error occurred while creating a scn file by content for %s"},
         {&CreerSrt, "CreerSrt", engine::udEach, engine::ufReload, isDV, nullptr, "Creating a srt file for %s",
          "An error occurred while creating a srt file for %s"},
+        {&ShareCopy, "ShareCopy", engine::udNone, engine::ufNone, isDV, ".mp4", "Making a share copy of %s",
+         "An error occurred while making a share copy of %s"},
+        // The scn file that a file without one gets by datecode shows in its entry afterwards.
+        {&ShareScenes, "ShareScenes", engine::udEach, engine::ufReload, isDV, nullptr,
+         "Making a share copy of %s, scene %d", "An error occurred while making share copies of the scenes of %s"},
     };
     for (const GraphEntry &entry : entries) {
         engine::TGraphCmd &cmd = *entry.cmd;
@@ -194,6 +199,11 @@ void TdmAction::declareGraphCommands()
     CutScenes.OnDestination = [this](TaviFichier *f, const TParams &, int passe) {
         return f != nullptr
                    ? prefs::OutputFileName(f->FullPath, "_scene_" + std::to_string(passe) + ".avi", Settings())
+                   : std::string();
+    };
+    ShareScenes.OnDestination = [this](TaviFichier *f, const TParams &, int passe) {
+        return f != nullptr
+                   ? prefs::OutputFileName(f->FullPath, "_scene_" + std::to_string(passe) + ".mp4", Settings())
                    : std::string();
     };
     // The scene and subtitle files always lie beside their video.

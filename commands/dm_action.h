@@ -68,6 +68,8 @@ public:
     engine::TGraphCmd CreerScnByDate;
     engine::TGraphCmd CreerScnByContenu;
     engine::TGraphCmd CreerSrt;
+    engine::TGraphCmd ShareCopy;
+    engine::TGraphCmd ShareScenes;
 
     // Commands with a destination.
     engine::Tcmd ExporterScenesTexte;

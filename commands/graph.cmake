@@ -2,5 +2,6 @@
 target_sources(camlog_commands PRIVATE
   processing_graph.cpp
   graph_bindings.cpp
+  share_copy_bindings.cpp
   inlay_settings.cpp
 )

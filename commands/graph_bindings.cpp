@@ -4,6 +4,7 @@
 #include "commands/dm_action.h"
 #include "commands/inlay_settings.h"
 #include "commands/processing_graph.h"
+#include "commands/share_copy_bindings.h"
 #include "commands/time_difference.h"
 #include "core/avi_fichier.h"
 #include "core/text_encoding.h"
@@ -401,6 +402,7 @@ void BindGraphCommands(TdmAction &dm, ProcessingGraph &graph)
 {
     // The handlers keep the binder alive.
     std::make_shared<Binder>(dm, graph)->bindAll();
+    BindShareCopyCommands(dm, graph);
 }
 
 media::CaptionSettings CaptionSettingsFor(const prefs::Settings &settings, const core::TaviFichier &fichier)

@@ -803,14 +803,22 @@ std::string FormatFramePosition(std::uint32_t frame, double rate)
     return buffer;
 }
 
-std::string FormatSrtTime(std::uint32_t frame, double rate)
+std::optional<std::int64_t> SrtTimeMs(std::uint32_t frame, double rate)
 {
     if (!(rate > 0.0) || !std::isfinite(rate))
-        return "??";
+        return std::nullopt;
     const double exact = roundHalfEven(static_cast<double>(frame) * 1000.0 / rate);
     if (!(exact < 9.0e18))
+        return std::nullopt;
+    return static_cast<std::int64_t>(exact);
+}
+
+std::string FormatSrtTime(std::uint32_t frame, double rate)
+{
+    const std::optional<std::int64_t> exact = SrtTimeMs(frame, rate);
+    if (!exact)
         return "??";
-    long long t = static_cast<long long>(exact);
+    long long t = *exact;
     const long long ms = t % 1000;
     t /= 1000;
     const long long s = t % 60;

@@ -67,6 +67,9 @@ std::string FormatFramePosition(std::uint32_t frame, double rate);
 // Subtitle time stamp "hh:mm:ss,mmm" of a frame index; hours above 99 get more digits.
 // "??" for a rate that is 0 (or not a positive finite number).
 std::string FormatSrtTime(std::uint32_t frame, double rate);
+// The milliseconds of that time stamp (frame × 1000 ÷ rate, rounded half to even); no value
+// for a rate that is not a positive finite number.
+std::optional<std::int64_t> SrtTimeMs(std::uint32_t frame, double rate);
 
 // "01.02.03.04": the notation of the file object and the information panel.
 std::string FormatTimecodeDots(const TTimecode &timecode);

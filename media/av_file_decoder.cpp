@@ -190,6 +190,20 @@ core::Expected<DecodedKind, ReencodeErrorCode> AvFileDecoder::next()
     }
 }
 
+bool AvFileDecoder::seekTo(double seconds)
+{
+    const std::int64_t target = static_cast<std::int64_t>(seconds * AV_TIME_BASE);
+    if (av_seek_frame(m_format.get(), -1, target, AVSEEK_FLAG_BACKWARD) < 0)
+        return false;
+    for (Stream *stream : {&m_video, &m_audio})
+        if (stream->context) {
+            avcodec_flush_buffers(stream->context.get());
+            stream->drained = false;
+        }
+    m_endOfFile = false;
+    return true;
+}
+
 double AvFileDecoder::time(DecodedKind kind) const
 {
     const Stream &stream = kind == DecodedKind::Audio ? m_audio : m_video;

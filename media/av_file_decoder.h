@@ -34,6 +34,11 @@ public:
     // before the video frames its header announces fails with Truncated.
     core::Expected<DecodedKind, ReencodeErrorCode> next();
 
+    // Goes back to the last picture that starts at or before `seconds` (for DV: that picture),
+    // dropping what the decoders hold. False when the file cannot seek (reading on from where
+    // it is then is the caller's choice).
+    bool seekTo(double seconds);
+
     bool hasVideo() const { return m_video.context != nullptr; }
     bool hasAudio() const { return m_audio.context != nullptr; }
     const AVFrame &frame(DecodedKind kind) const

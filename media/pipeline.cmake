@@ -30,6 +30,14 @@ target_sources(camlog_media PRIVATE
   scene_detect_contenu.cpp
   content_scan_source.cpp
 )
+# The share copy: H.264 / AAC / MP4 pieces and the recipe that feeds them.
+target_sources(camlog_media PRIVATE
+  share_picture_chain.cpp
+  h264_encoder.cpp
+  aac_encoder.cpp
+  mp4_writer.cpp
+  share_copy_source.cpp
+)
 # The inlay draws its text with QtGui.
 find_package(Qt6 REQUIRED COMPONENTS Gui)
 target_link_libraries(camlog_media PRIVATE Qt6::Gui)

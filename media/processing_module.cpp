@@ -12,6 +12,7 @@
 #include "media/dv_reencode_source.h"
 #include "media/dv_source_file.h"
 #include "media/reencode_error.h"
+#include "media/share_copy_source.h"
 #include "media/source_error.h"
 
 namespace camlog::media {
@@ -29,6 +30,7 @@ void TCdm::ResetGraph()
     m_audioExtract = nullptr;
     m_avAudioExtract = nullptr;
     m_reencode = nullptr;
+    m_shareCopy = nullptr;
     m_frameDuration = 0;
     m_sceneDetect.OnScene = nullptr;
     m_sceneDetect.OnFinished = nullptr;
@@ -230,6 +232,23 @@ RunResult TCdm::BuildExtraireAudio(const std::string &source, const std::string 
     m_avAudioExtract = decoded.value().get();
     m_fg.SetSource(std::move(decoded.value()));
     return {};
+}
+
+RunResult TCdm::BuildShareCopy(const ShareCopyPlan &plan)
+{
+    ResetGraph();
+    auto copy = ShareCopySource::open(plan);
+    if (!copy)
+        return runError(copy.error());
+    m_shareCopy = copy.value().get();
+    m_frameDuration = copy.value()->FrameDuration();
+    m_fg.SetSource(std::move(copy.value()));
+    return {};
+}
+
+bool TCdm::ShareCopyUsedFileDate() const
+{
+    return m_shareCopy != nullptr && m_shareCopy->UsedFileDate();
 }
 
 bool TCdm::SetAcmSampleRate(int rate)

@@ -21,6 +21,8 @@ namespace camlog::media {
 
 class Tdv_deinter;
 class DvReencodeSource;
+class ShareCopySource;
+struct ShareCopyPlan;
 
 // Every build starts with ResetGraph: the previous run is stopped and dropped, the detector's
 // callbacks are cleared and the DV header filter returns to its defaults; the caller sets the
@@ -89,6 +91,12 @@ public:
     RunResult BuildCutScenes1(const std::string &source, const std::string &destination);
     RunResult BuildCutScenes2(const std::string &source, const std::string &destination);
 
+    // A DV file made an MP4 share copy (the plan says which frames, the encoders' settings and
+    // the subtitle lines).
+    RunResult BuildShareCopy(const ShareCopyPlan &plan);
+    // After a share copy's run: no frame had a datecode, the file's date was taken instead.
+    bool ShareCopyUsedFileDate() const;
+
     // The audio converter's forced rate: the audio extraction, and the sound of the NTSC and
     // Pal conversions (a rate DV cannot carry is refused there). False when the current build
     // has no audio converter.
@@ -113,6 +121,7 @@ private:
     class AudioExtractSource *m_audioExtract = nullptr;
     class AvAudioExtractSource *m_avAudioExtract = nullptr;
     DvReencodeSource *m_reencode = nullptr;
+    ShareCopySource *m_shareCopy = nullptr;
     std::unique_ptr<Tdv_deinter> m_deinter;
     Tdv_Superposer m_superposer;
 };

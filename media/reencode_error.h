@@ -15,6 +15,7 @@ enum class ReencodeErrorCode {
     EncodeFailed,  // the DV encoder refused its setup or a picture
     AudioFailed,   // the resampler refused its setup or a conversion
     WriteFailed,   // the output could not be written (its writer's message)
+    DiskFull,      // no space left for the output (or the file size limit was reached)
 };
 using ReencodeError = core::Error<ReencodeErrorCode>;
 

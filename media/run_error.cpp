@@ -51,6 +51,8 @@ RunErrorCode runErrorCode(ReencodeErrorCode code)
         return RunErrorCode::AudioFailed;
     case ReencodeErrorCode::WriteFailed:
         return RunErrorCode::WriteFailed;
+    case ReencodeErrorCode::DiskFull:
+        return RunErrorCode::DiskFull;
     }
     return RunErrorCode::Failed;
 }

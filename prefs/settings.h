@@ -67,6 +67,8 @@ struct Settings {
     bool timcodeAvant = false;                  // "Timcode avant"
     std::int32_t formatDuree = 0;               // "Format Durée": 0-2
     bool deinterlace = false;                   // "Deinterlace"
+    std::string sharePreset;                    // "Share preset": x264's speed preset of the MP4 copies
+    std::int32_t shareCrf = 0;                  // "Share CRF": x264's constant quality, 0-51
     bool chargerSnapdeck = false;               // "Charger Snapdeck"
 
     bool operator==(const Settings &) const = default;

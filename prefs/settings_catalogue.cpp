@@ -116,6 +116,8 @@ std::vector<SettingEntry> buildCatalogue()
         boolean("Timcode avant", &S::timcodeAvant, false, "rename commands"),
         integer("Format Durée", &S::formatDuree, 0, 0, 2, "title editor"),
         boolean("Deinterlace", &S::deinterlace, true, "deinterlacing"),
+        text("Share preset", &S::sharePreset, "medium", "share copies (H.264 preset)"),
+        integer("Share CRF", &S::shareCrf, 20, 0, 51, "share copies (H.264 quality)"),
         boolean("Charger Snapdeck", &S::chargerSnapdeck, true, "shell helpers (F2)"),
     };
 }

@@ -1,6 +1,7 @@
 // The subtitle (srt) writer: every stretch of unchanged caption lines becomes one numbered subtitle.
 #pragma once
 
+#include "scenes/caption_cues.h"
 #include "scenes/write_file.h"
 
 #include <cstdint>
@@ -25,11 +26,8 @@ public:
 
 private:
     double m_frameRate;
-    std::uint32_t m_pendingStart = 0;
+    CaptionCues m_cues;
     std::int32_t m_count = 0;
-    bool m_pending = false;
-    std::string m_pendingLine1;
-    std::string m_pendingLine2;
 };
 
 } // namespace camlog::scenes

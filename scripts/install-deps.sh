@@ -4,7 +4,7 @@ set -eu
 PACKAGES="
   g++ cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-multimedia-dev libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
+  qt6-base-dev qt6-multimedia-dev libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev libavfilter-dev
   libxlsxwriter-dev libzip-dev fonts-dejavu-core
   ffmpeg dvgrab mediainfo libimage-exiftool-perl
   xvfb xauth xdotool xclip desktop-file-utils imagemagick tesseract-ocr tesseract-ocr-eng

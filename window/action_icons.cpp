@@ -33,6 +33,7 @@ constexpr ActionIconNames kIcons[] = {
     {"taDeinterlace", "object-flip-vertical", ""},
     {"ccDecalageHoraire", "appointment-new", ""},
     {"ccDossierParent", "folder", ""},
+    {"ccShareCopy", "camera-video", ""},
     {"ccDefaultPlayer", "video-x-generic", ""},
     {"ccSupprimerFichier", "edit-delete", ""},
     {"saRiffHeader", "document-properties", ""},

@@ -21,6 +21,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -343,6 +344,29 @@ QWidget *TOptionsFrame::filesTab()
     return page;
 }
 
+// The H.264 settings of the MP4 share copies: x264's preset and constant quality.
+QHBoxLayout *TOptionsFrame::shareCopyRow(QWidget *page)
+{
+    auto *row = new QHBoxLayout;
+    row->addWidget(new QLabel("Share copies (MP4): preset ", page));
+    row->addWidget(
+        addCombo(page, "cbSharePreset",
+                 {"ultrafast", "superfast", "veryfast", "faster", "fast", "medium", "slow", "slower", "veryslow"},
+                 &prefs::Settings::sharePreset));
+    row->addWidget(new QLabel(" quality (CRF) ", page));
+    auto *crf = new QSpinBox(page);
+    crf->setObjectName("seShareCrf");
+    crf->setRange(0, 51);
+    connect(crf, &QSpinBox::valueChanged, this, [this](int value) {
+        if (!m_filling)
+            change([value](prefs::Settings &s) { s.shareCrf = value; });
+    });
+    m_fillers.push_back([crf](const prefs::Settings &s) { crf->setValue(s.shareCrf); });
+    row->addWidget(crf);
+    row->addStretch();
+    return row;
+}
+
 QWidget *TOptionsFrame::dvTab()
 {
     auto *page = new QWidget;
@@ -366,6 +390,7 @@ QWidget *TOptionsFrame::dvTab()
     row->addWidget(new QLabel("s", page));
     row->addStretch();
     layout->addLayout(row);
+    layout->addLayout(shareCopyRow(page));
     auto *duree = new QGroupBox("Format for duration of scenes", page);
     duree->setObjectName("rgFormatDuree");
     auto *items = new QVBoxLayout(duree);

@@ -16,6 +16,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -74,6 +75,7 @@ private:
     QWidget *foldersTab();
     QWidget *filesTab();
     QWidget *dvTab();
+    QHBoxLayout *shareCopyRow(QWidget *page);
     QCheckBox *addCheck(QWidget *parent, const char *name, const char *caption, bool prefs::Settings::*member);
     QComboBox *addCombo(QWidget *parent, const char *name, std::initializer_list<const char *> items,
                         std::string prefs::Settings::*member);

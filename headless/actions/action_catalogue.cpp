@@ -122,6 +122,8 @@ constexpr ActionDef kCatalogue[] = {
     {"taDeinterlace", K::Toggle, "mono", "Deinterlace", "Stop deinterlacing", "deinterlace", "di", "Ctrl+F12", {}, P::None},
     {"saDureeTotale", K::Plain, "list", "Total duration of videos", "", "", "", "Ctrl+J", {}, P::None},
     {"saListeDetaillee", K::Plain, "list", "Save the detailed list", "", "detailedlist", "dl", "", {}, P::AsksUser},
+    {"ccShareCopy", K::Command, "multi", "Export a share copy", "", "sharecopy", "mp4", "", {}, P::None},
+    {"ccShareScenes", K::Command, "multi", "Export a share copy of each scene", "", "sharescenes", "mp4s", "", {}, P::None},
 };
 
 } // namespace

@@ -30,7 +30,7 @@ constexpr MenuEntry kRename[] = {A("ccAjouterDatecode"), A("ccAjouterTimecode"),
 constexpr MenuEntry kConvert[] = {
     A("ccConvertirDV1"), A("ccConvertirDV2"), A("ccRecompresserDV2"), A("ccCorrigerType2"), kSep,
     A("ccConvertirNTSC"), A("ccConvertirPal"), A("ccConvertir4x3"), A("ccConvertir16x9"), kSep,
-    A("ccDecalerHoraire"), A("ccExtraireAudio")};
+    A("ccDecalerHoraire"), A("ccExtraireAudio"), kSep, A("ccShareCopy"), A("ccShareScenes")};
 constexpr MenuEntry kInlay[] = {A("taAfficherIncrustation"), A("taEditerIncrust"), A("ccIncruster"), kSep,
                                 A("ccCreerSrt"), A("ccSupprimerSrt")};
 constexpr MenuEntry kScenes[] = {
@@ -49,7 +49,7 @@ constexpr MenuDef kMainMenu[] = {
 constexpr MenuEntry kMainPopup[] = {
     A("saOuvrirFichiers"), A("saCollerFichiers"), A("saOuvrirunDossier"), A("saOuvrirDossierPrefere"),
     A("saOuvrirPlayList"), A("saOuvrirScript"), kSep, A("saViderListe"), A("saSauverListe"),
-    A("saListeDetaillee"), A("saSelectionnerTout"), Sub("Sort"), A("saOrdreAlpha"), A("saTriTaille"),
+    A("saListeDetaillee"), A("saSelectionnerTout"), kSep, A("ccShareCopy"), A("ccShareScenes"), Sub("Sort"), A("saOrdreAlpha"), A("saTriTaille"),
     A("saTrierModify"), A("saTriDatecode"), A("saTriTimecode"), A("saTriDuree"), kEnd, kSep, A("taRaccourcis"),
     A("taOptions"), A("taApropos"), A("saQuitter")};
 constexpr MenuEntry kVideoPanelPopup[] = {A("taFullscreen"), kSep, A("saPlayStop"), A("taMute"), kSep,

@@ -9,7 +9,8 @@ constexpr std::string_view kOpen[] = {"saOuvrirDossierPrefere", "saOuvrirFichier
                                       "saCollerFichiers"};
 constexpr std::string_view kVideo[] = {
     "taMute",          "taAfficherIncrustation", "taFullscreen",   "ccDecalageHoraire",
-    "ccDossierParent", "taEditerIncrust",        "taEditerScenes", "taDeinterlace"};
+    "ccDossierParent", "taEditerIncrust",        "taEditerScenes", "taDeinterlace",
+    "ccShareCopy"};
 constexpr std::string_view kInterface[] = {"taOptions", "saQuitter", "taApropos", "taRaccourcis"};
 constexpr std::string_view kScenes[] = {"saSupprimerScene", "saInsererScene", "taEditerTitres", "saEnregistrerScn"};
 constexpr std::string_view kList[] = {"saViderListe", "saSauverListe", "saSelectionnerTout"};

@@ -7,7 +7,12 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
 #include <libavformat/avformat.h>
+#include <libavformat/avio.h>
+#include <libavutil/audio_fifo.h>
 #include <libavutil/avutil.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/dict.h>
@@ -182,5 +187,46 @@ CAMLOG_FORWARD(Resample, int, swr_convert,
 CAMLOG_FORWARD(Resample, int, swr_get_out_samples, (struct SwrContext * s, int in_samples), (s, in_samples))
 CAMLOG_FORWARD(Resample, int, swr_convert_frame, (SwrContext * swr, AVFrame *output, const AVFrame *input),
                (swr, output, input))
+
+// libavutil: memory and the sound queue of the share copy's encoder
+CAMLOG_FORWARD(Util, void *, av_mallocz, (size_t size), (size))
+CAMLOG_FORWARD(Util, void *, av_realloc_array, (void *ptr, size_t nmemb, size_t size), (ptr, nmemb, size))
+CAMLOG_FORWARD(Util, char *, av_strdup, (const char *s), (s))
+CAMLOG_FORWARD(Util, AVAudioFifo *, av_audio_fifo_alloc, (enum AVSampleFormat sample_fmt, int channels, int nb_samples),
+               (sample_fmt, channels, nb_samples))
+CAMLOG_FORWARD(Util, void, av_audio_fifo_free, (AVAudioFifo * af), (af))
+CAMLOG_FORWARD(Util, int, av_audio_fifo_read, (AVAudioFifo * af, void **data, int nb_samples), (af, data, nb_samples))
+CAMLOG_FORWARD(Util, int, av_audio_fifo_size, (AVAudioFifo * af), (af))
+CAMLOG_FORWARD(Util, int, av_audio_fifo_write, (AVAudioFifo * af, void **data, int nb_samples), (af, data, nb_samples))
+
+// libavformat: the MP4 writer's own output
+CAMLOG_FORWARD(Format, AVIOContext *, avio_alloc_context,
+               (unsigned char *buffer, int buffer_size, int write_flag, void *opaque,
+                int (*read_packet)(void *opaque, uint8_t *buf, int buf_size),
+                int (*write_packet)(void *opaque, uint8_t *buf, int buf_size),
+                int64_t (*seek)(void *opaque, int64_t offset, int whence)),
+               (buffer, buffer_size, write_flag, opaque, read_packet, write_packet, seek))
+CAMLOG_FORWARD(Format, void, avio_context_free, (AVIOContext * *s), (s))
+CAMLOG_FORWARD(Format, void, avio_flush, (AVIOContext * s), (s))
+
+// libavfilter: the share copy's picture chain
+CAMLOG_FORWARD(Filter, const AVFilter *, avfilter_get_by_name, (const char *name), (name))
+CAMLOG_FORWARD(Filter, AVFilterGraph *, avfilter_graph_alloc, (void), ())
+CAMLOG_FORWARD(Filter, int, avfilter_graph_config, (AVFilterGraph * graphctx, void *log_ctx), (graphctx, log_ctx))
+CAMLOG_FORWARD(Filter, int, avfilter_graph_create_filter,
+               (AVFilterContext * *filt_ctx, const AVFilter *filt, const char *name, const char *args, void *opaque,
+                AVFilterGraph *graph_ctx),
+               (filt_ctx, filt, name, args, opaque, graph_ctx))
+CAMLOG_FORWARD(Filter, void, avfilter_graph_free, (AVFilterGraph * *graph), (graph))
+CAMLOG_FORWARD(Filter, int, avfilter_graph_parse_ptr,
+               (AVFilterGraph * graph, const char *filters, AVFilterInOut **inputs, AVFilterInOut **outputs,
+                void *log_ctx),
+               (graph, filters, inputs, outputs, log_ctx))
+CAMLOG_FORWARD(Filter, AVFilterInOut *, avfilter_inout_alloc, (void), ())
+CAMLOG_FORWARD(Filter, void, avfilter_inout_free, (AVFilterInOut * *inout), (inout))
+CAMLOG_FORWARD(Filter, int, av_buffersink_get_frame, (AVFilterContext * ctx, AVFrame *frame), (ctx, frame))
+CAMLOG_FORWARD(Filter, AVRational, av_buffersink_get_time_base, (const AVFilterContext *ctx), (ctx))
+CAMLOG_FORWARD(Filter, int, av_buffersrc_add_frame_flags, (AVFilterContext * buffer_src, AVFrame *frame, int flags),
+               (buffer_src, frame, flags))
 
 } // extern "C"

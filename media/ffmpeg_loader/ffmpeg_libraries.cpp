@@ -3,6 +3,7 @@
 
 extern "C" {
 #include <libavcodec/version.h>
+#include <libavfilter/version.h>
 #include <libavformat/version.h>
 #include <libavutil/macros.h>
 #include <libavutil/version.h>
@@ -19,12 +20,13 @@ namespace camlog::media {
 
 namespace {
 
-constexpr std::array<const char *, 5> kFiles = {
+constexpr std::array<const char *, 6> kFiles = {
     "libavcodec.so." AV_STRINGIFY(LIBAVCODEC_VERSION_MAJOR),
     "libavformat.so." AV_STRINGIFY(LIBAVFORMAT_VERSION_MAJOR),
     "libavutil.so." AV_STRINGIFY(LIBAVUTIL_VERSION_MAJOR),
     "libswscale.so." AV_STRINGIFY(LIBSWSCALE_VERSION_MAJOR),
     "libswresample.so." AV_STRINGIFY(LIBSWRESAMPLE_VERSION_MAJOR),
+    "libavfilter.so." AV_STRINGIFY(LIBAVFILTER_VERSION_MAJOR),
 };
 
 struct Loader {
@@ -98,7 +100,7 @@ core::Expected<void *, core::LibraryLoadErrorCode> OpenFfmpegLibrary(FfmpegLibra
 core::Expected<bool, core::LibraryLoadErrorCode> LoadFfmpeg()
 {
     for (const FfmpegLibrary library : {FfmpegLibrary::Util, FfmpegLibrary::Codec, FfmpegLibrary::Format,
-                                        FfmpegLibrary::Scale, FfmpegLibrary::Resample}) {
+                                        FfmpegLibrary::Scale, FfmpegLibrary::Resample, FfmpegLibrary::Filter}) {
         const auto opened = OpenFfmpegLibrary(library);
         if (!opened)
             return opened.error();

@@ -11,7 +11,7 @@
 
 namespace camlog::media {
 
-enum class FfmpegLibrary { Codec, Format, Util, Scale, Resample };
+enum class FfmpegLibrary { Codec, Format, Util, Scale, Resample, Filter };
 
 // The file name (soname) of each library, of the FFmpeg the program was built against.
 const char *FfmpegLibraryFile(FfmpegLibrary library);
@@ -19,7 +19,7 @@ const char *FfmpegLibraryFile(FfmpegLibrary library);
 // Opens a library file (once; later calls give the same handle).
 core::Expected<void *, core::LibraryLoadErrorCode> OpenFfmpegLibrary(FfmpegLibrary library);
 
-// Opens all five libraries: a caller that wants a clear error before a run starts asks here.
+// Opens all six libraries: a caller that wants a clear error before a run starts asks here.
 core::Expected<bool, core::LibraryLoadErrorCode> LoadFfmpeg();
 
 // The function `name` of the library. When it cannot be had, the process cannot go on (the call

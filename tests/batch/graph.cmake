@@ -35,3 +35,8 @@ camlog_add_test_program(camlog_inlay_batch_tests
 camlog_add_test_program(camlog_bad_input_batch_tests
   SOURCES bad_input_batch_test.cpp
   LIBS camlog_batch_runner camlog_media_test_support camlog_media camlog_scenes camlog_core)
+
+# End-to-end runs of the MP4 share copies, read back by ffprobe and ffmpeg.
+camlog_add_test_program(camlog_share_copy_batch_tests
+  SOURCES share_copy_batch_test.cpp
+  LIBS camlog_batch_runner camlog_media_test_support camlog_media camlog_scenes camlog_core)

@@ -54,6 +54,10 @@ const CatalogueRow kCatalogue[] = {
      "An error occurred while creating a scn file by content for %s"},
     {"CreerSrt", Kind::Graph, fnSelect, udEach, ufReload, "Creating a srt file for %s",
      "An error occurred while creating a srt file for %s"},
+    {"ShareCopy", Kind::Graph, fnSelect, udNone, ufNone, "Making a share copy of %s",
+     "An error occurred while making a share copy of %s"},
+    {"ShareScenes", Kind::Graph, fnSelect, udEach, ufReload, "Making a share copy of %s, scene %d",
+     "An error occurred while making share copies of the scenes of %s"},
     {"ExporterScenesTexte", Kind::Dest, fnSelect, udNone, ufNone, "Exporting the scenes of %s to a text file",
      "Error while exporting the scenes of %s to a text file"},
     {"ExporterScenesExcel", Kind::Dest, fnSelect, udNone, ufNone, "Exporting the scenes of %s to Excel",
@@ -209,6 +213,8 @@ TEST_F(CatalogueTest, FileConditionsFollowTheFilesFormat)
         {"CreerScnByDate", {"pal1", "pal2", "wide2", "ntsc1", "ntsc2", "pal2scn"}},
         {"CreerScnByContenu", {"pal1", "pal2", "wide2", "ntsc1", "ntsc2", "mpeg4", "pal2scn"}},
         {"CreerSrt", {"pal1", "pal2", "wide2", "ntsc1", "ntsc2", "pal2scn"}},
+        {"ShareCopy", {"pal1", "pal2", "wide2", "ntsc1", "ntsc2", "pal2scn"}},
+        {"ShareScenes", {"pal1", "pal2", "wide2", "ntsc1", "ntsc2", "pal2scn"}},
         {"ExporterScenesTexte", {"pal2scn"}},
         {"ExporterScenesExcel", {"pal2scn"}},
         {"SupprimerScn", {"pal2scn"}},
@@ -317,6 +323,7 @@ TEST_F(CatalogueTest, OutputDestinationsFollowTheOutputFolderSetting)
         {&dm.Convertir4x3, "clip_4x3.avi", false},
         {&dm.Incruster, "clip_in.avi", false},
         {&dm.ExtraireAudio, "clip.wav", false},
+        {&dm.ShareCopy, "clip.mp4", false},
         {&dm.ExporterScenesTexte, "clip_scn.txt", false},
         {&dm.CreerScnByDate, "clip.scn", true},
         {&dm.CreerScnByContenu, "clip.scn", true},
@@ -338,6 +345,9 @@ TEST_F(CatalogueTest, OutputDestinationsFollowTheOutputFolderSetting)
     }
     settings.saveInSameFolder = true;
     EXPECT_EQ(dm.CutScenes.OnDestination(fichier.get(), {}, 3), folder + "clip_scene_3.avi");
+    EXPECT_EQ(dm.ShareScenes.OnDestination(fichier.get(), {}, 2), folder + "clip_scene_2.mp4");
+    settings.saveInSameFolder = false;
+    EXPECT_EQ(dm.ShareScenes.OnDestination(fichier.get(), {}, 2), "/out/clip_scene_2.mp4");
 }
 
 TEST_F(CatalogueTest, ShellCommandsCallTheDesktop)

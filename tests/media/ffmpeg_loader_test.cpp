@@ -15,7 +15,7 @@ namespace {
 TEST(FfmpegLoader, EveryLibraryOfTheBuildOpens)
 {
     for (const FfmpegLibrary library : {FfmpegLibrary::Codec, FfmpegLibrary::Format, FfmpegLibrary::Util,
-                                        FfmpegLibrary::Scale, FfmpegLibrary::Resample}) {
+                                        FfmpegLibrary::Scale, FfmpegLibrary::Resample, FfmpegLibrary::Filter}) {
         const auto opened = OpenFfmpegLibrary(library);
         EXPECT_TRUE(opened.ok()) << FfmpegLibraryFile(library) << ": " << opened.error().message;
     }

@@ -20,3 +20,7 @@ camlog_add_test_program(camlog_deinterlace_tests
 camlog_add_test_program(camlog_preview_tests
   SOURCES preview_player_test.cpp
   LIBS camlog_media camlog_media_test_support Qt6::Gui)
+# The MP4 share copy, read back by ffprobe and ffmpeg.
+camlog_add_test_program(camlog_share_copy_tests
+  SOURCES share_copy_test.cpp
+  LIBS camlog_media camlog_media_test_support)

@@ -86,6 +86,8 @@ const ExpectedKey kExpected[] = {
     {"Timcode avant", 'B', "0"},
     {"Format Dur\u00E9e", 'I', "0"},
     {"Deinterlace", 'B', "1"},
+    {"Share preset", 'S', "medium"},
+    {"Share CRF", 'I', "20"},
     {"Charger Snapdeck", 'B', "1"},
 };
 

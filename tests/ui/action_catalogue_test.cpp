@@ -133,6 +133,8 @@ const Row kTable[] = {
     {"saDureeTotale", P, "list", "Total duration of videos", "", "", "", "Ctrl+J"},
     // Added so that the list-menu item can be scripted; it comes after every other action.
     {"saListeDetaillee", P, "list", "Save the detailed list", "", "detailedlist", "dl", "Ctrl+J"},
+    {"ccShareCopy", C, "multi", "Export a share copy", "", "sharecopy", "mp4", ""},
+    {"ccShareScenes", C, "multi", "Export a share copy of each scene", "", "sharescenes", "mp4s", ""},
 };
 
 // Keys bound twice: the later action in table order loses them.

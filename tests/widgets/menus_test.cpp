@@ -60,6 +60,11 @@ TEST(MainMenu, MenusFollowTheirLayoutAndDisappearWithTheirItems)
     ASSERT_NE(menu.menu("Rename"), nullptr);
     EXPECT_THAT(Items(*menu.menu("Rename")),
                 ElementsAre("Add datecode", "Add timecode", "Rename", "-", "Shorten the name"));
+    EXPECT_THAT(Items(*menu.menu("Convert")),
+                ElementsAre("Convert in type 1", "Convert in type 2", "Recompress into DV type 2", "Fix the DV type 2",
+                            "-", "Convert in NTSC", "Convert in Pal", "Convert to 4x3", "Convert to 16x9", "-",
+                            "Fix a time difference", "Extract audio", "-", "Export a share copy",
+                            "Export a share copy of each scene"));
     const std::vector<std::string> files = Items(*menu.menu("Files"));
     ASSERT_EQ(files.size(), 16u);
     EXPECT_EQ(files[11], "Sort the list >");
@@ -99,7 +104,8 @@ TEST(PopupMenus, BuiltFromTheirLayouts)
     EXPECT_EQ(Items(*main), Items(*list));
     EXPECT_THAT(Items(*list), ElementsAre("Open...", "Paste files", "Open a folder...", "Open the preferred folder",
                                           "Open a playlist...", "Launch a script", "-", "Empty the list",
-                                          "Save the list as...", "Save the detailed list", "Select all", "Sort >", "-",
+                                          "Save the list as...", "Save the detailed list", "Select all", "-",
+                                          "Export a share copy", "Export a share copy of each scene", "Sort >", "-",
                                           "Display the shortcuts", "Settings", "About...", "Quit"));
 }
 
@@ -118,7 +124,8 @@ TEST(ToolBars, FiveBarsAndTheirEntriesInTheToolBarsMenu)
                 ElementsAre("saOuvrirDossierPrefere", "saOuvrirFichiers", "saOuvrirScript", "saCollerFichiers"));
     EXPECT_THAT(Items(*bars.bar("tbInterface")), ElementsAre("taOptions", "saQuitter", "taApropos", "taRaccourcis"));
     EXPECT_THAT(Items(*bars.bar("tbListe")), ElementsAre("saViderListe", "saSauverListe", "saSelectionnerTout"));
-    EXPECT_EQ(bars.bar("tbVideo")->actions().size(), 8);
+    EXPECT_EQ(bars.bar("tbVideo")->actions().size(), 9);
+    EXPECT_EQ(bars.bar("tbVideo")->actions().back(), binding.action("ccShareCopy"));
     EXPECT_EQ(bars.bar("tbVideo")->windowTitle(), "Change the Video");
 
     EXPECT_TRUE(bars.bar("tbScenes")->isHidden());

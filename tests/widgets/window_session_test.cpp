@@ -292,7 +292,9 @@ TEST_F(WindowSessionTest, ToolBarButtonsHaveIconsAndAllShow)
     for (const int width : {600, 1200}) {
         SCOPED_TRACE(width);
         form.resize(width, 800);
-        QApplication::processEvents();
+        // The resize and the tool bars' new layout arrive as events of their own; a loaded
+        // machine delivers them over more than one pass of the event loop.
+        QTest::qWait(200);
         for (QToolBar *bar : form.findChildren<QToolBar *>()) {
             if (!bar->isVisible())
                 continue;
@@ -387,6 +389,45 @@ TEST_F(WindowSessionTest, ThePreviewShowsTheActiveFileAndAnswersItsKeys)
     EXPECT_TRUE(vue.note()->isVisible());
     EXPECT_TRUE(vue.note()->text().contains("Temporary break of the video")) << vue.note()->text().toStdString();
     EXPECT_FALSE(vue.positionSlider()->isEnabled());
+}
+
+// The share copy from its tool-bar button: the MP4 beside the tape; Escape during a copy leaves
+// no MP4 and no hidden temporary behind.
+TEST_F(WindowSessionTest, TheShareCopyButtonWritesTheMp4AndEscapeLeavesNothing)
+{
+    settings.sharePreset = "ultrafast";
+    auto window = makeWindow({"/o=" + (tapes / "pal_16x9_32k-type1.avi").string(), "/a"});
+    showAndActivate(*window);
+    ASSERT_TRUE(waitIdle(*window));
+    auto *bar = window->form().findChild<QToolBar *>("tbVideo");
+    ASSERT_NE(bar, nullptr);
+    QAction *button = nullptr;
+    for (QAction *action : bar->actions())
+        if (action->objectName() == "ccShareCopy")
+            button = action;
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 10000));
+    button->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->session().engine().IsRunning(); }, 60000));
+    const fs::path mp4 = tapes / "pal_16x9_32k-type1.mp4";
+    ASSERT_TRUE(fs::exists(mp4));
+    EXPECT_EQ(test::runCommand("ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width -of csv=p=0 '"
+                               + mp4.string() + "'")
+                  .output,
+              "h264,1024\n");
+
+    settings.sharePreset = "veryslow"; // slow enough to be stopped
+    window = makeWindow({"/o=" + (tapes / "tape_three-type2.avi").string(), "/a"});
+    showAndActivate(*window);
+    ASSERT_TRUE(waitIdle(*window));
+    ASSERT_TRUE(window->execute("ccShareCopy"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->session().engine().IsRunning(); }, 10000));
+    QTest::qWait(500);
+    QTest::keyClick(&window->form(), Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->session().engine().IsRunning(); }, 60000));
+    EXPECT_FALSE(fs::exists(tapes / "tape_three-type2.mp4"));
+    for (const auto &entry : fs::directory_iterator(tapes))
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << entry.path();
 }
 
 } // namespace
