@@ -6,6 +6,7 @@
 #include "commands/question_length.h"
 #include "core/avi_fichier.h"
 #include "core/format.h"
+#include "core/local_moment.h"
 
 #include <cerrno>
 #include <ctime>
@@ -42,22 +43,13 @@ std::error_code SetModificationTime(const std::string &path, core::DateTime mome
     const auto fields = moment.fields();
     if (!fields)
         return std::make_error_code(std::errc::invalid_argument);
-    std::tm local{};
-    local.tm_year = fields->year - 1900;
-    local.tm_mon = fields->month - 1;
-    local.tm_mday = fields->day;
-    local.tm_hour = fields->hour;
-    local.tm_min = fields->minute;
-    local.tm_sec = fields->second;
-    local.tm_isdst = -1; // the zone's rule for that day
-    errno = 0;
-    const std::time_t seconds = std::mktime(&local);
-    if (seconds == static_cast<std::time_t>(-1) && errno != 0)
+    const auto local = core::LocalMomentOf(moment);
+    if (!local)
         return std::make_error_code(std::errc::value_too_large);
     timespec times[2];
     times[0].tv_sec = 0;
     times[0].tv_nsec = UTIME_OMIT;
-    times[1].tv_sec = seconds;
+    times[1].tv_sec = static_cast<std::time_t>(local->utcSeconds);
     times[1].tv_nsec = static_cast<long>(fields->millisecond) * 1'000'000L;
     if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0)
         return {errno, std::generic_category()};

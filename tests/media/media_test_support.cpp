@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <future>
 #include <sstream>
 
 namespace camlog::test {
@@ -73,6 +74,20 @@ double ffprobeAudioEnd(const std::filesystem::path &path)
             last = line;
     const auto comma = last.find(',');
     return comma == std::string::npos ? -1.0 : std::stod(last.substr(0, comma)) + std::stod(last.substr(comma + 1));
+}
+
+media::PipelineEnd runGraphToEnd(media::TCdm &cdm)
+{
+    std::promise<media::PipelineEnd> done;
+    auto future = done.get_future();
+    cdm.fg().OnComplete = [&](const media::PipelineEnd &end) {
+        done.set_value(end);
+    };
+    cdm.fg().Run();
+    const media::PipelineEnd end = future.get();
+    cdm.fg().Stop();
+    cdm.fg().OnComplete = nullptr;
+    return end;
 }
 
 } // namespace camlog::test

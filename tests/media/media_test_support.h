@@ -2,6 +2,7 @@
 #pragma once
 
 #include "media/dv_frame_reader.h"
+#include "media/processing_module.h"
 #include "media/run_error.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +26,9 @@ DvFrames readDvFrames(const std::filesystem::path &path);
 
 // The bytes of the file's first audio stream, its chunks one after the other; empty without one.
 std::vector<std::uint8_t> firstAudioStreamBytes(const std::filesystem::path &path);
+
+// Runs what the module built to its end and gives how it ended.
+media::PipelineEnd runGraphToEnd(media::TCdm &cdm);
 
 // What ffprobe prints for `what` (its options) as CSV without keys, errors included.
 std::string ffprobeCsv(const std::filesystem::path &path, const std::string &what);

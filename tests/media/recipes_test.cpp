@@ -37,15 +37,7 @@ std::string ffprobe(const std::filesystem::path &path, const std::string &what)
 // Runs what the module built to its end; false when the run failed.
 bool runToEnd(TCdm &cdm)
 {
-    std::promise<PipelineEnd> done;
-    auto future = done.get_future();
-    cdm.fg().OnComplete = [&](const PipelineEnd &end) {
-        done.set_value(end);
-    };
-    cdm.fg().Run();
-    const PipelineEnd end = future.get();
-    cdm.fg().Stop();
-    cdm.fg().OnComplete = nullptr;
+    const PipelineEnd end = test::runGraphToEnd(cdm);
     EXPECT_TRUE(end.ok()) << messageOf(end);
     return end.ok();
 }

@@ -39,16 +39,7 @@ double ffprobeNumber(const fs::path &path, const std::string &what)
 
 PipelineEnd runToEnd(TCdm &cdm)
 {
-    std::promise<PipelineEnd> done;
-    auto future = done.get_future();
-    cdm.fg().OnComplete = [&](const PipelineEnd &end) {
-        done.set_value(end);
-    };
-    cdm.fg().Run();
-    const PipelineEnd end = future.get();
-    cdm.fg().Stop();
-    cdm.fg().OnComplete = nullptr;
-    return end;
+    return test::runGraphToEnd(cdm);
 }
 
 TEST(FrameRateConversionTest, PicturesAreRepeatedOrDroppedSoThatTheDurationStays)

@@ -25,16 +25,7 @@ namespace fs = std::filesystem;
 
 PipelineEnd runToEnd(TCdm &cdm)
 {
-    std::promise<PipelineEnd> done;
-    auto future = done.get_future();
-    cdm.fg().OnComplete = [&](const PipelineEnd &end) {
-        done.set_value(end);
-    };
-    cdm.fg().Run();
-    const PipelineEnd end = future.get();
-    cdm.fg().Stop();
-    cdm.fg().OnComplete = nullptr;
-    return end;
+    return test::runGraphToEnd(cdm);
 }
 
 std::vector<std::string> lines(const std::string &text)
