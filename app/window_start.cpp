@@ -7,7 +7,7 @@
 #include "app/window_signals.h"
 
 #include "headless/session/command_module.h"
-#include "media/avi_probe.h"
+#include "media/decoding/avi_probe.h"
 #include "prefs/current_settings.h"
 #include "prefs/prefs_environment.h"
 #include "window/window_session.h"

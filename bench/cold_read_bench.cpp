@@ -6,9 +6,9 @@
 // same ways follow (pages in memory).
 #include "headless/list/file_list_model.h"
 #include "headless/list/queue_dispatcher.h"
-#include "media/avi_probe.h"
-#include "media/datecode_scan.h"
-#include "media/dv_frame_reader.h"
+#include "media/decoding/avi_probe.h"
+#include "media/reading/datecode_scan.h"
+#include "media/reading/dv_frame_reader.h"
 
 #include <algorithm>
 #include <chrono>

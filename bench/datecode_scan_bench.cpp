@@ -1,7 +1,7 @@
 // Datecode scan speed on a long tape, side by side with a header read, a full read, cat and dvgrab,
 // with the file in the page cache (warm) and with its pages evicted before every run (cold).
-#include "media/datecode_scan.h"
-#include "media/dv_frame_reader.h"
+#include "media/reading/datecode_scan.h"
+#include "media/reading/dv_frame_reader.h"
 
 #include <benchmark/benchmark.h>
 

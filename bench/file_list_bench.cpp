@@ -3,7 +3,7 @@
 // rates, what the list adds, and how long the opening call kept its caller.
 #include "headless/list/file_list_model.h"
 #include "headless/list/queue_dispatcher.h"
-#include "media/avi_probe.h"
+#include "media/decoding/avi_probe.h"
 
 #include <algorithm>
 #include <chrono>

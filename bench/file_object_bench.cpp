@@ -1,5 +1,5 @@
 // Opens every file of a folder as a file object and reports files per second and wrong datecodes.
-#include "media/avi_probe.h"
+#include "media/decoding/avi_probe.h"
 
 #include <algorithm>
 #include <chrono>

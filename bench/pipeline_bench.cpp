@@ -9,9 +9,9 @@
 #include "engine/command_engine.h"
 #include "engine/engine_host.h"
 #include "engine/engine_list.h"
-#include "media/avi_probe.h"
-#include "media/datecode_scan.h"
-#include "media/processing_module.h"
+#include "media/decoding/avi_probe.h"
+#include "media/reading/datecode_scan.h"
+#include "media/pipeline/processing_module.h"
 #include "prefs/current_settings.h"
 #include "scenes/scn_file.h"
 

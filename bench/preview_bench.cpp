@@ -3,7 +3,7 @@
 // come, and real-time playback (pictures shown against the pictures the clock asked for).
 // Usage: camlog_bench_preview FILE FRAMERATE [PLAY_SECONDS]
 // Prints: open_s step_median_ms step_max_ms sequential_fps asked shown rss_kb_after_2s rss_kb_at_end
-#include "media/preview_player.h"
+#include "media/preview/preview_player.h"
 
 #include <QGuiApplication>
 

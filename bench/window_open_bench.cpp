@@ -4,7 +4,7 @@
 #include "headless/list/file_list_model.h"
 #include "headless/list/queue_dispatcher.h"
 #include "headless/session/command_module.h"
-#include "media/avi_probe.h"
+#include "media/decoding/avi_probe.h"
 #include "prefs/current_settings.h"
 #include "window/list_frame.h"
 #include "window/window_session.h"

@@ -1,7 +1,7 @@
 // Binds the graph commands of the command module to the processing module's builds.
 #pragma once
 
-#include "media/caption_step.h"
+#include "media/pipeline/caption_step.h"
 #include "prefs/settings.h"
 
 namespace camlog::core {

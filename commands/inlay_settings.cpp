@@ -3,7 +3,7 @@
 
 #include "core/avi_fichier.h"
 #include "core/text_encoding.h"
-#include "media/inlay_lines.h"
+#include "media/inlay/inlay_lines.h"
 #include "prefs/settings_catalogue.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 // active file.
 #pragma once
 
-#include "media/inlay_record.h"
+#include "media/inlay/inlay_record.h"
 #include "prefs/settings.h"
 
 #include <string>

@@ -3,7 +3,7 @@
 
 #include "commands/scene_export_loop.h"
 #include "core/avi_fichier.h"
-#include "media/thumbnail_encoder.h"
+#include "media/thumbnails/thumbnail_encoder.h"
 #include "scenes/office/write_excel.h"
 #include "scenes/office/write_oo_calc.h"
 #include "scenes/office/write_oo_writer.h"

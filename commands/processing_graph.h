@@ -3,7 +3,7 @@
 #pragma once
 
 #include "engine/graph_command.h"
-#include "media/processing_module.h"
+#include "media/pipeline/processing_module.h"
 
 #include <memory>
 #include <mutex>

@@ -2,7 +2,7 @@
 #include "commands/scene_export_loop.h"
 
 #include "core/avi_fichier.h"
-#include "media/headless_frame_source.h"
+#include "media/decoding/headless_frame_source.h"
 #include "scenes/companion_file.h"
 #include "scenes/edited_scenes.h"
 #include "scenes/scn_file.h"

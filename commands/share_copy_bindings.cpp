@@ -7,8 +7,8 @@
 #include "commands/rename_handlers.h"
 #include "core/avi_fichier.h"
 #include "engine/command_engine.h"
-#include "media/datecode_scan.h"
-#include "media/share_copy_source.h"
+#include "media/reading/datecode_scan.h"
+#include "media/sharecopy/share_copy_source.h"
 #include "scenes/scn_file.h"
 
 #include <cmath>

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "core/avi_fichier.h"
-#include "media/preview_player.h"
-#include "media/preview_stamp.h"
+#include "media/preview/preview_player.h"
+#include "media/preview/preview_stamp.h"
 
 #include <QObject>
 

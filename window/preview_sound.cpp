@@ -1,7 +1,7 @@
 // The preview's sound device.
 #include "window/preview_sound.h"
 
-#include "media/preview_source.h"
+#include "media/preview/preview_source.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>

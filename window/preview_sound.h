@@ -1,7 +1,7 @@
 // The preview's sound device: a QAudioSink that plays what the player's ring holds.
 #pragma once
 
-#include "media/pcm_ring.h"
+#include "media/preview/pcm_ring.h"
 
 #include <QIODevice>
 #include <QObject>

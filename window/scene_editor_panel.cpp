@@ -2,7 +2,7 @@
 #include "window/scene_editor_panel.h"
 
 #include "headless/actions/action_list.h"
-#include "media/headless_frame_source.h"
+#include "media/decoding/headless_frame_source.h"
 #include "prefs/current_settings.h"
 #include "scenes/edited_scenes.h"
 #include "scenes/scene_editor.h"

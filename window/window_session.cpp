@@ -6,7 +6,7 @@
 #include "headless/actions/action_menus.h"
 #include "headless/actions/command_line.h"
 #include "headless/list/mounted_disks.h"
-#include "media/ffmpeg_version.h"
+#include "media/decoding/ffmpeg_version.h"
 #include "prefs/current_settings.h"
 #include "prefs/settings_io.h"
 #include "window/action_binding.h"

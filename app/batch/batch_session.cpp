@@ -1,7 +1,7 @@
 // One batch run over a session.
 #include "app/batch/batch_session.h"
 
-#include "media/ffmpeg_log.h"
+#include "media/decoding/ffmpeg_log.h"
 
 namespace camlog::app {
 

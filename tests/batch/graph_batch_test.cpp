@@ -3,9 +3,9 @@
 #include "batch/batch_runner.h"
 
 #include "core/dv_frame.h"
-#include "media/dv_audio_layout.h"
-#include "media/dv_avi_writer.h"
-#include "media/dv_frame_reader.h"
+#include "media/audio/dv_audio_layout.h"
+#include "media/writing/dv_avi_writer.h"
+#include "media/reading/dv_frame_reader.h"
 #include "media/media_test_support.h"
 #include "scenes/scn_file.h"
 #include "support/riff_builder.h"

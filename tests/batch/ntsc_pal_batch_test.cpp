@@ -4,7 +4,7 @@
 #include "batch/batch_runner.h"
 
 #include "core/dv_frame.h"
-#include "media/dv_frame_reader.h"
+#include "media/reading/dv_frame_reader.h"
 #include "media/media_test_support.h"
 #include "scenes/dv_scene_detect.h"
 #include "support/test_files.h"

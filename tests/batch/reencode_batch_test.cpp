@@ -4,7 +4,7 @@
 #include "batch/batch_runner.h"
 
 #include "core/dv_frame.h"
-#include "media/dv_avi_writer.h"
+#include "media/writing/dv_avi_writer.h"
 #include "media/media_test_support.h"
 #include "support/test_files.h"
 

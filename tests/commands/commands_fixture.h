@@ -5,7 +5,7 @@
 #include "commands/dm_action.h"
 #include "core/avi_fichier.h"
 #include "engine/engine_test_host.h"
-#include "media/avi_probe.h"
+#include "media/decoding/avi_probe.h"
 #include "prefs/current_settings.h"
 #include "support/test_files.h"
 

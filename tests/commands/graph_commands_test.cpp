@@ -5,7 +5,7 @@
 #include "commands_fixture.h"
 #include "media/media_test_support.h"
 #include "core/dv_frame.h"
-#include "media/dv_frame_reader.h"
+#include "media/reading/dv_frame_reader.h"
 #include "scenes/scn_file.h"
 
 #include <gtest/gtest.h>

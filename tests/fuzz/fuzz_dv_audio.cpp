@@ -1,6 +1,6 @@
 // DV audio split and join, and the frame record decoding, on any frame-sized bytes.
 #include "core/dv_frame.h"
-#include "media/dv_audio.h"
+#include "media/audio/dv_audio.h"
 #include "scenes/frame_record.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 // The media prober and the file object built on it, on any bytes.
 #include "core/avi_fichier.h"
 #include "fuzz_input_file.h"
-#include "media/avi_probe.h"
-#include "media/ffmpeg_log.h"
+#include "media/decoding/avi_probe.h"
+#include "media/decoding/ffmpeg_log.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -2,9 +2,9 @@
 // to its end (or its first 64 frames), and the DV frames beside it that carry the source's
 // recording times.
 #include "fuzz_input_file.h"
-#include "media/av_file_decoder.h"
-#include "media/dv_source_frames.h"
-#include "media/ffmpeg_log.h"
+#include "media/decoding/av_file_decoder.h"
+#include "media/reencoding/dv_source_frames.h"
+#include "media/decoding/ffmpeg_log.h"
 
 #include <cstdlib>
 

@@ -1,5 +1,5 @@
 // Sample-rate conversion of 16-bit PCM, and the pass-through at an equal rate.
-#include "media/audio_rate_converter.h"
+#include "media/audio/audio_rate_converter.h"
 
 #include <gtest/gtest.h>
 

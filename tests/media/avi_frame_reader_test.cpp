@@ -1,5 +1,5 @@
 // DV frames read from AVI files by their indexes: agreement with the raw tapes and ffprobe, damage.
-#include "media/dv_frame_reader.h"
+#include "media/reading/dv_frame_reader.h"
 
 #include "media_test_support.h"
 #include "support/test_files.h"

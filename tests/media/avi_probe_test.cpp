@@ -1,5 +1,5 @@
 // The real prober behind the file object, on generated and real DV files, checked against ffprobe and exiftool.
-#include "media/avi_probe.h"
+#include "media/decoding/avi_probe.h"
 
 #include "core/avi_patch.h"
 #include "core/dv_frame.h"

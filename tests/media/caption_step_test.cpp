@@ -1,5 +1,5 @@
 // The caption step: which caption lines the detector reports for which frames, by timing mode.
-#include "media/caption_step.h"
+#include "media/pipeline/caption_step.h"
 
 #include "core/text_encoding.h"
 

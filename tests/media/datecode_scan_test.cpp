@@ -1,5 +1,5 @@
 // The fast datecode scan gives the same records and scenes as decoding every whole frame.
-#include "media/datecode_scan.h"
+#include "media/reading/datecode_scan.h"
 
 #include "support/test_files.h"
 

@@ -1,7 +1,7 @@
 // The deinterlacer: the detection threshold, the confirmation by a neighbour, the rows that
 // never change, and the plane form against the picture form on grey pictures.
-#include "media/deinterlace.h"
-#include "media/dv_deinter.h"
+#include "media/reencoding/deinterlace.h"
+#include "media/reencoding/dv_deinter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Joining a PCM stream into successive DV frames.
-#include "media/dv_audio_injector.h"
+#include "media/audio/dv_audio_injector.h"
 
 #include "audio_test_support.h"
 #include "support/test_files.h"

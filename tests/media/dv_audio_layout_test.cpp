@@ -1,5 +1,5 @@
 // Sample places in DV frames and the 12-bit nonlinear sample code.
-#include "media/dv_audio_layout.h"
+#include "media/audio/dv_audio_layout.h"
 
 #include <gtest/gtest.h>
 

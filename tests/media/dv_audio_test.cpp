@@ -1,9 +1,9 @@
 // DV audio split and join, checked against ffmpeg's own decoding of DV audio.
-#include "media/dv_audio.h"
+#include "media/audio/dv_audio.h"
 
 #include "audio_test_support.h"
 #include "core/dv_frame.h"
-#include "media/dv_audio_layout.h"
+#include "media/audio/dv_audio_layout.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // DV AVI files written by DvAviWriter, read back by our reader, ffprobe and mediainfo.
-#include "media/dv_avi_writer.h"
+#include "media/writing/dv_avi_writer.h"
 
 #include "core/avi_fichier.h"
 #include "core/avi_param.h"
-#include "media/avi_probe.h"
-#include "media/dv_frame_reader.h"
+#include "media/decoding/avi_probe.h"
+#include "media/reading/dv_frame_reader.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>

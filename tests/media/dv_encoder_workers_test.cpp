@@ -1,6 +1,6 @@
 // The encoders side by side: frames come out in the order their jobs went in, whatever order
 // the threads finish in; a picture an encoder refuses stops them all with its error.
-#include "media/dv_encoder_workers.h"
+#include "media/reencoding/dv_encoder_workers.h"
 
 #include "core/dv_frame.h"
 

@@ -1,8 +1,8 @@
 // The DV header filter on frames read from the fixtures: header copy, date shift, aspect.
-#include "media/dv_header_filter.h"
+#include "media/pipeline/dv_header_filter.h"
 
 #include "core/dv_frame.h"
-#include "media/dv_frame_reader.h"
+#include "media/reading/dv_frame_reader.h"
 #include "scenes/dv_scene_detect.h"
 #include "support/test_files.h"
 

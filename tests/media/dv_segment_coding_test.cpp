@@ -4,9 +4,9 @@
 // once come out as FFmpeg's DV encoder codes them in their own pictures.
 #include "core/dv_frame.h"
 #include "core/dv_video_segments.h"
-#include "media/dv_picture_stage.h"
-#include "media/dv_segment_packer.h"
-#include "media/dv_video_encoder.h"
+#include "media/reencoding/dv_picture_stage.h"
+#include "media/reencoding/dv_segment_packer.h"
+#include "media/reencoding/dv_video_encoder.h"
 
 extern "C" {
 #include <libavutil/pixdesc.h>

@@ -1,5 +1,5 @@
 // The headless frame source on generated DV files: datecodes, timecodes and pictures by frame index.
-#include "media/headless_frame_source.h"
+#include "media/decoding/headless_frame_source.h"
 
 #include "scenes/scene_class.h"
 #include "support/test_files.h"

@@ -1,5 +1,5 @@
 // The inlay filter on small pictures: layout, font sizes, border, timing modes and lines.
-#include "media/inlay_filter.h"
+#include "media/inlay/inlay_filter.h"
 
 #include "core/text_encoding.h"
 

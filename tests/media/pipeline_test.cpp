@@ -1,6 +1,6 @@
 // The pipeline's run, stop, completion and failure, with sources that stand in for real ones.
-#include "media/media_stamper.h"
-#include "media/pipeline.h"
+#include "media/pipeline/media_stamper.h"
+#include "media/pipeline/pipeline.h"
 
 #include <gtest/gtest.h>
 

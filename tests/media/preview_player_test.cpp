@@ -1,8 +1,8 @@
 // The preview player without a screen: opening each kind of file, stepping, scenes, sound
 // settings, the picture shown and copied, and files that go away while they play.
-#include "media/headless_frame_source.h"
-#include "media/preview_player.h"
-#include "media/preview_stamp.h"
+#include "media/decoding/headless_frame_source.h"
+#include "media/preview/preview_player.h"
+#include "media/preview/preview_stamp.h"
 #include "support/test_files.h"
 
 #include <QCoreApplication>

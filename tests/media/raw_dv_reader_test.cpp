@@ -1,5 +1,5 @@
 // Raw DV files: frames at fixed offsets, the DIF header as format probe, partial frames, reads.
-#include "media/dv_frame_reader.h"
+#include "media/reading/dv_frame_reader.h"
 
 #include "media_test_support.h"
 #include "support/test_files.h"

@@ -1,8 +1,8 @@
 // Reads through the read-ahead give the file's bytes whatever the order, and announce ranges only
 // for files that are not in memory.
-#include "media/read_ahead.h"
+#include "media/reading/read_ahead.h"
 
-#include "media/file_announcer.h"
+#include "media/reading/file_announcer.h"
 
 #include "support/test_files.h"
 

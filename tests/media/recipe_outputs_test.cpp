@@ -1,7 +1,7 @@
 // Every pass-through and within-system recipe on the fixtures gives the very bytes it gave when
 // the table below was made; the conversions between systems keep their frame counts, dates and
 // sync. A guard for changes to the re-encoding line that must not change what it writes.
-#include "media/processing_module.h"
+#include "media/pipeline/processing_module.h"
 
 #include "core/dv_frame.h"
 #include "media_test_support.h"

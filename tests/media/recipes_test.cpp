@@ -1,13 +1,13 @@
 // The recipes of the processing module on the fixtures, checked with our reader and with ffprobe.
-#include "media/processing_module.h"
+#include "media/pipeline/processing_module.h"
 
 #include "core/dv_frame.h"
 #include "core/riff_chunks.h"
-#include "media/audio_extract_source.h"
-#include "media/datecode_scan_source.h"
-#include "media/dv_copy_source.h"
-#include "media/dv_frame_reader.h"
-#include "media/dv_source_file.h"
+#include "media/pipeline/audio_extract_source.h"
+#include "media/pipeline/datecode_scan_source.h"
+#include "media/pipeline/dv_copy_source.h"
+#include "media/reading/dv_frame_reader.h"
+#include "media/pipeline/dv_source_file.h"
 #include "media_test_support.h"
 #include "support/test_files.h"
 

@@ -1,10 +1,10 @@
 // The re-encoding into DV: the frame rate conversion, the picture's placement, and whole
 // recompressions of non-DV AVI files read back by ffprobe and by our DV frame reader.
-#include "media/processing_module.h"
+#include "media/pipeline/processing_module.h"
 
 #include "core/dv_frame.h"
-#include "media/dv_picture_stage.h"
-#include "media/frame_rate_conversion.h"
+#include "media/reencoding/dv_picture_stage.h"
+#include "media/reencoding/frame_rate_conversion.h"
 #include "media_test_support.h"
 #include "support/test_files.h"
 

@@ -1,6 +1,6 @@
 // Cuts by content: the sampling, the change threshold and the history that keeps a pan or a run
 // of cuts from cutting on every picture.
-#include "media/scene_detect_contenu.h"
+#include "media/pipeline/scene_detect_contenu.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The MP4 share copy of a DV tape, read back by ffprobe and ffmpeg: pictures, sound, subtitles,
 // chapters and creation date, and the paths that must leave no file behind.
-#include "media/processing_module.h"
-#include "media/share_copy_source.h"
+#include "media/pipeline/processing_module.h"
+#include "media/sharecopy/share_copy_source.h"
 #include "scenes/write_srt.h"
 
 #include "media_test_support.h"

@@ -1,5 +1,5 @@
 // The WAV writer: sizes in the header, a file that ffprobe reads, and no wrong file on failure.
-#include "media/wav_writer.h"
+#include "media/writing/wav_writer.h"
 
 #include "support/test_files.h"
 

@@ -1,6 +1,6 @@
 // The office documents of a scene list as packages: their entries read back with Info-ZIP, their
 // XML parts as written, their failures.
-#include "media/thumbnail_encoder.h"
+#include "media/thumbnails/thumbnail_encoder.h"
 #include "office_test_scenes.h"
 #include "scenes/office/write_excel.h"
 #include "scenes/office/write_oo_calc.h"

@@ -1,6 +1,6 @@
 // The office documents of a scene list as LibreOffice reads them (headless, a private profile per
 // test): the spreadsheets as CSV, the text documents as plain text, the pages as PDF text.
-#include "media/thumbnail_encoder.h"
+#include "media/thumbnails/thumbnail_encoder.h"
 #include "office_test_scenes.h"
 #include "scenes/office/write_excel.h"
 #include "scenes/office/write_oo_calc.h"

@@ -7,7 +7,7 @@
 #include "headless/actions/action_catalogue.h"
 #include "headless/list/queue_dispatcher.h"
 #include "headless/session/run_outcome_text.h"
-#include "media/avi_probe.h"
+#include "media/decoding/avi_probe.h"
 #include "support/test_files.h"
 
 #include <gmock/gmock.h>

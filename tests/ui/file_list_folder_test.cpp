@@ -3,7 +3,7 @@
 #include "headless/list/file_list_model.h"
 #include "headless/list/queue_dispatcher.h"
 
-#include "media/avi_probe.h"
+#include "media/decoding/avi_probe.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "headless/list/mounted_disks.h"
 #include "headless/list/queue_dispatcher.h"
 
-#include "media/avi_probe.h"
+#include "media/decoding/avi_probe.h"
 #include "support/test_files.h"
 
 #include <gmock/gmock.h>

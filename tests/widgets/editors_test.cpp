@@ -2,7 +2,7 @@
 // scene once the preview has moved, the question before changes are lost, the titles for one
 // scene or all, the inlay's settings changed live and given back by Cancel.
 #include "headless/session/command_module.h"
-#include "media/avi_probe.h"
+#include "media/decoding/avi_probe.h"
 #include "prefs/current_settings.h"
 #include "scenes/scene_editor.h"
 #include "scenes/scn_file.h"

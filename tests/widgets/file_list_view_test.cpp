@@ -8,7 +8,7 @@
 #include "window/qt_list_dispatcher.h"
 
 #include "headless/list/file_list_model.h"
-#include "media/avi_probe.h"
+#include "media/decoding/avi_probe.h"
 #include "support/test_files.h"
 
 #include <QAbstractItemModelTester>

@@ -2,7 +2,7 @@
 // about panel's texts, and both panels in the window: layout 2, F10 and F1, the layout returned.
 #include "commands/shell/send_to_shortcut.h"
 #include "headless/session/command_module.h"
-#include "media/avi_probe.h"
+#include "media/decoding/avi_probe.h"
 #include "prefs/current_settings.h"
 #include "prefs/settings_io.h"
 #include "scenes/scn_file.h"

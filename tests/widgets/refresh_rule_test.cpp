@@ -4,7 +4,7 @@
 
 #include "headless/session/command_module.h"
 #include "headless/session/session.h"
-#include "media/avi_probe.h"
+#include "media/decoding/avi_probe.h"
 #include "prefs/current_settings.h"
 #include "support/test_files.h"
 

@@ -1,7 +1,7 @@
 // The window as the session's host: the command line at the first activation, questions answered
 // through the message box, the keyboard's abort, closing in order.
 #include "headless/session/command_module.h"
-#include "media/avi_probe.h"
+#include "media/decoding/avi_probe.h"
 #include "prefs/current_settings.h"
 #include "support/test_files.h"
 #include "window/action_icons.h"
