@@ -71,7 +71,9 @@ void scanDatecodes(benchmark::State &state, bool confirm)
         auto reader = openOrThrow(path);
         scenes::Tdv_sceneDetect detector;
         scenes = 0;
-        detector.OnScene = [&](const scenes::FrameRecord &, const scenes::FrameRecord &) { ++scenes; };
+        detector.OnScene = [&](const scenes::FrameRecord &, const scenes::FrameRecord &) {
+            ++scenes;
+        };
         media::DatecodeScanOptions options;
         options.confirmNewRecordings = confirm;
         const auto result = media::ScanDatecodes(*reader, detector, options);

@@ -38,7 +38,7 @@ struct Round {
     double cpuSeconds = 0;  // CPU time of all threads meanwhile
     double callSeconds = 0; // the list: how long the opening call itself took
     int count = 0;
-    std::size_t wrong = 0;  // files without the expected datecode
+    std::size_t wrong = 0; // files without the expected datecode
 };
 
 Round openWithList(const std::string &folder, const camlog::core::AviFileContext &context, const std::string &expected)
@@ -47,9 +47,13 @@ Round openWithList(const std::string &folder, const camlog::core::AviFileContext
     QueueDispatcher dispatcher;
     FileListModel list(dispatcher, TaviFichierFactory(context));
     list.SelectionnerOuverts = true; // as the main window opens
-    list.OnOpenTestExtension = [](const std::string &name) { return IsAviFileName(name); };
+    list.OnOpenTestExtension = [](const std::string &name) {
+        return IsAviFileName(name);
+    };
     bool ended = false;
-    list.OnOpenEnd = [&](int) { ended = true; };
+    list.OnOpenEnd = [&](int) {
+        ended = true;
+    };
 
     Round round;
     const double cpuStart = processCpuSeconds();

@@ -10,8 +10,8 @@
 #include "engine/engine_host.h"
 #include "engine/engine_list.h"
 #include "media/decoding/avi_probe.h"
-#include "media/reading/datecode_scan.h"
 #include "media/pipeline/processing_module.h"
+#include "media/reading/datecode_scan.h"
 #include "prefs/current_settings.h"
 #include "scenes/scn_file.h"
 
@@ -70,7 +70,9 @@ bool runToEnd(media::TCdm &cdm)
 {
     std::promise<media::PipelineEnd> done;
     auto future = done.get_future();
-    cdm.fg().OnComplete = [&](const media::PipelineEnd &end) { done.set_value(end); };
+    cdm.fg().OnComplete = [&](const media::PipelineEnd &end) {
+        done.set_value(end);
+    };
     cdm.fg().Run();
     const media::PipelineEnd end = future.get();
     cdm.fg().Stop();
@@ -158,7 +160,8 @@ public:
 class ScnCommandRig {
 public:
     explicit ScnCommandRig(const fs::path &video)
-        : m_file(core::TaviFichier::Create(video.string(), context())), m_list(m_file)
+        : m_file(core::TaviFichier::Create(video.string(), context())),
+          m_list(m_file)
     {
         commands::BindGraphCommands(m_dm, m_graph);
     }
@@ -196,7 +199,9 @@ void rawScan(const fs::path &video)
     auto reader = media::DvFrameReader::open(video);
     scenes::Tdv_sceneDetect detector;
     int count = 0;
-    detector.OnScene = [&](const scenes::FrameRecord &, const scenes::FrameRecord &) { ++count; };
+    detector.OnScene = [&](const scenes::FrameRecord &, const scenes::FrameRecord &) {
+        ++count;
+    };
     media::ScanDatecodes(*reader.value(), detector);
 }
 
@@ -240,10 +245,10 @@ int main(int argc, char **argv)
 
     const double cp1 = best([&] { shell("cp " + quoted(type1) + " " + quoted(outFile)); }, clean);
     const double cp2 = best([&] { shell("cp " + quoted(type2) + " " + quoted(outFile)); }, clean);
-    const double ff1 = best(
-        [&] { shell("ffmpeg -nostdin -v error -y -i " + quoted(type1) + " -c copy " + quoted(outFile)); }, clean);
-    const double ff2 = best(
-        [&] { shell("ffmpeg -nostdin -v error -y -i " + quoted(type2) + " -c copy " + quoted(outFile)); }, clean);
+    const double ff1 =
+        best([&] { shell("ffmpeg -nostdin -v error -y -i " + quoted(type1) + " -c copy " + quoted(outFile)); }, clean);
+    const double ff2 =
+        best([&] { shell("ffmpeg -nostdin -v error -y -i " + quoted(type2) + " -c copy " + quoted(outFile)); }, clean);
     const double to2 = best(
         [&] {
             cdm.BuildConvertirDV2(type1.string(), outFile.string());

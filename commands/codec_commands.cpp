@@ -97,8 +97,8 @@ bool FrequenceVideoFileCondition(const core::TaviFichier &fichier)
     return !(fichier.IsDV && fichier.FileType == 1);
 }
 
-void ModifierCodecExecution(const core::TaviFichier &fichier, const engine::TParams &params,
-                            engine::TCommandEngine &ce, const std::function<void(const std::string &)> &closePreview)
+void ModifierCodecExecution(const core::TaviFichier &fichier, const engine::TParams &params, engine::TCommandEngine &ce,
+                            const std::function<void(const std::string &)> &closePreview)
 {
     const std::optional<std::string> code = CodecParameter(firstParameter(params));
     if (!code)

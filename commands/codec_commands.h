@@ -33,8 +33,8 @@ bool FrequenceVideoFileCondition(const core::TaviFichier &fichier);
 
 // Both close the preview of the file first and lift a read-only file's protection for the
 // write only. A missing parameter or a failed write is reported and raised.
-void ModifierCodecExecution(const core::TaviFichier &fichier, const engine::TParams &params,
-                            engine::TCommandEngine &ce, const std::function<void(const std::string &)> &closePreview);
+void ModifierCodecExecution(const core::TaviFichier &fichier, const engine::TParams &params, engine::TCommandEngine &ce,
+                            const std::function<void(const std::string &)> &closePreview);
 void FrequenceVideoExecution(const core::TaviFichier &fichier, const engine::TParams &params,
                              engine::TCommandEngine &ce, const std::function<void(const std::string &)> &closePreview);
 

@@ -45,37 +45,99 @@ engine::TFileConditionEvent appliesWhen(bool (*test)(const TaviFichier &))
     };
 }
 
-bool dvAndType2(const TaviFichier &f) { return f.IsDV && f.FileType == 2; }
-bool dvAndType1(const TaviFichier &f) { return f.IsDV && f.FileType == 1; }
-bool notDV(const TaviFichier &f) { return !f.IsDV; }
-bool type2Iavs(const TaviFichier &f) { return f.FileType == 2 && f.IsDV && f.Type2Iavs; }
-bool type2OrDvsd(const TaviFichier &f) { return f.FileType == 2 || f.Codec == "dvsd"; }
-bool palToConvert(const TaviFichier &f) { return f.IsDV && f.System == 0 && type2OrDvsd(f); }
-bool ntscToConvert(const TaviFichier &f) { return f.IsDV && f.System == 1 && type2OrDvsd(f); }
-bool dvNot16x9(const TaviFichier &f) { return f.IsDV && !f.Is16x9; }
-bool dv16x9(const TaviFichier &f) { return f.IsDV && f.Is16x9; }
-bool dvToInlay(const TaviFichier &f) { return f.IsDV && type2OrDvsd(f); }
-bool isDV(const TaviFichier &f) { return f.IsDV; }
-bool hasAudio(const TaviFichier &f) { return f.HasAudio; }
-bool dvWithScn(const TaviFichier &f) { return f.IsDV && f.HasScn; }
-bool hasPicture(const TaviFichier &f) { return f.HasPicture; }
-bool hasScn(const TaviFichier &f) { return f.HasScn; }
-bool hasSrt(const TaviFichier &f) { return f.HasSrt; }
-bool hasDatecode(const TaviFichier &f) { return HasDatecode(f); }
-bool hasTimecode(const TaviFichier &f) { return HasTimecode(f); }
-bool notReadOnly(const TaviFichier &f) { return !f.ReadOnly; }
-bool shortenable(const TaviFichier &f) { return CanShortenName(f.FullPath); }
+bool dvAndType2(const TaviFichier &f)
+{
+    return f.IsDV && f.FileType == 2;
+}
+bool dvAndType1(const TaviFichier &f)
+{
+    return f.IsDV && f.FileType == 1;
+}
+bool notDV(const TaviFichier &f)
+{
+    return !f.IsDV;
+}
+bool type2Iavs(const TaviFichier &f)
+{
+    return f.FileType == 2 && f.IsDV && f.Type2Iavs;
+}
+bool type2OrDvsd(const TaviFichier &f)
+{
+    return f.FileType == 2 || f.Codec == "dvsd";
+}
+bool palToConvert(const TaviFichier &f)
+{
+    return f.IsDV && f.System == 0 && type2OrDvsd(f);
+}
+bool ntscToConvert(const TaviFichier &f)
+{
+    return f.IsDV && f.System == 1 && type2OrDvsd(f);
+}
+bool dvNot16x9(const TaviFichier &f)
+{
+    return f.IsDV && !f.Is16x9;
+}
+bool dv16x9(const TaviFichier &f)
+{
+    return f.IsDV && f.Is16x9;
+}
+bool dvToInlay(const TaviFichier &f)
+{
+    return f.IsDV && type2OrDvsd(f);
+}
+bool isDV(const TaviFichier &f)
+{
+    return f.IsDV;
+}
+bool hasAudio(const TaviFichier &f)
+{
+    return f.HasAudio;
+}
+bool dvWithScn(const TaviFichier &f)
+{
+    return f.IsDV && f.HasScn;
+}
+bool hasPicture(const TaviFichier &f)
+{
+    return f.HasPicture;
+}
+bool hasScn(const TaviFichier &f)
+{
+    return f.HasScn;
+}
+bool hasSrt(const TaviFichier &f)
+{
+    return f.HasSrt;
+}
+bool hasDatecode(const TaviFichier &f)
+{
+    return HasDatecode(f);
+}
+bool hasTimecode(const TaviFichier &f)
+{
+    return HasTimecode(f);
+}
+bool notReadOnly(const TaviFichier &f)
+{
+    return !f.ReadOnly;
+}
+bool shortenable(const TaviFichier &f)
+{
+    return CanShortenName(f.FullPath);
+}
 
 // The standard verifications: every file is asked until Yes to All or No to All.
-bool standardFileVerification(TaviFichier *, const TParams &, TCommandEngine &, int) { return false; }
+bool standardFileVerification(TaviFichier *, const TParams &, TCommandEngine &, int)
+{
+    return false;
+}
 bool standardDestFileVerification(const std::string &, TaviFichier *, const TParams &, TCommandEngine &, int)
 {
     return false;
 }
 
 // The shell calls swallow their failures: a desktop that cannot open something ends nothing.
-template <typename Call>
-void shellCall(Call call)
+template <typename Call> void shellCall(Call call)
 {
     try {
         call();
@@ -149,16 +211,16 @@ void TdmAction::declareGraphCommands()
          "Converting %s in Pal", "An error occurred while converting %s in Pal"},
         {&Convertir16x9, "Convertir16x9", engine::udFinal, engine::ufAdd, dvNot16x9, "_16x9.avi",
          "Converting %s to 16x9", "An error occurred while converting %s to 16x9"},
-        {&Convertir4x3, "Convertir4x3", engine::udFinal, engine::ufAdd, dv16x9, "_4x3.avi",
-         "Converting %s to 4x3", "Error while converting %s to 4x3"},
+        {&Convertir4x3, "Convertir4x3", engine::udFinal, engine::ufAdd, dv16x9, "_4x3.avi", "Converting %s to 4x3",
+         "Error while converting %s to 4x3"},
         {&Incruster, "Incruster", engine::udFinal, engine::ufAdd, dvToInlay, "_in.avi", "Inlaying in %s",
          "An error occurred while inlaying in %s"},
         {&DecalerHoraire, "DecalerHoraire", engine::udFinal, engine::ufAdd, isDV, nullptr,
          "Setting a time difference in %s", "An error occurred while setting a time difference in %s"},
-        {&ExtraireAudio, "ExtraireAudio", engine::udNone, engine::ufNone, hasAudio, ".wav",
-         "Extracting audio from %s", "An error occurred while extracting audio from %s"},
-        {&CutScenes, "CutScenes", engine::udNone, engine::ufAdd, dvWithScn, nullptr,
-         "Extracting from %s the scene %d ", "An error occurred while extracting scenes from %s"},
+        {&ExtraireAudio, "ExtraireAudio", engine::udNone, engine::ufNone, hasAudio, ".wav", "Extracting audio from %s",
+         "An error occurred while extracting audio from %s"},
+        {&CutScenes, "CutScenes", engine::udNone, engine::ufAdd, dvWithScn, nullptr, "Extracting from %s the scene %d ",
+         "An error occurred while extracting scenes from %s"},
         {&CreerScnByDate, "CreerScnByDate", engine::udFinal, engine::ufReload, isDV, nullptr,
          "Creating a scn file for %s by datecode", "Error while creating a scn file for %s "},
         {&CreerScnByContenu, "CreerScnByContenu", engine::udEach, engine::ufReload, hasPicture, nullptr,
@@ -197,14 +259,12 @@ void TdmAction::declareGraphCommands()
                           : std::string();
     };
     CutScenes.OnDestination = [this](TaviFichier *f, const TParams &, int passe) {
-        return f != nullptr
-                   ? prefs::OutputFileName(f->FullPath, "_scene_" + std::to_string(passe) + ".avi", Settings())
-                   : std::string();
+        return f != nullptr ? prefs::OutputFileName(f->FullPath, "_scene_" + std::to_string(passe) + ".avi", Settings())
+                            : std::string();
     };
     ShareScenes.OnDestination = [this](TaviFichier *f, const TParams &, int passe) {
-        return f != nullptr
-                   ? prefs::OutputFileName(f->FullPath, "_scene_" + std::to_string(passe) + ".mp4", Settings())
-                   : std::string();
+        return f != nullptr ? prefs::OutputFileName(f->FullPath, "_scene_" + std::to_string(passe) + ".mp4", Settings())
+                            : std::string();
     };
     // The scene and subtitle files always lie beside their video.
     const auto beside = [](std::string extension) {
@@ -442,8 +502,8 @@ void TdmAction::declareRenameCommands()
     for (engine::TRenameCmd *cmd : {&PurgerNom, &AjouterDatecode, &AjouterTimecode, &Renommer}) {
         cmd->Nombre = engine::fnSelect;
         cmd->OnFileVerification = standardDestFileVerification;
-        cmd->Tcmd::OnExecution = [](TaviFichier *f, const std::string &destination, const TParams &,
-                                    TCommandEngine &ce, int) {
+        cmd->Tcmd::OnExecution = [](TaviFichier *f, const std::string &destination, const TParams &, TCommandEngine &ce,
+                                    int) {
             if (f != nullptr)
                 RenommerExecution(*f, destination, ce);
         };
@@ -523,7 +583,9 @@ void TdmAction::declareSimpleCommands()
     };
 
     VisitBlog.Name = "VisitBlog";
-    VisitBlog.OnCommandCondition = [this](TCommandEngine &) { return m_context.languageCode == "En"; };
+    VisitBlog.OnCommandCondition = [this](TCommandEngine &) {
+        return m_context.languageCode == "En";
+    };
     VisitBlog.OnExecution = [this](TaviFichier *, const TParams &, TCommandEngine &ce, int) {
         desktopCall(ce, "No web browser could open " + m_context.blogAddress,
                     [&] { return m_context.shell.OpenDocument(m_context.blogAddress); });

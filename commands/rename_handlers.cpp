@@ -86,12 +86,14 @@ SplitPath splitPath(const std::string &path)
 bool removableSuffix(std::string_view raw)
 {
     std::string s(raw);
-    const auto notBlank = [](unsigned char c) { return c != ' '; };
+    const auto notBlank = [](unsigned char c) {
+        return c != ' ';
+    };
     s.erase(s.begin(), std::find_if(s.begin(), s.end(), notBlank));
     s.erase(std::find_if(s.rbegin(), s.rend(), notBlank).base(), s.end());
     std::transform(s.begin(), s.end(), s.begin(), lowerAscii);
-    static const std::vector<std::string_view> words{"type2", "type1", "in", "ntsc", "pal", "16x9",
-                                                     "4x3",   "am",    "pm", "dvtype2"};
+    static const std::vector<std::string_view> words{"type2", "type1", "in", "ntsc", "pal",
+                                                     "16x9",  "4x3",   "am", "pm",   "dvtype2"};
     if (std::find(words.begin(), words.end(), s) != words.end())
         return true;
     if (s.size() >= 2 && s.front() == '(' && s.back() == ')')
@@ -154,7 +156,12 @@ std::string ExpandNameTemplate(std::string_view nameTemplate, std::string_view d
     replacePlaceholder(text, "%U", fichier.DurationText);
     for (char &c : text) {
         switch (c) {
-        case '<': case '>': case '"': case '/': case '\\': case '|':
+        case '<':
+        case '>':
+        case '"':
+        case '/':
+        case '\\':
+        case '|':
             c = '_';
             break;
         case ':':
@@ -183,14 +190,12 @@ std::string FreeName(const std::string &path, const std::string &renamedFile)
 
 std::string AjouterDatecodeDestination(const core::TaviFichier &fichier, const prefs::Settings &settings)
 {
-    return templateDestination(fichier, settings.datecodeAvant ? "%D_%F%E" : "%F_%D%E",
-                               settings.formatAjouterDatecode);
+    return templateDestination(fichier, settings.datecodeAvant ? "%D_%F%E" : "%F_%D%E", settings.formatAjouterDatecode);
 }
 
 std::string AjouterTimecodeDestination(const core::TaviFichier &fichier, const prefs::Settings &settings)
 {
-    return templateDestination(fichier, settings.timcodeAvant ? "%T_%F%E" : "%F_%T%E",
-                               settings.formatAjouterDatecode);
+    return templateDestination(fichier, settings.timcodeAvant ? "%T_%F%E" : "%F_%T%E", settings.formatAjouterDatecode);
 }
 
 std::string RenommerDestination(const core::TaviFichier &fichier, const prefs::Settings &settings)
@@ -208,8 +213,7 @@ bool CanShortenName(const std::string &path)
 std::string PurgerNomDestination(const std::string &path)
 {
     SplitPath parts = splitPath(path);
-    while (shortenOnce(parts.name)) {
-    }
+    while (shortenOnce(parts.name)) {}
     if (parts.name.empty())
         return {};
     const std::string shortened = parts.folder + parts.name + parts.extension;

@@ -61,8 +61,7 @@ std::string TimeDifferenceText(double days)
     char text[96];
     if (d != 0 || minutes != 0 || seconds != 0)
         std::snprintf(text, sizeof text, "%lld days %.2lldh %.2lldm %.2llds", static_cast<long long>(d),
-                      static_cast<long long>(hours), static_cast<long long>(minutes),
-                      static_cast<long long>(seconds));
+                      static_cast<long long>(hours), static_cast<long long>(minutes), static_cast<long long>(seconds));
     else
         std::snprintf(text, sizeof text, "%lld hours", static_cast<long long>(hours));
     return text;

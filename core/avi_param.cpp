@@ -17,7 +17,9 @@ namespace {
 // "AVI " and "AVIX" in any letter case.
 bool isAviListType(FourCC type)
 {
-    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    const auto upper = [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    };
     return upper(type.at(0)) == 'A' && upper(type.at(1)) == 'V' && upper(type.at(2)) == 'I';
 }
 

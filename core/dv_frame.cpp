@@ -19,13 +19,15 @@ constexpr int kAudioBlocksPerSequence = 9;
 constexpr std::size_t kSystemByte = 3;
 constexpr std::size_t kAptByte = 4;
 
-constexpr std::size_t sequenceStart(int s) { return kDifSequenceSize * static_cast<std::size_t>(s); }
+constexpr std::size_t sequenceStart(int s)
+{
+    return kDifSequenceSize * static_cast<std::size_t>(s);
+}
 
 // Visits every subcode and VAUX pack position of the frame in search order (sequence by
 // sequence; in each, subcode blocks 1 and 2, then VAUX blocks 3, 4 and 5) until the visitor
 // returns true. Positions whose five bytes do not lie inside the buffer are left out.
-template <typename Visitor>
-bool forEachPackPosition(std::size_t bufferSize, int nseq, Visitor &&visit)
+template <typename Visitor> bool forEachPackPosition(std::size_t bufferSize, int nseq, Visitor &&visit)
 {
     for (int s = 0; s < nseq; ++s) {
         const std::size_t base = sequenceStart(s);
@@ -407,15 +409,29 @@ bool ReadAudioFormat(std::span<const std::uint8_t> frame, int nseq, int &sampleR
     const std::uint8_t pc2 = block[5];
     const std::uint8_t pc4 = block[7];
     switch ((pc4 >> 3) & 0x07) {
-    case 0: sampleRate = 48000; break;
-    case 1: sampleRate = 44100; break;
-    case 2: sampleRate = 32000; break;
-    default: sampleRate = 0; break;
+    case 0:
+        sampleRate = 48000;
+        break;
+    case 1:
+        sampleRate = 44100;
+        break;
+    case 2:
+        sampleRate = 32000;
+        break;
+    default:
+        sampleRate = 0;
+        break;
     }
     switch (pc4 & 0x07) {
-    case 0: bits = 16; break;
-    case 1: bits = 12; break;
-    default: bits = 0; break;
+    case 0:
+        bits = 16;
+        break;
+    case 1:
+        bits = 12;
+        break;
+    default:
+        bits = 0;
+        break;
     }
     if ((pc2 & 0x0F) != 0)
         channels = 0;

@@ -215,7 +215,7 @@ private:
             return;
         case 'd': {
             // Runs longer than six read as dddddd.
-            static constexpr Specifier kByCount[] = {Specifier::Day,         Specifier::Day2,
+            static constexpr Specifier kByCount[] = {Specifier::Day,          Specifier::Day2,
                                                      Specifier::DayNameShort, Specifier::DayNameLong,
                                                      Specifier::DateShort,    Specifier::DateLong};
             const std::size_t n = runLength();
@@ -226,8 +226,8 @@ private:
             // m and mm right after an hour (only separators and quoted text between) are
             // minutes; mmm and longer stay month names.
             const std::size_t n = runLength();
-            static constexpr Specifier kByCount[] = {Specifier::Month, Specifier::Month2,
-                                                     Specifier::MonthNameShort, Specifier::MonthNameLong};
+            static constexpr Specifier kByCount[] = {Specifier::Month, Specifier::Month2, Specifier::MonthNameShort,
+                                                     Specifier::MonthNameLong};
             if (n <= 2 && m_afterHour)
                 push(n == 1 ? Specifier::Minute : Specifier::Minute2, n);
             else
@@ -317,8 +317,7 @@ struct Moment {
 // give nothing instead of recursing without end.
 constexpr int kMaxNesting = 1;
 
-void render(std::string &out, std::string_view pattern, const Moment &moment, const DateTimeLocale &locale,
-            int depth)
+void render(std::string &out, std::string_view pattern, const Moment &moment, const DateTimeLocale &locale, int depth)
 {
     if (depth > kMaxNesting)
         return;
@@ -453,7 +452,9 @@ void appendLiteralPiece(std::vector<Piece> &pieces, std::string_view text)
 // (no zero padding) pick the unpadded specifier.
 bool parseStrftime(std::string_view format, std::string_view ampmFormat, bool allowR, std::vector<Piece> &pieces)
 {
-    auto sub = [&](std::string_view expansion) { return parseStrftime(expansion, {}, false, pieces); };
+    auto sub = [&](std::string_view expansion) {
+        return parseStrftime(expansion, {}, false, pieces);
+    };
     std::size_t i = 0;
     while (i < format.size()) {
         if (format[i] != '%') {
@@ -479,24 +480,52 @@ bool parseStrftime(std::string_view format, std::string_view ampmFormat, bool al
             pieces.push_back({true, unpadded ? plain : padded});
         };
         switch (conv) {
-        case 'd': add("dd", "d"); break;
-        case 'e': add("d", "d"); break;
-        case 'm': add("mm", "m"); break;
-        case 'y': add("yy", "yy"); break;
-        case 'Y': add("yyyy", "yyyy"); break;
+        case 'd':
+            add("dd", "d");
+            break;
+        case 'e':
+            add("d", "d");
+            break;
+        case 'm':
+            add("mm", "m");
+            break;
+        case 'y':
+            add("yy", "yy");
+            break;
+        case 'Y':
+            add("yyyy", "yyyy");
+            break;
         case 'b':
-        case 'h': add("mmm", "mmm"); break;
-        case 'B': add("mmmm", "mmmm"); break;
-        case 'a': add("ddd", "ddd"); break;
-        case 'A': add("dddd", "dddd"); break;
+        case 'h':
+            add("mmm", "mmm");
+            break;
+        case 'B':
+            add("mmmm", "mmmm");
+            break;
+        case 'a':
+            add("ddd", "ddd");
+            break;
+        case 'A':
+            add("dddd", "dddd");
+            break;
         case 'H':
-        case 'I': add("hh", "h"); break;
+        case 'I':
+            add("hh", "h");
+            break;
         case 'k':
-        case 'l': add("h", "h"); break;
-        case 'M': add("nn", "n"); break;
-        case 'S': add("ss", "s"); break;
+        case 'l':
+            add("h", "h");
+            break;
+        case 'M':
+            add("nn", "n");
+            break;
+        case 'S':
+            add("ss", "s");
+            break;
         case 'p':
-        case 'P': add("ampm", "ampm"); break;
+        case 'P':
+            add("ampm", "ampm");
+            break;
         case 'D':
             if (!sub("%m/%d/%y"))
                 return false;
@@ -623,9 +652,9 @@ constexpr std::array<const char *, 7> kLongDays = {"Sunday",   "Monday", "Tuesda
                                                    "Thursday", "Friday", "Saturday"};
 constexpr std::array<const char *, 12> kShortMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-constexpr std::array<const char *, 12> kLongMonths = {"January", "February", "March",     "April",
-                                                      "May",     "June",     "July",      "August",
-                                                      "September", "October", "November", "December"};
+constexpr std::array<const char *, 12> kLongMonths = {"January",   "February", "March",    "April",
+                                                      "May",       "June",     "July",     "August",
+                                                      "September", "October",  "November", "December"};
 
 bool isCLocaleName(const char *name)
 {
@@ -724,8 +753,7 @@ std::optional<std::string> FormatDateTimePattern(std::string_view pattern, DateT
     return FormatDateTimePattern(pattern, value, DateTimeLocale::current());
 }
 
-std::optional<std::string> FormatDateTimePattern(std::string_view pattern, DateTime value,
-                                                 const DateTimeLocale &locale)
+std::optional<std::string> FormatDateTimePattern(std::string_view pattern, DateTime value, const DateTimeLocale &locale)
 {
     const auto fields = value.fields();
     if (!fields)
@@ -746,8 +774,7 @@ constexpr std::int64_t kUnitsPerSecond = 10'000'000;
 
 // The part below one second goes last, padded to `width` digits and followed by `unit`;
 // when no whole second is left it stands alone, followed by `aloneUnit`.
-std::string formatDuration(std::int64_t duration, std::int64_t part, int width, const char *unit,
-                           const char *aloneUnit)
+std::string formatDuration(std::int64_t duration, std::int64_t part, int width, const char *unit, const char *aloneUnit)
 {
     const std::int64_t total = duration / kUnitsPerSecond;
     const auto s = static_cast<long long>(total % 60);

@@ -25,10 +25,7 @@ public:
         }
         return FourCC(value);
     }
-    static constexpr FourCC fromBytes(const std::uint8_t *bytes)
-    {
-        return FourCC(readLe32(bytes));
-    }
+    static constexpr FourCC fromBytes(const std::uint8_t *bytes) { return FourCC(readLe32(bytes)); }
 
     constexpr std::uint32_t value() const { return m_value; }
     std::string toString() const

@@ -68,8 +68,8 @@ std::string PanelFpsText(double frameRate)
 std::string PanelHintText(const TaviFichier &file, std::string_view pattern, const DateTimeLocale *locale)
 {
     const auto size = static_cast<std::int64_t>(file.FileSize());
-    return "File     : " + file.FullPath + "\n" + "Size     : " + FormatFileSize(size) + "\n" + "Modified : "
-        + formatPattern(pattern, file.Modified, locale).value_or(std::string());
+    return "File     : " + file.FullPath + "\n" + "Size     : " + FormatFileSize(size) + "\n"
+           + "Modified : " + formatPattern(pattern, file.Modified, locale).value_or(std::string());
 }
 
 PanelTexts MakePanelTexts(const TaviFichier &file, std::string_view pattern, const DateTimeLocale *locale)

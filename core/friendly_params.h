@@ -18,19 +18,19 @@ std::string DvTypeLabel(const TaviFichier &file);
 
 // The texts the panel shows for one file. A locale of null means the C library's current one.
 struct PanelTexts {
-    std::string Name;                    // FileName
-    std::string Datecode;                // the datecode in the display pattern, else DatecodeText
-    std::optional<std::string> Shift;    // "+" ShiftText / ShiftText; no value: the label is hidden
+    std::string Name;                 // FileName
+    std::string Datecode;             // the datecode in the display pattern, else DatecodeText
+    std::optional<std::string> Shift; // "+" ShiftText / ShiftText; no value: the label is hidden
     bool ShowScn = false;
     bool ShowSrt = false;
-    std::string Timecode;                // TimecodeText
-    std::string Codec;                   // Codec, plus the type label for DV
-    std::string Image;                   // SizeText + AspectText
-    std::string Duration;                // DurationText, with the audio duration when it differs
-    std::string Fps;                     // shortest general decimal form; empty without video
-    std::string Audio1;                  // AudioText
-    std::string Audio2;                  // AudioFormatText
-    std::string Hint;                    // file, size and modification date, one per line
+    std::string Timecode; // TimecodeText
+    std::string Codec;    // Codec, plus the type label for DV
+    std::string Image;    // SizeText + AspectText
+    std::string Duration; // DurationText, with the audio duration when it differs
+    std::string Fps;      // shortest general decimal form; empty without video
+    std::string Audio1;   // AudioText
+    std::string Audio2;   // AudioFormatText
+    std::string Hint;     // file, size and modification date, one per line
 };
 
 std::string PanelDatecodeText(const TaviFichier &file, std::string_view pattern, const DateTimeLocale *locale);

@@ -15,7 +15,7 @@ constexpr std::uint16_t readLe16(const std::uint8_t *p)
 constexpr std::uint32_t readLe32(const std::uint8_t *p)
 {
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8
-        | static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+           | static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
 constexpr std::uint64_t readLe64(const std::uint8_t *p)

@@ -159,8 +159,7 @@ private:
 
     // Reads the record at the leaf's read position, at most what is left of the chunk; the
     // part of the record beyond the chunk reads as zeros.
-    template <std::size_t N>
-    bool readRecord(std::array<std::uint8_t, N> &buffer, std::uint64_t end)
+    template <std::size_t N> bool readRecord(std::array<std::uint8_t, N> &buffer, std::uint64_t end)
     {
         buffer.fill(0);
         const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(N, end - m_at));
@@ -190,8 +189,9 @@ private:
             m_lines.emplace_back();
             dumpMainHeader(indent, end);
             m_lines.emplace_back();
-        } else if (id == fcc::strf && (m_kind == StreamKind::Video || m_kind == StreamKind::Audio
-                                       || m_kind == StreamKind::Interleaved)) {
+        } else if (id == fcc::strf
+                   && (m_kind == StreamKind::Video || m_kind == StreamKind::Audio
+                       || m_kind == StreamKind::Interleaved)) {
             m_lines.emplace_back();
             dumpStreamFormat(indent, end);
             m_lines.emplace_back();
@@ -362,7 +362,8 @@ private:
 
 std::string Banner(std::string_view prefix, char fill, std::string_view title)
 {
-    const long c = (kLineWidth - static_cast<long>(CharacterCount(prefix)) - static_cast<long>(CharacterCount(title))) / 2;
+    const long c =
+        (kLineWidth - static_cast<long>(CharacterCount(prefix)) - static_cast<long>(CharacterCount(title))) / 2;
     const std::string side(c > 0 ? static_cast<std::size_t>(c) : 0, fill);
     std::string out(prefix);
     out += side;

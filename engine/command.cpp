@@ -12,7 +12,8 @@ namespace camlog::engine {
 namespace {
 const char kNoMoreConfirmationFr[] =
     "Si vous r\xC3\xA9pondez \"Oui \xC3\xA0 Tous\" ou \"Non \xC3\xA0 Tous\", alors plus aucune confirmation ne sera "
-    "demand\xC3\xA9" "e.";
+    "demand\xC3\xA9"
+    "e.";
 const char kNoMoreConfirmation[] = "If you answer \"All\", then no more confirmation will be requested";
 
 std::string nameOf(const core::TaviFichier *fichier)
@@ -49,8 +50,7 @@ bool tCustomCmd::FileVerification(core::TaviFichier *fichier, const TParams &par
     return OnFileVerification ? OnFileVerification(fichier, params, ce, passe) : true;
 }
 
-TAnswer tCustomCmd::FileConfirmation(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce,
-                                     int passe)
+TAnswer tCustomCmd::FileConfirmation(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce, int passe)
 {
     if (!OnFileConFirmation)
         return TAnswer::YesToAll;
@@ -173,15 +173,13 @@ void Tcmd::ExecuteFichier(core::TaviFichier *fichier, const TParams &params, TCo
 }
 
 // ---------------------------------------------------------------------------------------------
-bool TRenameCmd::FileVerification(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce,
-                                  int passe)
+bool TRenameCmd::FileVerification(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce, int passe)
 {
     computeDestination(fichier, params, passe);
     return OnFileVerification ? OnFileVerification(m_destination, fichier, params, ce, passe) : true;
 }
 
-TAnswer TRenameCmd::FileConfirmation(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce,
-                                     int passe)
+TAnswer TRenameCmd::FileConfirmation(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce, int passe)
 {
     computeDestination(fichier, params, passe);
     std::string question = "Do you want to rename " + nameOf(fichier) + " to " + m_destination + " ?";

@@ -73,8 +73,7 @@ public:
     void ExecuteFichier(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce, int passe) override;
     void AbortCommand(TCommandEngine &ce) override;
     bool FileVerification(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce, int passe) override;
-    TAnswer FileConfirmation(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce,
-                             int passe) override;
+    TAnswer FileConfirmation(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce, int passe) override;
     bool CommandCondition(TCommandEngine &ce) override;
     void FileCondition(core::TaviFichier *fichier, bool &visible, bool &enabled) override;
     void PrepareFichier(core::TaviFichier *fichier, const TParams &params) override;
@@ -123,8 +122,7 @@ class Tcmd : public TFastcmd {
 public:
     void ExecuteFichier(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce, int passe) override;
     bool FileVerification(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce, int passe) override;
-    TAnswer FileConfirmation(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce,
-                             int passe) override;
+    TAnswer FileConfirmation(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce, int passe) override;
 
     // Hides the plain execution event of the base: this class calls its handler with the destination.
     TDestExecutionEvent OnExecution;
@@ -144,8 +142,7 @@ class TRenameCmd : public Tcmd {
 public:
     void ExecuteFichier(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce, int passe) override;
     bool FileVerification(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce, int passe) override;
-    TAnswer FileConfirmation(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce,
-                             int passe) override;
+    TAnswer FileConfirmation(core::TaviFichier *fichier, const TParams &params, TCommandEngine &ce, int passe) override;
 
     // Hides the plain verification event: this class passes the destination first.
     TDestFileVerificationEvent OnFileVerification;

@@ -172,8 +172,7 @@ void TCommandEngine::recordError(TErrorType errorType)
     // A later, lesser error of the same execution must not cancel a request to stop the command.
     auto &stored = m_run->ErrorType;
     TErrorType current = stored.load();
-    while (errorType > current && !stored.compare_exchange_weak(current, errorType)) {
-    }
+    while (errorType > current && !stored.compare_exchange_weak(current, errorType)) {}
 }
 
 void TCommandEngine::StartProgress(int maximum)

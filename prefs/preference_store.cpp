@@ -100,7 +100,8 @@ std::string preferenceFile(PreferenceMode mode, const PrefsEnvironment &env)
 // ---- reading ----
 
 TReadPreferences::TReadPreferences(std::string_view keyPath, PreferenceMode mode, const PrefsEnvironment &env)
-    : m_sectionHeader(sectionHeaderOf(keyPath)), m_mode(mode)
+    : m_sectionHeader(sectionHeaderOf(keyPath)),
+      m_mode(mode)
 {
     const std::string file = preferenceFile(mode, env);
     if (!file.empty()) {
@@ -153,7 +154,9 @@ double TReadPreferences::ReadFloat(std::string_view name, double defaultValue) c
 
 TfontRecord TReadPreferences::ReadFont(std::string_view settingName, const TfontRecord &defaultValue) const
 {
-    const auto key = [&](std::size_t suffix) { return fontKey(settingName, suffix).toStdString(); };
+    const auto key = [&](std::size_t suffix) {
+        return fontKey(settingName, suffix).toStdString();
+    };
     const auto flag = [&](std::size_t suffix, std::uint8_t def) -> std::uint8_t {
         return ReadBool(key(suffix), def != 0) ? 1 : 0;
     };
@@ -171,7 +174,9 @@ TfontRecord TReadPreferences::ReadFont(std::string_view settingName, const Tfont
 // ---- writing ----
 
 TWritePreferences::TWritePreferences(std::string_view keyPath, PreferenceMode mode, const PrefsEnvironment &env)
-    : m_sectionHeader(sectionHeaderOf(keyPath)), m_mode(mode), m_file(QString::fromStdString(preferenceFile(mode, env)))
+    : m_sectionHeader(sectionHeaderOf(keyPath)),
+      m_mode(mode),
+      m_file(QString::fromStdString(preferenceFile(mode, env)))
 {
     if (m_file.isEmpty()) {
         m_blocked = true;
@@ -226,7 +231,9 @@ void TWritePreferences::WriteFloat(std::string_view name, double value)
 
 void TWritePreferences::WriteFont(std::string_view settingName, const TfontRecord &value)
 {
-    const auto key = [&](std::size_t suffix) { return fontKey(settingName, suffix).toStdString(); };
+    const auto key = [&](std::size_t suffix) {
+        return fontKey(settingName, suffix).toStdString();
+    };
     WriteString(key(0), value.Name);
     WriteInteger(key(1), value.Size);
     WriteInteger(key(2), static_cast<std::int32_t>(value.Color));

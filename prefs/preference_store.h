@@ -31,9 +31,9 @@ inline constexpr std::string_view kEmptyStringMarker = "#@vide\xC2\xA7#";
 // A font setting; stored as seven entries "<setting>\FontName" ... "<setting>\FontStrikeOut".
 struct TfontRecord {
     std::string Name;
-    std::int32_t Size = 0;    // points
-    std::uint32_t Color = 0;  // 0x00BBGGRR
-    std::uint8_t Bold = 0;    // 0 or 1, as the four below
+    std::int32_t Size = 0;   // points
+    std::uint32_t Color = 0; // 0x00BBGGRR
+    std::uint8_t Bold = 0;   // 0 or 1, as the four below
     std::uint8_t Italic = 0;
     std::uint8_t Underline = 0;
     std::uint8_t StrikeOut = 0;
@@ -83,10 +83,10 @@ public:
     TWritePreferences(const TWritePreferences &) = delete;
     TWritePreferences &operator=(const TWritePreferences &) = delete;
 
-    void WriteBool(std::string_view name, bool value);       // "1" / "0"
+    void WriteBool(std::string_view name, bool value); // "1" / "0"
     void WriteInteger(std::string_view name, std::int32_t value);
     void WriteString(std::string_view name, std::string_view value); // "" is stored as the marker
-    void WriteFloat(std::string_view name, double value);    // shortest text that reads back exactly, "." separator
+    void WriteFloat(std::string_view name, double value); // shortest text that reads back exactly, "." separator
     void WriteFont(std::string_view settingName, const TfontRecord &value);
 
     // Writes the file now (once); true when it was written. Later writes are ignored.

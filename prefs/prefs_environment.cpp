@@ -57,7 +57,8 @@ PrefsEnvironment PrefsEnvironment::forProgram(const std::string &programFile)
     const std::string maker = configFolder() + "/" + kMakerName + "/";
     env.normalFile = maker + kProductName + ".ini";
     env.snapdeckFile = maker + "Snapdeck.ini";
-    env.videoFolder = withoutTrailingSlash(QStandardPaths::writableLocation(QStandardPaths::MoviesLocation).toStdString());
+    env.videoFolder =
+        withoutTrailingSlash(QStandardPaths::writableLocation(QStandardPaths::MoviesLocation).toStdString());
     env.documentsFolder =
         withoutTrailingSlash(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString());
     return env;

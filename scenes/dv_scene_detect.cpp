@@ -19,7 +19,7 @@ std::int64_t millisecondsBetween(core::DateTime a, core::DateTime b)
 bool formatDiffers(const FrameRecord &a, const FrameRecord &b)
 {
     return a.widePicture != b.widePicture || a.ntsc != b.ntsc || a.audioRate != b.audioRate
-        || a.audioBits != b.audioBits;
+           || a.audioBits != b.audioBits;
 }
 
 } // namespace
@@ -82,7 +82,7 @@ void Tdv_sceneDetect::processFrame()
     } else if (m_previous.datecodeValid && m_current.datecodeValid) {
         if (m_jumpTestArmed
             && millisecondsBetween(m_current.datecode, m_lastValidDatecode)
-                > static_cast<std::int64_t>(kJumpThresholdSeconds * 1000))
+                   > static_cast<std::int64_t>(kJumpThresholdSeconds * 1000))
             closeScene();
         m_lastValidDatecode = m_current.datecode;
         m_jumpTestArmed = true;

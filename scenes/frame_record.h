@@ -19,9 +19,9 @@ struct FrameRecord {
     core::TTimecode timecode;
     bool widePicture = false;
     bool ntsc = false;
-    std::int32_t audioRate = 0;  // 48000, 44100, 32000 or 0
-    std::int32_t audioBits = 0;  // 16, 12 or 0
-    std::int32_t audioMode = 0;  // channel count from the audio source pack; never compared
+    std::int32_t audioRate = 0; // 48000, 44100, 32000 or 0
+    std::int32_t audioBits = 0; // 16, 12 or 0
+    std::int32_t audioMode = 0; // channel count from the audio source pack; never compared
 
     bool operator==(const FrameRecord &) const = default;
 };

@@ -1,8 +1,8 @@
 // The scn file beside a video: its name, the scene list writer and reader, and the lists shown without one.
 #pragma once
 
-#include "scenes/companion_file.h"
 #include "core/replacing_file.h"
+#include "scenes/companion_file.h"
 #include "scenes/scene_class.h"
 
 #include <cstdint>

@@ -16,8 +16,7 @@ char16_t lowerUnit(char16_t c)
 {
     if (c < 0x80)
         return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 0x20) : c;
-    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
-        (c >= 0x410 && c <= 0x42F))
+    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) || (c >= 0x410 && c <= 0x42F))
         return static_cast<char16_t>(c + 0x20);
     if (c >= 0x400 && c <= 0x40F)
         return static_cast<char16_t>(c + 0x50);
@@ -72,7 +71,8 @@ std::string LowerCaseText(std::string_view text)
 
 TWriteScn_text::TWriteScn_text(const std::string &videoPath, const std::filesystem::path &textPath,
                                ScnTextExportInfo info)
-    : TwriteFile(textPath), m_info(std::move(info))
+    : TwriteFile(textPath),
+      m_info(std::move(info))
 {
     WriteLine(kRule);
     WriteLine("// List of scenes of the video file:");
@@ -95,9 +95,9 @@ TWriteScn_text::~TWriteScn_text()
 void TWriteScn_text::WriteSceneLine(const TSceneClass &scene)
 {
     ++m_counter;
-    WriteLine("  " + std::to_string(m_counter) + ", " + scene.startText + ", " + scene.endText + ", " +
-              scene.durationText + ", " + scene.datecodeText + ", " + scene.timecodeText + ", " + scene.title +
-              ", " + scene.subtitle);
+    WriteLine("  " + std::to_string(m_counter) + ", " + scene.startText + ", " + scene.endText + ", "
+              + scene.durationText + ", " + scene.datecodeText + ", " + scene.timecodeText + ", " + scene.title + ", "
+              + scene.subtitle);
 }
 
 void TWriteScn_text::writeTrailer()

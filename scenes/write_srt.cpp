@@ -2,13 +2,14 @@
 #include "scenes/write_srt.h"
 
 #include "core/format.h"
-#include "scenes/companion_file.h"
 #include "core/text_encoding.h"
+#include "scenes/companion_file.h"
 
 namespace camlog::scenes {
 
 TWriteSrt::TWriteSrt(const std::string &videoPath, double frameRate)
-    : TwriteFile(SrtFileName(videoPath)), m_frameRate(frameRate)
+    : TwriteFile(SrtFileName(videoPath)),
+      m_frameRate(frameRate)
 {
 }
 

@@ -50,7 +50,7 @@ private:
     struct Bound {
         ui::TCustomSuperAction *action;
         QAction *qaction;
-        std::string keys; // the key names last given to the QAction
+        std::string keys;   // the key names last given to the QAction
         int iconState = -1; // the state whose picture the QAction shows: 0, 1, or -1 for none yet
     };
 

@@ -16,11 +16,12 @@ TSavePrefsForm::TSavePrefsForm(QWidget *parent) : QDialog(parent)
     auto *layout = new QVBoxLayout(this);
     auto *text = new TLinkEdit(this);
     text->setObjectName("Explanation");
-    text->setRichText("<br><size 10><i>Do you want to save your preferences and find them again on next start?<br><br>"
-                      "Click on your choice:</i><br><br>* either to save them in your settings file (normal mode).<br>* "
-                      "either to save them in an ini-file (portable mode).<br>* either not to save them. In the last "
-                      "case, all preferences will be lost, and the default values will be loaded on the next "
-                      "start.<br></size>");
+    text->setRichText(
+        "<br><size 10><i>Do you want to save your preferences and find them again on next start?<br><br>"
+        "Click on your choice:</i><br><br>* either to save them in your settings file (normal mode).<br>* "
+        "either to save them in an ini-file (portable mode).<br>* either not to save them. In the last "
+        "case, all preferences will be lost, and the default values will be loaded on the next "
+        "start.<br></size>");
     text->setMinimumHeight(200);
     layout->addWidget(text);
     auto *buttons = new QHBoxLayout;

@@ -36,17 +36,25 @@ std::string AnswerPrompt(TQuestionButtons buttons)
 std::string_view AnswerCaption(TAnswer answer)
 {
     switch (answer) {
-    case TAnswer::Yes: return "Yes";
-    case TAnswer::No: return "No";
-    case TAnswer::Cancel: return "Cancel";
-    case TAnswer::NoToAll: return "No to All";
-    case TAnswer::YesToAll: return "Yes to All";
+    case TAnswer::Yes:
+        return "Yes";
+    case TAnswer::No:
+        return "No";
+    case TAnswer::Cancel:
+        return "Cancel";
+    case TAnswer::NoToAll:
+        return "No to All";
+    case TAnswer::YesToAll:
+        return "Yes to All";
     }
     return "No";
 }
 
 TerminalQuestions::TerminalQuestions(AnswerRule rule, bool interactive, std::FILE *in, std::FILE *out)
-    : m_rule(rule), m_interactive(interactive), m_in(in), m_out(out)
+    : m_rule(rule),
+      m_interactive(interactive),
+      m_in(in),
+      m_out(out)
 {
 }
 
@@ -64,7 +72,7 @@ TAnswer TerminalQuestions::Ask(const std::string &text, TQuestionButtons buttons
     std::fprintf(m_out, "%s\n", text.c_str());
     if (m_rule != AnswerRule::Ask || !m_interactive) {
         const TAnswer answer = ruleAnswer(buttons);
-        const char *why = m_rule == AnswerRule::YesToAll ? "--yes"
+        const char *why = m_rule == AnswerRule::YesToAll  ? "--yes"
                           : m_rule == AnswerRule::NoToAll ? "--no"
                                                           : "no terminal to ask; --yes agrees";
         std::fprintf(m_out, "  -> %s (%s)\n", std::string(AnswerCaption(answer)).c_str(), why);

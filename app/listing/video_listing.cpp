@@ -72,8 +72,8 @@ bool listVideo(const fs::path &path, bool withScenes, const core::AviFileContext
         const auto &[start, end] = found[i];
         std::printf("  scene %zu: %s - %s, %d frames, datecode %s\n", i + 1,
                     core::FormatFramePosition(static_cast<std::uint32_t>(start.frameNumber), rate).c_str(),
-                    core::FormatFramePosition(static_cast<std::uint32_t>(end), rate).c_str(),
-                    end - start.frameNumber, formatDatecode(start, context.datecodePattern).c_str());
+                    core::FormatFramePosition(static_cast<std::uint32_t>(end), rate).c_str(), end - start.frameNumber,
+                    formatDatecode(start, context.datecodePattern).c_str());
     }
     return true;
 }

@@ -57,8 +57,8 @@ bool isAddress(const QString &text)
         return false;
     for (qsizetype i = 0; i < colon; ++i) {
         const QChar c = text.at(i);
-        const bool schemeChar = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
-                                (i > 0 && ((c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.'));
+        const bool schemeChar = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')
+                                || (i > 0 && ((c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.'));
         if (!schemeChar)
             return false;
     }
@@ -142,8 +142,8 @@ bool showItemsOverDBus(QDBusConnection bus, const QString &absolutePath, int tim
     if (reply.type() == QDBusMessage::ReplyMessage)
         return true;
     const QString error = reply.errorName();
-    return error == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
-           error == QLatin1String("org.freedesktop.DBus.Error.Timeout");
+    return error == QLatin1String("org.freedesktop.DBus.Error.NoReply")
+           || error == QLatin1String("org.freedesktop.DBus.Error.Timeout");
 }
 
 } // namespace

@@ -45,8 +45,7 @@ double StrToFloatOr0(std::string_view text, const QLocale &locale)
     QLocale strict = locale;
     strict.setNumberOptions(strict.numberOptions() | QLocale::RejectGroupSeparator);
     bool ok = false;
-    const double value =
-        strict.toDouble(QString::fromUtf8(number.data(), static_cast<qsizetype>(number.size())), &ok);
+    const double value = strict.toDouble(QString::fromUtf8(number.data(), static_cast<qsizetype>(number.size())), &ok);
     return ok && std::isfinite(value) ? value : 0;
 }
 

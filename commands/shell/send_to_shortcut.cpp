@@ -24,11 +24,20 @@ std::string escapedValue(const std::string &value)
     std::string text;
     for (const char c : value) {
         switch (c) {
-        case '\\': text += "\\\\"; break;
-        case '\n': text += "\\n"; break;
-        case '\t': text += "\\t"; break;
-        case '\r': text += "\\r"; break;
-        default: text += c;
+        case '\\':
+            text += "\\\\";
+            break;
+        case '\n':
+            text += "\\n";
+            break;
+        case '\t':
+            text += "\\t";
+            break;
+        case '\r':
+            text += "\\r";
+            break;
+        default:
+            text += c;
         }
     }
     return text;
@@ -71,12 +80,19 @@ std::string DesktopEntryText(const std::string &name, const std::string &program
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Version=1.0\n"
-           "Name=" + escapedValue(name) + "\n"
-           "Comment=" + escapedValue("Shortcut to " + name) + "\n"
-           "Exec=" + escapedValue(quotedExecArgument(programPath)) + " %F\n"
-           "Terminal=false\n"
-           "Categories=AudioVideo;Video;\n"
-           "MimeType=" + kMimeTypes + "\n";
+           "Name="
+           + escapedValue(name)
+           + "\n"
+             "Comment="
+           + escapedValue("Shortcut to " + name)
+           + "\n"
+             "Exec="
+           + escapedValue(quotedExecArgument(programPath))
+           + " %F\n"
+             "Terminal=false\n"
+             "Categories=AudioVideo;Video;\n"
+             "MimeType="
+           + kMimeTypes + "\n";
 }
 
 bool CreateSendToShortcut(const std::string &name)

@@ -46,13 +46,12 @@ void AppendPadded(std::string &line, const std::string &text, std::size_t width)
 
 std::string ActionHelpText()
 {
-    std::string text =
-        "Actions. On the command line, +word switches a feature on, -word switches it off and\n"
-        "/word toggles it (plain actions just run); word=parameter passes a parameter, as in\n"
-        "/o=clip.avi. A word without prefix names a playlist to open (a .avi file is opened).\n"
-        "A script holds one call per line, with or without prefix; a two-state action without\n"
-        "prefix takes true, false or toggle as its parameter (showlist=false hides the list).\n"
-        "Lines starting with # or ; are comments.\n\n";
+    std::string text = "Actions. On the command line, +word switches a feature on, -word switches it off and\n"
+                       "/word toggles it (plain actions just run); word=parameter passes a parameter, as in\n"
+                       "/o=clip.avi. A word without prefix names a playlist to open (a .avi file is opened).\n"
+                       "A script holds one call per line, with or without prefix; a two-state action without\n"
+                       "prefix takes true, false or toggle as its parameter (showlist=false hides the list).\n"
+                       "Lines starting with # or ; are comments.\n\n";
 
     constexpr std::size_t kTokenWidth = 21;
     constexpr std::size_t kSwitchWidth = 8;

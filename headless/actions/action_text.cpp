@@ -17,7 +17,9 @@ std::string AsciiLower(std::string_view text)
 
 std::string_view TrimBlanks(std::string_view text)
 {
-    const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    const auto isBlank = [](char c) {
+        return static_cast<unsigned char>(c) <= 0x20;
+    };
     while (!text.empty() && isBlank(text.front()))
         text.remove_prefix(1);
     while (!text.empty() && isBlank(text.back()))

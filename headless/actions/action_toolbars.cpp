@@ -8,9 +8,8 @@ namespace {
 constexpr std::string_view kOpen[] = {"saOuvrirDossierPrefere", "saOuvrirFichiers", "saOuvrirScript",
                                       "saCollerFichiers"};
 constexpr std::string_view kVideo[] = {
-    "taMute",          "taAfficherIncrustation", "taFullscreen",   "ccDecalageHoraire",
-    "ccDossierParent", "taEditerIncrust",        "taEditerScenes", "taDeinterlace",
-    "ccShareCopy"};
+    "taMute",          "taAfficherIncrustation", "taFullscreen",  "ccDecalageHoraire", "ccDossierParent",
+    "taEditerIncrust", "taEditerScenes",         "taDeinterlace", "ccShareCopy"};
 constexpr std::string_view kInterface[] = {"taOptions", "saQuitter", "taApropos", "taRaccourcis"};
 constexpr std::string_view kScenes[] = {"saSupprimerScene", "saInsererScene", "taEditerTitres", "saEnregistrerScn"};
 constexpr std::string_view kList[] = {"saViderListe", "saSauverListe", "saSelectionnerTout"};

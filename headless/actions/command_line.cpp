@@ -11,10 +11,14 @@ namespace {
 CallMode PrefixMode(char c)
 {
     switch (c) {
-    case '+': return CallMode::On;
-    case '-': return CallMode::Off;
-    case '/': return CallMode::Toggle;
-    default: return CallMode::None;
+    case '+':
+        return CallMode::On;
+    case '-':
+        return CallMode::Off;
+    case '/':
+        return CallMode::Toggle;
+    default:
+        return CallMode::None;
     }
 }
 

@@ -3,8 +3,8 @@
 
 #include "core/text_encoding.h"
 
-#include <cstdint>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>

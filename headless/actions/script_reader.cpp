@@ -31,10 +31,17 @@ ScriptLine ParseScriptLine(std::string_view line)
 
     CallMode mode = CallMode::None;
     switch (line.front()) {
-    case '+': mode = CallMode::On; break;
-    case '-': mode = CallMode::Off; break;
-    case '/': mode = CallMode::Toggle; break;
-    default: break;
+    case '+':
+        mode = CallMode::On;
+        break;
+    case '-':
+        mode = CallMode::Off;
+        break;
+    case '/':
+        mode = CallMode::Toggle;
+        break;
+    default:
+        break;
     }
     if (mode != CallMode::None)
         line.remove_prefix(1);

@@ -13,17 +13,28 @@ namespace camlog::media {
 
 namespace {
 
-AudioRateError Fail(AudioRateErrorCode code, std::string message) { return AudioRateError{code, std::move(message)}; }
+AudioRateError Fail(AudioRateErrorCode code, std::string message)
+{
+    return AudioRateError{code, std::move(message)};
+}
 
 } // namespace
 
 AudioRateConverter::AudioRateConverter(int channels, int inputRate, int outputRate)
-    : m_channels(channels), m_inputRate(inputRate), m_outputRate(outputRate) {}
+    : m_channels(channels),
+      m_inputRate(inputRate),
+      m_outputRate(outputRate)
+{
+}
 
-AudioRateConverter::~AudioRateConverter() { swr_free(&m_swr); }
+AudioRateConverter::~AudioRateConverter()
+{
+    swr_free(&m_swr);
+}
 
 core::Expected<std::unique_ptr<AudioRateConverter>, AudioRateErrorCode>
-AudioRateConverter::create(int channels, int inputRate, int outputRate) {
+AudioRateConverter::create(int channels, int inputRate, int outputRate)
+{
     if (channels < 1 || channels > 8 || inputRate < 1 || outputRate < 1)
         return Fail(AudioRateErrorCode::BadFormat, "unusable audio format for rate conversion");
     std::unique_ptr<AudioRateConverter> converter(new AudioRateConverter(channels, inputRate, outputRate));
@@ -41,7 +52,8 @@ AudioRateConverter::create(int channels, int inputRate, int outputRate) {
 }
 
 core::Expected<std::size_t, AudioRateErrorCode> AudioRateConverter::convert(std::span<const std::int16_t> input,
-                                                                            std::vector<std::int16_t> &output) {
+                                                                            std::vector<std::int16_t> &output)
+{
     const std::size_t inFrames = input.size() / static_cast<std::size_t>(m_channels);
     if (passThrough()) {
         output.insert(output.end(), input.begin(), input.begin() + static_cast<std::ptrdiff_t>(inFrames * m_channels));
@@ -54,9 +66,9 @@ core::Expected<std::size_t, AudioRateErrorCode> AudioRateConverter::convert(std:
     return resample(input.data(), inFrames, output);
 }
 
-core::Expected<std::size_t, AudioRateErrorCode> AudioRateConverter::resample(const std::int16_t *input,
-                                                                             std::size_t inFrames,
-                                                                             std::vector<std::int16_t> &output) {
+core::Expected<std::size_t, AudioRateErrorCode>
+AudioRateConverter::resample(const std::int16_t *input, std::size_t inFrames, std::vector<std::int16_t> &output)
+{
     const int room = swr_get_out_samples(m_swr, static_cast<int>(inFrames));
     if (room < 0)
         return Fail(AudioRateErrorCode::ConversionFailed, "the resampler refused the samples");
@@ -74,7 +86,8 @@ core::Expected<std::size_t, AudioRateErrorCode> AudioRateConverter::resample(con
     return static_cast<std::size_t>(got);
 }
 
-core::Expected<std::size_t, AudioRateErrorCode> AudioRateConverter::flush(std::vector<std::int16_t> &output) {
+core::Expected<std::size_t, AudioRateErrorCode> AudioRateConverter::flush(std::vector<std::int16_t> &output)
+{
     if (passThrough())
         return std::size_t{0};
     return resample(nullptr, 0, output);

@@ -25,7 +25,7 @@ using AudioRateError = core::Error<AudioRateErrorCode>;
 class AudioRateConverter {
 public:
     static core::Expected<std::unique_ptr<AudioRateConverter>, AudioRateErrorCode> create(int channels, int inputRate,
-                                                                                        int outputRate);
+                                                                                          int outputRate);
     ~AudioRateConverter();
     AudioRateConverter(const AudioRateConverter &) = delete;
     AudioRateConverter &operator=(const AudioRateConverter &) = delete;
@@ -39,14 +39,14 @@ public:
     // returns the sample frames appended. The resampler keeps a few samples back for its
     // filter: flush() appends them at the end of the stream.
     core::Expected<std::size_t, AudioRateErrorCode> convert(std::span<const std::int16_t> input,
-                                                           std::vector<std::int16_t> &output);
+                                                            std::vector<std::int16_t> &output);
     core::Expected<std::size_t, AudioRateErrorCode> flush(std::vector<std::int16_t> &output);
 
 private:
     AudioRateConverter(int channels, int inputRate, int outputRate);
     // Runs the resampler; a null input drains it.
     core::Expected<std::size_t, AudioRateErrorCode> resample(const std::int16_t *input, std::size_t inFrames,
-                                                            std::vector<std::int16_t> &output);
+                                                             std::vector<std::int16_t> &output);
 
     int m_channels;
     int m_inputRate;

@@ -16,21 +16,30 @@ using dv_audio::AudioBlockOffset;
 constexpr std::uint8_t kSourceControlPack = 0x51;
 constexpr std::uint8_t kAudioRecordingDate = 0x52;
 constexpr std::uint8_t kAudioRecordingTime = 0x53;
-constexpr std::size_t kPackOffset = 3; // the AAUX pack of an audio block, after the block ID
+constexpr std::size_t kPackOffset = 3;            // the AAUX pack of an audio block, after the block ID
 constexpr std::uint8_t kNoInformationMode = 0x0F; // audio mode of a half that carries nothing
 
-DvAudioError Fail(DvAudioErrorCode code, const char *message) { return DvAudioError{code, message}; }
+DvAudioError Fail(DvAudioErrorCode code, const char *message)
+{
+    return DvAudioError{code, message};
+}
 
-int SampleRateCode(int rate) {
+int SampleRateCode(int rate)
+{
     switch (rate) {
-    case 48000: return 0;
-    case 44100: return 1;
-    case 32000: return 2;
-    default: return -1;
+    case 48000:
+        return 0;
+    case 44100:
+        return 1;
+    case 32000:
+        return 2;
+    default:
+        return -1;
     }
 }
 
-bool SupportedFormat(const DvAudioFormat &format) {
+bool SupportedFormat(const DvAudioFormat &format)
+{
     if (SampleRateCode(format.sampleRate) < 0)
         return false;
     if (format.bitsPerSample == 16)
@@ -40,12 +49,14 @@ bool SupportedFormat(const DvAudioFormat &format) {
 }
 
 // The AAUX pack of audio block k of sequence s.
-const std::uint8_t *PackAt(std::span<const std::uint8_t> frame, int s, int k) {
+const std::uint8_t *PackAt(std::span<const std::uint8_t> frame, int s, int k)
+{
     return frame.data() + AudioBlockOffset(s, k) + kPackOffset;
 }
 
 // The first AAUX source pack in sequences [from, to), or null.
-const std::uint8_t *FindSourcePack(std::span<const std::uint8_t> frame, int from, int to) {
+const std::uint8_t *FindSourcePack(std::span<const std::uint8_t> frame, int from, int to)
+{
     for (int s = from; s < to; ++s)
         for (int k = 0; k < 9; ++k)
             if (PackAt(frame, s, k)[0] == core::pack::kAudioSource)
@@ -56,7 +67,8 @@ const std::uint8_t *FindSourcePack(std::span<const std::uint8_t> frame, int from
 // Channel layout byte (PC2) of a half that carries the given pair as the recorders write it:
 // 16-bit left in the first half and right in the second; 12-bit both channels of a pair in
 // each block, the second half marked empty when there is no second pair.
-std::uint8_t ComposeLayout(const DvAudioFormat &format, int half) {
+std::uint8_t ComposeLayout(const DvAudioFormat &format, int half)
+{
     if (format.bitsPerSample == 16)
         return static_cast<std::uint8_t>(half);
     if (half == 1 && format.channels == 2)
@@ -68,7 +80,8 @@ std::uint8_t ComposeLayout(const DvAudioFormat &format, int half) {
 // the audio (locked flag, multi-language flag, emphasis) and its layout byte when the layout
 // does not change.
 void WriteSourcePack(std::uint8_t *pack, const std::uint8_t *old, bool keepLayout, const DvAudioFormat &format,
-                     std::size_t samples, int half) {
+                     std::size_t samples, int half)
+{
     const std::uint8_t pc1 = old ? old[1] : 0xC0;
     const std::uint8_t pc2 = old && keepLayout ? old[2] : ComposeLayout(format, half);
     const std::uint8_t pc3 = old ? old[3] : 0xC0;
@@ -78,13 +91,14 @@ void WriteSourcePack(std::uint8_t *pack, const std::uint8_t *old, bool keepLayou
     pack[2] = pc2;
     // Frame system (50 fields) and one audio block set per frame (25 Mbit/s).
     pack[3] = static_cast<std::uint8_t>((pc3 & 0xC0) | (format.system == DvSystem::Pal ? 0x20 : 0x00));
-    pack[4] = static_cast<std::uint8_t>((pc4 & 0xC0) | (SampleRateCode(format.sampleRate) << 3) |
-                                        (format.bitsPerSample == 12 ? 1 : 0));
+    pack[4] = static_cast<std::uint8_t>((pc4 & 0xC0) | (SampleRateCode(format.sampleRate) << 3)
+                                        | (format.bitsPerSample == 12 ? 1 : 0));
 }
 
 // Source control: copying free, original recording, forward at normal speed, nothing else
 // known.
-void WriteSourceControlPack(std::uint8_t *pack) {
+void WriteSourceControlPack(std::uint8_t *pack)
+{
     static constexpr std::uint8_t kPack[5] = {kSourceControlPack, 0x3F, 0xCF, 0xA0, 0xFF};
     std::copy(std::begin(kPack), std::end(kPack), pack);
 }
@@ -92,7 +106,8 @@ void WriteSourceControlPack(std::uint8_t *pack) {
 // A frame without any source pack (an encoder's frame with blank audio blocks) gets the packs
 // at their usual places: blocks 3 to 6 of even sequences, 0 to 3 of odd ones. The audio
 // recording date and time repeat the video's, as a camera writes them.
-void WriteFreshPacks(std::span<std::uint8_t> frame, int nseq, const DvAudioFormat &format, std::size_t samples) {
+void WriteFreshPacks(std::span<std::uint8_t> frame, int nseq, const DvAudioFormat &format, std::size_t samples)
+{
     core::DvPack date{}, time{};
     const bool hasDate = core::FindPack(frame, core::pack::kRecordingDate, nseq, date);
     const bool hasTime = core::FindPack(frame, core::pack::kRecordingTime, nseq, time);
@@ -114,21 +129,24 @@ void WriteFreshPacks(std::span<std::uint8_t> frame, int nseq, const DvAudioForma
     }
 }
 
-void Write16(std::uint8_t *at, std::int16_t value) {
+void Write16(std::uint8_t *at, std::int16_t value)
+{
     // The lowest value is the error code: one step up is the nearest sound value.
     const auto v = static_cast<std::uint16_t>(value == INT16_MIN ? INT16_MIN + 1 : value);
     at[0] = static_cast<std::uint8_t>(v >> 8);
     at[1] = static_cast<std::uint8_t>(v & 0xFF);
 }
 
-std::int16_t Read16(const std::uint8_t *at) {
+std::int16_t Read16(const std::uint8_t *at)
+{
     const auto v = static_cast<std::uint16_t>((at[0] << 8) | at[1]);
     return v == 0x8000 ? 0 : static_cast<std::int16_t>(v);
 }
 
 } // namespace
 
-core::Expected<DvAudioInfo, DvAudioErrorCode> ReadDvAudioInfo(std::span<const std::uint8_t> frame) {
+core::Expected<DvAudioInfo, DvAudioErrorCode> ReadDvAudioInfo(std::span<const std::uint8_t> frame)
+{
     const int nseq = core::SequencesForFrameSize(frame.size());
     if (nseq == 0)
         return Fail(DvAudioErrorCode::NotDvFrame, "not a whole DV frame");
@@ -139,15 +157,27 @@ core::Expected<DvAudioInfo, DvAudioErrorCode> ReadDvAudioInfo(std::span<const st
     DvAudioInfo info;
     info.format.system = nseq == 12 ? DvSystem::Pal : DvSystem::Ntsc;
     switch ((pack[4] >> 3) & 7) {
-    case 0: info.format.sampleRate = 48000; break;
-    case 1: info.format.sampleRate = 44100; break;
-    case 2: info.format.sampleRate = 32000; break;
-    default: return Fail(DvAudioErrorCode::UnsupportedFormat, "unknown audio sampling frequency");
+    case 0:
+        info.format.sampleRate = 48000;
+        break;
+    case 1:
+        info.format.sampleRate = 44100;
+        break;
+    case 2:
+        info.format.sampleRate = 32000;
+        break;
+    default:
+        return Fail(DvAudioErrorCode::UnsupportedFormat, "unknown audio sampling frequency");
     }
     switch (pack[4] & 7) {
-    case 0: info.format.bitsPerSample = 16; break;
-    case 1: info.format.bitsPerSample = 12; break;
-    default: return Fail(DvAudioErrorCode::UnsupportedFormat, "unknown audio quantisation");
+    case 0:
+        info.format.bitsPerSample = 16;
+        break;
+    case 1:
+        info.format.bitsPerSample = 12;
+        break;
+    default:
+        return Fail(DvAudioErrorCode::UnsupportedFormat, "unknown audio quantisation");
     }
     info.format.channels = 2;
     if (info.format.bitsPerSample == 12) {
@@ -163,7 +193,8 @@ core::Expected<DvAudioInfo, DvAudioErrorCode> ReadDvAudioInfo(std::span<const st
     return info;
 }
 
-core::Expected<std::size_t, DvAudioErrorCode> SplitDvAudio(std::span<const std::uint8_t> frame, DvFrameAudio &out) {
+core::Expected<std::size_t, DvAudioErrorCode> SplitDvAudio(std::span<const std::uint8_t> frame, DvFrameAudio &out)
+{
     auto info = ReadDvAudioInfo(frame);
     if (!info) {
         out.format = {};
@@ -205,7 +236,8 @@ core::Expected<std::size_t, DvAudioErrorCode> SplitDvAudio(std::span<const std::
     return n;
 }
 
-core::Expected<std::size_t, DvAudioErrorCode> JoinDvAudio(std::span<std::uint8_t> frame, const DvFrameAudio &audio) {
+core::Expected<std::size_t, DvAudioErrorCode> JoinDvAudio(std::span<std::uint8_t> frame, const DvFrameAudio &audio)
+{
     const DvAudioFormat &format = audio.format;
     const int nseq = core::SequencesForFrameSize(frame.size());
     if (dvSystemOfSequences(nseq) != format.system)
@@ -213,7 +245,8 @@ core::Expected<std::size_t, DvAudioErrorCode> JoinDvAudio(std::span<std::uint8_t
     if (!SupportedFormat(format))
         return Fail(DvAudioErrorCode::UnsupportedFormat, "an audio format that DV cannot carry");
     const std::size_t n = audio.samples;
-    if (n < DvAudioMinSamples(format.sampleRate, format.system) || n > DvAudioMaxSamples(format.sampleRate, format.system))
+    if (n < DvAudioMinSamples(format.sampleRate, format.system)
+        || n > DvAudioMaxSamples(format.sampleRate, format.system))
         return Fail(DvAudioErrorCode::BadSampleCount, "a sample count that one frame cannot carry");
     for (int pair = 0; pair < format.pairs(); ++pair)
         if (audio.pairs[pair].size() < 2 * n)
@@ -263,7 +296,8 @@ core::Expected<std::size_t, DvAudioErrorCode> JoinDvAudio(std::span<std::uint8_t
     return n;
 }
 
-std::size_t DvAudioSamplesForFrame(int sampleRate, DvSystem system, std::uint64_t frameIndex) {
+std::size_t DvAudioSamplesForFrame(int sampleRate, DvSystem system, std::uint64_t frameIndex)
+{
     if (SampleRateCode(sampleRate) < 0)
         return 0;
     if (system == DvSystem::Pal)
@@ -277,17 +311,23 @@ std::size_t DvAudioSamplesForFrame(int sampleRate, DvSystem system, std::uint64_
     return static_cast<std::size_t>(total(frameIndex + 1) - total(frameIndex));
 }
 
-std::size_t DvAudioMinSamples(int sampleRate, DvSystem system) {
+std::size_t DvAudioMinSamples(int sampleRate, DvSystem system)
+{
     const bool pal = system == DvSystem::Pal;
     switch (sampleRate) {
-    case 48000: return pal ? 1896 : 1580;
-    case 44100: return pal ? 1742 : 1452;
-    case 32000: return pal ? 1264 : 1053;
-    default: return 0;
+    case 48000:
+        return pal ? 1896 : 1580;
+    case 44100:
+        return pal ? 1742 : 1452;
+    case 32000:
+        return pal ? 1264 : 1053;
+    default:
+        return 0;
     }
 }
 
-std::size_t DvAudioMaxSamples(int sampleRate, DvSystem system) {
+std::size_t DvAudioMaxSamples(int sampleRate, DvSystem system)
+{
     const std::size_t min = DvAudioMinSamples(sampleRate, system);
     if (min == 0)
         return 0;

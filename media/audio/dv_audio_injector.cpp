@@ -8,9 +8,14 @@
 namespace camlog::media {
 
 DvAudioInjector::DvAudioInjector(int sampleRate, int channels, bool prefer12Bit)
-    : m_sampleRate(sampleRate), m_channels(channels > 2 ? 4 : 2), m_prefer12Bit(prefer12Bit) {}
+    : m_sampleRate(sampleRate),
+      m_channels(channels > 2 ? 4 : 2),
+      m_prefer12Bit(prefer12Bit)
+{
+}
 
-void DvAudioInjector::push(int pair, std::span<const std::int16_t> samples) {
+void DvAudioInjector::push(int pair, std::span<const std::int16_t> samples)
+{
     if (pair < 0 || pair > 1)
         return;
     auto &queue = m_queue[pair];
@@ -22,13 +27,15 @@ void DvAudioInjector::push(int pair, std::span<const std::int16_t> samples) {
     queue.insert(queue.end(), samples.begin(), samples.begin() + (samples.size() & ~std::size_t{1}));
 }
 
-std::size_t DvAudioInjector::queued(int pair) const {
+std::size_t DvAudioInjector::queued(int pair) const
+{
     if (pair < 0 || pair > 1)
         return 0;
     return (m_queue[pair].size() - m_head[pair]) / 2;
 }
 
-DvAudioFormat DvAudioInjector::formatFor(std::span<const std::uint8_t> frame, std::size_t &samples) const {
+DvAudioFormat DvAudioInjector::formatFor(std::span<const std::uint8_t> frame, std::size_t &samples) const
+{
     DvAudioFormat format;
     format.system = dvSystemOfFrameSize(frame.size()).value_or(DvSystem::Pal);
     format.sampleRate = m_sampleRate;
@@ -47,13 +54,15 @@ DvAudioFormat DvAudioInjector::formatFor(std::span<const std::uint8_t> frame, st
     return format;
 }
 
-std::size_t DvAudioInjector::samplesDue(std::span<const std::uint8_t> frame) const {
+std::size_t DvAudioInjector::samplesDue(std::span<const std::uint8_t> frame) const
+{
     std::size_t samples = 0;
     formatFor(frame, samples);
     return samples;
 }
 
-core::Expected<std::size_t, DvAudioErrorCode> DvAudioInjector::joinNext(std::span<std::uint8_t> frame) {
+core::Expected<std::size_t, DvAudioErrorCode> DvAudioInjector::joinNext(std::span<std::uint8_t> frame)
+{
     std::size_t samples = 0;
     m_scratch.format = formatFor(frame, samples);
     m_scratch.samples = samples;

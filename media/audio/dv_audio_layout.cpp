@@ -12,15 +12,22 @@ namespace {
 constexpr int kBlocksPerSequence = 9;
 constexpr int kDataStart = 8; // after the 3-byte block ID and the 5-byte AAUX pack
 
-int SequencesPerHalf(DvSystem system) { return dvSequences(system) / 2; }
-DvSystem SystemAt(int pal) { return pal != 0 ? DvSystem::Pal : DvSystem::Ntsc; }
+int SequencesPerHalf(DvSystem system)
+{
+    return dvSequences(system) / 2;
+}
+DvSystem SystemAt(int pal)
+{
+    return pal != 0 ? DvSystem::Pal : DvSystem::Ntsc;
+}
 
 // One table per system, half and sample size, built once.
 struct OffsetTables {
     std::array<std::array<std::vector<std::uint32_t>, 2>, 2> of16; // [pal][half]
     std::array<std::array<std::vector<std::uint32_t>, 2>, 2> of12;
 
-    OffsetTables() {
+    OffsetTables()
+    {
         for (int pal = 0; pal < 2; ++pal) {
             const int h = SequencesPerHalf(SystemAt(pal));
             for (int half = 0; half < 2; ++half) {
@@ -30,7 +37,8 @@ struct OffsetTables {
         }
     }
 
-    static std::vector<std::uint32_t> build(int h, int half, std::size_t capacity, int placeSize) {
+    static std::vector<std::uint32_t> build(int h, int half, std::size_t capacity, int placeSize)
+    {
         std::vector<std::uint32_t> offsets(capacity);
         const std::size_t row = 9u * h;
         for (std::size_t n = 0; n < capacity; ++n) {
@@ -43,12 +51,14 @@ struct OffsetTables {
     }
 };
 
-const OffsetTables &Tables() {
+const OffsetTables &Tables()
+{
     static const OffsetTables tables;
     return tables;
 }
 
-int ExpandPositive(int code) {
+int ExpandPositive(int code)
+{
     const int segment = code >> 8;
     if (segment < 2)
         return code;
@@ -56,7 +66,8 @@ int ExpandPositive(int code) {
     return (code - 256 * shift) << shift;
 }
 
-int CompressPositive(int value) {
+int CompressPositive(int value)
+{
     if (value < 512)
         return value;
     const int shift = std::bit_width(static_cast<unsigned>(value)) - 9;
@@ -65,13 +76,26 @@ int CompressPositive(int value) {
 
 } // namespace
 
-std::size_t Capacity16(DvSystem system) { return static_cast<std::size_t>(kBlocksPerSequence) * SequencesPerHalf(system) * 36; }
-std::size_t Capacity12(DvSystem system) { return static_cast<std::size_t>(kBlocksPerSequence) * SequencesPerHalf(system) * 24; }
+std::size_t Capacity16(DvSystem system)
+{
+    return static_cast<std::size_t>(kBlocksPerSequence) * SequencesPerHalf(system) * 36;
+}
+std::size_t Capacity12(DvSystem system)
+{
+    return static_cast<std::size_t>(kBlocksPerSequence) * SequencesPerHalf(system) * 24;
+}
 
-std::span<const std::uint32_t> Offsets16(DvSystem system, int half) { return Tables().of16[system == DvSystem::Pal ? 1 : 0][half]; }
-std::span<const std::uint32_t> Offsets12(DvSystem system, int half) { return Tables().of12[system == DvSystem::Pal ? 1 : 0][half]; }
+std::span<const std::uint32_t> Offsets16(DvSystem system, int half)
+{
+    return Tables().of16[system == DvSystem::Pal ? 1 : 0][half];
+}
+std::span<const std::uint32_t> Offsets12(DvSystem system, int half)
+{
+    return Tables().of12[system == DvSystem::Pal ? 1 : 0][half];
+}
 
-std::int16_t Expand12(std::uint16_t code) {
+std::int16_t Expand12(std::uint16_t code)
+{
     code &= 0xFFF;
     if (code == 0x800)
         return 0;
@@ -80,7 +104,8 @@ std::int16_t Expand12(std::uint16_t code) {
     return static_cast<std::int16_t>(value);
 }
 
-std::uint16_t Compress12(std::int16_t value) {
+std::uint16_t Compress12(std::int16_t value)
+{
     const int v = value;
     const int code = v >= 0 ? CompressPositive(v) : (~CompressPositive(~v)) & 0xFFF;
     return static_cast<std::uint16_t>(code == 0x800 ? 0x801 : code);

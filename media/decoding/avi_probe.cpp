@@ -5,11 +5,11 @@
 #include "core/dv_frame.h"
 #include "core/little_endian.h"
 #include "core/riff_chunks.h"
+#include "media/audio/first_dv_audio.h"
 #include "media/reading/avi_index_loader.h"
 #include "media/reading/dv_format.h"
 #include "media/reading/dv_frame_reader.h"
 #include "media/reading/file_announcer.h"
-#include "media/audio/first_dv_audio.h"
 #include "media/reading/read_ahead.h"
 #include "scenes/frame_record.h"
 

@@ -85,7 +85,8 @@ HeadlessFrameSource::open(const std::filesystem::path &path)
 }
 
 HeadlessFrameSource::HeadlessFrameSource(std::unique_ptr<DvFrameReader> reader, std::unique_ptr<Decoder> decoder)
-    : m_reader(std::move(reader)), m_decoder(std::move(decoder))
+    : m_reader(std::move(reader)),
+      m_decoder(std::move(decoder))
 {
 }
 
@@ -136,9 +137,9 @@ bool HeadlessFrameSource::decodePicture(scenes::BgrPicture &out)
     if (width <= 0 || height <= 0)
         return false;
 
-    SwsContext *scaler = sws_getCachedContext(d.scaler.release(), width, height,
-                                              static_cast<AVPixelFormat>(picture.format), width, height,
-                                              AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    SwsContext *scaler =
+        sws_getCachedContext(d.scaler.release(), width, height, static_cast<AVPixelFormat>(picture.format), width,
+                             height, AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr);
     d.scaler.reset(scaler);
     if (scaler == nullptr)
         return false;

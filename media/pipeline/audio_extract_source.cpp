@@ -4,8 +4,8 @@
 
 #include "media/audio/audio_rate_converter.h"
 #include "media/audio/dv_audio.h"
-#include "media/pipeline/dv_source_file.h"
 #include "media/audio/first_dv_audio.h"
+#include "media/pipeline/dv_source_file.h"
 #include "media/writing/wav_writer.h"
 
 #include <algorithm>

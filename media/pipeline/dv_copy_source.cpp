@@ -5,10 +5,10 @@
 #include "core/dv_frame.h"
 #include "media/audio/audio_rate_converter.h"
 #include "media/audio/dv_audio.h"
-#include "media/writing/dv_avi_writer.h"
-#include "media/pipeline/dv_source_file.h"
 #include "media/audio/first_dv_audio.h"
+#include "media/pipeline/dv_source_file.h"
 #include "media/pipeline/run_error.h"
+#include "media/writing/dv_avi_writer.h"
 
 #include <algorithm>
 #include <map>

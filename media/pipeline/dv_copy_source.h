@@ -2,10 +2,10 @@
 // never re-encoded, with the audio split out of the frames, passed on, or joined into them.
 #pragma once
 
-#include "media/reading/dv_format.h"
 #include "media/pipeline/media_stage.h"
 #include "media/pipeline/pipeline.h"
 #include "media/pipeline/source_error.h"
+#include "media/reading/dv_format.h"
 
 #include <filesystem>
 #include <memory>
@@ -17,7 +17,7 @@ namespace camlog::media {
 class DvFrameReader;
 
 enum class DvAudioRoute {
-    None,           // no audio beside the frames (type 1 output, or a source without audio)
+    None,            // no audio beside the frames (type 1 output, or a source without audio)
     SplitFromFrames, // type 2 output: one PCM stream per audio pair inside the frames
     PassStreams,     // type 2 output: the source's separate audio streams, unchanged
     JoinIntoFrames,  // type 1 output: the source's first audio stream written into the frames

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "media/audio/audio_track.h"
+#include "media/pipeline/source_error.h"
 #include "media/reading/dv_format.h"
 #include "media/reading/dv_frame_reader.h"
-#include "media/pipeline/source_error.h"
 
 #include <cstdint>
 #include <filesystem>

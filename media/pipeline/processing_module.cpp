@@ -8,12 +8,12 @@
 #include "media/pipeline/content_scan_source.h"
 #include "media/pipeline/datecode_scan_source.h"
 #include "media/pipeline/dv_copy_source.h"
-#include "media/reencoding/dv_deinter.h"
-#include "media/reencoding/dv_reencode_source.h"
 #include "media/pipeline/dv_source_file.h"
 #include "media/pipeline/reencode_error.h"
-#include "media/sharecopy/share_copy_source.h"
 #include "media/pipeline/source_error.h"
+#include "media/reencoding/dv_deinter.h"
+#include "media/reencoding/dv_reencode_source.h"
+#include "media/sharecopy/share_copy_source.h"
 
 namespace camlog::media {
 

@@ -2,15 +2,15 @@
 // that build the pipeline for each graph command.
 #pragma once
 
+#include "media/inlay/inlay_filter.h"
 #include "media/pipeline/caption_step.h"
 #include "media/pipeline/dv_copy_source.h"
-#include "media/reading/dv_format.h"
 #include "media/pipeline/dv_header_filter.h"
-#include "media/inlay/inlay_filter.h"
 #include "media/pipeline/media_stamper.h"
 #include "media/pipeline/pipeline.h"
 #include "media/pipeline/run_error.h"
 #include "media/pipeline/scene_detect_contenu.h"
+#include "media/reading/dv_format.h"
 #include "scenes/dv_scene_detect.h"
 
 #include <cstdint>

@@ -3,9 +3,9 @@
 
 #include "media/audio/audio_rate_converter.h"
 #include "media/audio/dv_audio.h"
-#include "media/writing/dv_avi_writer.h"
 #include "media/pipeline/reencode_error.h"
 #include "media/pipeline/source_error.h"
+#include "media/writing/dv_avi_writer.h"
 #include "media/writing/wav_writer.h"
 
 namespace camlog::media {

@@ -4,8 +4,8 @@
 
 #include "media/audio/audio_rate_converter.h"
 #include "media/audio/dv_audio.h"
-#include "media/reading/dv_frame_reader.h"
 #include "media/preview/preview_source.h"
+#include "media/reading/dv_frame_reader.h"
 
 #include <filesystem>
 #include <memory>

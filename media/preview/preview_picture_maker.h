@@ -2,10 +2,10 @@
 // filter (the same drawing as the inlay command's), then 24-bit BGR, deinterlaced on demand.
 #pragma once
 
-#include "media/reencoding/deinterlace.h"
 #include "media/decoding/ffmpeg_owners.h"
 #include "media/inlay/inlay_filter.h"
 #include "media/preview/preview_player.h"
+#include "media/reencoding/deinterlace.h"
 
 namespace camlog::media {
 

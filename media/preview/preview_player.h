@@ -4,11 +4,11 @@
 #pragma once
 
 #include "core/date_time.h"
-#include "media/reencoding/deinterlace.h"
 #include "media/inlay/inlay_record.h"
 #include "media/preview/pcm_ring.h"
 #include "media/preview/preview_message.h"
 #include "media/preview/preview_timeline.h"
+#include "media/reencoding/deinterlace.h"
 #include "scenes/frame_record.h"
 
 #include <atomic>

@@ -22,10 +22,10 @@ struct DatecodeScanOptions {
 };
 
 struct DatecodeScanResult {
-    std::size_t framesScanned = 0; // DV frames fed to the detector
+    std::size_t framesScanned = 0;   // DV frames fed to the detector
     std::size_t wholeFrameReads = 0; // frames whose first bytes did not settle every value, or
                                      // announced a new recording
-    std::size_t framesSkipped = 0;  // samples that are not DV frames, or could not be read
+    std::size_t framesSkipped = 0;   // samples that are not DV frames, or could not be read
     bool aborted = false;
 };
 

@@ -25,7 +25,8 @@ ReadError failure(ReadErrorCode code, const std::filesystem::path &path, const s
 bool hasRawDvExtension(const std::filesystem::path &path)
 {
     std::string ext = path.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return ext == ".dv" || ext == ".dif";
 }
 

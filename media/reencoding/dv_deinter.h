@@ -2,8 +2,8 @@
 // of interlaced pictures before they are scaled to the other system.
 #pragma once
 
-#include "media/reencoding/deinterlace.h"
 #include "media/pipeline/picture_filter.h"
+#include "media/reencoding/deinterlace.h"
 
 namespace camlog::media {
 

@@ -2,8 +2,8 @@
 #include "media/reencoding/dv_encoder_workers.h"
 
 #include "media/pipeline/bounded_queue.h"
-#include "media/reencoding/dv_video_encoder.h"
 #include "media/pipeline/run_error.h"
+#include "media/reencoding/dv_video_encoder.h"
 
 #include <condition_variable>
 #include <map>

@@ -1,11 +1,11 @@
 // The DV encoders of the re-encoding, each on a thread of its own.
 #pragma once
 
+#include "media/decoding/ffmpeg_owners.h"
+#include "media/pipeline/reencode_error.h"
 #include "media/reencoding/dv_picture_stage.h"
 #include "media/reencoding/dv_segment_packer.h"
 #include "media/reencoding/dv_source_frames.h"
-#include "media/decoding/ffmpeg_owners.h"
-#include "media/pipeline/reencode_error.h"
 
 #include <cstdint>
 #include <exception>

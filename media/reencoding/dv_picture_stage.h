@@ -2,9 +2,9 @@
 // target system, its shape kept with black bands, in the DV encoder's pixel format.
 #pragma once
 
-#include "media/reading/dv_format.h"
 #include "media/decoding/ffmpeg_owners.h"
 #include "media/pipeline/reencode_error.h"
+#include "media/reading/dv_format.h"
 
 #include <memory>
 #include <vector>

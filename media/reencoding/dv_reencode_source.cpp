@@ -4,17 +4,17 @@
 
 #include "core/dv_frame.h"
 #include "core/four_cc.h"
-#include "media/decoding/av_file_decoder.h"
-#include "media/pipeline/bounded_queue.h"
-#include "media/decoding/decoded_audio_converter.h"
 #include "media/audio/dv_audio.h"
-#include "media/writing/dv_avi_writer.h"
-#include "media/reencoding/dv_encoder_workers.h"
+#include "media/decoding/av_file_decoder.h"
+#include "media/decoding/decoded_audio_converter.h"
+#include "media/pipeline/bounded_queue.h"
 #include "media/pipeline/dv_header_filter.h"
+#include "media/reencoding/dv_encoder_workers.h"
 #include "media/reencoding/dv_picture_stage.h"
 #include "media/reencoding/dv_segment_packer.h"
 #include "media/reencoding/dv_source_frames.h"
 #include "media/reencoding/frame_rate_conversion.h"
+#include "media/writing/dv_avi_writer.h"
 
 #include <algorithm>
 #include <cmath>

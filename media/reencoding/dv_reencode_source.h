@@ -2,11 +2,11 @@
 // AVI file of a chosen system, shape and audio rate.
 #pragma once
 
-#include "media/reading/dv_format.h"
 #include "media/pipeline/media_stage.h"
 #include "media/pipeline/picture_filter.h"
 #include "media/pipeline/pipeline.h"
 #include "media/pipeline/reencode_error.h"
+#include "media/reading/dv_format.h"
 
 #include <filesystem>
 #include <memory>

@@ -1,9 +1,9 @@
 // Several pictures' worth of touched video segments coded in one run of the DV encoder.
 #pragma once
 
-#include "media/reencoding/dv_picture_stage.h"
 #include "media/decoding/ffmpeg_owners.h"
 #include "media/pipeline/reencode_error.h"
+#include "media/reencoding/dv_picture_stage.h"
 
 #include <cstdint>
 #include <memory>

@@ -3,9 +3,9 @@
 // the output frames that show the picture can carry the camera's data.
 #pragma once
 
+#include "media/pipeline/picture_filter.h"
 #include "media/reading/dv_format.h"
 #include "media/reading/dv_frame_reader.h"
-#include "media/pipeline/picture_filter.h"
 #include "scenes/dv_scene_detect.h"
 
 #include <cstdint>

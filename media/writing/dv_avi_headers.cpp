@@ -145,12 +145,12 @@ void writeVideoProperties(Bytes &out, const DvAviFormat &format)
 {
     const std::uint32_t height = heightOf(format.system);
     const std::size_t at = out.beginChunk(kVprp);
-    out.u32(0);                                         // VideoFormatToken: unknown
-    out.u32(format.system == DvSystem::Pal ? 1u : 2u); // VideoStandard: PAL, NTSC
+    out.u32(0);                                          // VideoFormatToken: unknown
+    out.u32(format.system == DvSystem::Pal ? 1u : 2u);   // VideoStandard: PAL, NTSC
     out.u32(format.system == DvSystem::Pal ? 50u : 60u); // vertical refresh rate
-    out.u32(kWidth);                                    // total width
-    out.u32(height);                                    // total height
-    out.u16(format.wide ? 9 : 3);                       // frame aspect ratio, y in the low word
+    out.u32(kWidth);                                     // total width
+    out.u32(height);                                     // total height
+    out.u16(format.wide ? 9 : 3);                        // frame aspect ratio, y in the low word
     out.u16(format.wide ? 16 : 4);
     out.u32(kWidth);
     out.u32(height);
@@ -269,8 +269,7 @@ std::uint32_t maxBytesPerSec(const DvAviFormat &format)
 
 // The four bytes after the id of the first pack `id` in the audio blocks of the given
 // DIF sequences (each audio block carries one AAUX pack after its 3-byte block id).
-bool findAudioPack(std::span<const std::uint8_t> frame, int firstSeq, int endSeq, std::uint8_t id,
-                   std::uint8_t *out)
+bool findAudioPack(std::span<const std::uint8_t> frame, int firstSeq, int endSeq, std::uint8_t id, std::uint8_t *out)
 {
     constexpr std::size_t kBlocksPerSequence = 150;
     for (int s = firstSeq; s < endSeq; ++s) {

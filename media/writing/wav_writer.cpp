@@ -14,20 +14,26 @@ namespace {
 constexpr std::uint32_t kFormatBlockSize = 16;
 constexpr std::uint64_t kLargestFile = std::numeric_limits<std::uint32_t>::max();
 
-WavError Fail(WavErrorCode code, std::string message) { return WavError{code, std::move(message)}; }
+WavError Fail(WavErrorCode code, std::string message)
+{
+    return WavError{code, std::move(message)};
+}
 
-void Put16(std::uint8_t *at, std::uint32_t v) {
+void Put16(std::uint8_t *at, std::uint32_t v)
+{
     at[0] = static_cast<std::uint8_t>(v);
     at[1] = static_cast<std::uint8_t>(v >> 8);
 }
-void Put32(std::uint8_t *at, std::uint32_t v) {
+void Put32(std::uint8_t *at, std::uint32_t v)
+{
     Put16(at, v & 0xFFFF);
     Put16(at + 2, v >> 16);
 }
 
 // `pad` is the byte that follows odd-sized data: RIFF chunks keep an even size.
 std::array<std::uint8_t, WavWriter::kHeaderSize> Header(const WavFormat &format, std::uint32_t dataBytes,
-                                                         std::uint32_t pad) {
+                                                        std::uint32_t pad)
+{
     std::array<std::uint8_t, WavWriter::kHeaderSize> h{};
     std::memcpy(&h[0], "RIFF", 4);
     Put32(&h[4], dataBytes + pad + static_cast<std::uint32_t>(WavWriter::kHeaderSize) - 8);
@@ -47,14 +53,18 @@ std::array<std::uint8_t, WavWriter::kHeaderSize> Header(const WavFormat &format,
 } // namespace
 
 WavWriter::WavWriter(const std::filesystem::path &destination, const WavFormat &format)
-    : m_format(format), m_file(destination) {}
+    : m_format(format),
+      m_file(destination)
+{
+}
 
 WavWriter::~WavWriter() = default; // the replacing file abandons its temporary unless committed
 
 core::Expected<std::unique_ptr<WavWriter>, WavErrorCode> WavWriter::create(const std::filesystem::path &destination,
-                                                                          const WavFormat &format) {
-    if (format.channels < 1 || format.channels > 16 || format.sampleRate < 1 || format.sampleRate > 1'000'000 ||
-        format.bitsPerSample < 8 || format.bitsPerSample > 32 || format.bitsPerSample % 8 != 0)
+                                                                           const WavFormat &format)
+{
+    if (format.channels < 1 || format.channels > 16 || format.sampleRate < 1 || format.sampleRate > 1'000'000
+        || format.bitsPerSample < 8 || format.bitsPerSample > 32 || format.bitsPerSample % 8 != 0)
         return Fail(WavErrorCode::BadFormat, "unusable PCM format");
     std::unique_ptr<WavWriter> writer(new WavWriter(destination, format));
     // Room for the header, filled in at the end.
@@ -64,7 +74,8 @@ core::Expected<std::unique_ptr<WavWriter>, WavErrorCode> WavWriter::create(const
     return writer;
 }
 
-core::Expected<std::size_t, WavErrorCode> WavWriter::write(std::span<const std::uint8_t> bytes) {
+core::Expected<std::size_t, WavErrorCode> WavWriter::write(std::span<const std::uint8_t> bytes)
+{
     if (!m_file.ok())
         return Fail(WavErrorCode::WriteFailed, m_file.errorMessage());
     if (kHeaderSize + m_dataBytes + bytes.size() + 1 > kLargestFile)
@@ -75,7 +86,8 @@ core::Expected<std::size_t, WavErrorCode> WavWriter::write(std::span<const std::
     return bytes.size();
 }
 
-core::Expected<std::size_t, WavErrorCode> WavWriter::write(std::span<const std::int16_t> samples) {
+core::Expected<std::size_t, WavErrorCode> WavWriter::write(std::span<const std::int16_t> samples)
+{
     if constexpr (std::endian::native == std::endian::little) {
         const auto *bytes = reinterpret_cast<const std::uint8_t *>(samples.data());
         return write(std::span<const std::uint8_t>(bytes, samples.size_bytes()));
@@ -87,7 +99,8 @@ core::Expected<std::size_t, WavErrorCode> WavWriter::write(std::span<const std::
     }
 }
 
-core::Expected<std::uint64_t, WavErrorCode> WavWriter::finish() {
+core::Expected<std::uint64_t, WavErrorCode> WavWriter::finish()
+{
     const std::uint32_t pad = m_dataBytes % 2;
     if (m_file.committed())
         return kHeaderSize + m_dataBytes + pad;

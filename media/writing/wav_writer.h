@@ -22,9 +22,9 @@ struct WavFormat {
 };
 
 enum class WavErrorCode {
-    BadFormat,  // no channels, an unusable rate or a sample size that is not whole bytes
+    BadFormat,   // no channels, an unusable rate or a sample size that is not whole bytes
     WriteFailed, // the file could not be created, written or put in place (full disk, ...)
-    TooLarge,   // the data would pass the 4 GiB that the 32-bit RIFF sizes can describe
+    TooLarge,    // the data would pass the 4 GiB that the 32-bit RIFF sizes can describe
 };
 using WavError = core::Error<WavErrorCode>;
 
@@ -39,7 +39,7 @@ public:
     static constexpr std::size_t kHeaderSize = 44;
 
     static core::Expected<std::unique_ptr<WavWriter>, WavErrorCode> create(const std::filesystem::path &destination,
-                                                                          const WavFormat &format);
+                                                                           const WavFormat &format);
     // Abandons the temporary file unless finish() succeeded.
     ~WavWriter();
     WavWriter(const WavWriter &) = delete;

@@ -11,9 +11,9 @@
 
 #include <cstdio>
 #include <stdexcept>
-#include <vector>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace camlog::app {
 namespace {
@@ -59,21 +59,20 @@ TEST_P(TypedAnswerTest, ReadsTheReplyAndAsksAgainUntilItIsOne)
     EXPECT_THAT(out.written(), HasSubstr("Do you want to rename a.avi ?"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Replies, TypedAnswerTest,
-    ::testing::Values(TypedCase{"y\n", TQuestionButtons::YesNoCancel, TAnswer::Yes},
-                      TypedCase{"  YES \n", TQuestionButtons::YesNoCancel, TAnswer::Yes},
-                      TypedCase{"n\n", TQuestionButtons::YesNoCancelAll, TAnswer::No},
-                      TypedCase{"cancel\n", TQuestionButtons::YesNoCancel, TAnswer::Cancel},
-                      TypedCase{"a\n", TQuestionButtons::YesNoCancelAll, TAnswer::YesToAll},
-                      TypedCase{"No to All\n", TQuestionButtons::YesNoCancelAll, TAnswer::NoToAll},
-                      TypedCase{"none", TQuestionButtons::YesNoCancelAll, TAnswer::NoToAll},
-                      // Not a reply for these buttons, or none at all: asked again.
-                      TypedCase{"a\nmaybe\nn\n", TQuestionButtons::YesNoCancel, TAnswer::No},
-                      // The end of the input cancels rather than guess.
-                      TypedCase{"", TQuestionButtons::YesNoCancelAll, TAnswer::Cancel},
-                      TypedCase{"x\n", TQuestionButtons::YesNoCancel, TAnswer::Cancel}),
-    [](const auto &info) { return "reply" + std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(Replies, TypedAnswerTest,
+                         ::testing::Values(TypedCase{"y\n", TQuestionButtons::YesNoCancel, TAnswer::Yes},
+                                           TypedCase{"  YES \n", TQuestionButtons::YesNoCancel, TAnswer::Yes},
+                                           TypedCase{"n\n", TQuestionButtons::YesNoCancelAll, TAnswer::No},
+                                           TypedCase{"cancel\n", TQuestionButtons::YesNoCancel, TAnswer::Cancel},
+                                           TypedCase{"a\n", TQuestionButtons::YesNoCancelAll, TAnswer::YesToAll},
+                                           TypedCase{"No to All\n", TQuestionButtons::YesNoCancelAll, TAnswer::NoToAll},
+                                           TypedCase{"none", TQuestionButtons::YesNoCancelAll, TAnswer::NoToAll},
+                                           // Not a reply for these buttons, or none at all: asked again.
+                                           TypedCase{"a\nmaybe\nn\n", TQuestionButtons::YesNoCancel, TAnswer::No},
+                                           // The end of the input cancels rather than guess.
+                                           TypedCase{"", TQuestionButtons::YesNoCancelAll, TAnswer::Cancel},
+                                           TypedCase{"x\n", TQuestionButtons::YesNoCancel, TAnswer::Cancel}),
+                         [](const auto &info) { return "reply" + std::to_string(info.index); });
 
 struct RuleCase {
     AnswerRule rule;

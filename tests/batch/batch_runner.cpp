@@ -173,12 +173,13 @@ std::vector<std::string> ReadUtf16Lines(const fs::path &path)
 {
     const std::string bytes = ReadFile(path);
     std::vector<std::string> lines;
-    if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF || static_cast<unsigned char>(bytes[1]) != 0xFE)
+    if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF
+        || static_cast<unsigned char>(bytes[1]) != 0xFE)
         return lines;
     std::u16string units;
     for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
-        units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                              (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+        units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i])
+                                              | (static_cast<unsigned char>(bytes[i + 1]) << 8)));
     const std::string text = core::Utf16ToUtf8(units);
     std::size_t start = 0;
     while (start < text.size()) {

@@ -39,10 +39,7 @@ constexpr const char *kNtsc = "ntsc_4x3_48k-type2.avi";
 
 class BatchTest : public ::testing::Test {
 protected:
-    BatchTest() : root(scratchDir("batch")), runner(root), videos(root / "v")
-    {
-        fs::create_directories(videos);
-    }
+    BatchTest() : root(scratchDir("batch")), runner(root), videos(root / "v") { fs::create_directories(videos); }
 
     fs::path Copy(const std::string &fixture, const std::string &name, const fs::path &folder = {})
     {
@@ -172,8 +169,8 @@ TEST_P(BatchOpenTest, OpensTheNamedVideos)
     Copy(kWide, "a.avi");
     Copy("pal_4x3_48k.dv", "c.dv"); // raw DV: a video like the others
     Copy(kWide, "ignored.mov");
-    WriteText(root / "list.txt", "# a playlist\r\n     " + (videos / "a.avi").string() + "\r\n\r\n" +
-                                     (videos / "b.avi").string() + "\r\n");
+    WriteText(root / "list.txt", "# a playlist\r\n     " + (videos / "a.avi").string() + "\r\n\r\n"
+                                     + (videos / "b.avi").string() + "\r\n");
     std::vector<std::string> args;
     for (std::string arg : GetParam().args) {
         if (const auto at = arg.find("{v}"); at != std::string::npos)
@@ -192,13 +189,10 @@ INSTANTIATE_TEST_SUITE_P(
     Ways, BatchOpenTest,
     ::testing::Values(OpenCase{"switch", {"/o={v}/b.avi", "/o={v}/a.avi"}},
                       OpenCase{"token", {"/openfiles={v}/a.avi", "+openfiles=\"{v}/b.avi\""}},
-                      OpenCase{"relative", {"/o=v/a.avi", "/o=v/b.avi"}},
-                      OpenCase{"bare_playlist", {"list.txt"}},
+                      OpenCase{"relative", {"/o=v/a.avi", "/o=v/b.avi"}}, OpenCase{"bare_playlist", {"list.txt"}},
                       OpenCase{"playlist_token", {"/playlist=list.txt"}},
-                      OpenCase{"bare_video", {"v/a.avi", "v/b.avi"}},
-                      OpenCase{"folder_switch", {"/l={v}"}},
-                      OpenCase{"folder_token", {"/openfolder={v}"}},
-                      OpenCase{"bare_folder", {"{v}"}}),
+                      OpenCase{"bare_video", {"v/a.avi", "v/b.avi"}}, OpenCase{"folder_switch", {"/l={v}"}},
+                      OpenCase{"folder_token", {"/openfolder={v}"}}, OpenCase{"bare_folder", {"{v}"}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(BatchTest, PreferredFolderAndDefaultPlaylistAreThoseOfTheSettings)
@@ -314,21 +308,20 @@ class BatchSortTest : public BatchTest, public ::testing::WithParamInterface<Sor
 TEST_P(BatchSortTest, OrdersTheList)
 {
     // Names, sizes, datecodes and durations disagree on the order.
-    Copy(kTape, "c_tape.avi");  // 2024, 125 frames, the largest
-    Copy(kWide, "a_wide.avi");  // 2010, 25 frames
-    Copy(kNtsc, "b_ntsc.avi");  // 2000, 29 frames at 29.97
+    Copy(kTape, "c_tape.avi"); // 2024, 125 frames, the largest
+    Copy(kWide, "a_wide.avi"); // 2010, 25 frames
+    Copy(kNtsc, "b_ntsc.avi"); // 2000, 29 frames at 29.97
     EXPECT_THAT(Listed({"/l=v", std::string("/") + GetParam().action}), ElementsAreArray(GetParam().order)) << last.err;
     EXPECT_EQ(last.status, 0) << last.err;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Orders, BatchSortTest,
-    ::testing::Values(SortCase{"sortalpha", {"a_wide.avi", "b_ntsc.avi", "c_tape.avi"}},
-                      SortCase{"sortbydate", {"b_ntsc.avi", "a_wide.avi", "c_tape.avi"}},
-                      SortCase{"sd", {"b_ntsc.avi", "a_wide.avi", "c_tape.avi"}},
-                      SortCase{"sortbysize", {"a_wide.avi", "b_ntsc.avi", "c_tape.avi"}},
-                      SortCase{"sortduration", {"b_ntsc.avi", "a_wide.avi", "c_tape.avi"}}),
-    [](const auto &info) { return std::string(info.param.action); });
+INSTANTIATE_TEST_SUITE_P(Orders, BatchSortTest,
+                         ::testing::Values(SortCase{"sortalpha", {"a_wide.avi", "b_ntsc.avi", "c_tape.avi"}},
+                                           SortCase{"sortbydate", {"b_ntsc.avi", "a_wide.avi", "c_tape.avi"}},
+                                           SortCase{"sd", {"b_ntsc.avi", "a_wide.avi", "c_tape.avi"}},
+                                           SortCase{"sortbysize", {"a_wide.avi", "b_ntsc.avi", "c_tape.avi"}},
+                                           SortCase{"sortduration", {"b_ntsc.avi", "a_wide.avi", "c_tape.avi"}}),
+                         [](const auto &info) { return std::string(info.param.action); });
 
 // ---- Renames ----------------------------------------------------------------------------------
 
@@ -427,7 +420,8 @@ TEST_F(BatchTest, ModifyTheDateOfFileSetsTheModificationTimeToTheDatecode)
 TEST_F(BatchTest, ATimeDifferenceMovesTheNameAndTheFileDate)
 {
     Copy(kTape, "clip.avi");
-    EXPECT_THAT(Listed({"--yes", "/o=v/clip.avi", "/td=1", "/d", "/b"}), ElementsAre("clip_2024.05.02_10.00.00_am.avi"));
+    EXPECT_THAT(Listed({"--yes", "/o=v/clip.avi", "/td=1", "/d", "/b"}),
+                ElementsAre("clip_2024.05.02_10.00.00_am.avi"));
     ASSERT_EQ(last.status, 0) << last.err;
     struct stat st {};
     ASSERT_EQ(::stat((videos / "clip_2024.05.02_10.00.00_am.avi").c_str(), &st), 0);
@@ -747,8 +741,10 @@ TEST_F(BatchTest, ScriptRunsItsLinesInOrderUntilQuit)
 {
     Copy(kTape, "clip.avi");
     Copy(kWide, "wide.avi");
-    WriteText(root / "script.txt", "openfolder=" + videos.string() + "\r\nselectall\r\ncreatescnbydate\r\n"
-                                   "showlist=false\r\nquit\r\ndetailedlist=" + (root / "after.txt").string() + "\r\n");
+    WriteText(root / "script.txt", "openfolder=" + videos.string()
+                                       + "\r\nselectall\r\ncreatescnbydate\r\n"
+                                         "showlist=false\r\nquit\r\ndetailedlist="
+                                       + (root / "after.txt").string() + "\r\n");
     const auto result = runner.batch({"--yes", "/os=script.txt"});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_TRUE(fs::exists(videos / "clip.scn"));
@@ -774,8 +770,8 @@ TEST_F(BatchTest, SettingsComeFromTheUsersFile)
     Copy(kTape, "clip.avi");
     fs::create_directories(runner.settingsFile().parent_path());
     // The per-user file counts only when it names this program file.
-    WriteText(runner.settingsFile(), "[\\Software\\Ovrand\\Camlog]\r\nExename=" +
-                                         fs::canonical(CamlogProgram()).string() + "\r\nDatecode avant=1\r\n");
+    WriteText(runner.settingsFile(), "[\\Software\\Ovrand\\Camlog]\r\nExename="
+                                         + fs::canonical(CamlogProgram()).string() + "\r\nDatecode avant=1\r\n");
     EXPECT_THAT(Listed({"--yes", "/o=v/clip.avi", "/d"}), ElementsAre("2024.05.01_10.00.00_am_clip.avi"));
 }
 

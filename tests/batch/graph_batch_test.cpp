@@ -4,9 +4,9 @@
 
 #include "core/dv_frame.h"
 #include "media/audio/dv_audio_layout.h"
-#include "media/writing/dv_avi_writer.h"
-#include "media/reading/dv_frame_reader.h"
 #include "media/media_test_support.h"
+#include "media/reading/dv_frame_reader.h"
+#include "media/writing/dv_avi_writer.h"
 #include "scenes/scn_file.h"
 #include "support/riff_builder.h"
 #include "support/test_files.h"
@@ -253,8 +253,9 @@ TEST_F(GraphBatchTest, ScnByDateThenSplitInScenes)
         ASSERT_EQ(cut.size(), static_cast<std::size_t>(expected[p].second - expected[p].first));
         EXPECT_TRUE(std::equal(cut.begin(), cut.end(), all.begin() + expected[p].first));
         const std::size_t perFrame = 1920 * 4;
-        EXPECT_EQ(firstAudioStreamBytes(scene), std::vector<std::uint8_t>(audio.begin() + expected[p].first * perFrame,
-                                                               audio.begin() + expected[p].second * perFrame));
+        EXPECT_EQ(firstAudioStreamBytes(scene),
+                  std::vector<std::uint8_t>(audio.begin() + expected[p].first * perFrame,
+                                            audio.begin() + expected[p].second * perFrame));
         EXPECT_EQ(videoPackets(scene), std::to_string(cut.size()) + "\n");
     }
     EXPECT_FALSE(fs::exists(videos / "three_scene_4.avi"));

@@ -3,9 +3,9 @@
 // again, so the signals always land in the middle of the conversion.
 #include "batch/batch_runner.h"
 
-#include "media/writing/dv_avi_writer.h"
-#include "media/reading/dv_frame_reader.h"
 #include "media/media_test_support.h"
+#include "media/reading/dv_frame_reader.h"
+#include "media/writing/dv_avi_writer.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>

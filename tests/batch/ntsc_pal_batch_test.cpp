@@ -4,8 +4,8 @@
 #include "batch/batch_runner.h"
 
 #include "core/dv_frame.h"
-#include "media/reading/dv_frame_reader.h"
 #include "media/media_test_support.h"
+#include "media/reading/dv_frame_reader.h"
 #include "scenes/dv_scene_detect.h"
 #include "support/test_files.h"
 

@@ -4,8 +4,8 @@
 #include "batch/batch_runner.h"
 
 #include "core/dv_frame.h"
-#include "media/writing/dv_avi_writer.h"
 #include "media/media_test_support.h"
+#include "media/writing/dv_avi_writer.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>

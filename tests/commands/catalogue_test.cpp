@@ -163,7 +163,8 @@ TEST_F(CatalogueTest, OnlyTheActionsWithADialogPassTheirParameters)
 TEST_F(CatalogueTest, TheBlogIsOfferedInEnglishOnly)
 {
     EXPECT_TRUE(dm.VisitBlog.CommandCondition(engine));
-    TdmAction french(TdmActionContext{.shell = shell, .settings = [this] { return settings; }, .languageCode = "Fr", .closePreview = {}});
+    TdmAction french(TdmActionContext{
+        .shell = shell, .settings = [this] { return settings; }, .languageCode = "Fr", .closePreview = {}});
     EXPECT_FALSE(french.VisitBlog.CommandCondition(engine));
 }
 
@@ -175,9 +176,8 @@ TEST_F(CatalogueTest, FileConditionsFollowTheFilesFormat)
         const char *fixture;
     };
     const Sample samples[] = {
-        {"pal1", "tape_three-type1.avi"},        {"pal2", "tape_three-type2.avi"},
-        {"wide2", "pal_16x9_32k-type2.avi"},     {"ntsc1", "ntsc_4x3_48k-type1.avi"},
-        {"ntsc2", "ntsc_4x3_48k-type2.avi"},     {"mpeg4", "nondv_mpeg4.avi"},
+        {"pal1", "tape_three-type1.avi"},    {"pal2", "tape_three-type2.avi"},    {"wide2", "pal_16x9_32k-type2.avi"},
+        {"ntsc1", "ntsc_4x3_48k-type1.avi"}, {"ntsc2", "ntsc_4x3_48k-type2.avi"}, {"mpeg4", "nondv_mpeg4.avi"},
     };
     std::map<std::string, engine::AviFilePtr> files;
     for (const Sample &sample : samples)
@@ -254,10 +254,11 @@ TEST_F(CatalogueTest, UnreadableFilesOfferNoNameDateOrConversion)
             bool enabled = false;
             cmd->FileCondition(fichier.get(), visible, enabled); // never a crash
         }
-        for (tCustomCmd *cmd : {static_cast<tCustomCmd *>(&dm.AjouterDatecode),
-                                static_cast<tCustomCmd *>(&dm.AjouterTimecode), static_cast<tCustomCmd *>(&dm.Renommer),
-                                static_cast<tCustomCmd *>(&dm.DateFichier), static_cast<tCustomCmd *>(&dm.ConvertirDV1),
-                                static_cast<tCustomCmd *>(&dm.ConvertirDV2), static_cast<tCustomCmd *>(&dm.CutScenes)}) {
+        for (tCustomCmd *cmd :
+             {static_cast<tCustomCmd *>(&dm.AjouterDatecode), static_cast<tCustomCmd *>(&dm.AjouterTimecode),
+              static_cast<tCustomCmd *>(&dm.Renommer), static_cast<tCustomCmd *>(&dm.DateFichier),
+              static_cast<tCustomCmd *>(&dm.ConvertirDV1), static_cast<tCustomCmd *>(&dm.ConvertirDV2),
+              static_cast<tCustomCmd *>(&dm.CutScenes)}) {
             bool visible = true;
             bool enabled = true;
             cmd->FileCondition(fichier.get(), visible, enabled);
@@ -282,8 +283,9 @@ TEST_F(CatalogueTest, CorrigerType2AppliesToType2FilesWithInterleavedDV)
 
 TEST_F(CatalogueTest, ConditionsRefuseAMissingFile)
 {
-    for (tCustomCmd *cmd : {static_cast<tCustomCmd *>(&dm.ConvertirDV2), static_cast<tCustomCmd *>(&dm.Renommer),
-                            static_cast<tCustomCmd *>(&dm.PurgerNom), static_cast<tCustomCmd *>(&dm.SupprimerFichier)}) {
+    for (tCustomCmd *cmd :
+         {static_cast<tCustomCmd *>(&dm.ConvertirDV2), static_cast<tCustomCmd *>(&dm.Renommer),
+          static_cast<tCustomCmd *>(&dm.PurgerNom), static_cast<tCustomCmd *>(&dm.SupprimerFichier)}) {
         bool visible = true;
         bool enabled = true;
         cmd->FileCondition(nullptr, visible, enabled);
@@ -338,8 +340,8 @@ TEST_F(CatalogueTest, OutputDestinationsFollowTheOutputFolderSetting)
         settings.saveInSameFolder = sameFolder;
         settings.dossierPourSauver = "/out/";
         for (const Case &c : cases) {
-            const std::string expected = sameFolder || c.alwaysBeside ? folder + c.besideName
-                                                                      : std::string("/out/") + c.besideName;
+            const std::string expected =
+                sameFolder || c.alwaysBeside ? folder + c.besideName : std::string("/out/") + c.besideName;
             EXPECT_EQ(c.cmd->OnDestination(fichier.get(), {}, 1), expected) << c.cmd->Name;
         }
     }

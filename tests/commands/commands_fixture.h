@@ -68,8 +68,12 @@ protected:
         settings = prefs::currentSettings();
         shell.trashFolder = Scratch() / "Trash";
         // The host carries the run's time difference into and out of each file, as the program's do.
-        host.onStartFichier = [this](core::TaviFichier *f) { dm.RunTimeDifference().StartFichier(f); };
-        host.onEndFichier = [this](core::TaviFichier *f) { dm.RunTimeDifference().EndFichier(f); };
+        host.onStartFichier = [this](core::TaviFichier *f) {
+            dm.RunTimeDifference().StartFichier(f);
+        };
+        host.onEndFichier = [this](core::TaviFichier *f) {
+            dm.RunTimeDifference().EndFichier(f);
+        };
     }
 
     engine::AviFilePtr Probe(const std::string &path)
@@ -135,7 +139,10 @@ protected:
     std::vector<std::string> closedPreviews;
     TdmAction dm{TdmActionContext{.shell = shell,
                                   .settings = [this] { return settings; },
-                                  .closePreview = [this](const std::string &p) { closedPreviews.push_back(p); }}};
+                                  .closePreview =
+                                      [this](const std::string &p) {
+                                          closedPreviews.push_back(p);
+                                      }}};
     media::AviProber prober;
     engine::test::TestHost host;
     engine::test::FakeList list;

@@ -23,8 +23,8 @@ public:
 
     bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
     {
-        if (message.interface() != QLatin1String("org.freedesktop.FileManager1") ||
-            message.member() != QLatin1String("ShowItems"))
+        if (message.interface() != QLatin1String("org.freedesktop.FileManager1")
+            || message.member() != QLatin1String("ShowItems"))
             return false;
         // One line per argument: the URIs, then the startup id.
         QByteArray text;
@@ -64,8 +64,8 @@ int main(int argc, char **argv)
         return 2;
     FileManager manager(QString::fromLocal8Bit(argv[1]), argc > 3 && QByteArray(argv[3]) == "silent");
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.registerVirtualObject(QStringLiteral("/org/freedesktop/FileManager1"), &manager) ||
-        !bus.registerService(QStringLiteral("org.freedesktop.FileManager1")))
+    if (!bus.registerVirtualObject(QStringLiteral("/org/freedesktop/FileManager1"), &manager)
+        || !bus.registerService(QStringLiteral("org.freedesktop.FileManager1")))
         return 1;
     QFile ready(QString::fromLocal8Bit(argv[2]));
     if (!ready.open(QIODevice::WriteOnly))

@@ -84,9 +84,10 @@ TEST_F(FileDate, AFileThatCannotTakeTheDateIsReportedAsFailed)
     host.answers = {TAnswer::Yes};
     ASSERT_TRUE(Run(dm.DateFichier));
     EXPECT_EQ(engine.LastRun().failedPasses, 1);
-    EXPECT_NE(std::find_if(host.log.begin(), host.log.end(),
-                           [](const std::string &l) { return l.rfind("error etError Cannot modify the date of", 0) == 0; }),
-              host.log.end());
+    EXPECT_NE(
+        std::find_if(host.log.begin(), host.log.end(),
+                     [](const std::string &l) { return l.rfind("error etError Cannot modify the date of", 0) == 0; }),
+        host.log.end());
 }
 
 TEST_F(FileDate, ALongNameGetsTheShortQuestion)

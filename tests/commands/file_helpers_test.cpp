@@ -20,8 +20,12 @@ TEST(NameWithoutExtension, DropsTheFolderAndTheLastExtensionLikeTheFileObject)
         const char *path;
         const char *name;
     } cases[] = {
-        {"/v/Clip.2024.avi", "Clip.2024"}, {"/v/clip", "clip"}, {"clip.AVI", "clip"},
-        {"/v.d/clip", "clip"},             {"/v/.scn", ""},     {"/v/", ""},
+        {"/v/Clip.2024.avi", "Clip.2024"},
+        {"/v/clip", "clip"},
+        {"clip.AVI", "clip"},
+        {"/v.d/clip", "clip"},
+        {"/v/.scn", ""},
+        {"/v/", ""},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(NameWithoutExtension(c.path), c.name) << c.path;

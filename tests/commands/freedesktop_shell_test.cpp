@@ -133,8 +133,8 @@ TEST_F(TrashTest, AFileInAFolderWithoutWritePermissionStaysAndGivesFalse)
         for (const fs::path &p : {home, data, open, open / "a.avi"})
             ASSERT_EQ(::chown(p.c_str(), 65534, 65534), 0);
     }
-    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read
+                                | fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
     constexpr int kUnreachable = 50;
     const int result = RunUnprivileged([&] {
         // A build tree under a private home cannot be reached by an unprivileged user at all.
@@ -164,9 +164,12 @@ void InstallFakeXdgOpen(const fs::path &bin, const fs::path &calls, camlog::test
     fs::create_directories(calls);
     const fs::path script = bin / "xdg-open";
     WriteText(script, "#!/bin/sh\n"
-                      "tmp=\"" + bin.string() + "/call.$$\"\n"
-                      "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$tmp\"\n"
-                      "mv \"$tmp\" \"" + calls.string() + "/\"\n");
+                      "tmp=\""
+                          + bin.string()
+                          + "/call.$$\"\n"
+                            "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$tmp\"\n"
+                            "mv \"$tmp\" \""
+                          + calls.string() + "/\"\n");
     fs::permissions(script, fs::perms::owner_all);
     const char *path = std::getenv("PATH");
     env.set("PATH", bin.string() + ":" + (path ? path : "/usr/bin:/bin"));
@@ -281,10 +284,9 @@ protected:
 
     void StartFileManager(const std::string &mode = "")
     {
-        const auto manager = camlog::test::runCommand("DBUS_SESSION_BUS_ADDRESS='" + address + "' '" +
-                                                      CAMLOG_FAKE_FILE_MANAGER + "' '" + calls.string() + "' '" +
-                                                      (scratch / "ready/ready").string() + "' " + mode +
-                                                      " >/dev/null 2>&1 & echo $!");
+        const auto manager = camlog::test::runCommand(
+            "DBUS_SESSION_BUS_ADDRESS='" + address + "' '" + CAMLOG_FAKE_FILE_MANAGER + "' '" + calls.string() + "' '"
+            + (scratch / "ready/ready").string() + "' " + mode + " >/dev/null 2>&1 & echo $!");
         ASSERT_TRUE(manager.ok);
         managerPid = std::atoi(manager.output.c_str());
         ASSERT_EQ(camlog::test::waitForFiles(scratch / "ready").size(), 1u) << "the file manager did not start";
@@ -316,9 +318,10 @@ TEST_F(FileManagerBusTest, TheFileManagerIsAskedToShowTheFileByItsUri)
     shell.ShowInFolder(video.string());
     const auto files = camlog::test::waitForFiles(calls);
     ASSERT_EQ(files.size(), 1u);
-    EXPECT_EQ(ReadText(files.front()),
-              "uri " + QUrl::fromLocalFile(QString::fromStdString(video.string())).toString(QUrl::FullyEncoded).toStdString() +
-                  "\nstartup []\n");
+    EXPECT_EQ(
+        ReadText(files.front()),
+        "uri " + QUrl::fromLocalFile(QString::fromStdString(video.string())).toString(QUrl::FullyEncoded).toStdString()
+            + "\nstartup []\n");
     EXPECT_NE(ReadText(files.front()).find("My%20Tapes/clip%201.avi"), std::string::npos);
 }
 
@@ -374,8 +377,9 @@ TEST(StartProgram, TheArgumentsArriveAsTheyAre)
     const fs::path scratch = camlog::test::scratchDir("program");
     fs::create_directories(scratch / "out");
     const fs::path tmp = scratch / "args";
-    ASSERT_TRUE(shell.StartProgram("/bin/sh", {"-c", "printf '%s|' \"$@\" > '" + tmp.string() + "'; mv '" + tmp.string() +
-                                                         "' '" + (scratch / "out").string() + "/'",
+    ASSERT_TRUE(shell.StartProgram("/bin/sh", {"-c",
+                                               "printf '%s|' \"$@\" > '" + tmp.string() + "'; mv '" + tmp.string()
+                                                   + "' '" + (scratch / "out").string() + "/'",
                                                "sh", "/v/My clip.avi", "+F=\"x\"", ""}));
     const auto files = camlog::test::waitForFiles(scratch / "out");
     ASSERT_EQ(files.size(), 1u);

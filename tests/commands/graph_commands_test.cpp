@@ -3,8 +3,8 @@
 #include "commands/graph_bindings.h"
 #include "commands/processing_graph.h"
 #include "commands_fixture.h"
-#include "media/media_test_support.h"
 #include "core/dv_frame.h"
+#include "media/media_test_support.h"
 #include "media/reading/dv_frame_reader.h"
 #include "scenes/scn_file.h"
 

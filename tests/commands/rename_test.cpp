@@ -3,7 +3,6 @@
 #include "commands/rename_handlers.h"
 #include "commands_fixture.h"
 
-
 namespace camlog::commands::test {
 namespace {
 

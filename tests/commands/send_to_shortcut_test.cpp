@@ -71,7 +71,8 @@ TEST_F(SendToTest, TheEntryIsWrittenForTheRunningProgramAndRemoved)
     const fs::path folder = scratch / "data/applications";
     EXPECT_EQ(SendToFolder(), folder.string());
     ASSERT_TRUE(CreateSendToShortcut("Camlog"));
-    EXPECT_EQ(ReadText(folder / "Camlog.desktop"), DesktopEntryText("Camlog", fs::read_symlink("/proc/self/exe").string()));
+    EXPECT_EQ(ReadText(folder / "Camlog.desktop"),
+              DesktopEntryText("Camlog", fs::read_symlink("/proc/self/exe").string()));
     ASSERT_TRUE(CreateSendToShortcut("Camlog")); // again: replaced, nothing else left beside it
     int files = 0;
     for ([[maybe_unused]] const auto &entry : fs::directory_iterator(folder))

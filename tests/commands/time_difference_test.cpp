@@ -26,8 +26,12 @@ TEST(TimeDifferenceEnding, SignThenTheNonZeroParts)
         const char *ending;
     };
     const Case cases[] = {
-        {-0.5, "_(-12h).avi"},      {1.5, "_(+1days12h).avi"},      {0.0, "_(+).avi"},
-        {-2 * kHour, "_(-2h).avi"}, {1.5 * kHour, "_(+1h30mn).avi"}, {3.5 * kHour, "_(+3h30mn).avi"},
+        {-0.5, "_(-12h).avi"},
+        {1.5, "_(+1days12h).avi"},
+        {0.0, "_(+).avi"},
+        {-2 * kHour, "_(-2h).avi"},
+        {1.5 * kHour, "_(+1h30mn).avi"},
+        {3.5 * kHour, "_(+3h30mn).avi"},
         {2 + 61.0 / 86400, "_(+2days1mn1s).avi"},
     };
     for (const Case &c : cases)

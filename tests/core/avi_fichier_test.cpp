@@ -18,9 +18,9 @@
 
 namespace {
 
+using camlog::core::AviFileContext;
 using camlog::core::DateTime;
 using camlog::core::DateTimeLocale;
-using camlog::core::AviFileContext;
 using camlog::core::FourCC;
 using camlog::core::MediaProber;
 using camlog::core::ProbeResult;
@@ -283,19 +283,18 @@ struct FieldCase {
 std::vector<FieldCase> fieldCases()
 {
     std::vector<FieldCase> cases;
-    cases.push_back({"type 1 PAL", true, dvPal(), "dvsd", 1, false, 0, "720 x 576 (Pal", " 4x3)",
-                     "2024-05-01 10:00:00", "20240501100000", "00.01.02.03", "dvsd", "48000Hz 16 bits  stereo",
-                     25.0, 125, 540});
+    cases.push_back({"type 1 PAL", true, dvPal(), "dvsd", 1, false, 0, "720 x 576 (Pal", " 4x3)", "2024-05-01 10:00:00",
+                     "20240501100000", "00.01.02.03", "dvsd", "48000Hz 16 bits  stereo", 25.0, 125, 540});
 
     auto wide = dvPal();
     wide.FirstFrameWide = true;
     cases.push_back({"type 1 PAL 16:9", true, wide, "dvsd", 1, false, 0, "720 x 576 (Pal", " 16x9)",
-                     "2024-05-01 10:00:00", "20240501100000", "00.01.02.03", "dvsd", "48000Hz 16 bits  stereo",
-                     25.0, 125, 405});
+                     "2024-05-01 10:00:00", "20240501100000", "00.01.02.03", "dvsd", "48000Hz 16 bits  stereo", 25.0,
+                     125, 405});
 
     cases.push_back({"type 2 NTSC", true, dvNtscType2(), "dvsd", 2, false, 1, "720 x 480 (NTSC", " 4x3)",
-                     "2000-12-31 23:59:58", "20001231235958", "00.01.02.03", "dvsd", "48000Hz 16 bits  stereo",
-                     29.97, 29, 540});
+                     "2000-12-31 23:59:58", "20001231235958", "00.01.02.03", "dvsd", "48000Hz 16 bits  stereo", 29.97,
+                     29, 540});
 
     auto iavsAuds = dvPal();
     iavsAuds.StreamCount = 2;
@@ -309,8 +308,8 @@ std::vector<FieldCase> fieldCases()
     auto noDate = dvPal();
     noDate.DatecodeFound = false;
     noDate.Datecode = DateTime();
-    cases.push_back({"DV without datecode", true, noDate, "dvsd", 1, false, 0, "720 x 576 (Pal", " 4x3)", "N/A",
-                     "N/A", "00.01.02.03", "dvsd", "48000Hz 16 bits  stereo", 25.0, 125, 540});
+    cases.push_back({"DV without datecode", true, noDate, "dvsd", 1, false, 0, "720 x 576 (Pal", " 4x3)", "N/A", "N/A",
+                     "00.01.02.03", "dvsd", "48000Hz 16 bits  stereo", 25.0, 125, 540});
 
     auto noTimecode = dvPal();
     noTimecode.TimecodeFound = false;
@@ -325,8 +324,8 @@ std::vector<FieldCase> fieldCases()
 
     auto rawDv = dvPal();
     cases.push_back({"raw DV (no RIFF header)", true, rawDv, "", 1, false, 0, "720 x 576 (Pal", " 4x3)",
-                     "2024-05-01 10:00:00", "20240501100000", "00.01.02.03", "dvsd", "48000Hz 16 bits  stereo",
-                     25.0, 125, 540});
+                     "2024-05-01 10:00:00", "20240501100000", "00.01.02.03", "dvsd", "48000Hz 16 bits  stereo", 25.0,
+                     125, 540});
 
     auto oddHandler = dvNtscType2();
     oddHandler.Compression = FourCC::fromValue(0x00000000);
@@ -334,8 +333,8 @@ std::vector<FieldCase> fieldCases()
                      "720 x 480 (NTSC", " 4x3)", "2000-12-31 23:59:58", "20001231235958", "00.01.02.03", "CDVC",
                      "48000Hz 16 bits  stereo", 29.97, 29, 540});
 
-    cases.push_back({"non-DV AVI", true, nonDv(), "FMP4", 0, false, 2, "320 x 240", "", "-", kNotLearned, "-",
-                     "FMP4", "44100Hz 16 bits  mono", 25.0, 50, 240});
+    cases.push_back({"non-DV AVI", true, nonDv(), "FMP4", 0, false, 2, "320 x 240", "", "-", kNotLearned, "-", "FMP4",
+                     "44100Hz 16 bits  mono", 25.0, 50, 240});
 
     auto audioOnly = nonDv();
     audioOnly.VideoFound = false;
@@ -349,8 +348,8 @@ std::vector<FieldCase> fieldCases()
                      "N/A", 0.0, 0, 0});
 
     // A failed probe leaves whatever it had filled unused.
-    cases.push_back({"probe failed after filling", false, dvPal(), "dvsd", 0, false, 2, "N/A", "", "", kUnreadable,
-                     "", "", "N/A", 0.0, 0, 0});
+    cases.push_back({"probe failed after filling", false, dvPal(), "dvsd", 0, false, 2, "N/A", "", "", kUnreadable, "",
+                     "", "N/A", 0.0, 0, 0});
     return cases;
 }
 

@@ -69,7 +69,8 @@ const Found kNothing{false, -1, -1, "####", {}};
 
 // Writes byte pieces at their offsets and sets the file size; the gaps stay holes, so a
 // file of several gigabytes costs a few kilobytes of disk.
-void writeSparse(const fs::path &path, std::uint64_t size, const std::vector<std::pair<std::uint64_t, t::Bytes>> &pieces)
+void writeSparse(const fs::path &path, std::uint64_t size,
+                 const std::vector<std::pair<std::uint64_t, t::Bytes>> &pieces)
 {
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -265,7 +266,8 @@ TEST(AviParamBuilt, Structures)
     // itself fits in the file because 200 bytes follow it.
     const Bytes overrun = [&] {
         const Bytes frames = chunk("00dc", zeros(24));
-        return cat({riff("AVI ", {hdrlType1, listDeclaring("LIST", "movi", static_cast<std::uint32_t>(frames.size() + 104), frames)}),
+        return cat({riff("AVI ", {hdrlType1, listDeclaring("LIST", "movi",
+                                                           static_cast<std::uint32_t>(frames.size() + 104), frames)}),
                     zeros(200)});
     }();
 
@@ -422,7 +424,10 @@ TEST(AviParamBuilt, MainHeaderOfOtherSizes)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         const auto path = dir / "case.avi";
-        t::writeBytes(path, riff("AVI ", {list("hdrl", {chunk("avih", c.avihData), streamList("vids", "dvsd"), streamList("auds", "")}), moviList(1)}));
+        t::writeBytes(
+            path,
+            riff("AVI ", {list("hdrl", {chunk("avih", c.avihData), streamList("vids", "dvsd"), streamList("auds", "")}),
+                          moviList(1)}));
         const TFriendlyAviParam avi(path);
         EXPECT_TRUE(avi.Valid());
         ASSERT_TRUE(avi.mainHeader());
@@ -439,7 +444,8 @@ TEST(AviParamBuilt, UnreadableFiles)
     t::Bytes noise(4096);
     for (auto &byte : noise)
         byte = static_cast<std::uint8_t>(random());
-    t::Bytes riffNoise = t::cat({t::chunkHeader("RIFF", 4092 - 8), t::text("AVI "), t::Bytes(noise.begin(), noise.begin() + 4080)});
+    t::Bytes riffNoise =
+        t::cat({t::chunkHeader("RIFF", 4092 - 8), t::text("AVI "), t::Bytes(noise.begin(), noise.begin() + 4080)});
 
     t::writeBytes(dir / "empty.avi", {});
     t::writeBytes(dir / "seven.avi", t::text("RIFF\x10\0\0"));
@@ -469,8 +475,9 @@ TEST(AviParamBuilt, NamedPipeIsRefusedWithoutBlocking)
 TEST(AviParamBuilt, DamagedHeadersStayConsistent)
 {
     using namespace camlog::test;
-    const Bytes clean = cat({aviFile({streamList("vids", "dvsd"), list("strl", {chunk("strh", streamHeaderData("auds", "")),
-                                                                                   chunk("strf", zeros(18)), chunk("indx", indexData("01wb", 4))})}),
+    const Bytes clean = cat({aviFile({streamList("vids", "dvsd"),
+                                      list("strl", {chunk("strh", streamHeaderData("auds", "")),
+                                                    chunk("strf", zeros(18)), chunk("indx", indexData("01wb", 4))})}),
                              avixRiff(2)});
     const auto dir = t::scratchDir("AviParamDamaged");
     const auto path = dir / "damaged.avi";
@@ -530,8 +537,7 @@ TEST(AviParamBuilt, FilesLargerThanFourGigabytes)
 // ---------------------------------------------------------------------------------------
 // Records and the chunk reader.
 
-template <std::size_t N>
-std::span<const std::uint8_t, N> first(const std::array<std::uint8_t, 56> &bytes)
+template <std::size_t N> std::span<const std::uint8_t, N> first(const std::array<std::uint8_t, 56> &bytes)
 {
     return std::span<const std::uint8_t, N>(bytes.data(), N);
 }

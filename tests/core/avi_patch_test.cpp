@@ -54,7 +54,9 @@ std::vector<std::size_t> differences(const std::vector<std::uint8_t> &a, const s
 std::string ffprobeVideo(const fs::path &path)
 {
     return camlog::test::runCommand("ffprobe -v error -select_streams v:0 -count_frames -show_entries "
-               "stream=codec_tag_string,r_frame_rate,nb_read_frames -of csv=p=0 '" + path.string() + "'").output;
+                                    "stream=codec_tag_string,r_frame_rate,nb_read_frames -of csv=p=0 '"
+                                    + path.string() + "'")
+        .output;
 }
 
 TEST(LocateFields, DvgrabFilesOfBothTypes)
@@ -123,10 +125,10 @@ TEST(LocateFields, ShortOrCutChunksGiveNoPositionOutsideThem)
     Bytes shortStrh = test::text("vids");
     appendFourCC(shortStrh, "dvsd");
     test::appendLe32(shortStrh, 0);
-    const Bytes file = test::riff("AVI ", {test::list("hdrl", {test::avihChunk(1),
-                                                               test::list("strl", {test::chunk("strh", shortStrh),
-                                                                                   test::chunk("strf", test::zeros(10))})}),
-                                           test::list("movi", {})});
+    const Bytes file = test::riff(
+        "AVI ", {test::list("hdrl", {test::avihChunk(1), test::list("strl", {test::chunk("strh", shortStrh),
+                                                                             test::chunk("strf", test::zeros(10))})}),
+                 test::list("movi", {})});
     const auto dir = test::scratchDir("LocateFieldsShort");
     test::writeBytes(dir / "short.avi", file);
     const auto p = core::LocateFields((dir / "short.avi").string());
@@ -205,8 +207,8 @@ TEST(WriteFrameRate, ScaleAndRate)
         double fps;
         std::uint32_t scale;
     };
-    const Case cases[] = {{23.976, 41708}, {25.0, 40000}, {29.97, 33367}, {400000.0, 2} /* 2.5: half to even */,
-                          {1.0, 1000000}};
+    const Case cases[] = {
+        {23.976, 41708}, {25.0, 40000}, {29.97, 33367}, {400000.0, 2} /* 2.5: half to even */, {1.0, 1000000}};
     const auto path = copyFixture("tape_three-type2.avi", "WriteFrameRateCases");
     const auto size = fs::file_size(path);
     const auto p = core::LocateFields(path.string());
@@ -256,8 +258,7 @@ TEST(Patches, ReadOnlyFileIsLeftUntouchedAndReadOnly)
     EXPECT_FALSE(core::WriteHandlerCode(path.string(), FourCC::fromString("CDVC")));
     EXPECT_FALSE(core::WriteFrameRate(path.string(), 23.976));
     EXPECT_EQ(test::readBytes(path), before);
-    EXPECT_EQ(fs::status(path).permissions(),
-              fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     // Reading works as before.
     EXPECT_EQ(core::ReadHandlerCode(path.string()), core::fcc::dvsd);
 }

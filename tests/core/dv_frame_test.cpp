@@ -15,7 +15,8 @@ namespace {
 // A frame with every pack slot empty (0xFF) and a consumer DV header block in each sequence.
 struct FrameBuilder {
     explicit FrameBuilder(bool ntsc, std::uint8_t apt = 0)
-        : nseq(ntsc ? 10 : 12), bytes(ntsc ? kNtscFrameSize : kPalFrameSize, 0xFF)
+        : nseq(ntsc ? 10 : 12),
+          bytes(ntsc ? kNtscFrameSize : kPalFrameSize, 0xFF)
     {
         for (int s = 0; s < nseq; ++s) {
             auto *h = &bytes[kDifSequenceSize * s];
@@ -30,7 +31,10 @@ struct FrameBuilder {
     static std::size_t vauxPos(int s, int block, int j) { return kDifSequenceSize * s + 80 * block + 3 + 5 * j; }
     static std::size_t audioPos(int s, int k) { return kDifSequenceSize * s + 80 * (6 + 16 * k); }
 
-    void put(std::size_t pos, DvPack p) { std::copy(p.begin(), p.end(), bytes.begin() + static_cast<std::ptrdiff_t>(pos)); }
+    void put(std::size_t pos, DvPack p)
+    {
+        std::copy(p.begin(), p.end(), bytes.begin() + static_cast<std::ptrdiff_t>(pos));
+    }
     std::span<const std::uint8_t> view() const { return bytes; }
 
     int nseq;
@@ -167,8 +171,8 @@ TEST(DvDatecode, GarbageDigitsDecodeButAreNotADate)
         f.put(FrameBuilder::vauxPos(1, 3, 2), c.time);
         TDatecode d;
         ASSERT_TRUE(ReadDatecode(f.view(), f.nseq, d));
-        EXPECT_FALSE(DatecodeToDateTime(d)) << d.year << "-" << int(d.month) << "-" << int(d.day) << " "
-                                            << int(d.hour) << ":" << int(d.minute) << ":" << int(d.second);
+        EXPECT_FALSE(DatecodeToDateTime(d)) << d.year << "-" << int(d.month) << "-" << int(d.day) << " " << int(d.hour)
+                                            << ":" << int(d.minute) << ":" << int(d.second);
     }
 }
 
@@ -403,7 +407,8 @@ TEST(DvSystem, HeaderByteTellsTheSystem)
         std::uint8_t byte3;
         bool known, ntsc;
     };
-    for (const auto &c : {Case{0x3F, true, true}, Case{0xBF, true, false}, Case{0x00, false, false}, Case{0xFF, false, false}}) {
+    for (const auto &c :
+         {Case{0x3F, true, true}, Case{0xBF, true, false}, Case{0x00, false, false}, Case{0xFF, false, false}}) {
         std::vector<std::uint8_t> header(80, 0);
         header[3] = c.byte3;
         bool ntsc = !c.ntsc;
@@ -456,7 +461,7 @@ TEST(DvAspect, ReadsDispByTheDvVariant)
         bool wide;
     };
     const Case cases[] = {
-        {0, 0, false}, {0, 2, true}, {0, 7, true}, // consumer DV marks 16:9 with 7 (or 2)
+        {0, 0, false}, {0, 2, true},  {0, 7, true}, // consumer DV marks 16:9 with 7 (or 2)
         {1, 2, true},  {1, 7, false}, {1, 0, false},
     };
     for (const auto &c : cases) {
@@ -655,12 +660,12 @@ TEST(DvRealSamples, FirstFrameMatchesTheReferenceTools)
 TEST(DvGenerated, FfmpegRecordingsCarryTheirCreationTime)
 {
     const SampleExpectation recordings[] = {
-        {"pal_4x3_48k.dv", kPalFrameSize, DateTimeFields{2024, 5, 1, 10, 0, 0, 0}, TTimecode{0, 0, 0, 0}, false,
+        {"pal_4x3_48k.dv", kPalFrameSize, DateTimeFields{2024, 5, 1, 10, 0, 0, 0}, TTimecode{0, 0, 0, 0}, false, false,
+         48000, 2, 16},
+        {"pal_16x9_32k.dv", kPalFrameSize, DateTimeFields{2010, 2, 16, 21, 36, 28, 0}, TTimecode{0, 0, 0, 0}, false,
+         true, 32000, 2, 16},
+        {"ntsc_4x3_48k.dv", kNtscFrameSize, DateTimeFields{2000, 12, 31, 23, 59, 58, 0}, TTimecode{0, 0, 0, 0}, true,
          false, 48000, 2, 16},
-        {"pal_16x9_32k.dv", kPalFrameSize, DateTimeFields{2010, 2, 16, 21, 36, 28, 0}, TTimecode{0, 0, 0, 0},
-         false, true, 32000, 2, 16},
-        {"ntsc_4x3_48k.dv", kNtscFrameSize, DateTimeFields{2000, 12, 31, 23, 59, 58, 0}, TTimecode{0, 0, 0, 0},
-         true, false, 48000, 2, 16},
         {"ntsc_nodate.dv", kNtscFrameSize, std::nullopt, std::nullopt, true, false, 0, 0, 0},
     };
     for (const auto &e : recordings) {

@@ -78,81 +78,85 @@ void expectPatterns(const std::vector<PatternCase> &cases, DateTime value, const
 
 TEST(FormatDateTimePattern, NumericSpecifiers)
 {
-    expectPatterns({
-                       {"yyyymmddhhnnss", "20040302150405"},
-                       {"d dd", "2 02"},
-                       {"m mm", "3 03"},
-                       {"y yy yyy yyyy", "04 04 2004 2004"},
-                       {"h hh n nn", "15 15 4 04"},
-                       {"s ss z zz zzz", "5 05 7 7 007"},
-                       {"yyyy/mm/d", "2004/03/2"},
-                       {"yyyy mm dd hh nn ss", "2004 03 02 15 04 05"},
-                       {"yyyymmdd hh.nn.ss", "20040302 15.04.05"},
-                       {"yyyy.mm.dd_hh.nn.ss", "2004.03.02_15.04.05"},
-                       {"YYYY-MM-DD HH.NN.SS.ZZZ", "2004-03-02 15.04.05.007"},
-                       {"", ""},
-                   },
-                   kSample, DateTimeLocale::fallback());
+    expectPatterns(
+        {
+            {"yyyymmddhhnnss", "20040302150405"},
+            {"d dd", "2 02"},
+            {"m mm", "3 03"},
+            {"y yy yyy yyyy", "04 04 2004 2004"},
+            {"h hh n nn", "15 15 4 04"},
+            {"s ss z zz zzz", "5 05 7 7 007"},
+            {"yyyy/mm/d", "2004/03/2"},
+            {"yyyy mm dd hh nn ss", "2004 03 02 15 04 05"},
+            {"yyyymmdd hh.nn.ss", "20040302 15.04.05"},
+            {"yyyy.mm.dd_hh.nn.ss", "2004.03.02_15.04.05"},
+            {"YYYY-MM-DD HH.NN.SS.ZZZ", "2004-03-02 15.04.05.007"},
+            {"", ""},
+        },
+        kSample, DateTimeLocale::fallback());
 }
 
 TEST(FormatDateTimePattern, NamesAndLocaleFormats)
 {
-    expectPatterns({
-                       {"ddd dddd", "Tue Tuesday"},
-                       {"DDD DdDd", "Tue Tuesday"},
-                       {"mmm mmmm", "Mar March"},
-                       {"d mmm yyyy", "2 Mar 2004"},
-                       {"yy_mmm_d", "04_Mar_2"},
-                       {"ddddd", "02/03/2004"},
-                       {"dddddd", "Tuesday 2 March 2004"},
-                       {"ddddddd", "Tuesday 2 March 2004"},
-                       {"t", "15:04"},
-                       {"tt", "15:04:05"},
-                       {"ddddd tt", "02/03/2004 15:04:05"},
-                       {"dddddd t", "Tuesday 2 March 2004 15:04"},
-                       {"c", "02/03/2004 15:04:05"},
-                       {"dddddd 'at' hh:mm:ss", "Tuesday 2 March 2004 at 15:04:05"},
-                       {"dddddd \"at\" tt", "Tuesday 2 March 2004 at 15:04:05"},
-                   },
-                   kSample, DateTimeLocale::fallback());
+    expectPatterns(
+        {
+            {"ddd dddd", "Tue Tuesday"},
+            {"DDD DdDd", "Tue Tuesday"},
+            {"mmm mmmm", "Mar March"},
+            {"d mmm yyyy", "2 Mar 2004"},
+            {"yy_mmm_d", "04_Mar_2"},
+            {"ddddd", "02/03/2004"},
+            {"dddddd", "Tuesday 2 March 2004"},
+            {"ddddddd", "Tuesday 2 March 2004"},
+            {"t", "15:04"},
+            {"tt", "15:04:05"},
+            {"ddddd tt", "02/03/2004 15:04:05"},
+            {"dddddd t", "Tuesday 2 March 2004 15:04"},
+            {"c", "02/03/2004 15:04:05"},
+            {"dddddd 'at' hh:mm:ss", "Tuesday 2 March 2004 at 15:04:05"},
+            {"dddddd \"at\" tt", "Tuesday 2 March 2004 at 15:04:05"},
+        },
+        kSample, DateTimeLocale::fallback());
 }
 
 TEST(FormatDateTimePattern, MinutesRightAfterAnHour)
 {
-    expectPatterns({
-                       {"hh:mm", "15:04"},
-                       {"mm/dd", "03/02"},
-                       {"h:m", "15:4"},
-                       {"hh mm", "15 04"},
-                       {"hh - mm", "15 - 04"},
-                       {"hh'h'mm", "15h04"},
-                       {"hhmm", "1504"},
-                       {"h:mm:ss", "15:04:05"},
-                       {"hh:mm:mm", "15:04:03"}, // the hour's hold ends with the minutes
-                       {"hh dd mm", "15 02 03"},
-                       {"hhxmm", "15x03"},   // a copied letter ends it too
-                       {"hh mmm", "15 Mar"}, // month names stay month names
-                       {"mm hh", "03 15"},
-                   },
-                   kSample, DateTimeLocale::fallback());
+    expectPatterns(
+        {
+            {"hh:mm", "15:04"},
+            {"mm/dd", "03/02"},
+            {"h:m", "15:4"},
+            {"hh mm", "15 04"},
+            {"hh - mm", "15 - 04"},
+            {"hh'h'mm", "15h04"},
+            {"hhmm", "1504"},
+            {"h:mm:ss", "15:04:05"},
+            {"hh:mm:mm", "15:04:03"}, // the hour's hold ends with the minutes
+            {"hh dd mm", "15 02 03"},
+            {"hhxmm", "15x03"},   // a copied letter ends it too
+            {"hh mmm", "15 Mar"}, // month names stay month names
+            {"mm hh", "03 15"},
+        },
+        kSample, DateTimeLocale::fallback());
 }
 
 TEST(FormatDateTimePattern, AmPmMarkersKeepTheirLetterCase)
 {
-    expectPatterns({
-                       {"yyyy.mm.dd_hh.nn.ss_am/pm", "2004.03.02_03.04.05_pm"},
-                       {"yyyy/mm/dd hh:nn:ss am/pm", "2004/03/02 03:04:05 pm"},
-                       {"h AM/PM", "3 PM"},
-                       {"h Am/pM", "3 pM"},
-                       {"h a/p", "3 p"},
-                       {"h A/P", "3 P"},
-                       {"h ampm", "3 PM"},
-                       {"am/pm hh", "pm 03"}, // the marker anywhere turns on the 12-hour clock
-                       {"hh", "15"},
-                       {"am", "a3"},          // neither am/pm nor ampm: a copied, m a month
-                       {"'am/pm' hh", "am/pm 15"},
-                   },
-                   kSample, DateTimeLocale::fallback());
+    expectPatterns(
+        {
+            {"yyyy.mm.dd_hh.nn.ss_am/pm", "2004.03.02_03.04.05_pm"},
+            {"yyyy/mm/dd hh:nn:ss am/pm", "2004/03/02 03:04:05 pm"},
+            {"h AM/PM", "3 PM"},
+            {"h Am/pM", "3 pM"},
+            {"h a/p", "3 p"},
+            {"h A/P", "3 P"},
+            {"h ampm", "3 PM"},
+            {"am/pm hh", "pm 03"}, // the marker anywhere turns on the 12-hour clock
+            {"hh", "15"},
+            {"am", "a3"}, // neither am/pm nor ampm: a copied, m a month
+            {"'am/pm' hh", "am/pm 15"},
+        },
+        kSample, DateTimeLocale::fallback());
 }
 
 TEST(FormatDateTimePattern, TwelveHourClockAroundMidnightAndNoon)
@@ -163,8 +167,8 @@ TEST(FormatDateTimePattern, TwelveHourClockAroundMidnightAndNoon)
         const char *twentyFour;
     };
     const Case cases[] = {
-        {0, 0, "12:00 AM a", "0:00"},   {0, 59, "12:59 AM a", "0:59"}, {1, 0, "1:00 AM a", "1:00"},
-        {11, 59, "11:59 AM a", "11:59"}, {12, 0, "12:00 PM p", "12:00"}, {12, 30, "12:30 PM p", "12:30"},
+        {0, 0, "12:00 AM a", "0:00"},    {0, 59, "12:59 AM a", "0:59"},   {1, 0, "1:00 AM a", "1:00"},
+        {11, 59, "11:59 AM a", "11:59"}, {12, 0, "12:00 PM p", "12:00"},  {12, 30, "12:30 PM p", "12:30"},
         {13, 0, "1:00 PM p", "13:00"},   {23, 59, "11:59 PM p", "23:59"},
     };
     const auto locale = DateTimeLocale::fallback();
@@ -177,17 +181,18 @@ TEST(FormatDateTimePattern, TwelveHourClockAroundMidnightAndNoon)
 
 TEST(FormatDateTimePattern, QuotedAndCopiedText)
 {
-    expectPatterns({
-                       {"'yyyy' yyyy", "yyyy 2004"},
-                       {"\"d\"d", "d2"},
-                       {"'say \"hi\"' \"it's\"", "say \"hi\" it's"},
-                       {"'it''s'", "its"},
-                       {"yyyy 'unterminated", "2004 unterminated"},
-                       {"[#] ! - _ , ;", "[#] ! - _ , ;"},
-                       {"yyyy年mm月dd日", "2004年03月02日"},
-                       {"x q", "x q"},
-                   },
-                   kSample, DateTimeLocale::fallback());
+    expectPatterns(
+        {
+            {"'yyyy' yyyy", "yyyy 2004"},
+            {"\"d\"d", "d2"},
+            {"'say \"hi\"' \"it's\"", "say \"hi\" it's"},
+            {"'it''s'", "its"},
+            {"yyyy 'unterminated", "2004 unterminated"},
+            {"[#] ! - _ , ;", "[#] ! - _ , ;"},
+            {"yyyy年mm月dd日", "2004年03月02日"},
+            {"x q", "x q"},
+        },
+        kSample, DateTimeLocale::fallback());
 }
 
 TEST(FormatDateTimePattern, SeparatorsComeFromTheLocale)
@@ -195,13 +200,14 @@ TEST(FormatDateTimePattern, SeparatorsComeFromTheLocale)
     auto locale = DateTimeLocale::fallback();
     locale.dateSeparator = "-";
     locale.timeSeparator = ".";
-    expectPatterns({
-                       {"yyyy/mm/dd hh:nn", "2004-03-02 15.04"},
-                       {"ddddd tt", "02-03-2004 15.04.05"},
-                       {"'/:' \"/\"", "/: /"},
-                       {"am/pm", "pm"},
-                   },
-                   kSample, locale);
+    expectPatterns(
+        {
+            {"yyyy/mm/dd hh:nn", "2004-03-02 15.04"},
+            {"ddddd tt", "02-03-2004 15.04.05"},
+            {"'/:' \"/\"", "/: /"},
+            {"am/pm", "pm"},
+        },
+        kSample, locale);
 }
 
 TEST(FormatDateTimePattern, LocaleMarkersAndNames)
@@ -556,11 +562,15 @@ TEST(AudioFormatName, Table)
         const char *name;
     };
     const Case cases[] = {
-        {0x0001, "PCM"},          {0x0002, "ADPCM"},        {0x0003, "IEEE_FLOAT"},     {0x0050, "MPEG"},
-        {0x0055, "MP3"},          {0x0062, "VOXWARE"},      {0x0075, "VOXWARE"},        {0x0092, "Unknown"},
-        {0x003A, "ECHOSC3"},      {0x0203, "CREATIVE_FASTSPEECH10"},                   {0x1004, "OLIOPR"},
-        {0x1400, "NORRIS"},       {0x0000, "Unknown"},      {0x0004, "Unknown"},        {0x0161, "Unknown"},
-        {0x2000, "Unknown"},      {0xFFFE, "Unknown"},      {0xFFFF, "Unknown"},
+        {0x0001, "PCM"},        {0x0002, "ADPCM"},
+        {0x0003, "IEEE_FLOAT"}, {0x0050, "MPEG"},
+        {0x0055, "MP3"},        {0x0062, "VOXWARE"},
+        {0x0075, "VOXWARE"},    {0x0092, "Unknown"},
+        {0x003A, "ECHOSC3"},    {0x0203, "CREATIVE_FASTSPEECH10"},
+        {0x1004, "OLIOPR"},     {0x1400, "NORRIS"},
+        {0x0000, "Unknown"},    {0x0004, "Unknown"},
+        {0x0161, "Unknown"},    {0x2000, "Unknown"},
+        {0xFFFE, "Unknown"},    {0xFFFF, "Unknown"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(AudioFormatName(c.tag), c.name) << std::hex << c.tag;

@@ -17,9 +17,8 @@ TEST(DvTypeLabel, ByFileTypeAndInterleavedStream)
         bool iavs;
         const char *label;
     };
-    const Case cases[] = {{1, false, " (type 1)"},       {1, true, " (type 1)"},
-                          {2, false, " (type 2)"},       {2, true, " (type 2 iavs)"},
-                          {0, false, " (atypical)"},     {3, true, " (atypical)"}};
+    const Case cases[] = {{1, false, " (type 1)"},     {1, true, " (type 1)"},    {2, false, " (type 2)"},
+                          {2, true, " (type 2 iavs)"}, {0, false, " (atypical)"}, {3, true, " (atypical)"}};
     for (const auto &c : cases)
         EXPECT_EQ(core::DvTypeLabel(c.fileType, c.iavs), c.label) << c.fileType << c.iavs;
 }

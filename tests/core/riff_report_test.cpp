@@ -230,10 +230,29 @@ TEST(RiffReport, Type2FileListsItsChunkTree)
     for (const auto &line : skeleton(report.lines))
         ids.push_back(line.substr(0, line.find_first_not_of(' ') + 4));
     const std::vector<std::string> expected = {
-        "RIFF", "AVI ", "    LIST", "    hdrl", "        avih", "        LIST", "        strl",
-        "            strh", "            strf", "            indx", "        LIST", "        strl",
-        "            strh", "            strf", "            JUNK", "            indx", "        LIST",
-        "        odml", "            dmlh", "    JUNK", "    LIST", "    movi", "    idx1",
+        "RIFF",
+        "AVI ",
+        "    LIST",
+        "    hdrl",
+        "        avih",
+        "        LIST",
+        "        strl",
+        "            strh",
+        "            strf",
+        "            indx",
+        "        LIST",
+        "        strl",
+        "            strh",
+        "            strf",
+        "            JUNK",
+        "            indx",
+        "        LIST",
+        "        odml",
+        "            dmlh",
+        "    JUNK",
+        "    LIST",
+        "    movi",
+        "    idx1",
     };
     EXPECT_EQ(ids, expected);
     EXPECT_EQ(values(report.lines, "dwChunkId = "), (std::vector<std::string>{"00dc", "01wb"}));
@@ -276,16 +295,18 @@ TEST(RiffReport, DamagedFilesEndCleanlyWithWhatCouldBeRead)
         {"odd_size_unpadded_at_end",
          t::cat({t::chunkHeader("RIFF", 15), t::text("AVI "), t::chunkUnpadded("JUNK", t::zeros(3))}),
          RiffReportEnd::Complete,
-         {"RIFF  0000000F", ">>> Bad chunk length:", ">>> 00000010 instead of 0000000F", "AVI ",
-          "    JUNK  00000003", "    >>> Bad chunk length:", "    >>> 00000004 instead of 00000003"}},
+         {"RIFF  0000000F", ">>> Bad chunk length:", ">>> 00000010 instead of 0000000F", "AVI ", "    JUNK  00000003",
+          "    >>> Bad chunk length:", "    >>> 00000004 instead of 00000003"}},
         {"zero_size_chunk",
          t::riff("AVI ", {t::chunk("JUNK", {}), t::chunk("idx1", t::zeros(16))}),
          RiffReportEnd::Complete,
          {"RIFF  00000024", "AVI ", "    JUNK  00000000", "    idx1  00000010"}},
         // Cut inside movi: RIFF and movi are clipped to the file, the walk goes on.
-        {"truncated_in_movi", cut(twoFrameAvi(), 20), RiffReportEnd::Complete,
-         {"RIFF  0000009C", ">>> Bad chunk length:", ">>> 0000009C instead of 00000088", "AVI ",
-          "    LIST  00000044", "    hdrl", "        avih  00000038", "    LIST  00000044",
+        {"truncated_in_movi",
+         cut(twoFrameAvi(), 20),
+         RiffReportEnd::Complete,
+         {"RIFF  0000009C", ">>> Bad chunk length:", ">>> 0000009C instead of 00000088", "AVI ", "    LIST  00000044",
+          "    hdrl", "        avih  00000038", "    LIST  00000044",
           "    >>> Bad chunk length:", "    >>> 00000044 instead of 00000030", "    movi"}},
         // A list longer than its RIFF is clipped to the RIFF, so the next RIFF is still found
         // at the top level.
@@ -293,11 +314,12 @@ TEST(RiffReport, DamagedFilesEndCleanlyWithWhatCouldBeRead)
          t::cat({t::riff("AVI ", {t::listDeclaring("LIST", "hdrl", 200, t::avihChunk())}),
                  t::riff("AVIX", {t::chunk("JUNK", t::zeros(4))})}),
          RiffReportEnd::Complete,
-         {"RIFF  00000050", "AVI ", "    LIST  000000C8", "    >>> Bad chunk length:",
-          "    >>> 000000C8 instead of 00000044", "    hdrl", "        avih  00000038", "RIFF  00000010", "AVIX",
-          "    JUNK  00000004"}},
+         {"RIFF  00000050", "AVI ", "    LIST  000000C8",
+          "    >>> Bad chunk length:", "    >>> 000000C8 instead of 00000044", "    hdrl", "        avih  00000038",
+          "RIFF  00000010", "AVIX", "    JUNK  00000004"}},
         // A size near 4 GB on a tiny file: the padded size needs a ninth digit.
-        {"huge_riff_size", t::cat({t::chunkHeader("RIFF", 0xFFFFFFFF), t::text("AVI "), t::chunk("JUNK", t::zeros(4))}),
+        {"huge_riff_size",
+         t::cat({t::chunkHeader("RIFF", 0xFFFFFFFF), t::text("AVI "), t::chunk("JUNK", t::zeros(4))}),
          RiffReportEnd::Complete,
          {"RIFF  FFFFFFFF", ">>> Bad chunk length:", ">>> 100000000 instead of 00000010", "AVI ",
           "    JUNK  00000004"}},
@@ -326,7 +348,9 @@ TEST(RiffReport, DamagedFilesEndCleanlyWithWhatCouldBeRead)
          RiffReportEnd::Complete,
          {"RIFF  0000001C", "AVI ", "    idx1  00000010",
           ">>> There are 00000064 bytes of garbage at the end of the file"}},
-        {"garbage_only", t::text("This is not a RIFF file at all"), RiffReportEnd::Complete,
+        {"garbage_only",
+         t::text("This is not a RIFF file at all"),
+         RiffReportEnd::Complete,
          {">>> There are 0000001E bytes of garbage at the end of the file"}},
         // Fewer than 8 bytes after the RIFF: no chunk header can be read there.
         {"stub_after_the_riff",
@@ -335,7 +359,8 @@ TEST(RiffReport, DamagedFilesEndCleanlyWithWhatCouldBeRead)
          {"RIFF  0000001C", "AVI ", "    idx1  00000010"}},
         {"header_cut_short", t::text("RIFF\x10"), RiffReportEnd::UnexpectedEnd, {}},
         // Control bytes in an identifier stay printable.
-        {"binary_identifier", t::riff("AVI ", {t::chunk(std::string_view("\x01\x02\xFFz", 4), t::zeros(2))}),
+        {"binary_identifier",
+         t::riff("AVI ", {t::chunk(std::string_view("\x01\x02\xFFz", 4), t::zeros(2))}),
          RiffReportEnd::Complete,
          {"RIFF  0000000E", "AVI ", "    ...z  00000002"}},
     };
@@ -377,7 +402,7 @@ TEST(RiffReport, DvInfoFollowsTheBitmapHeaderOfDvCodesOnly)
         bool dvInfo;
     };
     const Case cases[] = {
-        {"dvsd", 72, true}, {"DVSD", 72, true}, {"dsvd", 72, true}, {"CDVC", 72, false},
+        {"dvsd", 72, true}, {"DVSD", 72, true},  {"dsvd", 72, true},  {"CDVC", 72, false},
         {"csvd", 72, true}, {"dvsd", 71, false}, {"FMP4", 72, false},
     };
     for (const auto &c : cases) {
@@ -415,13 +440,16 @@ TEST(RiffReport, CancelStopsAtTheNextChunk)
 {
     auto options = testOptions();
     int asked = 0;
-    options.cancelRequested = [&asked] { return ++asked == 3; };
+    options.cancelRequested = [&asked] {
+        return ++asked == 3;
+    };
     const auto report = BuildReport(t::fixturePath("tape_three-type2.avi"), options);
     EXPECT_EQ(report.end, RiffReportEnd::Cancelled);
     EXPECT_FALSE(report.canSave());
     EXPECT_EQ(asked, 3);
     // RIFF and hdrl were walked; avih was not begun.
-    EXPECT_EQ(skeleton(report.lines), (std::vector<std::string>{"RIFF  01236200", "AVI ", "    LIST  0000FE3C", "    hdrl"}));
+    EXPECT_EQ(skeleton(report.lines),
+              (std::vector<std::string>{"RIFF  01236200", "AVI ", "    LIST  0000FE3C", "    hdrl"}));
     ASSERT_GE(report.lines.size(), 2u);
     EXPECT_EQ(report.lines[report.lines.size() - 2], Banner("", '-', "Canceled by user"));
     EXPECT_EQ(report.lines.back(), "");

@@ -7,7 +7,8 @@ using namespace camlog::core;
 
 TEST(TextEncoding, Utf8AndUtf16RoundTrip)
 {
-    const std::string samples[] = {"", "plain", "Vidéo d'été", "日本語", "emoji \xF0\x9F\x8E\xA5 camera", "\xEF\xBF\xBD"};
+    const std::string samples[] = {
+        "", "plain", "Vidéo d'été", "日本語", "emoji \xF0\x9F\x8E\xA5 camera", "\xEF\xBF\xBD"};
     for (const auto &s : samples)
         EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(s)), s) << s;
     EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x8E\xA5").size(), 2u); // a surrogate pair
@@ -20,10 +21,12 @@ TEST(TextEncoding, MalformedInputBecomesReplacementCharacters)
         std::u16string out;
     };
     const Case cases[] = {
-        {"a\xFF" "b", u"a\uFFFDb"},
-        {"\xC3", u"\uFFFD"},                 // truncated sequence
-        {"\xC0\xAF", u"\uFFFD\uFFFD"},       // overlong slash
-        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"}, // encoded surrogate
+        {"a\xFF"
+         "b",
+         u"a\uFFFDb"},
+        {"\xC3", u"\uFFFD"},                               // truncated sequence
+        {"\xC0\xAF", u"\uFFFD\uFFFD"},                     // overlong slash
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},           // encoded surrogate
         {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"}, // above U+10FFFF
     };
     for (const auto &c : cases)

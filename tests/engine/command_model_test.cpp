@@ -27,14 +27,14 @@ TEST_P(MessageTemplate, Fills)
     EXPECT_EQ(FormatCommandMessage(c.tmpl, c.text, c.passe), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, MessageTemplate,
-    ::testing::Values(TemplateCase{"Converting %s in type 2", "clip.avi", 1, "Converting clip.avi in type 2"},
-                      TemplateCase{"Extracting from %s the scene %d ", "clip.avi", 7,
-                                   "Extracting from clip.avi the scene 7 "},
-                      TemplateCase{"100%% of %s", "a", 1, "100% of a"},
-                      TemplateCase{"odd %x and trailing %", "a", 1, "odd %x and trailing %"},
-                      TemplateCase{"no arguments", "a", 1, "no arguments"}));
+INSTANTIATE_TEST_SUITE_P(Cases, MessageTemplate,
+                         ::testing::Values(TemplateCase{"Converting %s in type 2", "clip.avi", 1,
+                                                        "Converting clip.avi in type 2"},
+                                           TemplateCase{"Extracting from %s the scene %d ", "clip.avi", 7,
+                                                        "Extracting from clip.avi the scene 7 "},
+                                           TemplateCase{"100%% of %s", "a", 1, "100% of a"},
+                                           TemplateCase{"odd %x and trailing %", "a", 1, "odd %x and trailing %"},
+                                           TemplateCase{"no arguments", "a", 1, "no arguments"}));
 
 using Commands = EngineFixture;
 
@@ -56,7 +56,9 @@ TEST_F(Commands, StartMessageNamesTheFileAndErrorMessageItsFullPath)
 TEST_F(Commands, CustomQuestionHasThreeButtonsForOneFileAndFiveWithTheFrenchNoteForMore)
 {
     tCustomCmd cmd;
-    cmd.OnFileVerification = [](core::TaviFichier *, const TParams &, TCommandEngine &, int) { return false; };
+    cmd.OnFileVerification = [](core::TaviFichier *, const TParams &, TCommandEngine &, int) {
+        return false;
+    };
     cmd.OnFileConFirmation = [](core::TaviFichier *f, const TParams &, TCommandEngine &, int) {
         return "Delete " + f->FileName + "?";
     };
@@ -72,7 +74,8 @@ TEST_F(Commands, CustomQuestionHasThreeButtonsForOneFileAndFiveWithTheFrenchNote
     EXPECT_EQ(host.questions[0].text, "Delete a.avi?");
     EXPECT_EQ(host.questions[0].buttons, TQuestionButtons::YesNoCancel);
     EXPECT_EQ(host.questions[1].text, "Delete a.avi?\nSi vous r\xC3\xA9pondez \"Oui \xC3\xA0 Tous\" ou \"Non \xC3\xA0 "
-                                      "Tous\", alors plus aucune confirmation ne sera demand\xC3\xA9" "e.");
+                                      "Tous\", alors plus aucune confirmation ne sera demand\xC3\xA9"
+                                      "e.");
     EXPECT_EQ(host.questions[1].buttons, TQuestionButtons::YesNoCancelAll);
 }
 
@@ -100,8 +103,8 @@ TEST_F(Commands, DestinationThatExistsAsksAboutOverwritingIt)
     ASSERT_EQ(host.questions.size(), 2u);
     EXPECT_EQ(host.questions[0].text, "Do you really want to delete the existing file " + taken);
     EXPECT_EQ(host.questions[0].buttons, TQuestionButtons::YesNoCancel);
-    EXPECT_EQ(host.questions[1].text, "Do you really want to delete the existing file " + taken +
-                                          "?\nIf you answer \"All\", then no more confirmation will be requested");
+    EXPECT_EQ(host.questions[1].text, "Do you really want to delete the existing file " + taken
+                                          + "?\nIf you answer \"All\", then no more confirmation will be requested");
     EXPECT_EQ(host.questions[1].buttons, TQuestionButtons::YesNoCancelAll);
     // b's destination is free: no question, and each execution gets its own file's destination.
     EXPECT_THAT(executed, ElementsAre("a.avi 1", "b.avi 1"));
@@ -131,7 +134,9 @@ TEST_F(Commands, AddedDestinationGoesToTheDestinationList)
     Tcmd cmd;
     cmd.Nombre = fnAll;
     cmd.UpdateFile = ufAdd;
-    cmd.OnDestination = [](core::TaviFichier *f, const TParams &, int) { return f->Folder + f->BaseName + ".wav"; };
+    cmd.OnDestination = [](core::TaviFichier *f, const TParams &, int) {
+        return f->Folder + f->BaseName + ".wav";
+    };
     // Only a's destination gets written; a destination that was not created is not listed.
     cmd.OnExecution = [this](core::TaviFichier *f, const std::string &d, const TParams &, TCommandEngine &, int) {
         if (f->FileName == "a.avi")
@@ -151,7 +156,9 @@ TEST_F(Commands, RenameAsksWithTheNewFullPath)
     list.Fill({a});
     TRenameCmd cmd;
     cmd.Nombre = fnSingle;
-    cmd.OnDestination = [&](core::TaviFichier *, const TParams &, int) { return folder + "2024-01-01.avi"; };
+    cmd.OnDestination = [&](core::TaviFichier *, const TParams &, int) {
+        return folder + "2024-01-01.avi";
+    };
     std::vector<std::string> verified;
     cmd.OnFileVerification = [&](const std::string &d, core::TaviFichier *, const TParams &, TCommandEngine &, int) {
         verified.push_back(d);
@@ -172,7 +179,9 @@ TEST_F(Commands, RenameMovesTheFileAndItsEntry)
     list.Fill({a, "/v/other.avi"});
     TRenameCmd cmd;
     cmd.Nombre = fnSingle;
-    cmd.OnDestination = [&](core::TaviFichier *, const TParams &, int) { return folder + "renamed.avi"; };
+    cmd.OnDestination = [&](core::TaviFichier *, const TParams &, int) {
+        return folder + "renamed.avi";
+    };
     ASSERT_TRUE(Run(cmd));
     EXPECT_FALSE(std::filesystem::exists(a));
     EXPECT_EQ(Content(folder + "renamed.avi"), "video");
@@ -189,7 +198,9 @@ TEST_F(Commands, RenameAlreadyDoneByTheHandlerOnlyMovesTheEntry)
     TRenameCmd cmd;
     cmd.Nombre = fnSingle;
     cmd.ErrorMessage = "Cannot rename %s";
-    cmd.OnDestination = [&](core::TaviFichier *, const TParams &, int) { return folder + "b.avi"; };
+    cmd.OnDestination = [&](core::TaviFichier *, const TParams &, int) {
+        return folder + "b.avi";
+    };
     cmd.OnExecution = [](core::TaviFichier *f, const std::string &d, const TParams &, TCommandEngine &, int) {
         std::filesystem::rename(f->FullPath, d);
     };
@@ -208,7 +219,9 @@ TEST_F(Commands, RenameNeverOverwritesAnotherFile)
     TRenameCmd cmd;
     cmd.Nombre = fnSingle;
     cmd.ErrorMessage = "Cannot rename %s";
-    cmd.OnDestination = [&](core::TaviFichier *, const TParams &, int) { return folder + "b.avi"; };
+    cmd.OnDestination = [&](core::TaviFichier *, const TParams &, int) {
+        return folder + "b.avi";
+    };
     cmd.OnExecution = [this](core::TaviFichier *, const std::string &, const TParams &, TCommandEngine &, int) {
         Touch("b.avi", "someone else's");
     };
@@ -225,7 +238,9 @@ TEST_F(Commands, RenameOfAFileThatVanishedIsAFailure)
     TRenameCmd cmd;
     cmd.Nombre = fnSingle;
     cmd.ErrorMessage = "Cannot rename %s";
-    cmd.OnDestination = [&](core::TaviFichier *, const TParams &, int) { return Scratch().string() + "/new.avi"; };
+    cmd.OnDestination = [&](core::TaviFichier *, const TParams &, int) {
+        return Scratch().string() + "/new.avi";
+    };
     ASSERT_TRUE(Run(cmd));
     EXPECT_THAT(list.Names(), ElementsAre("gone.avi"));
     EXPECT_EQ(engine.LastRun().failedPasses, 1);

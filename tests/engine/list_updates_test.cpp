@@ -21,7 +21,9 @@ TEST_F(ListUpdates, ReloadGivesTheNewObjectToTheEndOfFileEventAndToLaterPasses)
     cmd.NbPasses = 2;
     cmd.UpdateFile = ufReload;
     std::vector<const core::TaviFichier *> executedOn;
-    cmd.OnExecution = [&](core::TaviFichier *f, const TParams &, TCommandEngine &, int) { executedOn.push_back(f); };
+    cmd.OnExecution = [&](core::TaviFichier *f, const TParams &, TCommandEngine &, int) {
+        executedOn.push_back(f);
+    };
     ASSERT_TRUE(Run(cmd));
 
     ASSERT_EQ(host.endFichierObjects.size(), 4u);
@@ -75,7 +77,9 @@ TEST_F(ListUpdates, ReplaceDeletesTheFileAndPutsTheDestinationInItsPlace)
     Tcmd cmd;
     cmd.Nombre = fnSingle;
     cmd.UpdateFile = ufReplace;
-    cmd.OnDestination = [](core::TaviFichier *f, const TParams &, int) { return f->Folder + "a_new.avi"; };
+    cmd.OnDestination = [](core::TaviFichier *f, const TParams &, int) {
+        return f->Folder + "a_new.avi";
+    };
     cmd.OnExecution = [this](core::TaviFichier *, const std::string &, const TParams &, TCommandEngine &, int) {
         Touch("a_new.avi", "new");
     };
@@ -93,7 +97,9 @@ TEST_F(ListUpdates, ReplaceByTheFileItselfKeepsTheFile)
     Tcmd cmd;
     cmd.Nombre = fnSingle;
     cmd.UpdateFile = ufReplace;
-    cmd.OnDestination = [](core::TaviFichier *f, const TParams &, int) { return f->Folder + "./" + f->FileName; };
+    cmd.OnDestination = [](core::TaviFichier *f, const TParams &, int) {
+        return f->Folder + "./" + f->FileName;
+    };
     host.answers = {TAnswer::Yes};
     ASSERT_TRUE(Run(cmd));
     EXPECT_EQ(Content(a), "precious");
@@ -107,7 +113,9 @@ TEST_F(ListUpdates, ReplaceOrAddOfAMissingDestinationDoesNothing)
     list.Fill({a});
     Tcmd cmd;
     cmd.Nombre = fnSingle;
-    cmd.OnDestination = [](core::TaviFichier *f, const TParams &, int) { return f->Folder + "never_written.avi"; };
+    cmd.OnDestination = [](core::TaviFichier *f, const TParams &, int) {
+        return f->Folder + "never_written.avi";
+    };
     for (TUpdateFile update : {ufReplace, ufAdd}) {
         cmd.UpdateFile = update;
         ASSERT_TRUE(Run(cmd));

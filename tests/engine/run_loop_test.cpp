@@ -21,7 +21,9 @@ TEST_F(RunLoop, SelectedEntriesRunInListOrderAndAreSelectedAgainAsTheyRun)
     std::vector<std::string> selectionAtStart;
     std::vector<std::vector<std::string>> selectionPerFile;
     bool enabledDuringRun = true;
-    host.onStartCommand = [&] { selectionAtStart = list.SelectedNames(); };
+    host.onStartCommand = [&] {
+        selectionAtStart = list.SelectedNames();
+    };
     host.onStartFichier = [&](core::TaviFichier *) {
         selectionPerFile.push_back(list.SelectedNames());
         enabledDuringRun = enabledDuringRun && list.enabled;
@@ -44,7 +46,9 @@ TEST_F(RunLoop, RefusedParametersFailTheRunBeforeAnyQuestionOrFile)
     tCustomCmd cmd;
     cmd.Nombre = fnSelect;
     cmd.OnExecution = Record();
-    cmd.OnFileVerification = [](core::TaviFichier *, const TParams &, TCommandEngine &, int) { return false; };
+    cmd.OnFileVerification = [](core::TaviFichier *, const TParams &, TCommandEngine &, int) {
+        return false;
+    };
     cmd.OnParamsCheck = [](const TParams &params) {
         return params.empty() || params.front() != "good" ? std::string("no good parameter") : std::string();
     };
@@ -118,7 +122,9 @@ TEST_F(RunLoop, CommandConditionRefusesTheRun)
     list.Fill({"/v/a.avi"});
     tCustomCmd cmd;
     cmd.Nombre = fnAll;
-    cmd.OnCommandCondition = [](TCommandEngine &) { return false; };
+    cmd.OnCommandCondition = [](TCommandEngine &) {
+        return false;
+    };
     EXPECT_FALSE(engine.ExecuteCommand(cmd));
     EXPECT_THAT(host.log, IsEmpty());
 }
@@ -130,7 +136,9 @@ TEST_F(RunLoop, CommandWithoutFilesRunsOnceWithNoFileAndNoFileEvents)
     tCustomCmd cmd;
     cmd.Nombre = fnNone;
     cmd.OnExecution = Record();
-    cmd.OnFileVerification = [](core::TaviFichier *, const TParams &, TCommandEngine &, int) { return false; };
+    cmd.OnFileVerification = [](core::TaviFichier *, const TParams &, TCommandEngine &, int) {
+        return false;
+    };
     cmd.OnFileConFirmation = [](core::TaviFichier *, const TParams &, TCommandEngine &, int) {
         return std::string("never asked");
     };
@@ -204,21 +212,45 @@ using A = TAnswer;
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Answers,
-    ::testing::Values(
-        AnswerCase{"CancelAtSecond", kAllAsk, {A::Yes, A::Cancel}, {"1.avi 1"}, 2, RunEnd::Cancelled, 1},
-        AnswerCase{"NoThenYes", kAllAsk, {A::No, A::Yes, A::Yes, A::Yes}, {"2.avi 1", "3.avi 1", "4.avi 1"}, 4,
-                   RunEnd::Completed, 1},
-        AnswerCase{"YesToAllAtFirst", kAllAsk, {A::YesToAll}, {"1.avi 1", "2.avi 1", "3.avi 1", "4.avi 1"}, 1,
-                   RunEnd::Completed, 0},
-        AnswerCase{"NoToAllAtFirst", kAllAsk, {A::NoToAll}, {}, 1, RunEnd::Completed, 4},
-        AnswerCase{"NoThenAFileThatNeedsNoQuestion", {true, false, true, false}, {A::No, A::Yes},
-                   {"2.avi 1", "3.avi 1", "4.avi 1"}, 2, RunEnd::Completed, 1},
-        // No to All skips every later file, even one whose verification passes.
-        AnswerCase{"NoToAllThenAFileThatNeedsNoQuestion", {false, true, false, true}, {A::NoToAll}, {"1.avi 1"}, 1,
-                   RunEnd::Completed, 3},
-        // A plain Yes is not remembered: the next failing verification asks again.
-        AnswerCase{"YesIsAskedAgain", {true, false, true, false}, {A::Yes, A::No},
-                   {"1.avi 1", "2.avi 1", "4.avi 1"}, 2, RunEnd::Completed, 1}),
+    ::testing::Values(AnswerCase{"CancelAtSecond", kAllAsk, {A::Yes, A::Cancel}, {"1.avi 1"}, 2, RunEnd::Cancelled, 1},
+                      AnswerCase{"NoThenYes",
+                                 kAllAsk,
+                                 {A::No, A::Yes, A::Yes, A::Yes},
+                                 {"2.avi 1", "3.avi 1", "4.avi 1"},
+                                 4,
+                                 RunEnd::Completed,
+                                 1},
+                      AnswerCase{"YesToAllAtFirst",
+                                 kAllAsk,
+                                 {A::YesToAll},
+                                 {"1.avi 1", "2.avi 1", "3.avi 1", "4.avi 1"},
+                                 1,
+                                 RunEnd::Completed,
+                                 0},
+                      AnswerCase{"NoToAllAtFirst", kAllAsk, {A::NoToAll}, {}, 1, RunEnd::Completed, 4},
+                      AnswerCase{"NoThenAFileThatNeedsNoQuestion",
+                                 {true, false, true, false},
+                                 {A::No, A::Yes},
+                                 {"2.avi 1", "3.avi 1", "4.avi 1"},
+                                 2,
+                                 RunEnd::Completed,
+                                 1},
+                      // No to All skips every later file, even one whose verification passes.
+                      AnswerCase{"NoToAllThenAFileThatNeedsNoQuestion",
+                                 {false, true, false, true},
+                                 {A::NoToAll},
+                                 {"1.avi 1"},
+                                 1,
+                                 RunEnd::Completed,
+                                 3},
+                      // A plain Yes is not remembered: the next failing verification asks again.
+                      AnswerCase{"YesIsAskedAgain",
+                                 {true, false, true, false},
+                                 {A::Yes, A::No},
+                                 {"1.avi 1", "2.avi 1", "4.avi 1"},
+                                 2,
+                                 RunEnd::Completed,
+                                 1}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(RunLoop, PlainCommandWithoutQuestionRunsFilesThatFailTheirVerification)
@@ -227,7 +259,9 @@ TEST_F(RunLoop, PlainCommandWithoutQuestionRunsFilesThatFailTheirVerification)
     tCustomCmd cmd;
     cmd.Nombre = fnAll;
     cmd.OnExecution = Record();
-    cmd.OnFileVerification = [](core::TaviFichier *, const TParams &, TCommandEngine &, int) { return false; };
+    cmd.OnFileVerification = [](core::TaviFichier *, const TParams &, TCommandEngine &, int) {
+        return false;
+    };
     ASSERT_TRUE(Run(cmd));
     EXPECT_THAT(executed, ElementsAre("1.avi 1", "2.avi 1"));
     EXPECT_THAT(host.questions, IsEmpty());
@@ -275,7 +309,9 @@ TEST_F(RunLoop, AbortAllStartsNoFurtherFile)
     cmd.Nombre = fnAll;
     cmd.NbPasses = 2;
     int abortHandlerCalls = 0;
-    cmd.OnAbort = [&](TCommandEngine &) { ++abortHandlerCalls; };
+    cmd.OnAbort = [&](TCommandEngine &) {
+        ++abortHandlerCalls;
+    };
     cmd.OnExecution = [this](core::TaviFichier *f, const TParams &, TCommandEngine &ce, int passe) {
         executed.push_back(f->FileName + " " + std::to_string(passe));
         if (f->FileName == "2.avi")
@@ -382,7 +418,9 @@ TEST_P(PassAnswers, DeclinedPassesMoveOn)
     cmd.Nombre = fnAll;
     cmd.NbPasses = 3;
     cmd.OnExecution = Record();
-    cmd.OnFileVerification = [](core::TaviFichier *, const TParams &, TCommandEngine &, int) { return false; };
+    cmd.OnFileVerification = [](core::TaviFichier *, const TParams &, TCommandEngine &, int) {
+        return false;
+    };
     cmd.OnFileConFirmation = [](core::TaviFichier *f, const TParams &, TCommandEngine &, int passe) {
         return f->FileName + " scene " + std::to_string(passe) + "?";
     };
@@ -394,15 +432,15 @@ TEST_P(PassAnswers, DeclinedPassesMoveOn)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PassAnswers,
-    ::testing::Values(PassAnswerCase{"NoToTheSecondPass",
-                                     {A::Yes, A::No, A::Yes, A::Yes, A::Yes, A::Yes},
-                                     {"a.avi 1", "a.avi 3", "b.avi 1", "b.avi 2", "b.avi 3"},
-                                     6},
-                      PassAnswerCase{"NoToAllAtTheFirstPass", {A::NoToAll}, {}, 1},
-                      PassAnswerCase{"NoToAllAtTheSecondPass", {A::Yes, A::NoToAll}, {"a.avi 1"}, 2}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, PassAnswers,
+                         ::testing::Values(PassAnswerCase{"NoToTheSecondPass",
+                                                          {A::Yes, A::No, A::Yes, A::Yes, A::Yes, A::Yes},
+                                                          {"a.avi 1", "a.avi 3", "b.avi 1", "b.avi 2", "b.avi 3"},
+                                                          6},
+                                           PassAnswerCase{"NoToAllAtTheFirstPass", {A::NoToAll}, {}, 1},
+                                           PassAnswerCase{
+                                               "NoToAllAtTheSecondPass", {A::Yes, A::NoToAll}, {"a.avi 1"}, 2}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // --- Errors ----------------------------------------------------------------------------------
 
@@ -459,9 +497,9 @@ TEST_F(RunLoop, AnErrorThatStopsTheCommandEndsTheRunWithoutTheEndOfFileStep)
     };
     ASSERT_TRUE(Run(cmd));
     EXPECT_THAT(executed, ElementsAre("1.avi", "2.avi"));
-    EXPECT_THAT(host.log, ElementsAre("start", "file 1.avi 1", "end-file 1.avi 1", "file 2.avi 1",
-                                      "error etAllError The disk is gone", "error etError and a lesser one after it",
-                                      "end"));
+    EXPECT_THAT(host.log,
+                ElementsAre("start", "file 1.avi 1", "end-file 1.avi 1", "file 2.avi 1",
+                            "error etAllError The disk is gone", "error etError and a lesser one after it", "end"));
     EXPECT_EQ(engine.LastRun().ending, RunEnd::AllError);
     EXPECT_EQ(list.refreshAllCount, 1);
     EXPECT_TRUE(list.enabled);
@@ -491,7 +529,9 @@ TEST_F(RunLoop, AnExceptionFromAHostEventEndsTheRunThroughTheEndStep)
     tCustomCmd cmd;
     cmd.Nombre = fnAll;
     cmd.OnExecution = Record();
-    host.onStartFichier = [](core::TaviFichier *) { throw std::runtime_error("panel gone"); };
+    host.onStartFichier = [](core::TaviFichier *) {
+        throw std::runtime_error("panel gone");
+    };
     ASSERT_TRUE(Run(cmd));
     EXPECT_THAT(executed, IsEmpty());
     EXPECT_EQ(host.endCount, 1);
@@ -518,7 +558,9 @@ TEST_P(DisplayUpdates, RefreshTheListPerFileOrOnceAtTheEnd)
     cmd.UpdateDisplay = c.display;
     cmd.OnExecution = Record();
     std::vector<int> refreshedBeforeEndFichier;
-    host.onEndFichier = [&](core::TaviFichier *) { refreshedBeforeEndFichier.push_back(list.refreshActiveCount); };
+    host.onEndFichier = [&](core::TaviFichier *) {
+        refreshedBeforeEndFichier.push_back(list.refreshActiveCount);
+    };
     ASSERT_TRUE(Run(cmd));
     EXPECT_EQ(list.refreshActiveCount, c.refreshActive);
     EXPECT_EQ(list.refreshAllCount, c.refreshAll);

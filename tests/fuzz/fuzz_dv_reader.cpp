@@ -1,8 +1,8 @@
 // The DV frame reader and its index loaders (OpenDML, idx1, movi walk, raw DV) on any bytes,
 // and the source file that recipes open on top of them.
 #include "fuzz_input_file.h"
-#include "media/reading/dv_frame_reader.h"
 #include "media/pipeline/dv_source_file.h"
+#include "media/reading/dv_frame_reader.h"
 
 #include <array>
 #include <cstdlib>

@@ -3,8 +3,8 @@
 // recording times.
 #include "fuzz_input_file.h"
 #include "media/decoding/av_file_decoder.h"
-#include "media/reencoding/dv_source_frames.h"
 #include "media/decoding/ffmpeg_log.h"
+#include "media/reencoding/dv_source_frames.h"
 
 #include <cstdlib>
 

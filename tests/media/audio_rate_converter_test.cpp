@@ -8,7 +8,8 @@
 namespace camlog::media {
 namespace {
 
-std::vector<std::int16_t> Sine(int rate, std::size_t frames, int channels) {
+std::vector<std::int16_t> Sine(int rate, std::size_t frames, int channels)
+{
     std::vector<std::int16_t> pcm(frames * channels);
     for (std::size_t i = 0; i < frames; ++i)
         for (int c = 0; c < channels; ++c)
@@ -17,7 +18,8 @@ std::vector<std::int16_t> Sine(int rate, std::size_t frames, int channels) {
 }
 
 // One second at 48 kHz fed in DV frame blocks gives one second at 44.1 kHz.
-TEST(AudioRateConverter, FortyEightToFortyFourPointOneKeepsTheDuration) {
+TEST(AudioRateConverter, FortyEightToFortyFourPointOneKeepsTheDuration)
+{
     auto converter = AudioRateConverter::create(2, 48000, 44100);
     ASSERT_TRUE(converter) << converter.error().message;
     EXPECT_FALSE((*converter)->passThrough());
@@ -41,7 +43,8 @@ TEST(AudioRateConverter, FortyEightToFortyFourPointOneKeepsTheDuration) {
     EXPECT_NEAR(crossings, 880, 4);
 }
 
-TEST(AudioRateConverter, EqualRatesPassThroughUnchanged) {
+TEST(AudioRateConverter, EqualRatesPassThroughUnchanged)
+{
     auto converter = AudioRateConverter::create(2, 32000, 32000);
     ASSERT_TRUE(converter);
     EXPECT_TRUE((*converter)->passThrough());
@@ -52,7 +55,8 @@ TEST(AudioRateConverter, EqualRatesPassThroughUnchanged) {
     EXPECT_EQ((*converter)->flush(output).value(), 0u);
 }
 
-TEST(AudioRateConverter, BadFormatsAreRefused) {
+TEST(AudioRateConverter, BadFormatsAreRefused)
+{
     EXPECT_EQ(AudioRateConverter::create(0, 48000, 44100).error().code, AudioRateErrorCode::BadFormat);
     EXPECT_EQ(AudioRateConverter::create(2, 0, 44100).error().code, AudioRateErrorCode::BadFormat);
     EXPECT_EQ(AudioRateConverter::create(2, 48000, -1).error().code, AudioRateErrorCode::BadFormat);

@@ -8,7 +8,8 @@
 
 namespace camlog::test {
 
-std::vector<Frame> readRawDvFrames(const std::filesystem::path &path, std::size_t maxFrames) {
+std::vector<Frame> readRawDvFrames(const std::filesystem::path &path, std::size_t maxFrames)
+{
     std::vector<Frame> frames;
     std::ifstream in(path, std::ios::binary);
     char header[4] = {};
@@ -25,16 +26,18 @@ std::vector<Frame> readRawDvFrames(const std::filesystem::path &path, std::size_
     return frames;
 }
 
-void writeRawDv(const std::filesystem::path &path, const std::vector<Frame> &frames) {
+void writeRawDv(const std::filesystem::path &path, const std::vector<Frame> &frames)
+{
     std::vector<std::uint8_t> bytes;
     for (const auto &frame : frames)
         bytes.insert(bytes.end(), frame.begin(), frame.end());
     writeBytes(path, bytes);
 }
 
-std::optional<std::vector<std::int16_t>> ffmpegAudio(const std::filesystem::path &path, int stream) {
-    const auto result = runCommand("ffmpeg -nostdin -v error -i '" + path.string() + "' -map 0:a:" +
-                                   std::to_string(stream) + " -f s16le -acodec pcm_s16le - 2>/dev/null");
+std::optional<std::vector<std::int16_t>> ffmpegAudio(const std::filesystem::path &path, int stream)
+{
+    const auto result = runCommand("ffmpeg -nostdin -v error -i '" + path.string() + "' -map 0:a:"
+                                   + std::to_string(stream) + " -f s16le -acodec pcm_s16le - 2>/dev/null");
     if (!result.ok)
         return std::nullopt;
     std::vector<std::int16_t> samples(result.output.size() / 2);
@@ -42,7 +45,8 @@ std::optional<std::vector<std::int16_t>> ffmpegAudio(const std::filesystem::path
     return samples;
 }
 
-bool runFfmpeg(const std::string &arguments) {
+bool runFfmpeg(const std::string &arguments)
+{
     return runCommand("ffmpeg -nostdin -v error -y " + arguments + " >/dev/null 2>&1").ok;
 }
 

@@ -25,8 +25,8 @@
 
 namespace {
 
-using camlog::core::DateTimeLocale;
 using camlog::core::AviFileContext;
+using camlog::core::DateTimeLocale;
 using camlog::core::TaviFichier;
 using camlog::media::AviProber;
 namespace core = camlog::core;
@@ -143,7 +143,8 @@ TEST(AviProber, GeneratedDvFilesAgreeWithFfprobe)
         if (c.datecode != "N/A") {
             EXPECT_EQ(f.TimecodeText, "00.00.00.00");
             EXPECT_EQ(f.DatecodeKey, c.datecode.substr(0, 4) + c.datecode.substr(5, 2) + c.datecode.substr(8, 2)
-                                         + c.datecode.substr(11, 2) + c.datecode.substr(14, 2) + c.datecode.substr(17, 2));
+                                         + c.datecode.substr(11, 2) + c.datecode.substr(14, 2)
+                                         + c.datecode.substr(17, 2));
         } else {
             EXPECT_EQ(f.DatecodeKey, "N/A");
         }
@@ -196,14 +197,16 @@ TEST(AviProber, IavsBesideAudsIsTypeTwoIavs)
     test::appendLe16(wave, 16);
     test::appendLe16(wave, 0);
     const Bytes file = test::riff(
-        "AVI ", {test::list("hdrl", {test::avihChunk(2),
-                                     test::list("strl", {test::chunk("strh", test::streamHeaderData("iavs", "dvsd", 1, 25, 3)),
-                                                         test::chunk("strf", dvinfo)}),
-                                     test::list("strl", {test::chunk("strh", test::streamHeaderData("auds", "", 1, 48000, 5760)),
-                                                         test::chunk("strf", wave)})}),
-                 test::list("movi", {test::chunk("01wb", test::zeros(7680)), test::chunk("00db", frame(0)),
-                                     test::chunk("01wb", test::zeros(7680)), test::chunk("00db", frame(1)),
-                                     test::chunk("00db", frame(2))})});
+        "AVI ",
+        {test::list("hdrl",
+                    {test::avihChunk(2),
+                     test::list("strl", {test::chunk("strh", test::streamHeaderData("iavs", "dvsd", 1, 25, 3)),
+                                         test::chunk("strf", dvinfo)}),
+                     test::list("strl", {test::chunk("strh", test::streamHeaderData("auds", "", 1, 48000, 5760)),
+                                         test::chunk("strf", wave)})}),
+         test::list("movi", {test::chunk("01wb", test::zeros(7680)), test::chunk("00db", frame(0)),
+                             test::chunk("01wb", test::zeros(7680)), test::chunk("00db", frame(1)),
+                             test::chunk("00db", frame(2))})});
     const auto dir = test::scratchDir("ProbeIavsAuds");
     test::writeBytes(dir / "iavs_auds.avi", file);
     const TaviFichier f((dir / "iavs_auds.avi").string(), context());
@@ -456,7 +459,8 @@ std::uint64_t bytesReadByProcess()
 // Opening a file reads its headers and one frame, whatever the file's length.
 TEST(AviProber, OpeningReadsHeadersAndOneFrame)
 {
-    for (const char *name : {"tape_three-type1.avi", "tape_three-type2.avi", "tape_three-opendml.avi", "tape_three.dv"}) {
+    for (const char *name :
+         {"tape_three-type1.avi", "tape_three-type2.avi", "tape_three-opendml.avi", "tape_three.dv"}) {
         SCOPED_TRACE(name);
         const auto path = test::fixturePath(name);
         const auto size = fs::file_size(path);
@@ -470,12 +474,13 @@ TEST(AviProber, OpeningReadsHeadersAndOneFrame)
 
 TEST(AviProber, FileObjectsBuiltOnSeveralThreads)
 {
-    const std::vector<std::string> names = {"tape_three-type1.avi", "tape_three-type2.avi", "ntsc_4x3_48k.dv",
-                                            "pal_16x9_32k-opendml.avi", "nondv_mpeg4.avi", "ntsc_nodate-ffmpeg.avi"};
+    const std::vector<std::string> names = {"tape_three-type1.avi", "tape_three-type2.avi",
+                                            "ntsc_4x3_48k.dv",      "pal_16x9_32k-opendml.avi",
+                                            "nondv_mpeg4.avi",      "ntsc_nodate-ffmpeg.avi"};
     std::map<std::string, std::string> expected;
     const auto summary = [](const TaviFichier &f) {
         return f.DatecodeSortKey + "|" + f.TimecodeText + "|" + f.SizeText + f.AspectText + "|" + f.AudioText + "|"
-            + f.DurationText + "|" + std::to_string(f.FileType);
+               + f.DurationText + "|" + std::to_string(f.FileType);
     };
     for (const auto &name : names)
         expected[name] = summary(TaviFichier(test::fixturePath(name).string(), context()));

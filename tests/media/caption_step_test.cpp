@@ -83,10 +83,8 @@ TEST_F(CaptionStepTest, PermanentCaptionsChangeWithEverySecondOfDatecode)
     s.dateFormat2 = "hh:nn:ss";
     step.SetCaptionSettings(s);
     const auto out = run({{at(2024, 5, 1, 10, 0, 0), 75}});
-    const std::vector<Caption> expected{{0, "2024-05-01", "10:00:00"},
-                                        {25, "2024-05-01", "10:00:01"},
-                                        {50, "2024-05-01", "10:00:02"},
-                                        {75, "", ""}};
+    const std::vector<Caption> expected{
+        {0, "2024-05-01", "10:00:00"}, {25, "2024-05-01", "10:00:01"}, {50, "2024-05-01", "10:00:02"}, {75, "", ""}};
     EXPECT_EQ(out, expected);
 }
 
@@ -126,7 +124,8 @@ TEST_F(CaptionStepTest, AtEachDayANewDayReArmsTheCaption)
     s.dateFormat1 = "dd";
     s.line2 = u"";
     step.SetCaptionSettings(s);
-    const auto out = run({{at(2024, 5, 1, 23, 0, 0), 50}, {at(2024, 5, 1, 23, 30, 0), 50}, {at(2024, 5, 2, 8, 0, 0), 50}});
+    const auto out =
+        run({{at(2024, 5, 1, 23, 0, 0), 50}, {at(2024, 5, 1, 23, 30, 0), 50}, {at(2024, 5, 2, 8, 0, 0), 50}});
     const std::vector<Caption> expected{{0, "01", ""}, {25, "", ""}, {100, "02", ""}, {125, "", ""}};
     EXPECT_EQ(out, expected);
 }

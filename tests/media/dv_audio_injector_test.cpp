@@ -13,7 +13,8 @@ using test::Frame;
 
 // Type 1 → type 2 → type 1: the audio split from every frame, queued as one stream in chunks
 // that do not follow the frames, comes back into the frames exactly.
-TEST(DvAudioInjector, SplitStreamJoinedBackGivesTheSameFrames) {
+TEST(DvAudioInjector, SplitStreamJoinedBackGivesTheSameFrames)
+{
     for (const char *name : {"pal_16x9_32k.dv", "ntsc_4x3_48k.dv"}) {
         const auto originals = test::readRawDvFrames(test::fixturePath(name));
         ASSERT_FALSE(originals.empty());
@@ -51,7 +52,8 @@ TEST(DvAudioInjector, SplitStreamJoinedBackGivesTheSameFrames) {
 
 // Frames without audio of their own take the schedule's counts; when the stream runs out the
 // frames are completed with silence.
-TEST(DvAudioInjector, FramesWithoutAudioFollowTheScheduleAndEndInSilence) {
+TEST(DvAudioInjector, FramesWithoutAudioFollowTheScheduleAndEndInSilence)
+{
     auto frames = test::readRawDvFrames(test::fixturePath("ntsc_nodate.dv"));
     ASSERT_EQ(frames.size(), 30u);
     std::vector<std::int16_t> pcm(2 * 48000);
@@ -81,7 +83,8 @@ TEST(DvAudioInjector, FramesWithoutAudioFollowTheScheduleAndEndInSilence) {
     EXPECT_TRUE(*decoded == expected);
 }
 
-TEST(DvAudioInjector, TwelveBitStorageCarriesTwoPairs) {
+TEST(DvAudioInjector, TwelveBitStorageCarriesTwoPairs)
+{
     auto frames = test::readRawDvFrames(test::fixturePath("ntsc_nodate.dv"), 1);
     ASSERT_FALSE(frames.empty());
     DvAudioInjector injector(32000, 4, true);
@@ -98,7 +101,8 @@ TEST(DvAudioInjector, TwelveBitStorageCarriesTwoPairs) {
 }
 
 // A stereo stream joined into frames that carry two 12-bit pairs replaces the first pair only.
-TEST(DvAudioInjector, TheFramesOwnSecondPairStays) {
+TEST(DvAudioInjector, TheFramesOwnSecondPairStays)
+{
     auto frames = test::readRawDvFrames(test::fixturePath("pal_16x9_32k.dv"), 1);
     ASSERT_EQ(frames.size(), 1u);
     DvFrameAudio four;

@@ -192,8 +192,8 @@ TEST_F(DvHeaderFilterTest, CopyHeadersPutsBackTheDetectorsBlocks)
     filter.Transform(other);
     for (std::size_t s = 0; s < 12; ++s) {
         const std::size_t base = s * core::kDifSequenceSize;
-        EXPECT_TRUE(std::equal(other.begin() + base, other.begin() + base + core::kDifHeaderAreaSize,
-                               source.begin() + base));
+        EXPECT_TRUE(
+            std::equal(other.begin() + base, other.begin() + base + core::kDifHeaderAreaSize, source.begin() + base));
         EXPECT_TRUE(std::equal(other.begin() + base + core::kDifHeaderAreaSize,
                                other.begin() + base + core::kDifSequenceSize,
                                otherBefore.begin() + base + core::kDifHeaderAreaSize));

@@ -37,8 +37,8 @@ core::DateTime at(int year, int month, int day, int hour, int minute, int second
 // The frame as ffmpeg decodes it on its own, in 24-bit BGR.
 std::vector<std::uint8_t> ffmpegPicture(const fs::path &file, int frame)
 {
-    const std::string command = "ffmpeg -nostdin -v error -i '" + file.string() + "' -map 0:v:0 -vf 'select=eq(n\\," +
-                                std::to_string(frame) + ")' -frames:v 1 -f rawvideo -pix_fmt bgr24 - 2>/dev/null";
+    const std::string command = "ffmpeg -nostdin -v error -i '" + file.string() + "' -map 0:v:0 -vf 'select=eq(n\\,"
+                                + std::to_string(frame) + ")' -frames:v 1 -f rawvideo -pix_fmt bgr24 - 2>/dev/null";
     const auto output = camlog::test::runCommand(command).output;
     return {output.begin(), output.end()};
 }

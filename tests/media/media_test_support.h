@@ -1,9 +1,9 @@
 // Helpers shared by the media tests.
 #pragma once
 
-#include "media/reading/dv_frame_reader.h"
 #include "media/pipeline/processing_module.h"
 #include "media/pipeline/run_error.h"
+#include "media/reading/dv_frame_reader.h"
 
 #include <gtest/gtest.h>
 

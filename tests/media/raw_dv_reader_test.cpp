@@ -19,7 +19,6 @@ using test::ffprobeVideoPackets;
 using test::fixturePath;
 using Bytes = std::vector<std::uint8_t>;
 
-
 std::unique_ptr<DvFrameReader> openOk(const std::filesystem::path &path)
 {
     auto result = DvFrameReader::open(path);
@@ -62,7 +61,8 @@ TEST_P(RawFiles, FramesFollowEachOtherAndAgreeWithFfprobe)
     for (std::size_t i = 0; i < reader->frameCount(); ++i) {
         ASSERT_EQ(reader->frame(i), (SampleEntry{i * param.frameSize, param.frameSize}));
         ASSERT_TRUE(reader->readFrame(i, frame));
-        ASSERT_TRUE(std::equal(frame.begin(), frame.end(), file.begin() + static_cast<std::ptrdiff_t>(i * param.frameSize)));
+        ASSERT_TRUE(
+            std::equal(frame.begin(), frame.end(), file.begin() + static_cast<std::ptrdiff_t>(i * param.frameSize)));
     }
     if (const auto packets = ffprobeVideoPackets(path)) {
         std::vector<SampleEntry> frames;
@@ -74,7 +74,8 @@ TEST_P(RawFiles, FramesFollowEachOtherAndAgreeWithFfprobe)
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, RawFiles,
                          ::testing::Values(RawFile{"tape_three.dv", 125, 144000}, RawFile{"pal_4x3_48k.dv", 50, 144000},
-                                           RawFile{"pal_16x9_32k.dv", 25, 144000}, RawFile{"ntsc_4x3_48k.dv", 29, 120000},
+                                           RawFile{"pal_16x9_32k.dv", 25, 144000},
+                                           RawFile{"ntsc_4x3_48k.dv", 29, 120000},
                                            RawFile{"ntsc_nodate.dv", 30, 120000}, RawFile{"tape_gap4.dv", 75, 144000}),
                          [](const auto &info) {
                              std::string name = info.param.name;

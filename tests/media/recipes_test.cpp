@@ -6,8 +6,8 @@
 #include "media/pipeline/audio_extract_source.h"
 #include "media/pipeline/datecode_scan_source.h"
 #include "media/pipeline/dv_copy_source.h"
-#include "media/reading/dv_frame_reader.h"
 #include "media/pipeline/dv_source_file.h"
+#include "media/reading/dv_frame_reader.h"
 #include "media_test_support.h"
 #include "support/test_files.h"
 

@@ -10,12 +10,14 @@
 namespace camlog::media {
 namespace {
 
-std::uint32_t Le32(const std::vector<std::uint8_t> &b, std::size_t at) {
+std::uint32_t Le32(const std::vector<std::uint8_t> &b, std::size_t at)
+{
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
 
 // Ten seconds of 48 kHz 16-bit stereo, written in frame-sized blocks.
-TEST(WavWriter, TenSecondsOfStereoHaveTheirSizesInTheHeader) {
+TEST(WavWriter, TenSecondsOfStereoHaveTheirSizesInTheHeader)
+{
     const auto path = test::scratchDir("wav") / "ten.wav";
     auto writer = WavWriter::create(path, {48000, 2, 16});
     ASSERT_TRUE(writer) << writer.error().message;
@@ -43,7 +45,8 @@ TEST(WavWriter, TenSecondsOfStereoHaveTheirSizesInTheHeader) {
     EXPECT_EQ(bytes[44 + 2], 1) << "second sample of the first block, little-endian";
 
     const auto probe = test::runCommand("ffprobe -v error -show_entries stream=codec_name,sample_rate,channels,"
-                                        "duration_ts -of default=nw=1 '" + path.string() + "'");
+                                        "duration_ts -of default=nw=1 '"
+                                        + path.string() + "'");
     ASSERT_TRUE(probe.ok);
     EXPECT_NE(probe.output.find("codec_name=pcm_s16le"), std::string::npos) << probe.output;
     EXPECT_NE(probe.output.find("sample_rate=48000"), std::string::npos) << probe.output;
@@ -52,7 +55,8 @@ TEST(WavWriter, TenSecondsOfStereoHaveTheirSizesInTheHeader) {
 }
 
 // A run stopped early finishes a shorter file whose header matches what was written.
-TEST(WavWriter, ARunStoppedEarlyGivesAShorterConsistentFile) {
+TEST(WavWriter, ARunStoppedEarlyGivesAShorterConsistentFile)
+{
     const auto path = test::scratchDir("wav") / "stopped.wav";
     auto writer = WavWriter::create(path, {32000, 2, 16});
     ASSERT_TRUE(writer);
@@ -66,7 +70,8 @@ TEST(WavWriter, ARunStoppedEarlyGivesAShorterConsistentFile) {
     EXPECT_EQ(Le32(bytes, 4), bytes.size() - 8);
 }
 
-TEST(WavWriter, OddDataGetsAPadByte) {
+TEST(WavWriter, OddDataGetsAPadByte)
+{
     const auto path = test::scratchDir("wav") / "odd.wav";
     auto writer = WavWriter::create(path, {8000, 1, 8});
     ASSERT_TRUE(writer);
@@ -81,7 +86,8 @@ TEST(WavWriter, OddDataGetsAPadByte) {
 
 // A writer dropped without finish (an error upstream) leaves an earlier file untouched and no
 // temporary file behind.
-TEST(WavWriter, AnUnfinishedFileNeverReplacesTheDestination) {
+TEST(WavWriter, AnUnfinishedFileNeverReplacesTheDestination)
+{
     const auto dir = test::scratchDir("wav");
     const auto path = dir / "kept.wav";
     test::writeBytes(path, {'o', 'l', 'd'});
@@ -95,7 +101,8 @@ TEST(WavWriter, AnUnfinishedFileNeverReplacesTheDestination) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
 }
 
-TEST(WavWriter, ErrorsAreReported) {
+TEST(WavWriter, ErrorsAreReported)
+{
     const auto missing = test::scratchDir("wav") / "no such folder" / "x.wav";
     auto writer = WavWriter::create(missing, {48000, 2, 16});
     ASSERT_FALSE(writer);

@@ -39,10 +39,9 @@ TEST(IniLines, WriteEntryPlacesNewAndExistingEntries)
         {"existing entry keeps its place", L({h, "k=1", "b=2"}), "k", "9", L({h, "k=9", "b=2"})},
         {"only the first of two matching entries changes", L({h, "k=1", "k=2"}), "k", "9", L({h, "k=9", "k=2"})},
         {"entry before any header is not ours", L({"k=1", h}), "k", "9", L({"k=1", h, "k=9"})},
-        {"entry under another header is not ours", L({"[other]", "k=1"}), "k", "9",
-         L({"[other]", "k=1", h, "k=9"})},
-        {"a header with blanks around still is the section", L({"  [\\Software\\Ovrand\\Camlog]\t", "[z]"}), "k",
-         "v", L({"  [\\Software\\Ovrand\\Camlog]\t", "k=v", "[z]"})},
+        {"entry under another header is not ours", L({"[other]", "k=1"}), "k", "9", L({"[other]", "k=1", h, "k=9"})},
+        {"a header with blanks around still is the section", L({"  [\\Software\\Ovrand\\Camlog]\t", "[z]"}), "k", "v",
+         L({"  [\\Software\\Ovrand\\Camlog]\t", "k=v", "[z]"})},
         {"section headers compare case-sensitively", L({"[\\software\\ovrand\\camlog]", "k=1"}), "k", "v",
          L({"[\\software\\ovrand\\camlog]", "k=1", h, "k=v"})},
         {"names compare case-sensitively", L({h, "K=1"}), "k", "v", L({h, "K=1", "k=v"})},
@@ -52,8 +51,7 @@ TEST(IniLines, WriteEntryPlacesNewAndExistingEntries)
          L({"; c", "", h, "; d", "k=v", "[z]", ""})},
         {"line breaks in a value cannot forge lines", L({h}), "k", "a\r\n[x]\nExename=/evil",
          L({h, "k=a  [x] Exename=/evil"})},
-        {"a second program section: new entries go to the first", L({h, "[z]", h}), "k", "v",
-         L({h, "k=v", "[z]", h})},
+        {"a second program section: new entries go to the first", L({h, "[z]", h}), "k", "v", L({h, "k=v", "[z]", h})},
     };
     for (const auto &c : cases) {
         QStringList lines = c.before;

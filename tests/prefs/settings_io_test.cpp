@@ -22,10 +22,10 @@ using test::writeFileBytes;
 
 struct PortableCase {
     const char *what;
-    const char *stored;      // "Portable Path"
-    const char *program;     // the program's folder now
-    const char *value;       // "Dossier pour Sauver" before
-    const char *expected;    // after
+    const char *stored;   // "Portable Path"
+    const char *program;  // the program's folder now
+    const char *value;    // "Dossier pour Sauver" before
+    const char *expected; // after
 };
 
 TEST(PortablePathRule, MovesValuesInsideTheOldFolderOnly)
@@ -39,8 +39,8 @@ TEST(PortablePathRule, MovesValuesInsideTheOldFolderOnly)
          "/media/E/Toolsbox/x"},
         {"the folder without its '/' stays (its folder part is the parent)", "/media/E/Tools/", "/media/F/Tools/",
          "/media/E/Tools", "/media/E/Tools"},
-        {"a stored path without '/' does not take siblings", "/media/E/Tools", "/media/F/Tools/",
-         "/media/E/Toolsbox/x", "/media/E/Toolsbox/x"},
+        {"a stored path without '/' does not take siblings", "/media/E/Tools", "/media/F/Tools/", "/media/E/Toolsbox/x",
+         "/media/E/Toolsbox/x"},
         {"no stored path", "", "/media/F/Tools/", "/media/E/Tools/out/", "/media/E/Tools/out/"},
         {"no program folder", "/media/E/Tools/", "", "/media/E/Tools/out/", "/media/E/Tools/out/"},
         {"empty value", "/media/E/Tools/", "/media/F/Tools/", "", ""},
@@ -60,11 +60,10 @@ TEST(PortablePathRule, AppliesToTheFourFoldersAndTheThreePrograms)
 {
     Settings s;
     s.portablePath = "/old/";
-    std::string Settings::*members[] = {&Settings::dossierOuvertureAuto, &Settings::folderToOpenFiles,
-                                        &Settings::dossierPourSauver,    &Settings::dossierPlayList,
-                                        &Settings::fichierF3,            &Settings::fichierF4,
-                                        &Settings::fichierSnapdeck,      &Settings::sortIndex,
-                                        &Settings::templateRenommer};
+    std::string Settings::*members[] = {
+        &Settings::dossierOuvertureAuto, &Settings::folderToOpenFiles, &Settings::dossierPourSauver,
+        &Settings::dossierPlayList,      &Settings::fichierF3,         &Settings::fichierF4,
+        &Settings::fichierSnapdeck,      &Settings::sortIndex,         &Settings::templateRenommer};
     for (auto member : members) {
         s.*member = "/old/x";
     }
@@ -138,9 +137,12 @@ TEST_F(SettingsFiles, PreparingLoadedSettingsEndsFoldersWithSlashAndChecksTheSav
     EXPECT_FALSE(s.incrustSlidersVisible);
     EXPECT_EQ(preferredPlaylist(s), "PlayList.txt");
 
-    struct Case { const char *what; std::string folder; };
-    for (const auto &c : {Case{"missing folder", (m_root / "nope").string()}, Case{"empty", ""},
-                          Case{"a file", m_env.programFile}}) {
+    struct Case {
+        const char *what;
+        std::string folder;
+    };
+    for (const auto &c :
+         {Case{"missing folder", (m_root / "nope").string()}, Case{"empty", ""}, Case{"a file", m_env.programFile}}) {
         if (c.folder == m_env.programFile) {
             writeFileBytes(m_env.programFile, QByteArray("x"));
         }
@@ -276,7 +278,8 @@ TEST_F(SettingsFiles, ASaveKeepsForeignLinesAndEntriesNoLongerUsed)
     s.vue = 2;
     ASSERT_TRUE(SavePreferences(s, pmNormal, m_env, localNow()));
     const QByteArray file = readFileBytes(m_env.normalFile);
-    EXPECT_TRUE(file.startsWith(utf16leFile(QStringLiteral("; kept\r\n[\\Software\\Ovrand\\Camlog]\r\nOld key=1\r\nVue=2\r\n"))));
+    EXPECT_TRUE(file.startsWith(
+        utf16leFile(QStringLiteral("; kept\r\n[\\Software\\Ovrand\\Camlog]\r\nOld key=1\r\nVue=2\r\n"))));
     EXPECT_TRUE(file.endsWith(utf16leFile(QStringLiteral("Charger Snapdeck=1\r\n[Other]\r\nVue=9\r\n")).mid(2)));
 }
 

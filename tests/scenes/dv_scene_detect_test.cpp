@@ -26,7 +26,9 @@ struct Recorder {
         detector.OnScene = [this](const FrameRecord &start, const FrameRecord &current) {
             scenes.emplace_back(start.frameNumber, current.frameNumber);
         };
-        detector.OnFinished = [this](int) { ++finished; };
+        detector.OnFinished = [this](int) {
+            ++finished;
+        };
     }
     Scenes scenes;
     int finished = 0;
@@ -152,18 +154,28 @@ TEST(SceneDetect, BreakRulesOnRecordSequences)
         {"20 frames without datecode are a scene of their own",
          {{50, true, 36000}, {20, false}, {50, true, 40000}},
          {{0, 50}, {50, 70}, {70, 120}}},
-        {"12 frames is the longest stretch that stays", {{50, true}, {12, false}, {20, true, 40000}}, {{0, 50}, {50, 82}}},
-        {"13 frames is a scene of its own", {{50, true}, {13, false}, {20, true, 40000}}, {{0, 50}, {50, 63}, {63, 83}}},
+        {"12 frames is the longest stretch that stays",
+         {{50, true}, {12, false}, {20, true, 40000}},
+         {{0, 50}, {50, 82}}},
+        {"13 frames is a scene of its own",
+         {{50, true}, {13, false}, {20, true, 40000}},
+         {{0, 50}, {50, 63}, {63, 83}}},
         {"a leading stretch without datecode joins the first recording", {{12, false}, {30, true}}, {{0, 42}}},
         {"a format change breaks", {{30, true, 36000, false}, {30, true, 36001, true}}, {{0, 30}, {30, 60}}},
-        {"an audio rate change breaks", {{30, true, 36000, false, 48000}, {30, true, 36001, false, 32000}}, {{0, 30}, {30, 60}}},
+        {"an audio rate change breaks",
+         {{30, true, 36000, false, 48000}, {30, true, 36001, false, 32000}},
+         {{0, 30}, {30, 60}}},
         {"format changes are not seen without both packs",
          {{30, true, 36000, false, 48000}, {30, true, 36001, true, 32000, false}},
          {{0, 60}}},
         // The format break disarms the jump test, so the jump in the same frame is not a
         // second break; the datecode losing its value in the format-break frame gives one.
-        {"format break and jump at the same frame", {{30, true, 36000, false}, {30, true, 50000, true}}, {{0, 30}, {30, 60}}},
-        {"format break and datecode lost at the same frame", {{30, true, 36000, false}, {30, false, 0, true}}, {{0, 30}, {30, 60}}},
+        {"format break and jump at the same frame",
+         {{30, true, 36000, false}, {30, true, 50000, true}},
+         {{0, 30}, {30, 60}}},
+        {"format break and datecode lost at the same frame",
+         {{30, true, 36000, false}, {30, false, 0, true}},
+         {{0, 30}, {30, 60}}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(scenesOfRecords(c.stretches), c.expected) << c.what;
@@ -199,7 +211,8 @@ TEST(SceneDetect, StopResetsForTheNextRunAndAnIdleStopReportsNothingWithoutCallb
     Tdv_sceneDetect detector;
     Recorder recorder(detector);
     bool captionCleared = false;
-    detector.OnCaption = [](const FrameRecord &, const std::u16string &, const std::u16string &) {};
+    detector.OnCaption = [](const FrameRecord &, const std::u16string &, const std::u16string &) {
+    };
     for (int run = 0; run < 2; ++run) {
         detector.StartStreaming();
         for (std::size_t off = 0; off + core::kPalFrameSize <= tape.size(); off += core::kPalFrameSize)

@@ -61,10 +61,26 @@ TEST(SrtWriter, EveryStretchOfUnchangedLinesIsOneSubtitle)
                                     {75, "only the first", ""},
                                     {100, "", "only the second"},
                                     {125, "", ""}});
-    EXPECT_EQ(text, crlf({"1", "00:00:00,000 --> 00:00:01,000", "01/05/2024", "10:00:00", "",
-                          "2", "00:00:01,000 --> 00:00:02,000", "01/05/2024", "10:00:01", "",
-                          "3", "00:00:03,000 --> 00:00:04,000", "only the first", " ", "",
-                          "4", "00:00:04,000 --> 00:00:05,000", " ", "only the second", ""}));
+    EXPECT_EQ(text, crlf({"1",
+                          "00:00:00,000 --> 00:00:01,000",
+                          "01/05/2024",
+                          "10:00:00",
+                          "",
+                          "2",
+                          "00:00:01,000 --> 00:00:02,000",
+                          "01/05/2024",
+                          "10:00:01",
+                          "",
+                          "3",
+                          "00:00:03,000 --> 00:00:04,000",
+                          "only the first",
+                          " ",
+                          "",
+                          "4",
+                          "00:00:04,000 --> 00:00:05,000",
+                          " ",
+                          "only the second",
+                          ""}));
 }
 
 TEST(SrtWriter, SubtitleStillPendingAtTheEndIsNotWritten)
@@ -113,10 +129,13 @@ TEST(TextFile, MalformedUtf8IsWrittenAsReplacementCharacters)
     const fs::path dir = test::scratchDir("TextFileMalformed");
     {
         scenes::TwriteFile file(dir / "out.txt");
-        file.WriteLine("a\xFF" "b");
+        file.WriteLine("a\xFF"
+                       "b");
         file.WriteLine("\xC3");
     }
-    EXPECT_EQ(readText(dir / "out.txt"), crlf({"a\xEF\xBF\xBD" "b", "\xEF\xBF\xBD"}));
+    EXPECT_EQ(readText(dir / "out.txt"), crlf({"a\xEF\xBF\xBD"
+                                               "b",
+                                               "\xEF\xBF\xBD"}));
 }
 
 TEST(TextFile, ReplacesAnExistingFileOnlyWhenClosed)
@@ -223,7 +242,9 @@ TEST(ScnTextExport, HeaderOneLinePerSceneAndFooter)
 
     scenes::ScnTextExportInfo info;
     info.webSite = "https://camlog.example";
-    info.now = [] { return *core::DateTime::fromFields({2024, 5, 2, 18, 30, 5, 0}); };
+    info.now = [] {
+        return *core::DateTime::fromFields({2024, 5, 2, 18, 30, 5, 0});
+    };
     info.locale = &locale;
     {
         scenes::TWriteScn_text writer("/Videos/Été 2024/CLIP.avi", dir / "CLIP_scn.txt", info);
@@ -231,23 +252,14 @@ TEST(ScnTextExport, HeaderOneLinePerSceneAndFooter)
         writer.WriteSceneLine(second);
     }
     EXPECT_EQ(readText(dir / "CLIP_scn.txt"),
-              crlf({"//--------------------------------------------------",
-                    "// List of scenes of the video file:",
-                    "//",
-                    "// ***   /videos/été 2024/clip.avi   ***",
-                    "//",
-                    "// exported by Camlog version 7.0.9 En",
-                    "// with format:",
-                    "// scene number, start, end, duration, datecode, timecode, caption",
-                    "//",
-                    "//--------------------------------------------------",
-                    "",
+              crlf({"//--------------------------------------------------", "// List of scenes of the video file:",
+                    "//", "// ***   /videos/été 2024/clip.avi   ***", "//", "// exported by Camlog version 7.0.9 En",
+                    "// with format:", "// scene number, start, end, duration, datecode, timecode, caption", "//",
+                    "//--------------------------------------------------", "",
                     "  1, 0:00:00:00, 0:00:09:24, 10.00, 01/05/2024 10:00:00, 00.00.00.00, , ",
-                    "  2, 0:00:10:00, 0:00:23:24, 14.00, N/A, N/A, Beach, ",
-                    "",
+                    "  2, 0:00:10:00, 0:00:23:24, 14.00, N/A, N/A, Beach, ", "",
                     "//--------------------------------------------------",
-                    "// Terminated at Thursday 2 May 2024 at 18:30:05",
-                    "// Visit my web site https://camlog.example",
+                    "// Terminated at Thursday 2 May 2024 at 18:30:05", "// Visit my web site https://camlog.example",
                     "//"}));
 }
 

@@ -119,7 +119,7 @@ Bytes streamHeaderData(std::string_view type, std::string_view handler, std::uin
     appendLe32(out, rate);
     appendLe32(out, 0); // dwStart
     appendLe32(out, length);
-    appendLe32(out, 144'008); // dwSuggestedBufferSize
+    appendLe32(out, 144'008);    // dwSuggestedBufferSize
     appendLe32(out, 0xFFFFFFFF); // dwQuality
     appendLe32(out, 0);          // dwSampleSize
     appendLe16(out, 0);

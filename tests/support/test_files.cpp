@@ -31,7 +31,9 @@ std::filesystem::path requireSample(const std::string &name)
 {
     auto path = samplePath(name);
     if (path.empty())
-        [&] { GTEST_SKIP() << "real sample not available: " << name; }();
+        [&] {
+            GTEST_SKIP() << "real sample not available: " << name;
+        }();
     return path;
 }
 

@@ -61,7 +61,8 @@ const Row kTable[] = {
     {"taApropos", T, "permanent", "About...", "Close the \"About\" panel", "about", "f1", "F1"},
     {"taOptions", T, "permanent", "Settings", "Close the settings panel", "options", "f10", "F10"},
     {"taFullscreen", T, "mono", "Fullscreen", "Quit the fullscreen", "fullscreen", "fs", "Alt+Enter, Ctrl+F11"},
-    {"taSelectionnerOuverts", T, "open", "Select the files when opened", "Do not select the files when opened", "selectwhenopen", "so", ""},
+    {"taSelectionnerOuverts", T, "open", "Select the files when opened", "Do not select the files when opened",
+     "selectwhenopen", "so", ""},
     {"saOterFichier", P, "multi", "Remove the files", "", "remove", "rem", "Del"},
     {"taRaccourcis", T, "permanent", "Display the shortcuts", "Hide the shortcuts", "shortcuts", "f11", "F11"},
     {"saPlayStop", T, "mono", "Play", "Pause", "play", "py", "Space, Ctrl+Space"},
@@ -121,7 +122,8 @@ const Row kTable[] = {
     {"ccConvertir16x9", C, "multi", "Convert to 16x9", "", "convert16x9", "16x9", ""},
     {"ccConvertir4x3", C, "multi", "Convert to 4x3", "", "convert4x3", "4x3", ""},
     {"saCopierImagedansPP", P, "mono", "Copy the current image to the clipboard", "", "copyimage", "f12", "F12"},
-    {"ccCreerScnByIntervalle", C, "multi", "Create a scn file with fixed durations", "", "createscnbyinterval", "ci", "Ctrl+Shift+$"},
+    {"ccCreerScnByIntervalle", C, "multi", "Create a scn file with fixed durations", "", "createscnbyinterval", "ci",
+     "Ctrl+Shift+$"},
     {"saBarreListe", P, "permanent", "List", "", "listbar", "lb", ""},
     {"saBarreVideo", P, "permanent", "Video", "", "videobar", "vb", ""},
     {"saBarreScenes", P, "permanent", "Scenes", "", "scenesbar", "sb", ""},
@@ -139,7 +141,7 @@ const Row kTable[] = {
 
 // Keys bound twice: the later action in table order loses them.
 const std::map<std::string, std::string> kDroppedKeys = {
-    {"ccPurgerNom", "Ctrl+Q"},         // "Quit" has it as a secondary key
+    {"ccPurgerNom", "Ctrl+Q"},           // "Quit" has it as a secondary key
     {"ccCorrigerType2", "Ctrl+Shift+2"}, // "Convert in type 2" has it as a secondary key
     {"saListeDetaillee", "Ctrl+J"},      // "Total duration of videos" has it
 };
@@ -238,11 +240,11 @@ TEST(ActionCatalogue, LookUps)
         const char *expected; // nullptr: no action
     };
     const Case cases[] = {
-        {"qt", "saQuitter"},     {"quit", "saQuitter"},      {"QUIT", "saQuitter"},
-        {"o", "saOuvrirFichiers"}, {"$", "ccCreerScnByContenu"}, {"16x9", "ccConvertir16x9"},
+        {"qt", "saQuitter"},       {"quit", "saQuitter"},           {"QUIT", "saQuitter"},
+        {"o", "saOuvrirFichiers"}, {"$", "ccCreerScnByContenu"},    {"16x9", "ccConvertir16x9"},
         {"f6", "taBasculerListe"}, {"showlist", "taBasculerListe"}, {"", nullptr},
-        {"ccRenommer", nullptr},  {"Rename", "ccRenommer"},     {" quit", nullptr},
-        {"abort", nullptr},       {"saQuitter", nullptr},
+        {"ccRenommer", nullptr},   {"Rename", "ccRenommer"},        {" quit", nullptr},
+        {"abort", nullptr},        {"saQuitter", nullptr},
     };
     for (const Case &c : cases) {
         const ActionDef *found = FindAction(c.word);
@@ -270,12 +272,12 @@ TEST(ActionCatalogue, KindFollowsTheNamePrefix)
 
 TEST(ActionCatalogue, PreparationSteps)
 {
-    const std::set<std::string_view> asks = {
-        "saOuvrirFichiers", "saOuvrirunDossier", "saOuvrirScript", "saOuvrirPlayList",
-        "saSauverListe", "ccDecalageHoraire", "ccDecalerHoraire", "ccModifierCodec",
-        "ccFrequenceVideo", "ccCreerScnByIntervalle", "saListeDetaillee"};
-    const std::set<std::string_view> syncs = {"taBasculerListe", "taRaccourcis", "taSelectionnerOuverts",
-                                              "saPlayStop", "taEditerIncrust"};
+    const std::set<std::string_view> asks = {"saOuvrirFichiers",       "saOuvrirunDossier", "saOuvrirScript",
+                                             "saOuvrirPlayList",       "saSauverListe",     "ccDecalageHoraire",
+                                             "ccDecalerHoraire",       "ccModifierCodec",   "ccFrequenceVideo",
+                                             "ccCreerScnByIntervalle", "saListeDetaillee"};
+    const std::set<std::string_view> syncs = {"taBasculerListe", "taRaccourcis", "taSelectionnerOuverts", "saPlayStop",
+                                              "taEditerIncrust"};
     for (const ActionDef &def : ActionCatalogue()) {
         const Preparation expected = asks.count(def.name)    ? Preparation::AsksUser
                                      : syncs.count(def.name) ? Preparation::SyncsState

@@ -59,7 +59,9 @@ TEST(SuperAction, CancelledPreparationRunsNothing)
     ActionList al;
     Log log;
     TSuperAction &open = *al.plain("saOuvrirFichiers");
-    open.Onprepare = [](TCustomSuperAction &action) { action.parameters().proceed = false; };
+    open.Onprepare = [](TCustomSuperAction &action) {
+        action.parameters().proceed = false;
+    };
     open.Onexecute = log.record("open");
     EXPECT_FALSE(open.Execute());
     EXPECT_TRUE(log.entries.empty());
@@ -71,7 +73,9 @@ TEST(SuperAction, DisabledActionDoesNothing)
     Log log;
     TSuperAction &rename = *al.plain("ccRenommer");
     bool prepared = false;
-    rename.Onprepare = [&](TCustomSuperAction &) { prepared = true; };
+    rename.Onprepare = [&](TCustomSuperAction &) {
+        prepared = true;
+    };
     rename.Onexecute = log.record("rename");
     rename.setEnabled(false);
     EXPECT_FALSE(rename.Execute());
@@ -89,7 +93,9 @@ TEST(ToggleAction, SetCheckedSelectsCaptionHintImageAndHandler)
     list.OnTrueExecute = log.record("hide");
     list.OnfalseExecute = log.record("show");
     std::vector<int> images;
-    list.OnImageChanged = [&](int index) { images.push_back(index); };
+    list.OnImageChanged = [&](int index) {
+        images.push_back(index);
+    };
 
     EXPECT_EQ(list.Caption(), "Show the list");
     list.SetChecked(true);
@@ -118,7 +124,9 @@ TEST(ToggleAction, ExecuteRunsTheHandlerOfTheStateThePreparationFound)
         listShown = true;
         action.SetChecked(true);
     };
-    list.Onprepare = [&](TCustomSuperAction &action) { action.SetChecked(listShown); };
+    list.Onprepare = [&](TCustomSuperAction &action) {
+        action.SetChecked(listShown);
+    };
 
     list.Execute();
     EXPECT_FALSE(listShown);
@@ -152,10 +160,10 @@ TEST(ApplyCall, ModesSelectTheStateWhoseHandlerRuns)
         const char *expected;
     };
     const Case cases[] = {
-        {false, CallMode::On, "show by runner [x]"},      {true, CallMode::On, "show by runner [x]"},
-        {false, CallMode::Off, "hide by runner [x]"},     {true, CallMode::Off, "hide by runner [x]"},
-        {false, CallMode::Toggle, "show by runner [x]"},  {true, CallMode::Toggle, "hide by runner [x]"},
-        {false, CallMode::None, "show by runner [x]"},    {true, CallMode::None, "hide by runner [x]"},
+        {false, CallMode::On, "show by runner [x]"},     {true, CallMode::On, "show by runner [x]"},
+        {false, CallMode::Off, "hide by runner [x]"},    {true, CallMode::Off, "hide by runner [x]"},
+        {false, CallMode::Toggle, "show by runner [x]"}, {true, CallMode::Toggle, "hide by runner [x]"},
+        {false, CallMode::None, "show by runner [x]"},   {true, CallMode::None, "hide by runner [x]"},
     };
     for (const Case &c : cases) {
         ActionList al;
@@ -178,7 +186,9 @@ TEST(ApplyCall, PlainActionGetsOneParameterEvenWhenEmptyAndRunsWhateverTheMode)
         TSuperAction &quit = *al.plain("saQuitter");
         quit.Onexecute = log.record("quit");
         bool prepared = false;
-        quit.Onprepare = [&](TCustomSuperAction &) { prepared = true; };
+        quit.Onprepare = [&](TCustomSuperAction &) {
+            prepared = true;
+        };
         ApplyCall(quit, mode, "");
         EXPECT_EQ(log.entries, std::vector<std::string>{"quit by runner []"});
         EXPECT_FALSE(prepared);

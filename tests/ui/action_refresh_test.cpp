@@ -23,10 +23,12 @@ TEST(CategoryAvailability, ByCategoryAndPanels)
     const PanelState about{.aboutPanel = true};
     const PanelState settings{.settingsPanel = true};
     const Case cases[] = {
-        {"permanent", none, true}, {"permanent", empty, true}, {"permanent", about, true}, {"permanent", settings, true},
-        {"open", none, true},      {"open", empty, true},      {"open", about, false},     {"open", settings, false},
-        {"list", none, true},      {"list", empty, false},     {"mono", about, false},     {"multi", settings, false},
-        {"Naviguer", empty, false}, {"Scenes", none, true},    {"tri", empty, false},      {"Renommer", none, true},
+        {"permanent", none, true},     {"permanent", empty, true}, {"permanent", about, true},
+        {"permanent", settings, true}, {"open", none, true},       {"open", empty, true},
+        {"open", about, false},        {"open", settings, false},  {"list", none, true},
+        {"list", empty, false},        {"mono", about, false},     {"multi", settings, false},
+        {"Naviguer", empty, false},    {"Scenes", none, true},     {"tri", empty, false},
+        {"Renommer", none, true},
     };
     for (const Case &c : cases) {
         const Availability a = CategoryAvailability(c.category, c.panels);
@@ -111,7 +113,7 @@ TEST(RefreshActions, CommandActionsFollowTheirCommands)
     EXPECT_TRUE(al.find("ccConvertir16x9")->Enabled());
     EXPECT_FALSE(al.find("ccVisitBlog")->Visible());
     EXPECT_TRUE(al.find("ccRenommer")->Enabled()); // no such command here: category only
-    EXPECT_TRUE(al.find("saPlayStop")->Enabled());  // not a command action
+    EXPECT_TRUE(al.find("saPlayStop")->Enabled()); // not a command action
 }
 
 TEST(RefreshActions, EditTheScenesNeedsAFileOfKnownSize)
@@ -162,11 +164,13 @@ TEST(Menus, WithAnEmptyListTheFileMenusDisappear)
 {
     ActionList al;
     RefreshActions(al, {.panels = {.emptyListPanel = true}});
-    const auto visible = [&](std::string_view name) { return al.find(name)->Visible(); };
+    const auto visible = [&](std::string_view name) {
+        return al.find(name)->Visible();
+    };
     std::map<std::string, bool> shown;
     for (const MenuDef &menu : MainMenuLayout())
         shown[std::string(menu.name)] = MenuVisible(menu, visible);
-    const std::map<std::string, bool> expected = {{"Files", true},   {"Display", true}, {"Video", false},
+    const std::map<std::string, bool> expected = {{"Files", true},   {"Display", true},  {"Video", false},
                                                   {"Rename", false}, {"Convert", false}, {"Inlay", false},
                                                   {"Scenes", false}, {"?", true}};
     EXPECT_EQ(shown, expected);

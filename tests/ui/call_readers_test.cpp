@@ -23,8 +23,8 @@ std::string Describe(const std::optional<ActionCall> &call)
 {
     if (!call)
         return "nothing";
-    return std::string(call->action->name) + " mode " + std::to_string(static_cast<int>(call->mode)) + " [" +
-           call->parameter + "]";
+    return std::string(call->action->name) + " mode " + std::to_string(static_cast<int>(call->mode)) + " ["
+           + call->parameter + "]";
 }
 
 std::string Describe(const Expected &e)
@@ -166,8 +166,9 @@ TEST(ScriptLine, OneLine)
 
 TEST(ScriptLine, ExampleScript)
 {
-    const std::vector<std::string> lines = {"openfolder=D:\\dv", "selectall", "", "# then the scenes",
-                                            "createscnbydate",  "renamme",   "showlist=false", "quit"};
+    const std::vector<std::string> lines = {
+        "openfolder=D:\\dv", "selectall",      "",    "# then the scenes", "createscnbydate",
+        "renamme",           "showlist=false", "quit"};
     const ParsedCalls parsed = ParseScriptLines(lines);
     const std::vector<ActionCall> expected = {
         {FindActionByName("saOuvrirunDossier"), M::None, "D:\\dv"},

@@ -29,10 +29,10 @@ struct Odd {
     const char *fixture;
 };
 constexpr Odd kOddFiles[] = {
-    {"zz_ntsc.avi", "ntsc_4x3_48k-type1.avi"},       // 2000-12-31: first by datecode
-    {"bb_opendml.avi", "pal_16x9_32k-opendml.avi"},  // the clips' datecode: among them, by path
-    {"aa_tape.avi", "tape_three-type2.avi"},          // 2024-05-01: after the clips
-    {"mm_nodate.avi", "ntsc_nodate-ffmpeg.avi"},      // no datecode: last
+    {"zz_ntsc.avi", "ntsc_4x3_48k-type1.avi"},      // 2000-12-31: first by datecode
+    {"bb_opendml.avi", "pal_16x9_32k-opendml.avi"}, // the clips' datecode: among them, by path
+    {"aa_tape.avi", "tape_three-type2.avi"},        // 2024-05-01: after the clips
+    {"mm_nodate.avi", "ntsc_nodate-ffmpeg.avi"},    // no datecode: last
 };
 constexpr const char *kClipFixture = "pal_16x9_32k-type2.avi"; // 2010-02-16
 
@@ -114,11 +114,17 @@ TEST(FileListFolder, AThousandFilesArriveThroughTheOwnersDispatcherInSortOrder)
     QueueDispatcher dispatcher;
     FileListModel list(dispatcher, gate.factory());
     list.SelectionnerOuverts = true;
-    list.OnOpenTestExtension = [](const std::string &name) { return IsAviFileName(name); };
+    list.OnOpenTestExtension = [](const std::string &name) {
+        return IsAviFileName(name);
+    };
     list.SetSortIndex(*FindSortIndex("datecode"));
     int started = 0, found = 0, ended = 0, opened = -1;
-    list.OnOpenStart = [&] { ++started; };
-    list.OnOpenFileFound = [&](const std::string &, const AviFilePtr &) { ++found; };
+    list.OnOpenStart = [&] {
+        ++started;
+    };
+    list.OnOpenFileFound = [&](const std::string &, const AviFilePtr &) {
+        ++found;
+    };
     list.OnOpenEnd = [&](int nb) {
         ++ended;
         opened = nb;

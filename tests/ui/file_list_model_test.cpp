@@ -42,19 +42,42 @@ std::vector<std::string> Names(const FileListModel &list)
 
 class FileListTest : public ::testing::Test {
 protected:
-    FileListTest()
-        : list(dispatcher, TaviFichierFactory(core::AviFileContext{&prober}))
+    FileListTest() : list(dispatcher, TaviFichierFactory(core::AviFileContext{&prober}))
     {
         ownerThread = std::this_thread::get_id();
         list.SelectionnerOuverts = true;
-        list.OnOpenTestExtension = [](const std::string &name) { return IsAviFileName(name); };
-        list.OnOpenStart = [this] { checkThread(); events.push_back("start"); };
-        list.OnOpenEnd = [this](int nb) { checkThread(); events.push_back("end " + std::to_string(nb)); ++ended; };
-        list.OnOpenFolderFound = [this](const std::string &folder) { checkThread(); folders.push_back(folder); };
-        list.OnOpenFileFound = [this](const std::string &, const AviFilePtr &f) { checkThread(); found.push_back(f->FileName); };
-        list.OnOpenError = [this](const OpenError &e) { checkThread(); errors.push_back(e); };
-        list.OnActiveChange = [this](const AviFilePtr &f) { checkThread(); actives.push_back(f ? f->FileName : "(none)"); };
-        list.OnCountsChange = [this](int sel, int count) { checkThread(); lastCounts = {sel, count}; };
+        list.OnOpenTestExtension = [](const std::string &name) {
+            return IsAviFileName(name);
+        };
+        list.OnOpenStart = [this] {
+            checkThread();
+            events.push_back("start");
+        };
+        list.OnOpenEnd = [this](int nb) {
+            checkThread();
+            events.push_back("end " + std::to_string(nb));
+            ++ended;
+        };
+        list.OnOpenFolderFound = [this](const std::string &folder) {
+            checkThread();
+            folders.push_back(folder);
+        };
+        list.OnOpenFileFound = [this](const std::string &, const AviFilePtr &f) {
+            checkThread();
+            found.push_back(f->FileName);
+        };
+        list.OnOpenError = [this](const OpenError &e) {
+            checkThread();
+            errors.push_back(e);
+        };
+        list.OnActiveChange = [this](const AviFilePtr &f) {
+            checkThread();
+            actives.push_back(f ? f->FileName : "(none)");
+        };
+        list.OnCountsChange = [this](int sel, int count) {
+            checkThread();
+            lastCounts = {sel, count};
+        };
     }
 
     void checkThread() { EXPECT_EQ(std::this_thread::get_id(), ownerThread); }
@@ -66,10 +89,7 @@ protected:
         EXPECT_FALSE(list.Opening());
     }
 
-    fs::path Scratch(const std::string &name)
-    {
-        return camlog::test::scratchDir("filelist_" + name);
-    }
+    fs::path Scratch(const std::string &name) { return camlog::test::scratchDir("filelist_" + name); }
 
     static void Link(const std::string &fixture, const fs::path &to)
     {
@@ -161,7 +181,9 @@ TEST_F(FileListTest, PathsDifferingOnlyInCaseStayTwoEntries)
 
 TEST_F(FileListTest, BeforeListerRefusesAnEntry)
 {
-    list.BeforeLister = [](const AviFilePtr &f) { return f->FileName != "no.avi"; };
+    list.BeforeLister = [](const AviFilePtr &f) {
+        return f->FileName != "no.avi";
+    };
     EXPECT_EQ(list.InsertFile(Fake("/v/no.avi"), true), -1);
     EXPECT_EQ(list.InsertFile(Fake("/v/yes.avi"), true), 0);
     EXPECT_EQ(list.Count(), 1);
@@ -550,8 +572,8 @@ TEST_F(FileListTest, APlaylistOpensItsLinesButNotItsFolders)
     Link("tape_three-type1.avi", dir / "one.avi");
     Link("pal_16x9_32k-type1.avi", dir / "sub" / "two.avi");
     Link("ntsc_4x3_48k-type1.avi", dir / "sub" / "three.avi");
-    WriteText(dir / "list.txt", "# header\n\n     " + (dir / "one.avi").string() + "  \n" + (dir / "sub").string() +
-                                    "\nsub/two.avi\n" + (dir / "gone.avi").string() + "\n");
+    WriteText(dir / "list.txt", "# header\n\n     " + (dir / "one.avi").string() + "  \n" + (dir / "sub").string()
+                                    + "\nsub/two.avi\n" + (dir / "gone.avi").string() + "\n");
     list.OpenPlayList((dir / "list.txt").string());
     WaitEnded();
     EXPECT_THAT(events, ElementsAre("start", "end 2"));
@@ -655,7 +677,9 @@ TEST(FileListLifetime, DestroyingTheListStopsItsOpenings)
     int endedBefore = 0;
     {
         FileListModel list(dispatcher, TaviFichierFactory(core::AviFileContext{&prober}));
-        list.OnOpenEnd = [&](int) { ++ended; };
+        list.OnOpenEnd = [&](int) {
+            ++ended;
+        };
         list.OpenFolder(dir.string());
         dispatcher.runPending(); // the opening may or may not have ended by now
         endedBefore = ended;

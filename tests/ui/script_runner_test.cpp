@@ -266,10 +266,8 @@ TEST_F(ScriptRunnerTest, FilesThatCannotBeRunAreReportedAndRunNothing)
     std::string big(kMaxScriptBytes + 1, '\n');
     big.replace(0, 5, "quit\n");
     const Case cases[] = {
-        {dir / "missing.txt", ScriptError::Missing},
-        {dir / "no" / "such" / "folder.txt", ScriptError::Missing},
-        {dir / "folder.txt", ScriptError::NotAFile},
-        {"/dev/null", ScriptError::NotAFile},
+        {dir / "missing.txt", ScriptError::Missing},    {dir / "no" / "such" / "folder.txt", ScriptError::Missing},
+        {dir / "folder.txt", ScriptError::NotAFile},    {"/dev/null", ScriptError::NotAFile},
         {write("big.txt", big), ScriptError::TooLarge},
     };
     for (const Case &c : cases) {
@@ -312,8 +310,8 @@ TEST_F(ScriptRunnerTest, ScriptTextEncodings)
     for (const Case &c : cases) {
         runner.log.clear();
         ASSERT_TRUE(scripts.RunScriptFile(write(c.name, c.bytes)).ok()) << c.name;
-        EXPECT_EQ(runner.log, (std::vector<std::string>{std::string("saOuvrirunDossier=") + c.expectedFolder,
-                                                        "saQuitter"}))
+        EXPECT_EQ(runner.log,
+                  (std::vector<std::string>{std::string("saOuvrirunDossier=") + c.expectedFolder, "saQuitter"}))
             << c.name;
     }
 }

@@ -411,10 +411,11 @@ TEST_F(WindowSessionTest, TheShareCopyButtonWritesTheMp4AndEscapeLeavesNothing)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->session().engine().IsRunning(); }, 60000));
     const fs::path mp4 = tapes / "pal_16x9_32k-type1.mp4";
     ASSERT_TRUE(fs::exists(mp4));
-    EXPECT_EQ(test::runCommand("ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width -of csv=p=0 '"
-                               + mp4.string() + "'")
-                  .output,
-              "h264,1024\n");
+    EXPECT_EQ(
+        test::runCommand("ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width -of csv=p=0 '"
+                         + mp4.string() + "'")
+            .output,
+        "h264,1024\n");
 
     settings.sharePreset = "veryslow"; // slow enough to be stopped
     window = makeWindow({"/o=" + (tapes / "tape_three-type2.avi").string(), "/a"});
