@@ -152,12 +152,6 @@ RiffReader::~RiffReader()
         ::close(m_fd);
 }
 
-std::uint64_t RiffReader::leftBefore(std::uint64_t end) const
-{
-    const std::uint64_t next = m_position + (m_position & 1);
-    return end > next ? end - next : 0;
-}
-
 bool RiffReader::ReadChunkHeader()
 {
     if ((m_position & 1) != 0 && !skip(1))

@@ -172,8 +172,6 @@ public:
     bool isOpen() const { return m_fd >= 0; }
     std::uint64_t size() const { return m_size; }
     std::uint64_t position() const { return m_position; }
-    // Bytes from the next chunk header (after any pad byte) to `end`; 0 when past it.
-    std::uint64_t leftBefore(std::uint64_t end) const;
 
     // Skips a pad byte when at an odd position, then reads an 8-byte chunk header.
     // False when 8 bytes could not be read; the walk state then keeps its old values.

@@ -25,11 +25,6 @@ void SceneEditor::Load(const TitleVideo &video, std::int32_t frameCount, const S
     renumber();
 }
 
-void SceneEditor::Clear()
-{
-    Load(TitleVideo{}, 0, m_context);
-}
-
 bool SceneEditor::SelectScene(int index, FrameSource *source)
 {
     if (index < -1 || index >= count())

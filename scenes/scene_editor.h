@@ -30,8 +30,6 @@ public:
     // file read only in part gives the scenes read; its error marker is no scene and stays out.
     // Clears modified; no scene is current.
     void Load(const TitleVideo &video, std::int32_t frameCount, const SceneContext &context);
-    // No video: an empty list.
-    void Clear();
 
     const TitleVideo &video() const { return m_video; }
     const SceneContext &context() const { return m_context; }

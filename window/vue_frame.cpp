@@ -146,11 +146,6 @@ void TVueFrame::setSliderEnabled(bool enabled)
     m_position->setEnabled(enabled);
 }
 
-bool TVueFrame::sliderDown() const
-{
-    return m_position->isSliderDown();
-}
-
 int TVueFrame::timeStampPointSize(int panelWidth)
 {
     return panelWidth <= 500 ? 10 : panelWidth / 48;

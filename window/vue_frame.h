@@ -29,7 +29,6 @@ public:
     // The slider: 0..1000; off without a file shown.
     void setSliderValue(int value);
     void setSliderEnabled(bool enabled);
-    bool sliderDown() const;
     // The inlay's two position sliders along the bottom and right edges of the picture (0..1000;
     // the vertical one shows 1000 − Y), shown while the inlay is edited; the time stamp hides.
     void setInlaySlidersVisible(bool visible);

@@ -578,15 +578,6 @@ void FileListModel::ReplaceFile(const core::TaviFichier *old, AviFilePtr fichier
     RefreshActiveAndCounts();
 }
 
-void FileListModel::SelectFile(const core::TaviFichier *fichier)
-{
-    const int index = IndexOf(fichier);
-    if (index >= 0 && !m_entries[static_cast<std::size_t>(index)].selected) {
-        setSelected(static_cast<std::size_t>(index), true);
-        refreshCounts();
-    }
-}
-
 void FileListModel::SetSelected(const core::TaviFichier *fichier, bool selected)
 {
     const int index = IndexOf(fichier);

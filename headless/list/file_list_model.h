@@ -125,7 +125,6 @@ public:
     // Inserts at the sorted place; returns the index, or -1 when BeforeLister refused. A file
     // already listed (same full path) gives its entry the new object, keeping its selection.
     int InsertFile(AviFilePtr fichier, bool select);
-    void SelectFile(const core::TaviFichier *fichier);
     void RemoveSelected();
     void ClearList();
     // -1 clears the current entry; 0..Count()-1 makes it current and selects it; other values

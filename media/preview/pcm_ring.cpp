@@ -35,7 +35,6 @@ std::size_t PcmRing::read(std::span<std::int16_t> out)
     std::fill(out.begin() + static_cast<std::ptrdiff_t>(2 * given), out.end(), std::int16_t{0});
     m_head = (m_head + given) % m_capacity;
     m_level -= given;
-    m_underrun += frames - given;
     return given;
 }
 
@@ -56,12 +55,6 @@ std::uint64_t PcmRing::dropped() const
 {
     const std::lock_guard lock(m_mutex);
     return m_dropped;
-}
-
-std::uint64_t PcmRing::underrun() const
-{
-    const std::lock_guard lock(m_mutex);
-    return m_underrun;
 }
 
 } // namespace camlog::media

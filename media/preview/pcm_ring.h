@@ -29,9 +29,8 @@ public:
 
     std::size_t level() const;
     std::size_t capacity() const { return m_capacity; }
-    // Sample frames dropped and silence sample frames given out since the start.
+    // Sample frames dropped since the start (the ring was full).
     std::uint64_t dropped() const;
-    std::uint64_t underrun() const;
 
 private:
     mutable std::mutex m_mutex;
@@ -40,7 +39,6 @@ private:
     std::size_t m_head = 0;              // next sample frame to read
     std::size_t m_level = 0;
     std::uint64_t m_dropped = 0;
-    std::uint64_t m_underrun = 0;
 };
 
 } // namespace camlog::media
