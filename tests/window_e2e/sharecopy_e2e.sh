@@ -289,8 +289,8 @@ if [ -n "$entry" ]; then
     sleep 0.5
     shot list-popup
     if click_text '^[^ ]* ?Export a share copy of each scene$' "1280x1024+0+0"; then
-        # A scene's copy on its way (the scn file is made first, its marker shows over the gauge).
-        wait_for '[ -n "$(ls -A "$work/tape" | grep "^\.tape_scene_2\.mp4\.")" ]' 60 && shot scenes-running
+        # A scene's copy on its way (the scn file is made first, its marker shows above the gauge).
+        wait_for '[ -n "$(ls -A "$work/tape" | grep "^\.tape_scene_2\.mp4\.")" ]' 20 && shot scenes-running
         scenes=${#recordings[@]}
         if wait_for '[ "$(ls "$work/tape" | grep -c "^tape_scene_[0-9]*\.mp4$")" = '$scenes' ] && [ -z "$(hidden_files)" ]' 120; then
             sleep 0.5
