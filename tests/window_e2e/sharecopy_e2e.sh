@@ -109,17 +109,22 @@ window_geometry() {
     eval "$(xdotool getwindowgeometry --shell "$(window_of "$caption")" 2>/dev/null)"
 }
 # The words tesseract reads on a part of the screen (WxH+X+Y), one per line: "LINE X Y W H WORD"
-# in screen coordinates, LINE naming the text line the word belongs to. Read at twice the size.
+# in screen coordinates, LINE naming the text line the word belongs to. Read at twice the size,
+# from the screen as it is now or from a screenshot taken before ($2).
 screen_words() {
     local region=$1 ox oy
     ox=${region#*+} oy=${ox#*+} ox=${ox%%+*}
-    import -window root -crop "$region" +repage -resize 200% "$work/ocr.png" 2>/dev/null
+    if [ -n "${2:-}" ]; then
+        convert "$2" -crop "$region" +repage -resize 200% "$work/ocr.png" 2>/dev/null
+    else
+        import -window root -crop "$region" +repage -resize 200% "$work/ocr.png" 2>/dev/null
+    fi
     tesseract "$work/ocr.png" - --psm 11 tsv 2>/dev/null | awk -F'\t' -v ox="$ox" -v oy="$oy" \
         'NR > 1 && $1 == 5 && $12 != "" { printf "%s.%s.%s %d %d %d %d %s\n", $3, $4, $5, ox + $7 / 2, oy + $8 / 2, $9 / 2, $10 / 2, $12 }'
 }
 # The text lines of a part of the screen: "X Y W H TEXT" per line.
 screen_lines() {
-    screen_words "$1" | awk '{
+    screen_words "$@" | awk '{
         k = $1; if (!(k in text)) { order[++n] = k; l[k] = $2; t[k] = $3; r[k] = $2 + $4; b[k] = $3 + $5 }
         word = $6; for (i = 7; i <= NF; i++) word = word " " $i
         text[k] = (k in text) ? text[k] " " word : word
@@ -146,10 +151,10 @@ click_text() {
     xdotool mousemove $found click 1
     sleep 0.3
 }
-# The status bar's text (the bottom of the window).
+# The status bar's text (the bottom of the window) in the screenshot named $1.
 status_text() {
     window_geometry
-    screen_lines "${WIDTH}x30+${X}+$((Y + HEIGHT - 30))" | cut -d' ' -f5- | tr '\n' ' '
+    screen_lines "${WIDTH}x30+${X}+$((Y + HEIGHT - 30))" "$work/$1.png" | cut -d' ' -f5- | tr '\n' ' '
 }
 # Opens the "Convert" menu from the menu bar and chooses the entry $1 (a regular expression).
 convert_menu() {
@@ -193,7 +198,7 @@ if convert_menu '^[^ ]* ?Export a share copy$' convert-menu; then
     # The hidden temporary beside the destination, once it holds some pictures.
     if wait_for '[ "$(du -b "$work/tape"/.tape.mp4.~* 2>/dev/null | cut -f1 | head -1)" -gt 50000 ] 2>/dev/null' 60; then
         shot copy-running
-        text=$(status_text)
+        text=$(status_text copy-running)
         case "$text" in
         *"Making a share copy of tape.avi"*) pass "the status bar says the copy is being made" ;;
         *) fail "the status bar during the copy reads: $text" ;;
@@ -204,7 +209,7 @@ if convert_menu '^[^ ]* ?Export a share copy$' convert-menu; then
     if wait_for '[ -s "$copy" ] && [ -z "$(hidden_files)" ]' 120; then
         sleep 0.5
         shot copy-done
-        text=$(status_text)
+        text=$(status_text copy-done)
         case "$text" in
         *"Export a share copy: 1 file done"*) pass "the status bar says the copy is done" ;;
         *) fail "the status bar after the copy reads: $text" ;;
@@ -252,7 +257,7 @@ if convert_menu '^[^ ]* ?Export a share copy$'; then
             wait_for '[ -z "$(hidden_files)" ]' 30
             sleep 0.5
             shot copy-stopped
-            text=$(status_text)
+            text=$(status_text copy-stopped)
             case "$text" in
             *"0 files done, 1 stopped"*) pass "Escape stopped the copy and the status bar says so" ;;
             *) fail "the status bar after Escape reads: $text" ;;
