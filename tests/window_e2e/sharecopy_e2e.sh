@@ -181,6 +181,12 @@ cat "${parts[@]}" >"$work/tape/t.dv"
 ffmpeg -nostdin -v error -y -f dv -i "$work/tape/t.dv" -c copy -f avi "$work/tape/tape.avi"
 rm -f "$work/tape/"*.dv
 tape=$work/tape/tape.avi copy=$work/tape/tape.mp4
+# Beside it, one wide-screen recording of 2 seconds.
+TZ=UTC ffmpeg -nostdin -v error -y -f lavfi -i "testsrc=size=720x576:rate=25:duration=2" \
+    -f lavfi -i "sine=frequency=440:duration=2:sample_rate=48000" -target pal-dv -aspect 16:9 \
+    -f dv -metadata creation_time="2010-02-16T21:36:28Z" "$work/tape/wide.dv"
+ffmpeg -nostdin -v error -y -f dv -i "$work/tape/wide.dv" -c copy -f avi "$work/tape/wide.avi"
+rm -f "$work/tape/wide.dv"
 # The program reads the datecode as the local time of the machine: here Paris, two hours ahead of
 # UTC in May, so the copy's creation time (UTC) is two hours before its recording's datecode.
 export TZ=Europe/Paris
@@ -191,9 +197,10 @@ hidden_files() { ls -A "$work/tape" | grep '^\.'; }
 printf '[\\Software\\Ovrand\\Camlog]\r\nExename=%s\r\nWidth=600\r\nHeight=546\r\nLeft=0\r\nTop=0\r\n' \
     "$(readlink -f "$camlog")" | iconv -f UTF-8 -t UTF-16 >"$ini"
 
-# ---- 1. The Convert menu, "Export a share copy", the copy read back -------------------------------
+# ---- 1. The Convert menu, "Export a share copy" of both files, the copies read back -----------------
 # The default preset ("medium") keeps the copy running long enough to be seen.
-start_camlog "/o=$tape"
+start_camlog "/l=$work/tape"
+press ctrl+a
 if convert_menu '^[^ ]* ?Export a share copy$' convert-menu; then
     # The hidden temporary beside the destination, once it holds some pictures.
     if wait_for '[ "$(du -b "$work/tape"/.tape.mp4.~* 2>/dev/null | cut -f1 | head -1)" -gt 50000 ] 2>/dev/null' 60; then
@@ -206,12 +213,12 @@ if convert_menu '^[^ ]* ?Export a share copy$' convert-menu; then
     else
         fail "the copy was not seen writing: $(ls -A "$work/tape")"
     fi
-    if wait_for '[ -s "$copy" ] && [ -z "$(hidden_files)" ]' 120; then
+    if wait_for '[ -s "$copy" ] && [ -s "$work/tape/wide.mp4" ] && [ -z "$(hidden_files)" ]' 120; then
         sleep 0.5
         shot copy-done
         text=$(status_text copy-done)
         case "$text" in
-        *"Export a share copy: 1 file done"*) pass "the status bar says the copy is done" ;;
+        *"Export a share copy: 2 files done"*) pass "the status bar says the copies are done" ;;
         *) fail "the status bar after the copy reads: $text" ;;
         esac
     else
@@ -240,6 +247,9 @@ set -- ${recordings[0]}
 created=$(probe -show_entries format_tags=creation_time "$copy")
 [ "$created" = "$(utc_of "$1" "$2")" ] && pass "the copy was created at its first recording ($created)" ||
     fail "the copy's creation_time is '$created', expected $(utc_of "$1" "$2")"
+wide=$(probe -select_streams v:0 -show_entries stream=width,height,sample_aspect_ratio,avg_frame_rate,nb_frames:format_tags=creation_time "$work/tape/wide.mp4" | tr '\n' ' ')
+[ "$wide" = "1024,576,1:1,50/1,100 $(utc_of 2010-02-16 21:36:28) " ] &&
+    pass "the wide-screen copy is 1024x576, 100 pictures, created at its recording" || fail "the wide-screen copy: $wide"
 quit_camlog
 
 # ---- 2. Again with the copy present: Yes to the replace question, then Escape -----------------------
