@@ -135,7 +135,7 @@ screen_lines() {
 # Clicks the middle of the text matching the extended regular expression $1 in the part of the
 # screen $2 (lines, or single words with $3 = word); a menu that is still opening is read again.
 click_text() {
-    local pattern=$1 region=$2 unit=${3:-line} found= _
+    local pattern=$1 region=$2 unit=${3:-line} found='' _
     for _ in 1 2 3 4 5; do
         if [ "$unit" = word ]; then
             found=$(screen_words "$region" | awk -v p="$pattern" '{ w = $6; if (w ~ p) { print $2 + $4 / 2, $3 + $5 / 2; exit } }')
@@ -234,7 +234,7 @@ for recording in "${recordings[@]}"; do set -- $recording; seconds=$((seconds + 
     fail "the copy's video: $video"
 audio=$(probe -select_streams a:0 -show_entries stream=codec_name,sample_rate "$copy")
 [ "$audio" = "aac,48000" ] && pass "the copy's sound is AAC at 48 kHz" || fail "the copy's sound: $audio"
-expected= at=0
+expected='' at=0
 for recording in "${recordings[@]}"; do
     set -- $recording
     expected+="$at.000000,$(title_of "$1" "$2")|"
