@@ -74,7 +74,9 @@ TBaseFrame::TBaseFrame(QWidget *parent) : QFrame(parent)
 
     m_gauge1 = new QProgressBar(this);
     m_gauge1->setObjectName("Gauge1");
-    m_gauge1->setGeometry(kCaptionLeft, kHeight - 20, kWidth - 2 * kCaptionLeft - 24, 14);
+    // Under the markers' row, so that the gauge hides neither the markers nor the time difference.
+    const int gaugeTop = kFirstRow + 9 * kRowHeight;
+    m_gauge1->setGeometry(kCaptionLeft, gaugeTop, kWidth - 2 * kCaptionLeft - 24, kHeight - gaugeTop - 2);
     m_gauge1->setToolTip("Gauge indicating the progress of a command.\r\nType Escape to abort.");
     m_gauge1->setTextVisible(false);
     m_gauge1->hide();

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QProgressBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -74,6 +75,17 @@ TEST_F(UIFormTest, AnEmptyListGivesTheNarrowLayoutWithTheEmptyListPanelOverTheVi
     EXPECT_EQ(form.size(), QSize(304, 546));
     EXPECT_TRUE(form.emptyListFrame()->textFits());
     saveScreen(form, "offscreen-layout1-empty-304");
+}
+
+// The progress gauge shown during a command lies under the last row of the information panel:
+// the "scn" and "srt" markers and the time difference stay readable while a file is processed.
+TEST_F(UIFormTest, TheProgressGaugeCoversNoTextOfTheInformationPanel)
+{
+    const TBaseFrame *panel = form.baseFrame();
+    const QRect gauge = panel->gauge()->geometry();
+    EXPECT_LE(gauge.bottom(), TBaseFrame::kHeight - 1);
+    for (const QLabel *label : panel->findChildren<QLabel *>())
+        EXPECT_FALSE(gauge.intersects(label->geometry())) << label->objectName().toStdString();
 }
 
 TEST_F(UIFormTest, EntriesBringTheNormalLayoutAndAnEmptyListTakesItBack)
