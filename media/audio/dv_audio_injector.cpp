@@ -39,13 +39,15 @@ DvAudioFormat DvAudioInjector::formatFor(std::span<const std::uint8_t> frame, st
     DvAudioFormat format;
     format.system = dvSystemOfFrameSize(frame.size()).value_or(DvSystem::Pal);
     format.sampleRate = m_sampleRate;
-    const auto own = ReadDvAudioInfo(frame);
+    auto own = ReadDvAudioInfo(frame);
+    if (!m_useFrameAudio)
+        own = DvAudioError{DvAudioErrorCode::NoAudio, "the frame's own audio is not used"};
     if (own && own->format.sampleRate == m_sampleRate) {
         format.bitsPerSample = own->format.bitsPerSample;
         samples = own->samples;
     } else {
         format.bitsPerSample = m_prefer12Bit && m_sampleRate == 32000 ? 12 : 16;
-        samples = DvAudioSamplesForFrame(m_sampleRate, format.system, m_frames);
+        samples = DvAudioSamplesForFrame(m_sampleRate, format.system, m_nextFrame);
     }
     format.channels = format.bitsPerSample == 12 ? m_channels : 2;
     // A second pair of the frame's own that the stream does not replace stays (see joinNext).
@@ -96,7 +98,15 @@ core::Expected<std::size_t, DvAudioErrorCode> DvAudioInjector::joinNext(std::spa
         m_head[pair] += 2 * std::min(samples, queued(pair));
     m_silence += missing;
     ++m_frames;
+    ++m_nextFrame;
     return joined;
+}
+
+std::span<const std::int16_t> DvAudioInjector::lastJoined(int pair) const
+{
+    if (pair < 0 || pair > 1 || pair >= m_scratch.format.pairs())
+        return {};
+    return {m_scratch.pairs[pair].data(), 2 * m_scratch.samples};
 }
 
 } // namespace camlog::media

@@ -27,6 +27,14 @@ public:
     // `prefer12Bit` asks for 12-bit storage of 32 kHz audio in frames without audio of their own.
     DvAudioInjector(int sampleRate, int channels, bool prefer12Bit = false);
 
+    // Whether a frame's own audio decides its count and sample size (on, the default). Off,
+    // every frame takes the count of its place in the stream, stored as asked: for frames
+    // whose own audio is of another recording (a re-encoded tape's, say).
+    void setUseFrameAudio(bool use) { m_useFrameAudio = use; }
+    // The place in the stream of the next frame joined (it counts on by one per frame): a
+    // frame without audio of its own takes the samples due at that place.
+    void setNextFrame(std::uint64_t index) { m_nextFrame = index; }
+
     // Queues interleaved stereo samples (left, right) of pair 0 or 1.
     void push(int pair, std::span<const std::int16_t> samples);
     // Sample frames queued for a pair.
@@ -38,6 +46,9 @@ public:
     // than are due (the stream ended early) the rest is silence.
     core::Expected<std::size_t, DvAudioErrorCode> joinNext(std::span<std::uint8_t> frame);
 
+    // The samples of a pair that the last joinNext wrote into its frame, silence included.
+    std::span<const std::int16_t> lastJoined(int pair) const;
+
     std::uint64_t framesJoined() const { return m_frames; }
     // Samples per channel made up with silence so far.
     std::uint64_t silenceAdded() const { return m_silence; }
@@ -48,6 +59,8 @@ private:
     int m_sampleRate;
     int m_channels;
     bool m_prefer12Bit;
+    bool m_useFrameAudio = true;
+    std::uint64_t m_nextFrame = 0;
     std::array<std::vector<std::int16_t>, 2> m_queue;
     std::array<std::size_t, 2> m_head{}; // values already taken from the front of each queue
     DvFrameAudio m_scratch;

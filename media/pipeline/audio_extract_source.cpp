@@ -67,113 +67,90 @@ std::int64_t AudioExtractSource::Duration() const
 
 void AudioExtractSource::Run(PipelineRun &run)
 {
-    // A run stopped early keeps its shorter file only where no complete file is lost by it.
-    std::error_code ignored;
-    m_replacing = std::filesystem::exists(m_destination, ignored);
-    if (!m_file->audio.empty())
-        runFromStream(run);
-    else
-        runFromFrames(run);
+    const OutputPolicy policy(m_destination);
+    policy.conclude([&] { return m_file->audio.empty() ? runFromFrames(run) : runFromStream(run); },
+                    [&] { finishWav(); }, [&] { m_wav.reset(); });
 }
 
-void AudioExtractSource::runFromStream(PipelineRun &run)
+void AudioExtractSource::finishWav()
+{
+    if (m_converter) {
+        m_converted.clear();
+        if (const auto done = m_converter->flush(m_converted); done && done.value() > 0)
+            checked(m_wav->write(std::span<const std::int16_t>(m_converted)));
+    }
+    checked(m_wav->finish());
+}
+
+// Writes stereo or mono samples of `rate` at the output's rate.
+void AudioExtractSource::writeConverted(std::span<const std::int16_t> samples, int rate)
+{
+    if (!m_converter || m_converterRate != rate) {
+        m_converter = checked(AudioRateConverter::create(m_wav->format().channels, rate, m_wav->format().sampleRate));
+        m_converterRate = rate;
+    }
+    m_converted.clear();
+    checked(m_converter->convert(samples, m_converted));
+    checked(m_wav->write(std::span<const std::int16_t>(m_converted)));
+}
+
+RunOutcome AudioExtractSource::runFromStream(PipelineRun &run)
 {
     const DvSourceFile::Audio &audio = m_file->audio[0];
     AudioTrack &track = *audio.track;
     const int outputRate = m_outputRate > 0 ? m_outputRate : m_sourceRate;
     const bool convert = outputRate != m_sourceRate && audio.bitsPerSample == 16;
-    auto wav = createWav(m_destination, {convert ? outputRate : m_sourceRate, audio.channels, audio.bitsPerSample});
-    std::unique_ptr<AudioRateConverter> converter;
-    if (convert) {
-        auto created = AudioRateConverter::create(audio.channels, m_sourceRate, outputRate);
-        if (!created)
-            throw RunFailure(runError(created.error()));
-        converter = std::move(created.value());
-    }
+    m_wav = createWav(m_destination, {convert ? outputRate : m_sourceRate, audio.channels, audio.bitsPerSample});
 
     // About a fifth of a second per read; position from the bytes done.
     const std::size_t block = static_cast<std::size_t>(track.blockAlign()) * (m_sourceRate / 5 + 1);
     const double bytesPerUnit = static_cast<double>(track.blockAlign()) * m_sourceRate / 10'000'000.0;
     std::vector<std::uint8_t> bytes;
     std::vector<std::int16_t> samples;
-    std::vector<std::int16_t> converted;
     std::uint64_t at = 0;
     while (at < track.size() && !run.stopRequested()) {
         const std::size_t got = track.read(at, block, bytes);
         if (got == 0)
             failRun(RunErrorCode::Unreadable, "cannot read the audio stream");
         at += got;
-        if (converter) {
+        if (convert) {
             samples.resize(got / 2);
             for (std::size_t k = 0; k < samples.size(); ++k)
                 samples[k] = static_cast<std::int16_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8));
-            converted.clear();
-            const auto done = converter->convert(samples, converted);
-            if (!done)
-                throw RunFailure(runError(done.error()));
-            checked(wav->write(std::span<const std::int16_t>(converted)));
+            writeConverted(samples, m_sourceRate);
         } else {
-            checked(wav->write(std::span<const std::uint8_t>(bytes.data(), got)));
+            checked(m_wav->write(std::span<const std::uint8_t>(bytes.data(), got)));
         }
         run.setPosition(static_cast<std::int64_t>(static_cast<double>(at) / bytesPerUnit));
     }
-    if (at < track.size() && m_replacing)
-        return; // the writer, dropped unfinished, leaves the earlier file as it was
-    if (converter) {
-        converted.clear();
-        if (const auto done = converter->flush(converted); done && done.value() > 0)
-            checked(wav->write(std::span<const std::int16_t>(converted)));
-    }
-    checked(wav->finish());
+    return at < track.size() ? RunOutcome::Stopped : RunOutcome::Completed;
 }
 
-void AudioExtractSource::runFromFrames(PipelineRun &run)
+RunOutcome AudioExtractSource::runFromFrames(PipelineRun &run)
 {
     const int outputRate = m_outputRate > 0 ? m_outputRate : m_sourceRate;
-    auto wav = createWav(m_destination, {outputRate, 2, 16});
+    m_wav = createWav(m_destination, {outputRate, 2, 16});
     DvFrameReader &reader = *m_file->reader;
     const std::int64_t d = m_file->frameDuration;
     std::vector<std::uint8_t> frame;
+    std::vector<std::int16_t> silence;
     DvFrameAudio audio;
-    std::vector<std::int16_t> converted;
-    std::unique_ptr<AudioRateConverter> converter;
-    int converterRate = 0;
     std::size_t i = 0;
     for (; i < reader.frameCount() && !run.stopRequested(); ++i) {
         if (!reader.readFrame(i, frame))
             failRun(RunErrorCode::Unreadable, "cannot read frame " + std::to_string(i));
-        const auto split = SplitDvAudio(frame, audio);
-        if (!split) {
+        if (!SplitDvAudio(frame, audio)) {
             // Silence keeps the sound in step with the pictures over a frame without audio.
-            const std::size_t count = DvAudioSamplesForFrame(outputRate, m_file->system, i);
-            converted.assign(count * 2, 0);
-            checked(wav->write(std::span<const std::int16_t>(converted)));
+            silence.assign(DvAudioSamplesForFrame(outputRate, m_file->system, i) * 2, 0);
+            checked(m_wav->write(std::span<const std::int16_t>(silence)));
         } else if (audio.format.sampleRate == outputRate) {
-            checked(wav->write(std::span<const std::int16_t>(audio.pairs[0].data(), audio.samples * 2)));
+            checked(m_wav->write(std::span<const std::int16_t>(audio.pairs[0].data(), audio.samples * 2)));
         } else {
-            if (!converter || converterRate != audio.format.sampleRate) {
-                auto created = AudioRateConverter::create(2, audio.format.sampleRate, outputRate);
-                if (!created)
-                    throw RunFailure(runError(created.error()));
-                converter = std::move(created.value());
-                converterRate = audio.format.sampleRate;
-            }
-            converted.clear();
-            const auto done = converter->convert({audio.pairs[0].data(), audio.samples * 2}, converted);
-            if (!done)
-                throw RunFailure(runError(done.error()));
-            checked(wav->write(std::span<const std::int16_t>(converted)));
+            writeConverted({audio.pairs[0].data(), audio.samples * 2}, audio.format.sampleRate);
         }
         run.setPosition(static_cast<std::int64_t>(i + 1) * d);
     }
-    if (i < reader.frameCount() && m_replacing)
-        return; // the writer, dropped unfinished, leaves the earlier file as it was
-    if (converter) {
-        converted.clear();
-        if (const auto done = converter->flush(converted); done && done.value() > 0)
-            checked(wav->write(std::span<const std::int16_t>(converted)));
-    }
-    checked(wav->finish());
+    return i < reader.frameCount() ? RunOutcome::Stopped : RunOutcome::Completed;
 }
 
 } // namespace camlog::media

@@ -1,5 +1,6 @@
 // The source of the audio extraction for files that are not DV.
 #include "media/pipeline/av_audio_extract_source.h"
+#include "media/pipeline/output_policy.h"
 #include "media/pipeline/run_error.h"
 
 #include "media/decoding/av_file_decoder.h"
@@ -34,8 +35,7 @@ std::int64_t AvAudioExtractSource::Duration() const
 
 void AvAudioExtractSource::Run(PipelineRun &run)
 {
-    std::error_code ignored;
-    const bool replacing = std::filesystem::exists(m_destination, ignored);
+    const OutputPolicy policy(m_destination);
     DecodedAudioConverter converter(m_outputRate > 0 ? m_outputRate : m_sourceRate, 0);
     std::unique_ptr<WavWriter> wav; // made with the first block, which tells the channels
     std::vector<std::int16_t> pcm;
@@ -47,26 +47,27 @@ void AvAudioExtractSource::Run(PipelineRun &run)
             checked(wav->write(std::span<const std::int16_t>(pcm)));
         pcm.clear();
     };
-    bool stopped = false;
-    for (;;) {
-        if (run.stopRequested()) {
-            stopped = true;
-            break;
+    const auto decode = [&] {
+        for (;;) {
+            if (run.stopRequested())
+                return RunOutcome::Stopped;
+            const DecodedKind kind = checked(m_decoder->next());
+            if (kind == DecodedKind::End)
+                return RunOutcome::Completed;
+            checked(converter.convert(m_decoder->frame(kind), pcm));
+            write();
+            run.setPosition(std::llround(m_decoder->time(kind) * 1e7));
         }
-        const DecodedKind kind = checked(m_decoder->next());
-        if (kind == DecodedKind::End)
-            break;
-        checked(converter.convert(m_decoder->frame(kind), pcm));
+    };
+    const auto finish = [&] {
+        checked(converter.flush(pcm));
         write();
-        run.setPosition(std::llround(m_decoder->time(kind) * 1e7));
-    }
-    if (stopped && replacing)
-        return; // the unfinished writer leaves the destination as it was
-    checked(converter.flush(pcm));
-    write();
-    if (!wav)
-        failRun(RunErrorCode::DecodeFailed, m_source.string() + ": no sound could be decoded");
-    checked(wav->finish());
+        if (!wav)
+            failRun(RunErrorCode::DecodeFailed, m_source.string() + ": no sound could be decoded");
+        checked(wav->finish());
+    };
+    // The unfinished writer, dropped, leaves the destination as it was.
+    policy.conclude(decode, finish, [&] { wav.reset(); });
 }
 
 } // namespace camlog::media

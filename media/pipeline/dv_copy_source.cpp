@@ -5,8 +5,10 @@
 #include "core/dv_frame.h"
 #include "media/audio/audio_rate_converter.h"
 #include "media/audio/dv_audio.h"
+#include "media/audio/dv_audio_injector.h"
 #include "media/audio/first_dv_audio.h"
 #include "media/pipeline/dv_source_file.h"
+#include "media/pipeline/output_policy.h"
 #include "media/pipeline/run_error.h"
 #include "media/writing/dv_avi_writer.h"
 
@@ -46,10 +48,13 @@ public:
     DvSourceFile &file() { return *m_file; }
 
 private:
+    RunOutcome copyFrames(PipelineRun &run);
+    void stopStages();
     void startWriter(std::span<const std::uint8_t> firstFrame);
     void splitAudio(std::span<const std::uint8_t> frame, std::size_t index);
     void passAudio(std::size_t index);
     void joinAudio(std::span<std::uint8_t> frame, std::size_t index);
+    std::unique_ptr<DvAudioInjector> makeInjector(const DvSourceFile::Audio &stream) const;
     void writePcm(const std::vector<std::int16_t> &samples, std::size_t frames, int inputRate, std::size_t stream);
     void flushConverters();
 
@@ -66,6 +71,9 @@ private:
     std::uint64_t m_joinCursor = 0;  // byte position in the first audio stream
     std::map<std::pair<int, std::size_t>, std::unique_ptr<AudioRateConverter>> m_converters;
     std::vector<std::int16_t> m_converted;
+    std::unique_ptr<DvAudioInjector> m_injector; // the first audio stream joined into the frames
+    std::vector<std::int16_t> m_stereo;
+    bool m_stagesStopped = false;
 };
 
 void DvCopySource::Impl::startWriter(std::span<const std::uint8_t> firstFrame)
@@ -105,55 +113,62 @@ void DvCopySource::Impl::run(PipelineRun &run)
         if (!stage->StartStream(videoFormat))
             failRun(RunErrorCode::Refused, "a stage refused the DV stream of " + m_plan.source.string());
     m_joinCursor = m_file->audio.empty() ? 0 : m_file->audio[0].track->frameStart(m_first, reader.frameCount(), d);
-    // A run stopped early keeps its partial file only where no complete file is lost by it.
-    std::error_code ignored;
-    const bool replacing = std::filesystem::exists(m_plan.destination, ignored);
-    std::size_t i = m_first;
+    const OutputPolicy policy(m_plan.destination);
+    policy.conclude([&] { return copyFrames(run); },
+                    [&] {
+                        if (!m_writer)
+                            failRun(RunErrorCode::NotDv, "no DV frame to write from " + m_plan.source.string());
+                        checked(m_writer->finish());
+                    },
+                    [&] {
+                        stopStages();
+                        if (m_writer)
+                            m_writer->discard();
+                    });
+}
 
-    try {
-        run.setPosition(static_cast<std::int64_t>(m_first) * d);
-        for (; i < m_last && !run.stopRequested(); ++i) {
-            const SampleEntry entry = reader.frame(i);
-            if (core::SequencesForFrameSize(entry.size) == 0)
-                continue; // a damaged sample of the wrong size: the writer takes whole frames only
-            // Frames pass through memory: on ext4 a read and a write per frame measured faster
-            // than an in-kernel copy per frame, and most routes read the frame anyway.
-            if (!reader.readFrame(i, m_frame))
-                failRun(RunErrorCode::Unreadable,
-                        "cannot read frame " + std::to_string(i) + " of " + m_plan.source.string());
-            MediaSample sample{m_frame, static_cast<std::int64_t>(i), static_cast<std::int64_t>(i) + 1,
-                               static_cast<std::int64_t>(i) * d, static_cast<std::int64_t>(i + 1) * d};
-            for (MediaStage *stage : m_plan.videoStages)
-                stage->Receive(sample);
-            if (m_plan.audio == DvAudioRoute::JoinIntoFrames)
-                joinAudio(m_frame, i);
-            if (!m_writer)
-                startWriter(m_frame);
-            checked(m_writer->writeFrame(m_frame));
-            if (m_plan.audio == DvAudioRoute::SplitFromFrames)
-                splitAudio(m_frame, i);
-            if (m_plan.audio == DvAudioRoute::PassStreams)
-                passAudio(i);
-            run.setPosition(static_cast<std::int64_t>(i + 1) * d);
-        }
-        flushConverters();
-    } catch (...) {
+RunOutcome DvCopySource::Impl::copyFrames(PipelineRun &run)
+{
+    DvFrameReader &reader = *m_file->reader;
+    const std::int64_t d = m_file->frameDuration;
+    std::size_t i = m_first;
+    run.setPosition(static_cast<std::int64_t>(m_first) * d);
+    for (; i < m_last && !run.stopRequested(); ++i) {
+        const SampleEntry entry = reader.frame(i);
+        if (core::SequencesForFrameSize(entry.size) == 0)
+            continue; // a damaged sample of the wrong size: the writer takes whole frames only
+        // Frames pass through memory: on ext4 a read and a write per frame measured faster
+        // than an in-kernel copy per frame, and most routes read the frame anyway.
+        if (!reader.readFrame(i, m_frame))
+            failRun(RunErrorCode::Unreadable,
+                    "cannot read frame " + std::to_string(i) + " of " + m_plan.source.string());
+        MediaSample sample{m_frame, static_cast<std::int64_t>(i), static_cast<std::int64_t>(i) + 1,
+                           static_cast<std::int64_t>(i) * d, static_cast<std::int64_t>(i + 1) * d};
         for (MediaStage *stage : m_plan.videoStages)
-            stage->StopStream();
-        if (m_writer)
-            m_writer->discard();
-        throw;
+            stage->Receive(sample);
+        if (m_plan.audio == DvAudioRoute::JoinIntoFrames)
+            joinAudio(m_frame, i);
+        if (!m_writer)
+            startWriter(m_frame);
+        checked(m_writer->writeFrame(m_frame));
+        if (m_plan.audio == DvAudioRoute::SplitFromFrames)
+            splitAudio(m_frame, i);
+        if (m_plan.audio == DvAudioRoute::PassStreams)
+            passAudio(i);
+        run.setPosition(static_cast<std::int64_t>(i + 1) * d);
     }
+    flushConverters();
+    stopStages();
+    return i < m_last ? RunOutcome::Stopped : RunOutcome::Completed;
+}
+
+void DvCopySource::Impl::stopStages()
+{
+    if (m_stagesStopped)
+        return;
+    m_stagesStopped = true;
     for (MediaStage *stage : m_plan.videoStages)
         stage->StopStream();
-    if (i < m_last && replacing) {
-        if (m_writer)
-            m_writer->discard();
-        return;
-    }
-    if (!m_writer)
-        failRun(RunErrorCode::NotDv, "no DV frame to write from " + m_plan.source.string());
-    checked(m_writer->finish());
 }
 
 void DvCopySource::Impl::splitAudio(std::span<const std::uint8_t> frame, std::size_t index)
@@ -228,50 +243,47 @@ void DvCopySource::Impl::passAudio(std::size_t index)
 }
 
 // Writes the first audio stream into the frame's audio blocks, taking as many samples as the
-// frame carries. A frame recorded at the stream's rate keeps its own quantisation (12-bit
-// stays 12-bit) and its second pair, so a frame split and joined again comes out identical.
+// frame carries (see DvAudioInjector: a frame recorded at the stream's rate keeps its own
+// quantisation and second pair, so a frame split and joined again comes out identical).
 void DvCopySource::Impl::joinAudio(std::span<std::uint8_t> frame, std::size_t index)
 {
     if (m_file->audio.empty())
         return;
     const DvSourceFile::Audio &stream = m_file->audio[0];
+    if (!m_injector)
+        m_injector = makeInjector(stream);
+    m_injector->setNextFrame(index);
+    const std::size_t count = m_injector->samplesDue(frame);
     AudioTrack &track = *stream.track;
-    if (stream.bitsPerSample != 16 || stream.channels < 1 || stream.channels > 2)
-        failRun(RunErrorCode::UnsupportedAudio, "only 16-bit mono or stereo audio can go into DV frames");
-    const int rate = track.sampleRate();
-
-    std::size_t count = DvAudioSamplesForFrame(rate, m_file->system, index);
-    if (count == 0)
-        failRun(RunErrorCode::UnsupportedAudio, "DV frames cannot carry audio at " + std::to_string(rate) + " Hz");
-    const auto own = SplitDvAudio(frame, m_audio);
-    if (own && m_audio.format.sampleRate == rate) {
-        count = m_audio.samples;
-    } else {
-        m_audio.format = {rate, 2, 16, m_file->system};
-        m_audio.pairs[1].clear();
-    }
-    m_audio.samples = count;
-
     const std::size_t bytes = count * static_cast<std::size_t>(track.blockAlign());
     const std::size_t got = track.read(m_joinCursor, bytes, m_bytes);
     m_joinCursor += got;
-    m_bytes.resize(bytes, 0); // past the end of the stream: silence
-    auto &pcm = m_audio.pairs[0];
-    pcm.resize(count * 2);
-    for (std::size_t n = 0; n < count; ++n) {
-        const auto sampleAt = [&](std::size_t k) {
-            return static_cast<std::int16_t>(m_bytes[2 * k] | (m_bytes[2 * k + 1] << 8));
-        };
+    // Past the end of the stream the injector makes silence.
+    const std::size_t samples = got / static_cast<std::size_t>(track.blockAlign());
+    m_stereo.resize(samples * 2);
+    const auto sampleAt = [&](std::size_t k) {
+        return static_cast<std::int16_t>(m_bytes[2 * k] | (m_bytes[2 * k + 1] << 8));
+    };
+    for (std::size_t n = 0; n < samples; ++n) {
         const std::size_t base = n * static_cast<std::size_t>(stream.channels);
-        pcm[2 * n] = sampleAt(base);
-        pcm[2 * n + 1] = sampleAt(stream.channels == 2 ? base + 1 : base);
+        m_stereo[2 * n] = sampleAt(base);
+        m_stereo[2 * n + 1] = sampleAt(stream.channels == 2 ? base + 1 : base);
     }
-    if (m_audio.format.pairs() == 2 && m_audio.pairs[1].size() < count * 2)
-        m_audio.pairs[1].resize(count * 2, 0);
-    const auto joined = JoinDvAudio(frame, m_audio);
+    m_injector->push(0, m_stereo);
+    const auto joined = m_injector->joinNext(frame);
     if (!joined)
         failRun(RunErrorCode::AudioFailed,
                 "cannot write the audio of frame " + std::to_string(index) + ": " + joined.error().message);
+}
+
+std::unique_ptr<DvAudioInjector> DvCopySource::Impl::makeInjector(const DvSourceFile::Audio &stream) const
+{
+    if (stream.bitsPerSample != 16 || stream.channels < 1 || stream.channels > 2)
+        failRun(RunErrorCode::UnsupportedAudio, "only 16-bit mono or stereo audio can go into DV frames");
+    const int rate = stream.track->sampleRate();
+    if (DvAudioSamplesForFrame(rate, m_file->system, 0) == 0)
+        failRun(RunErrorCode::UnsupportedAudio, "DV frames cannot carry audio at " + std::to_string(rate) + " Hz");
+    return std::make_unique<DvAudioInjector>(rate, 2);
 }
 
 DvCopySource::DvCopySource(std::unique_ptr<Impl> impl) : m_impl(std::move(impl))

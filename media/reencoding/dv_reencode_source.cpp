@@ -5,10 +5,12 @@
 #include "core/dv_frame.h"
 #include "core/four_cc.h"
 #include "media/audio/dv_audio.h"
+#include "media/audio/dv_audio_injector.h"
 #include "media/decoding/av_file_decoder.h"
 #include "media/decoding/decoded_audio_converter.h"
 #include "media/pipeline/bounded_queue.h"
 #include "media/pipeline/dv_header_filter.h"
+#include "media/pipeline/output_policy.h"
 #include "media/reencoding/dv_encoder_workers.h"
 #include "media/reencoding/dv_picture_stage.h"
 #include "media/reencoding/dv_segment_packer.h"
@@ -94,6 +96,8 @@ public:
 
 private:
     void start();
+    RunOutcome reencode(PipelineRun &run);
+    void stopStages();
     void decodeLoop(PipelineRun &run, bool &stopped);
     void onPicture(PipelineRun &run);
     void emitHeld(std::int64_t until);
@@ -151,7 +155,7 @@ private:
     std::uint64_t m_written = 0;    // frames written
     std::int64_t m_soundCursor = 0; // the first sample of the next frame written
     std::deque<WaitingFrame> m_waiting;
-    DvFrameAudio m_frameAudio;
+    std::unique_ptr<DvAudioInjector> m_injector;
 
     // The threads: decoding → m_toPictures → picture stage → the encoders → writing on the
     // decoding thread.
@@ -159,6 +163,7 @@ private:
     std::thread m_pictureWorker;
     std::mutex m_errorMutex;
     std::exception_ptr m_workerError;
+    bool m_stagesStopped = false;
 };
 
 void DvReencodeSource::Impl::start()
@@ -182,43 +187,51 @@ void DvReencodeSource::Impl::start()
     for (MediaStage *stage : m_plan.frameStages)
         if (!stage->StartStream(frames))
             failRun(RunErrorCode::Refused, "a stage refused the DV frames made from " + m_plan.source.string());
-    m_frameAudio.format = {m_plan.audioRate, 2, 16, m_plan.system};
+    // The frames' own audio (a DV source's, kept with its pictures) gives way to the sound of
+    // the output's rate, 16-bit.
+    m_injector = std::make_unique<DvAudioInjector>(m_plan.audioRate, 2);
+    m_injector->setUseFrameAudio(false);
 }
 
 void DvReencodeSource::Impl::run(PipelineRun &run)
 {
-    std::error_code ignored;
-    const bool replacing = std::filesystem::exists(m_plan.destination, ignored);
+    const OutputPolicy policy(m_plan.destination);
+    policy.conclude([&] { return reencode(run); }, [&] { checked(m_writer->finish()); },
+                    [&] {
+                        stopWorkers();
+                        stopStages();
+                        if (m_writer)
+                            m_writer->discard();
+                    });
+}
+
+RunOutcome DvReencodeSource::Impl::reencode(PipelineRun &run)
+{
     bool stopped = false;
-    try {
-        start();
-        m_sourceFrameDuration = std::llround(m_decoder->videoFrameDuration() * 1e7);
-        startWorkers();
-        decodeLoop(run, stopped);
-        if (stopped)
-            stopWorkers();
-        // What is on its way is written: the encoder closes its queue once the pictures
-        // before it are done.
-        m_toPictures.close();
-        takeEncodedFrames(true);
+    start();
+    m_sourceFrameDuration = std::llround(m_decoder->videoFrameDuration() * 1e7);
+    startWorkers();
+    decodeLoop(run, stopped);
+    if (stopped)
         stopWorkers();
-        rethrowWorkerError();
-        writeReady(true);
-    } catch (...) {
-        stopWorkers();
-        for (MediaStage *stage : m_plan.frameStages)
-            stage->StopStream();
-        if (m_writer)
-            m_writer->discard();
-        throw;
-    }
+    // What is on its way is written: the encoder closes its queue once the pictures
+    // before it are done.
+    m_toPictures.close();
+    takeEncodedFrames(true);
+    stopWorkers();
+    rethrowWorkerError();
+    writeReady(true);
+    stopStages();
+    return stopped ? RunOutcome::Stopped : RunOutcome::Completed;
+}
+
+void DvReencodeSource::Impl::stopStages()
+{
+    if (m_stagesStopped)
+        return;
+    m_stagesStopped = true;
     for (MediaStage *stage : m_plan.frameStages)
         stage->StopStream();
-    if (stopped && replacing) {
-        m_writer->discard();
-        return;
-    }
-    checked(m_writer->finish());
 }
 
 void DvReencodeSource::Impl::decodeLoop(PipelineRun &run, bool &stopped)
@@ -363,15 +376,13 @@ void DvReencodeSource::Impl::writeFrame(WaitingFrame &waiting)
         if (m_pcm.empty())
             m_pcmStart = m_soundCursor;
     }
-    auto &pcm = m_frameAudio.pairs[0];
     const std::size_t have = std::min(need * 2, m_pcm.size());
-    pcm.assign(m_pcm.begin(), m_pcm.begin() + static_cast<std::ptrdiff_t>(have));
-    pcm.resize(need * 2, 0);
+    m_injector->push(0, {m_pcm.data(), have});
     m_pcm.erase(m_pcm.begin(), m_pcm.begin() + static_cast<std::ptrdiff_t>(have));
     m_pcmStart += static_cast<std::int64_t>(have / 2);
     m_soundCursor += static_cast<std::int64_t>(need);
-    m_frameAudio.samples = need;
-    checked(JoinDvAudio(frame, m_frameAudio));
+    // What the sound lacks (it ended, or is late past the bound) is silence.
+    checked(m_injector->joinNext(frame));
     carryRecordingData(frame, waiting);
 
     MediaSample sample{frame, static_cast<std::int64_t>(m_written), static_cast<std::int64_t>(m_written) + 1,
@@ -381,7 +392,8 @@ void DvReencodeSource::Impl::writeFrame(WaitingFrame &waiting)
         stage->Receive(sample);
     checked(m_writer->writeFrame(frame));
     if (m_plan.outputType == DvAviType::Type2)
-        checked(m_writer->writeAudio({reinterpret_cast<const std::uint8_t *>(pcm.data()), need * 4}));
+        checked(
+            m_writer->writeAudio({reinterpret_cast<const std::uint8_t *>(m_injector->lastJoined(0).data()), need * 4}));
     ++m_written;
 }
 

@@ -5,6 +5,7 @@
 #include "core/format.h"
 #include "core/local_moment.h"
 #include "media/decoding/av_file_decoder.h"
+#include "media/pipeline/output_policy.h"
 #include "media/pipeline/run_error.h"
 #include "media/reading/datecode_scan.h"
 #include "media/reading/dv_frame_reader.h"
@@ -50,7 +51,7 @@ public:
 
     scenes::ShareCopyDates scanDates(PipelineRun &run);
     Mp4Dates mp4Dates(const scenes::ShareCopyDates &dates, bool &usedFileDate) const;
-    void copy(PipelineRun &run, Mp4Writer &writer);
+    RunOutcome copy(PipelineRun &run, Mp4Writer &writer);
 
 private:
     void pushPicture(const AVFrame &decoded, std::int64_t index, Mp4Writer &writer);
@@ -130,18 +131,22 @@ std::int64_t ShareCopySource::Duration() const
 void ShareCopySource::Run(PipelineRun &run)
 {
     Impl &impl = *m_impl;
-    const scenes::ShareCopyDates dates = impl.scanDates(run);
-    if (run.stopRequested())
-        return;
-    m_usedFileDate = false;
-    auto writer =
-        checked(Mp4Writer::create(impl.plan.destination, impl.video->context(),
-                                  impl.audio ? &impl.audio->context() : nullptr, impl.mp4Dates(dates, m_usedFileDate)));
-    impl.copy(run, *writer);
-    // A stop leaves the destination as it was: the unfinished writer drops its file.
-    if (run.stopRequested())
-        return;
-    checked(writer->finish());
+    // A copy cut short is of no use: a stop leaves no file, and an existing one as it was.
+    const OutputPolicy policy(impl.plan.destination, StoppedOutput::Discard);
+    std::unique_ptr<Mp4Writer> writer;
+    const auto write = [&] {
+        const scenes::ShareCopyDates dates = impl.scanDates(run);
+        if (run.stopRequested())
+            return RunOutcome::Stopped;
+        m_usedFileDate = false;
+        writer = checked(Mp4Writer::create(impl.plan.destination, impl.video->context(),
+                                           impl.audio ? &impl.audio->context() : nullptr,
+                                           impl.mp4Dates(dates, m_usedFileDate)));
+        return impl.copy(run, *writer);
+    };
+    // The unfinished writer, dropped, removes its file.
+    policy.conclude(
+        write, [&] { checked(writer->finish()); }, [&] { writer.reset(); });
 }
 
 // The datecode scan with the subtitle lines, as the srt file gets them.
@@ -189,7 +194,7 @@ Mp4Dates ShareCopySource::Impl::mp4Dates(const scenes::ShareCopyDates &dates, bo
     return result;
 }
 
-void ShareCopySource::Impl::copy(PipelineRun &run, Mp4Writer &writer)
+RunOutcome ShareCopySource::Impl::copy(PipelineRun &run, Mp4Writer &writer)
 {
     const std::int64_t first = std::clamp<std::int64_t>(plan.range.first, 0, frames);
     const std::int64_t end = endFrame();
@@ -229,7 +234,7 @@ void ShareCopySource::Impl::copy(PipelineRun &run, Mp4Writer &writer)
         }
     }
     if (run.stopRequested())
-        return;
+        return RunOutcome::Stopped;
     checked(chain->push(nullptr));
     drainPictures(writer);
     checked(video->send(nullptr));
@@ -238,6 +243,7 @@ void ShareCopySource::Impl::copy(PipelineRun &run, Mp4Writer &writer)
         checked(audio->finish());
         drainAudio(writer);
     }
+    return RunOutcome::Completed;
 }
 
 void ShareCopySource::Impl::pushPicture(const AVFrame &decoded, std::int64_t index, Mp4Writer &writer)
