@@ -21,7 +21,12 @@ struct EncoderWorker {
 
 class DvEncoderWorkers::Impl {
 public:
-    Impl(int nseq, std::size_t jobsInFlight) : m_nseq(nseq), m_jobs(jobsInFlight) {}
+    Impl(int nseq, std::size_t jobsInFlight, EncodedFramesOutput output)
+        : m_nseq(nseq),
+          m_jobs(jobsInFlight),
+          m_output(std::move(output))
+    {
+    }
     ~Impl()
     {
         abort();
@@ -33,7 +38,6 @@ public:
     void close() { m_jobs.close(); }
     void abort();
     void join();
-    std::optional<std::vector<EncodedFrame>> pop(bool wait);
     std::exception_ptr error() const
     {
         std::lock_guard lock(m_mutex);
@@ -48,6 +52,7 @@ private:
     void work(EncoderWorker &worker);
     std::vector<EncodedFrame> encode(EncoderWorker &worker, EncodeJob &job) const;
     void finished(std::uint64_t number, std::vector<EncodedFrame> frames);
+    void pushInOrder();
 
     const int m_nseq;
     BoundedQueue<NumberedJob> m_jobs;
@@ -56,9 +61,10 @@ private:
     std::vector<std::thread> m_threads;
 
     mutable std::mutex m_mutex;
-    std::condition_variable m_ready;
     std::map<std::uint64_t, std::vector<EncodedFrame>> m_done; // by job number
     std::uint64_t m_nextOut = 0;
+    EncodedFramesOutput m_output;
+    std::mutex m_outputMutex; // one thread pushes at a time, so the order holds
     int m_running = 0;
     bool m_stopped = false;
     std::exception_ptr m_error;
@@ -85,7 +91,6 @@ void DvEncoderWorkers::Impl::abort()
         m_stopped = true;
         m_done.clear();
     }
-    m_ready.notify_all();
 }
 
 void DvEncoderWorkers::Impl::join()
@@ -113,7 +118,6 @@ void DvEncoderWorkers::Impl::work(EncoderWorker &worker)
         std::lock_guard lock(m_mutex);
         --m_running;
     }
-    m_ready.notify_all();
 }
 
 std::vector<EncodedFrame> DvEncoderWorkers::Impl::encode(EncoderWorker &worker, EncodeJob &job) const
@@ -157,24 +161,29 @@ void DvEncoderWorkers::Impl::finished(std::uint64_t number, std::vector<EncodedF
             return;
         m_done.emplace(number, std::move(frames));
     }
-    m_ready.notify_all();
+    pushInOrder();
 }
 
-std::optional<std::vector<EncodedFrame>> DvEncoderWorkers::Impl::pop(bool wait)
+// Pushes out the jobs done whose turn it is; the thread that completes the order pushes them.
+void DvEncoderWorkers::Impl::pushInOrder()
 {
-    std::unique_lock lock(m_mutex);
-    const auto ready = [&] {
-        return m_stopped || m_running == 0 || m_done.count(m_nextOut) != 0;
-    };
-    if (wait)
-        m_ready.wait(lock, ready);
-    const auto next = m_done.find(m_nextOut);
-    if (m_stopped || next == m_done.end())
-        return std::nullopt;
-    std::vector<EncodedFrame> frames = std::move(next->second);
-    m_done.erase(next);
-    ++m_nextOut;
-    return frames;
+    std::lock_guard pushing(m_outputMutex);
+    for (;;) {
+        std::vector<EncodedFrame> frames;
+        {
+            std::lock_guard lock(m_mutex);
+            const auto next = m_done.find(m_nextOut);
+            if (m_stopped || next == m_done.end())
+                return;
+            frames = std::move(next->second);
+            m_done.erase(next);
+            ++m_nextOut;
+        }
+        if (!m_output(std::move(frames))) {
+            abort();
+            return;
+        }
+    }
 }
 
 DvEncoderWorkers::DvEncoderWorkers(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
@@ -182,7 +191,8 @@ DvEncoderWorkers::DvEncoderWorkers(std::unique_ptr<Impl> impl) : m_impl(std::mov
 DvEncoderWorkers::~DvEncoderWorkers() = default;
 
 core::Expected<std::unique_ptr<DvEncoderWorkers>, ReencodeErrorCode>
-DvEncoderWorkers::create(const DvPictureFormat &format, int threads, std::size_t jobsInFlight, bool interlacedScaling)
+DvEncoderWorkers::create(const DvPictureFormat &format, int threads, std::size_t jobsInFlight, bool interlacedScaling,
+                         EncodedFramesOutput output)
 {
     std::vector<EncoderWorker> workers;
     for (int i = 0; i < threads; ++i) {
@@ -195,7 +205,7 @@ DvEncoderWorkers::create(const DvPictureFormat &format, int threads, std::size_t
         stage.value()->setInterlacedScaling(interlacedScaling);
         workers.push_back({std::move(encoder.value()), std::move(stage.value())});
     }
-    auto impl = std::make_unique<Impl>(dvSequences(format.system), jobsInFlight);
+    auto impl = std::make_unique<Impl>(dvSequences(format.system), jobsInFlight, std::move(output));
     impl->start(std::move(workers));
     return std::unique_ptr<DvEncoderWorkers>(new DvEncoderWorkers(std::move(impl)));
 }
@@ -218,11 +228,6 @@ void DvEncoderWorkers::abort()
 void DvEncoderWorkers::join()
 {
     m_impl->join();
-}
-
-std::optional<std::vector<EncodedFrame>> DvEncoderWorkers::pop(bool wait)
-{
-    return m_impl->pop(wait);
 }
 
 std::exception_ptr DvEncoderWorkers::error() const

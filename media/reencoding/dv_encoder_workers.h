@@ -43,14 +43,20 @@ struct EncodedFrame {
     std::int64_t count = 0;
 };
 
+// Takes the frames of each job, in the order of the jobs; may wait while the receiver is full;
+// false when it stopped taking them.
+using EncodedFramesOutput = std::function<bool(std::vector<EncodedFrame>)>;
+
 // Encoders on threads of their own, each scaling and coding whole pictures on its one thread:
 // FFmpeg's slice threads spend a third more processor time on the same work than two encoders
-// side by side. The frames come out in the order their jobs went in.
+// side by side. Each job's frames are pushed to the output in the order the jobs went in, by
+// the thread that completes the order; an output that stops taking them stops the encoders.
 class DvEncoderWorkers {
 public:
     // `interlacedScaling`: see DvPictureStage::setInterlacedScaling.
     static core::Expected<std::unique_ptr<DvEncoderWorkers>, ReencodeErrorCode>
-    create(const DvPictureFormat &format, int threads, std::size_t jobsInFlight, bool interlacedScaling);
+    create(const DvPictureFormat &format, int threads, std::size_t jobsInFlight, bool interlacedScaling,
+           EncodedFramesOutput output);
     // Stops and joins the threads.
     ~DvEncoderWorkers();
     DvEncoderWorkers(const DvEncoderWorkers &) = delete;
@@ -63,11 +69,9 @@ public:
     // Drops what is on its way and tells the threads to stop (each finishes at most its
     // picture); may be called from any thread.
     void abort();
-    // Waits for the threads to end (after close() or abort()); from the owner's thread.
+    // Waits for the threads to end (after close() or abort()): after a close(), every job's
+    // frames were pushed out; from the owner's thread.
     void join();
-    // The frames of the next job in order: when `wait`, waits for them; nothing when they are
-    // not there yet (not waiting), or every job is out, or the encoders stopped.
-    std::optional<std::vector<EncodedFrame>> pop(bool wait);
     // The failure that stopped an encoder, if one did.
     std::exception_ptr error() const;
 

@@ -3,24 +3,20 @@
 #include "media/pipeline/run_error.h"
 
 #include "core/dv_frame.h"
-#include "core/four_cc.h"
 #include "media/audio/dv_audio.h"
-#include "media/audio/dv_audio_injector.h"
 #include "media/decoding/av_file_decoder.h"
 #include "media/decoding/decoded_audio_converter.h"
 #include "media/pipeline/bounded_queue.h"
-#include "media/pipeline/dv_header_filter.h"
 #include "media/pipeline/output_policy.h"
+#include "media/reencoding/dv_avi_sink.h"
 #include "media/reencoding/dv_encoder_workers.h"
 #include "media/reencoding/dv_picture_stage.h"
 #include "media/reencoding/dv_segment_packer.h"
 #include "media/reencoding/dv_source_frames.h"
 #include "media/reencoding/frame_rate_conversion.h"
-#include "media/writing/dv_avi_writer.h"
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -29,10 +25,6 @@ namespace camlog::media {
 
 namespace {
 
-// Frames encoded while their sound has not been decoded yet (AVI files interleave the two
-// loosely) wait here; past this many, a frame goes out with silence where its sound is late,
-// so memory stays bounded on a file whose sound lies far from its pictures.
-constexpr std::size_t kMaxFramesWaitingForSound = 100;
 // Pictures on their way between two threads: enough that a stage that lost its core for a
 // while (a busy machine) finds work waiting when it gets it back, few enough that a stop is
 // quick and memory small (about 1 MB a picture).
@@ -47,26 +39,6 @@ struct PictureJob {
     std::shared_ptr<const SourceFrameData> source;
     std::int64_t count = 0;
 };
-
-struct WaitingFrame {
-    std::vector<std::uint8_t> frame;
-    std::shared_ptr<const SourceFrameData> source;
-    std::int64_t repeat = 0; // 0 for the first frame that shows the picture
-};
-
-// The timecode of an output frame made from a source frame of the other system: the source's
-// hours, minutes and seconds, its frames counted in the target's rate, and a repeated picture
-// counting on from the frame it repeats.
-core::TTimecode DerivedTimecode(const core::TTimecode &source, DvSystem sourceSystem, DvSystem targetSystem,
-                                std::int64_t repeat)
-{
-    const int sourceRate = dvTimecodeFrames(sourceSystem);
-    const int targetRate = dvTimecodeFrames(targetSystem);
-    core::TTimecode out = source;
-    const auto frames = static_cast<std::int64_t>(source.frames) * targetRate / sourceRate + repeat;
-    out.frames = static_cast<std::uint8_t>(std::min<std::int64_t>(frames, targetRate - 1));
-    return out;
-}
 
 } // namespace
 
@@ -97,22 +69,12 @@ public:
 private:
     void start();
     RunOutcome reencode(PipelineRun &run);
-    void stopStages();
     void decodeLoop(PipelineRun &run, bool &stopped);
     void onPicture(PipelineRun &run);
     void emitHeld(std::int64_t until);
     void onSound();
-    void takeEncoded(EncodedFrame &encoded);
-    // Writes the frames the encoders finished, in order; when `wait`, all that are to come.
-    void takeEncodedFrames(bool wait);
-    // Writes the waiting frames whose sound is there (all of them at the end of the stream).
-    void writeReady(bool endOfStream);
-    void writeFrame(WaitingFrame &waiting);
-    void carryRecordingData(std::span<std::uint8_t> frame, const WaitingFrame &waiting) const;
-    std::size_t samplesFor(std::uint64_t frame) const
-    {
-        return DvAudioSamplesForFrame(m_plan.audioRate, m_plan.system, frame);
-    }
+    void sendSound();
+    void endSound();
 
     void startWorkers();
     void stopWorkers();
@@ -122,18 +84,20 @@ private:
     bool flushPack();
     void workerFailed();
     void rethrowWorkerError();
+    [[noreturn]] void lineStopped();
 
     DvReencodePlan m_plan;
     std::unique_ptr<AvFileDecoder> m_decoder;
     std::unique_ptr<DvSourceFrames> m_sourceFrames;
     DvPictureFormat m_picture;
+    // The end of the line; the encoders push into it, so it outlives them.
+    std::unique_ptr<DvAviSink> m_sink;
     std::unique_ptr<DvEncoderWorkers> m_encoders;
     // The picture thread's pack of touched segments, and the pictures in it in order. Only
     // for a DV source of the target's system: what the filters leave untouched keeps its own
     // coding, so it neither loses quality nor costs an encoding.
     std::unique_ptr<DvSegmentPacker> m_packer;
     std::vector<EncodeOutput> m_packed;
-    std::unique_ptr<DvAviWriter> m_writer;
     double m_frameSeconds;
 
     // The picture shown until the next one starts, and the clock's origin.
@@ -147,62 +111,41 @@ private:
     std::int64_t m_framesOut = 0; // output frames sent to the picture thread
     std::int64_t m_pictureNumber = 0;
 
-    // Sound: resampled stereo from m_soundStart on, in sample frames.
+    // Sound: resampled to the output's rate, stereo, on its way to the sink.
     std::unique_ptr<DecodedAudioConverter> m_audio;
     std::vector<std::int16_t> m_pcm;
-    std::int64_t m_pcmStart = 0; // the sample number of m_pcm's first sample
     bool m_soundStarted = false;
-    std::uint64_t m_written = 0;    // frames written
-    std::int64_t m_soundCursor = 0; // the first sample of the next frame written
-    std::deque<WaitingFrame> m_waiting;
-    std::unique_ptr<DvAudioInjector> m_injector;
+    bool m_soundEnded = false;
 
-    // The threads: decoding → m_toPictures → picture stage → the encoders → writing on the
-    // decoding thread.
+    // The threads: decoding → m_toPictures → picture stage → the encoders → the sink.
     BoundedQueue<PictureJob> m_toPictures{kPicturesInFlight};
     std::thread m_pictureWorker;
     std::mutex m_errorMutex;
     std::exception_ptr m_workerError;
-    bool m_stagesStopped = false;
 };
 
 void DvReencodeSource::Impl::start()
 {
     m_audio = std::make_unique<DecodedAudioConverter>(m_plan.audioRate, 2);
-    m_encoders =
-        checked(DvEncoderWorkers::create(m_picture, kEncoderThreads, kPicturesInFlight, m_plan.interlacedScaling));
+    DvAviSink *sink = m_sink.get();
+    m_encoders = checked(DvEncoderWorkers::create(
+        m_picture, kEncoderThreads, kPicturesInFlight, m_plan.interlacedScaling,
+        [sink](std::vector<EncodedFrame> frames) { return sink->pushFrames(std::move(frames)); }));
     if (m_sourceFrames && m_sourceFrames->system() == m_plan.system)
         m_packer = checked(DvSegmentPacker::create(m_picture));
-    DvAviFormat format;
-    format.type = m_plan.outputType;
-    format.system = m_plan.system;
-    format.wide = m_plan.wide;
-    format.audio = {AviPcmFormat{static_cast<std::uint32_t>(m_plan.audioRate), 2}};
-    auto created = DvAviWriter::create(m_plan.destination, format);
-    if (!created)
-        throw RunFailure(runError(created.error()));
-    m_writer = std::move(created.value());
-    const MediaFormat frames{m_plan.outputType == DvAviType::Type1 ? core::fcc::iavs : core::fcc::vids, core::fcc::dvsd,
-                             frameDuration()};
-    for (MediaStage *stage : m_plan.frameStages)
-        if (!stage->StartStream(frames))
-            failRun(RunErrorCode::Refused, "a stage refused the DV frames made from " + m_plan.source.string());
-    // The frames' own audio (a DV source's, kept with its pictures) gives way to the sound of
-    // the output's rate, 16-bit.
-    m_injector = std::make_unique<DvAudioInjector>(m_plan.audioRate, 2);
-    m_injector->setUseFrameAudio(false);
+    if (!m_decoder->hasAudio())
+        endSound(); // the pictures never wait: they all get silence
 }
 
 void DvReencodeSource::Impl::run(PipelineRun &run)
 {
-    const OutputPolicy policy(m_plan.destination);
-    policy.conclude([&] { return reencode(run); }, [&] { checked(m_writer->finish()); },
-                    [&] {
-                        stopWorkers();
-                        stopStages();
-                        if (m_writer)
-                            m_writer->discard();
-                    });
+    m_sink = DvAviSink::start({m_plan.destination, m_plan.outputType, m_plan.system, m_plan.wide, m_plan.audioRate,
+                               m_plan.frameStages, m_plan.headerFilter});
+    m_sink->policy().conclude([&] { return reencode(run); }, [&] { m_sink->finish(); },
+                              [&] {
+                                  stopWorkers();
+                                  m_sink->discard();
+                              });
 }
 
 RunOutcome DvReencodeSource::Impl::reencode(PipelineRun &run)
@@ -212,26 +155,20 @@ RunOutcome DvReencodeSource::Impl::reencode(PipelineRun &run)
     m_sourceFrameDuration = std::llround(m_decoder->videoFrameDuration() * 1e7);
     startWorkers();
     decodeLoop(run, stopped);
-    if (stopped)
-        stopWorkers();
-    // What is on its way is written: the encoder closes its queue once the pictures
-    // before it are done.
-    m_toPictures.close();
-    takeEncodedFrames(true);
-    stopWorkers();
+    endSound();
+    if (stopped) {
+        stopWorkers(); // what is on its way is dropped; what reached the sink is written
+    } else {
+        // Every picture goes through: the encoders end once the pictures before them are done.
+        m_toPictures.close();
+        if (m_pictureWorker.joinable())
+            m_pictureWorker.join();
+        m_encoders->join();
+    }
     rethrowWorkerError();
-    writeReady(true);
-    stopStages();
+    m_sink->endPictures();
+    m_sink->join();
     return stopped ? RunOutcome::Stopped : RunOutcome::Completed;
-}
-
-void DvReencodeSource::Impl::stopStages()
-{
-    if (m_stagesStopped)
-        return;
-    m_stagesStopped = true;
-    for (MediaStage *stage : m_plan.frameStages)
-        stage->StopStream();
 }
 
 void DvReencodeSource::Impl::decodeLoop(PipelineRun &run, bool &stopped)
@@ -249,14 +186,15 @@ void DvReencodeSource::Impl::decodeLoop(PipelineRun &run, bool &stopped)
         else
             onSound();
         rethrowWorkerError();
-        takeEncodedFrames(false);
     }
     if (!m_holding)
         failRun(RunErrorCode::DecodeFailed, m_plan.source.string() + ": no picture could be decoded");
     // The last picture lasts one source frame.
     emitHeld(OutputFramesBefore(m_lastTime + m_decoder->videoFrameDuration(), m_frameSeconds));
-    if (m_soundStarted)
+    if (m_soundStarted) {
         checked(m_audio->flush(m_pcm));
+        sendSound();
+    }
 }
 
 void DvReencodeSource::Impl::onPicture(PipelineRun &run)
@@ -297,104 +235,47 @@ void DvReencodeSource::Impl::emitHeld(std::int64_t until)
     av_frame_move_ref(job.picture.get(), m_held.get());
     m_heldReady = false;
     m_framesOut = until;
-    if (!m_toPictures.push(std::move(job))) {
-        rethrowWorkerError();
-        failRun(RunErrorCode::Failed, "the re-encoding stopped");
-    }
+    if (!m_toPictures.push(std::move(job)))
+        lineStopped();
 }
 
 void DvReencodeSource::Impl::onSound()
 {
     const AVFrame &block = m_decoder->frame(DecodedKind::Audio);
     if (!m_soundStarted) {
-        // The sound keeps its place against the pictures' clock: silence before a late start,
-        // and what comes before the first picture is dropped.
+        // The sound keeps its place against the pictures' clock: what comes before the first
+        // picture is dropped, a late start gets silence before it (the sink sees to both).
         m_soundStarted = true;
         const double start = m_pictureNumber > 0 ? m_decoder->time(DecodedKind::Audio) - m_origin : 0.0;
-        m_pcmStart = std::llround(start * m_plan.audioRate);
-        if (m_pcmStart > m_soundCursor) {
-            m_pcm.assign(static_cast<std::size_t>(m_pcmStart - m_soundCursor) * 2, 0);
-            m_pcmStart = m_soundCursor;
-        }
+        if (!m_sink->placeSound(std::llround(start * m_plan.audioRate)))
+            lineStopped();
     }
     checked(m_audio->convert(block, m_pcm));
-    writeReady(false);
+    sendSound();
 }
 
-void DvReencodeSource::Impl::takeEncodedFrames(bool wait)
+void DvReencodeSource::Impl::sendSound()
 {
-    while (auto frames = m_encoders->pop(wait))
-        for (EncodedFrame &encoded : *frames)
-            takeEncoded(encoded);
-}
-
-void DvReencodeSource::Impl::takeEncoded(EncodedFrame &encoded)
-{
-    for (std::int64_t i = 0; i < encoded.count; ++i)
-        m_waiting.push_back({i + 1 < encoded.count ? encoded.frame : std::move(encoded.frame), encoded.source, i});
-    writeReady(false);
-}
-
-void DvReencodeSource::Impl::writeReady(bool endOfStream)
-{
-    while (!m_waiting.empty()) {
-        const auto need = static_cast<std::int64_t>(samplesFor(m_written));
-        const bool soundThere = m_pcmStart + static_cast<std::int64_t>(m_pcm.size() / 2) >= m_soundCursor + need;
-        const bool soundAbsent = !m_decoder->hasAudio();
-        if (!soundThere && !soundAbsent && !endOfStream && m_waiting.size() <= kMaxFramesWaitingForSound)
-            return;
-        writeFrame(m_waiting.front());
-        m_waiting.pop_front();
-    }
-}
-
-void DvReencodeSource::Impl::carryRecordingData(std::span<std::uint8_t> frame, const WaitingFrame &waiting) const
-{
-    const SourceFrameData *source = waiting.source.get();
-    if (m_plan.headerFilter == nullptr || source == nullptr || source->sequences == 0)
+    if (m_pcm.empty())
         return;
-    m_plan.headerFilter->Transform(frame, std::span<const core::DifHeaderArea>(
-                                              source->headers.data(), static_cast<std::size_t>(source->sequences)));
-    const int nseq = dvSequences(m_plan.system);
-    const auto sourceSystem = dvSystemOfSequences(source->sequences);
-    if (m_plan.headerFilter->CopyHeaders && sourceSystem && *sourceSystem != m_plan.system
-        && source->picture.record.timecodeValid)
-        core::WriteTimecode(
-            frame, nseq,
-            DerivedTimecode(source->picture.record.timecode, *sourceSystem, m_plan.system, waiting.repeat));
+    if (!m_sink->pushSound(std::move(m_pcm)))
+        lineStopped();
+    m_pcm.clear();
 }
 
-void DvReencodeSource::Impl::writeFrame(WaitingFrame &waiting)
+void DvReencodeSource::Impl::endSound()
 {
-    std::vector<std::uint8_t> &frame = waiting.frame;
-    const std::size_t need = samplesFor(m_written);
-    // Samples before the cursor belong to frames already written (with silence).
-    if (m_pcmStart < m_soundCursor) {
-        const auto drop = std::min<std::size_t>(m_pcm.size(), static_cast<std::size_t>(m_soundCursor - m_pcmStart) * 2);
-        m_pcm.erase(m_pcm.begin(), m_pcm.begin() + static_cast<std::ptrdiff_t>(drop));
-        m_pcmStart += static_cast<std::int64_t>(drop / 2);
-        if (m_pcm.empty())
-            m_pcmStart = m_soundCursor;
-    }
-    const std::size_t have = std::min(need * 2, m_pcm.size());
-    m_injector->push(0, {m_pcm.data(), have});
-    m_pcm.erase(m_pcm.begin(), m_pcm.begin() + static_cast<std::ptrdiff_t>(have));
-    m_pcmStart += static_cast<std::int64_t>(have / 2);
-    m_soundCursor += static_cast<std::int64_t>(need);
-    // What the sound lacks (it ended, or is late past the bound) is silence.
-    checked(m_injector->joinNext(frame));
-    carryRecordingData(frame, waiting);
+    if (m_soundEnded)
+        return;
+    m_soundEnded = true;
+    m_sink->endSound();
+}
 
-    MediaSample sample{frame, static_cast<std::int64_t>(m_written), static_cast<std::int64_t>(m_written) + 1,
-                       static_cast<std::int64_t>(m_written) * frameDuration(),
-                       static_cast<std::int64_t>(m_written + 1) * frameDuration()};
-    for (MediaStage *stage : m_plan.frameStages)
-        stage->Receive(sample);
-    checked(m_writer->writeFrame(frame));
-    if (m_plan.outputType == DvAviType::Type2)
-        checked(
-            m_writer->writeAudio({reinterpret_cast<const std::uint8_t *>(m_injector->lastJoined(0).data()), need * 4}));
-    ++m_written;
+// A stage further down stopped taking what the decoding sends: its failure ends the run.
+void DvReencodeSource::Impl::lineStopped()
+{
+    rethrowWorkerError();
+    failRun(RunErrorCode::Failed, "the re-encoding stopped");
 }
 
 void DvReencodeSource::Impl::startWorkers()
@@ -434,6 +315,8 @@ void DvReencodeSource::Impl::rethrowWorkerError()
     }
     if (!error && m_encoders)
         error = m_encoders->error();
+    if (!error && m_sink)
+        error = m_sink->error();
     if (error)
         std::rethrow_exception(error);
 }

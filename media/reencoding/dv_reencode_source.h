@@ -39,13 +39,15 @@ struct DvReencodePlan {
     const Tdv_DVheader *headerFilter = nullptr;
 };
 
-// Decode → picture filters → picture stage (scale and pad to the DV picture) → DV encoder →
-// the sound joined into each frame and, for type 2, written beside it as 16-bit stereo PCM.
-// Decoding (on FFmpeg's frame threads, with the sound and the writing), the picture filters
-// and two encoders (each scaling its own pictures) run on threads of their own joined by small
-// bounded queues, so memory stays flat at any length. The frame rate becomes the system's by
-// repeating or dropping pictures on their presentation times, so the duration stays the
-// source's; the sound follows the pictures' clock. A source without sound gets silence.
+// One straight line of stages, each on a thread of its own, joined by small bounded queues so
+// memory stays flat at any length: the decoding (this source, on the pipeline's thread, with
+// FFmpeg's frame threads) → the picture stage (the picture filters, then keep-or-recode) →
+// two DV encoders (each scaling its own pictures) → the DV AVI sink (DvAviSink: sound joined
+// to the pictures, the camera's packs, the frame stages, the writer, what becomes of the
+// file). The decoding sends the sound to the sink directly; nothing comes back up the line.
+// The frame rate becomes the system's by repeating or dropping pictures on their presentation
+// times, so the duration stays the source's; the sound follows the pictures' clock. A source
+// without sound gets silence.
 // A DV source of the target's system keeps its own coding wherever no filter changed the
 // picture: only the video segments a filter touched are coded again (several pictures' worth
 // in one encoding), and a picture no filter touched is its source frame as it was.

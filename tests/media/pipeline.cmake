@@ -3,6 +3,7 @@ find_package(Qt6 REQUIRED COMPONENTS Gui)
 camlog_add_test_program(camlog_pipeline_tests
   SOURCES pipeline_test.cpp dv_header_filter_test.cpp caption_step_test.cpp recipes_test.cpp inlay_filter_test.cpp
     scene_detect_contenu_test.cpp recipe_outputs_test.cpp output_policy_test.cpp
+    sound_interleaver_test.cpp
   LIBS camlog_media camlog_media_test_support Qt6::Gui)
 # The re-encoding into DV of files of any codec.
 camlog_add_test_program(camlog_reencode_tests

@@ -303,6 +303,24 @@ TEST_F(RecompressTest, AStopDuringAConversionIsQuickAndLeavesAPlayableFile)
               static_cast<double>(frames.size()));
 }
 
+// A stop while the re-encoding is to replace a complete file: that file stays as it was and
+// nothing of the stopped run is left beside it.
+TEST_F(RecompressTest, AStopOverAnExistingFileLeavesThatFileAndNoTemporary)
+{
+    const auto dest = out("replaced.avi");
+    const std::vector<std::uint8_t> old(1000, 0x55);
+    test::writeBytes(dest, old);
+    ASSERT_TRUE(test::succeeded(
+        cdm.BuildNtscPal2(test::fixturePath("tape_three-type2.avi").string(), dest.string(), DvSystem::Ntsc)));
+    cdm.fg().Run();
+    for (int i = 0; i < 1000 && cdm.fg().IsRunning() && cdm.fg().CurrentPosition() < 10'000'000; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(cdm.fg().IsRunning()) << "the conversion ended before it could be stopped";
+    cdm.fg().Stop();
+    EXPECT_EQ(test::readBytes(dest), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dest.parent_path()), fs::directory_iterator{}), 1);
+}
+
 // Runs in a child process whose file size limit plays a full disk; the exit status says
 // which expectation failed (0: all held).
 int convertUntilTheDiskIsFull(const fs::path &source, const fs::path &dest)
