@@ -11,8 +11,10 @@
 #include "media/reading/dv_frame_reader.h"
 #include "media/sharecopy/aac_encoder.h"
 #include "media/sharecopy/h264_encoder.h"
+#include "media/sharecopy/mp4_sink.h"
 #include "media/sharecopy/mp4_writer.h"
 #include "media/sharecopy/share_picture_chain.h"
+#include "media/sharecopy/share_picture_stage.h"
 
 extern "C" {
 #include <libavutil/mathematics.h>
@@ -29,6 +31,16 @@ namespace camlog::media {
 namespace {
 constexpr std::int64_t kPalFrameDuration = 400000;
 constexpr std::int64_t kNtscFrameDuration = 333667;
+
+// A stage further down stopped taking what the decoding sends: its failure ends the run.
+[[noreturn]] void stoppedBy(const std::exception_ptr &first, const std::exception_ptr &second)
+{
+    if (first)
+        std::rethrow_exception(first);
+    if (second)
+        std::rethrow_exception(second);
+    failRun(RunErrorCode::Failed, "the share copy stopped");
+}
 
 ReencodeError openFailure(const std::filesystem::path &source, const std::string &what)
 {
@@ -51,18 +63,12 @@ public:
 
     scenes::ShareCopyDates scanDates(PipelineRun &run);
     Mp4Dates mp4Dates(const scenes::ShareCopyDates &dates, bool &usedFileDate) const;
-    RunOutcome copy(PipelineRun &run, Mp4Writer &writer);
+    RunOutcome copy(PipelineRun &run, Mp4Sink &sink, SharePictureStage &pictures);
 
 private:
-    void pushPicture(const AVFrame &decoded, std::int64_t index, Mp4Writer &writer);
-    void drainPictures(Mp4Writer &writer);
-    void drainVideo(Mp4Writer &writer);
-    void drainAudio(Mp4Writer &writer);
+    AvFramePtr pictureAt(const AVFrame &decoded, std::int64_t index) const;
+    void drainAudio(Mp4Sink &sink);
     std::int64_t endFrame() const { return plan.range.end < 0 ? frames : std::min(plan.range.end, frames); }
-
-    AvFramePtr m_picture{av_frame_alloc()};
-    AvFramePtr m_filtered{av_frame_alloc()};
-    AvPacketPtr m_packet{av_packet_alloc()};
 };
 
 ShareCopySource::ShareCopySource(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
@@ -128,25 +134,24 @@ std::int64_t ShareCopySource::Duration() const
     return m_impl->frames * m_impl->frameDuration;
 }
 
+// The line: the decoding here (the sound encoded here too, AAC being quick), the picture
+// stage on its thread, the sink on its own.
 void ShareCopySource::Run(PipelineRun &run)
 {
     Impl &impl = *m_impl;
-    // A copy cut short is of no use: a stop leaves no file, and an existing one as it was.
-    const OutputPolicy policy(impl.plan.destination, StoppedOutput::Discard);
-    std::unique_ptr<Mp4Writer> writer;
-    const auto write = [&] {
-        const scenes::ShareCopyDates dates = impl.scanDates(run);
-        if (run.stopRequested())
-            return RunOutcome::Stopped;
-        m_usedFileDate = false;
-        writer = checked(Mp4Writer::create(impl.plan.destination, impl.video->context(),
-                                           impl.audio ? &impl.audio->context() : nullptr,
-                                           impl.mp4Dates(dates, m_usedFileDate)));
-        return impl.copy(run, *writer);
-    };
-    // The unfinished writer, dropped, removes its file.
-    policy.conclude(
-        write, [&] { checked(writer->finish()); }, [&] { writer.reset(); });
+    const scenes::ShareCopyDates dates = impl.scanDates(run);
+    if (run.stopRequested())
+        return; // nothing written yet
+    m_usedFileDate = false;
+    const std::unique_ptr<Mp4Sink> sink =
+        Mp4Sink::start(impl.plan.destination, impl.video->context(), impl.audio ? &impl.audio->context() : nullptr,
+                       impl.mp4Dates(dates, m_usedFileDate));
+    std::unique_ptr<SharePictureStage> pictures = std::make_unique<SharePictureStage>(*impl.chain, *impl.video, *sink);
+    sink->policy().conclude([&] { return impl.copy(run, *sink, *pictures); }, [&] { sink->finish(); },
+                            [&] {
+                                pictures.reset(); // drops what is on its way, joins its thread
+                                sink->discard();
+                            });
 }
 
 // The datecode scan with the subtitle lines, as the srt file gets them.
@@ -194,7 +199,7 @@ Mp4Dates ShareCopySource::Impl::mp4Dates(const scenes::ShareCopyDates &dates, bo
     return result;
 }
 
-RunOutcome ShareCopySource::Impl::copy(PipelineRun &run, Mp4Writer &writer)
+RunOutcome ShareCopySource::Impl::copy(PipelineRun &run, Mp4Sink &sink, SharePictureStage &pictures)
 {
     const std::int64_t first = std::clamp<std::int64_t>(plan.range.first, 0, frames);
     const std::int64_t end = endFrame();
@@ -217,8 +222,8 @@ RunOutcome ShareCopySource::Impl::copy(PipelineRun &run, Mp4Writer &writer)
             const auto index = static_cast<std::int64_t>(std::llround(time * framesPerSecond));
             if (index >= end)
                 picturesDone = true;
-            else if (index >= first)
-                pushPicture(decoder->frame(kind), index - first, writer);
+            else if (index >= first && !pictures.push(pictureAt(decoder->frame(kind), index - first)))
+                stoppedBy(pictures.error(), sink.error());
             run.setPosition(index * frameDuration);
         } else if (!soundDone) {
             const AVFrame &sound = decoder->frame(kind);
@@ -229,56 +234,43 @@ RunOutcome ShareCopySource::Impl::copy(PipelineRun &run, Mp4Writer &writer)
                 soundDone = true;
             if (keep > 0) {
                 checked(audio->send(sound, static_cast<int>(skip), static_cast<int>(keep)));
-                drainAudio(writer);
+                drainAudio(sink);
             }
         }
     }
     if (run.stopRequested())
         return RunOutcome::Stopped;
-    checked(chain->push(nullptr));
-    drainPictures(writer);
-    checked(video->send(nullptr));
-    drainVideo(writer);
+    pictures.close();
     if (audio) {
         checked(audio->finish());
-        drainAudio(writer);
+        drainAudio(sink);
+        sink.endSound();
     }
+    pictures.join();
+    sink.join();
     return RunOutcome::Completed;
 }
 
-void ShareCopySource::Impl::pushPicture(const AVFrame &decoded, std::int64_t index, Mp4Writer &writer)
+// A new reference to the decoded picture, numbered from the copy's first frame.
+AvFramePtr ShareCopySource::Impl::pictureAt(const AVFrame &decoded, std::int64_t index) const
 {
-    av_frame_unref(m_picture.get());
-    if (av_frame_ref(m_picture.get(), &decoded) < 0)
-        throw std::runtime_error(plan.source.string() + ": out of memory");
-    m_picture->pts = index;
-    checked(chain->push(m_picture.get()));
-    drainPictures(writer);
+    AvFramePtr picture(av_frame_alloc());
+    if (!picture || av_frame_ref(picture.get(), &decoded) < 0)
+        failRun(RunErrorCode::Failed, plan.source.string() + ": out of memory");
+    picture->pts = index;
+    return picture;
 }
 
-void ShareCopySource::Impl::drainPictures(Mp4Writer &writer)
+void ShareCopySource::Impl::drainAudio(Mp4Sink &sink)
 {
-    while (checked(chain->pull(m_filtered.get()))) {
-        m_filtered->pict_type = AV_PICTURE_TYPE_NONE;
-        checked(video->send(m_filtered.get()));
-        av_frame_unref(m_filtered.get());
-        drainVideo(writer);
-    }
-}
-
-void ShareCopySource::Impl::drainVideo(Mp4Writer &writer)
-{
-    while (checked(video->receive(m_packet.get()))) {
-        checked(writer.writeVideo(m_packet.get()));
-        av_packet_unref(m_packet.get());
-    }
-}
-
-void ShareCopySource::Impl::drainAudio(Mp4Writer &writer)
-{
-    while (checked(audio->receive(m_packet.get()))) {
-        checked(writer.writeAudio(m_packet.get()));
-        av_packet_unref(m_packet.get());
+    for (;;) {
+        AvPacketPtr packet(av_packet_alloc());
+        if (!packet)
+            failRun(RunErrorCode::Failed, "out of memory for a packet");
+        if (!checked(audio->receive(packet.get())))
+            return;
+        if (!sink.pushAudio(std::move(packet)))
+            stoppedBy(sink.error(), nullptr);
     }
 }
 

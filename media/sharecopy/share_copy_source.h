@@ -28,9 +28,11 @@ struct ShareCopyPlan {
     scenes::FrameRange range;
 };
 
-// Runs in two steps: the fast datecode scan of the tape (the dates), then the copy itself:
-// decode → bwdif / scale / square pixels → H.264 and AAC → MP4. Everything runs one picture
-// at a time (the encoders' own threads aside), so memory stays flat at any length.
+// Runs in two steps: the fast datecode scan of the tape (the dates), then the copy itself, a
+// line of stages each on a thread of its own joined by small bounded queues, so memory stays
+// flat at any length: the decoding (with the AAC encoder) → the picture stage (bwdif / scale /
+// square pixels, then H.264; SharePictureStage) → the MP4 sink (Mp4Sink: the writer and what
+// becomes of the file).
 // A failure (damaged or truncated source, full disk) and a stop both leave no file and an
 // existing destination as it was.
 class ShareCopySource : public PipelineSource {
