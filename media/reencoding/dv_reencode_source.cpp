@@ -6,20 +6,18 @@
 #include "media/audio/dv_audio.h"
 #include "media/decoding/av_file_decoder.h"
 #include "media/decoding/decoded_audio_converter.h"
-#include "media/pipeline/bounded_queue.h"
 #include "media/pipeline/output_policy.h"
 #include "media/reencoding/dv_avi_sink.h"
 #include "media/reencoding/dv_encoder_workers.h"
 #include "media/reencoding/dv_picture_stage.h"
+#include "media/reencoding/dv_picture_worker.h"
 #include "media/reencoding/dv_segment_packer.h"
 #include "media/reencoding/dv_source_frames.h"
 #include "media/reencoding/frame_rate_conversion.h"
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 #include <stdexcept>
-#include <thread>
 
 namespace camlog::media {
 
@@ -32,13 +30,6 @@ constexpr std::size_t kPicturesInFlight = 8;
 
 // The encoders: two, each on a thread (a picture takes longer to encode than to decode).
 constexpr int kEncoderThreads = 2;
-
-// One source picture and the output frames it fills.
-struct PictureJob {
-    AvFramePtr picture;
-    std::shared_ptr<const SourceFrameData> source;
-    std::int64_t count = 0;
-};
 
 } // namespace
 
@@ -78,11 +69,6 @@ private:
 
     void startWorkers();
     void stopWorkers();
-    void pictureThread();
-    bool sendPicture(PictureJob &job, std::span<const core::PixelRect> changed);
-    bool packPicture(PictureJob &job, const std::vector<bool> &touched);
-    bool flushPack();
-    void workerFailed();
     void rethrowWorkerError();
     [[noreturn]] void lineStopped();
 
@@ -93,11 +79,11 @@ private:
     // The end of the line; the encoders push into it, so it outlives them.
     std::unique_ptr<DvAviSink> m_sink;
     std::unique_ptr<DvEncoderWorkers> m_encoders;
-    // The picture thread's pack of touched segments, and the pictures in it in order. Only
-    // for a DV source of the target's system: what the filters leave untouched keeps its own
-    // coding, so it neither loses quality nor costs an encoding.
-    std::unique_ptr<DvSegmentPacker> m_packer;
-    std::vector<EncodeOutput> m_packed;
+    // The picture stage; it pushes into the encoders.
+    std::unique_ptr<DvPictureWorker> m_pictures;
+    // A DV source of the target's system: the source frames are read whole, so that what the
+    // filters leave untouched keeps its own coding.
+    bool m_keepsSegments = false;
     double m_frameSeconds;
 
     // The picture shown until the next one starts, and the clock's origin.
@@ -116,12 +102,6 @@ private:
     std::vector<std::int16_t> m_pcm;
     bool m_soundStarted = false;
     bool m_soundEnded = false;
-
-    // The threads: decoding → m_toPictures → picture stage → the encoders → the sink.
-    BoundedQueue<PictureJob> m_toPictures{kPicturesInFlight};
-    std::thread m_pictureWorker;
-    std::mutex m_errorMutex;
-    std::exception_ptr m_workerError;
 };
 
 void DvReencodeSource::Impl::start()
@@ -131,8 +111,6 @@ void DvReencodeSource::Impl::start()
     m_encoders = checked(DvEncoderWorkers::create(
         m_picture, kEncoderThreads, kPicturesInFlight, m_plan.interlacedScaling,
         [sink](std::vector<EncodedFrame> frames) { return sink->pushFrames(std::move(frames)); }));
-    if (m_sourceFrames && m_sourceFrames->system() == m_plan.system)
-        m_packer = checked(DvSegmentPacker::create(m_picture));
     if (!m_decoder->hasAudio())
         endSound(); // the pictures never wait: they all get silence
 }
@@ -160,9 +138,8 @@ RunOutcome DvReencodeSource::Impl::reencode(PipelineRun &run)
         stopWorkers(); // what is on its way is dropped; what reached the sink is written
     } else {
         // Every picture goes through: the encoders end once the pictures before them are done.
-        m_toPictures.close();
-        if (m_pictureWorker.joinable())
-            m_pictureWorker.join();
+        m_pictures->close();
+        m_pictures->join();
         m_encoders->join();
     }
     rethrowWorkerError();
@@ -211,7 +188,7 @@ void DvReencodeSource::Impl::onPicture(PipelineRun &run)
     if (m_sourceFrames) {
         // DV pictures carry their frame number as their time in frames.
         const double frameSeconds = m_decoder->videoFrameDuration();
-        m_sourceFrames->read(std::llround(time / frameSeconds), *source, m_packer != nullptr);
+        m_sourceFrames->read(std::llround(time / frameSeconds), *source, m_keepsSegments);
     } else {
         source->picture.frameNumber = m_pictureNumber;
         source->picture.record.frameNumber = static_cast<std::int32_t>(m_pictureNumber);
@@ -235,7 +212,7 @@ void DvReencodeSource::Impl::emitHeld(std::int64_t until)
     av_frame_move_ref(job.picture.get(), m_held.get());
     m_heldReady = false;
     m_framesOut = until;
-    if (!m_toPictures.push(std::move(job)))
+    if (!m_pictures->push(std::move(job)))
         lineStopped();
 }
 
@@ -280,136 +257,36 @@ void DvReencodeSource::Impl::lineStopped()
 
 void DvReencodeSource::Impl::startWorkers()
 {
-    m_pictureWorker = std::thread([this] { pictureThread(); });
+    DvPictureWorkerPlan plan{m_plan.source, m_plan.pictureFilters, m_picture, std::nullopt, m_sourceFrameDuration};
+    if (m_sourceFrames)
+        plan.sourceSystem = m_sourceFrames->system();
+    std::unique_ptr<DvSegmentPacker> packer;
+    if (m_sourceFrames && m_sourceFrames->system() == m_plan.system)
+        packer = checked(DvSegmentPacker::create(m_picture));
+    m_keepsSegments = packer != nullptr;
+    m_pictures = std::make_unique<DvPictureWorker>(std::move(plan), *m_encoders, std::move(packer), kPicturesInFlight);
 }
 
 // Drops what is on its way and joins the threads (at most one picture each to finish).
 void DvReencodeSource::Impl::stopWorkers()
 {
-    m_toPictures.abort();
+    if (m_pictures)
+        m_pictures->abort();
     if (m_encoders)
         m_encoders->abort();
-    if (m_pictureWorker.joinable())
-        m_pictureWorker.join();
+    if (m_pictures)
+        m_pictures->join();
     if (m_encoders)
         m_encoders->join();
 }
 
-void DvReencodeSource::Impl::workerFailed()
-{
-    {
-        std::lock_guard lock(m_errorMutex);
-        if (!m_workerError)
-            m_workerError = std::current_exception();
-    }
-    m_toPictures.abort();
-    m_encoders->abort();
-}
-
 void DvReencodeSource::Impl::rethrowWorkerError()
 {
-    std::exception_ptr error;
-    {
-        std::lock_guard lock(m_errorMutex);
-        error = m_workerError;
-    }
-    if (!error && m_encoders)
-        error = m_encoders->error();
-    if (!error && m_sink)
-        error = m_sink->error();
-    if (error)
-        std::rethrow_exception(error);
-}
-
-void DvReencodeSource::Impl::pictureThread()
-{
-    try {
-        bool started = false;
-        while (auto job = m_toPictures.pop()) {
-            AVFrame &picture = *job->picture;
-            if (!started) {
-                for (PictureFilter *filter : m_plan.pictureFilters)
-                    if (!filter->StartPictures(picture.width, picture.height,
-                                               static_cast<AVPixelFormat>(picture.format), m_sourceFrameDuration))
-                        failRun(RunErrorCode::Refused,
-                                "a picture filter refused the pictures of " + m_plan.source.string());
-                started = true;
-            }
-            if (!m_plan.pictureFilters.empty() && av_frame_make_writable(&picture) < 0)
-                failRun(RunErrorCode::Failed, "out of memory for a picture");
-            std::vector<core::PixelRect> changed;
-            for (PictureFilter *filter : m_plan.pictureFilters)
-                changed.push_back(filter->FilterPicture(picture, job->source->picture));
-            if (m_sourceFrames) {
-                // The shape the DV frame says, whatever the decoder made of it.
-                const bool wide = job->source->sequences > 0 ? job->source->picture.record.widePicture : m_plan.wide;
-                picture.sample_aspect_ratio = DvPictureFormat{m_sourceFrames->system(), wide}.pixelAspect();
-            }
-            if (!sendPicture(*job, changed)) {
-                // The encoders stopped: the decoding must not wait for this thread.
-                m_toPictures.abort();
-                return;
-            }
-        }
-        if (flushPack())
-            m_encoders->close();
-        else
-            m_toPictures.abort();
-    } catch (...) {
-        workerFailed();
-    }
-}
-
-// Sends the picture to the encoders: scaled into the DV picture (a picture already in the DV
-// format as it is), or, when the source frame's video is kept where no filter changed the
-// picture, only its touched segments, in the pack. False when the encoders stopped.
-bool DvReencodeSource::Impl::sendPicture(PictureJob &job, std::span<const core::PixelRect> changed)
-{
-    const SourceFrameData &source = *job.source;
-    const int nseq = dvSequences(m_plan.system);
-    const bool asItIs = m_picture.takesAsItIs(*job.picture);
-    if (m_packer && source.sequences == nseq && !source.frame.empty() && asItIs) {
-        const std::vector<bool> touched = core::DvSegmentsMeeting(nseq, changed);
-        if (std::find(touched.begin(), touched.end(), false) != touched.end())
-            return packPicture(job, touched);
-    }
-    if (!flushPack())
-        return false;
-    return m_encoders->push({std::move(job.picture), !asItIs, {{std::move(job.source), job.count, true, {}}}, nullptr});
-}
-
-// Puts the picture's touched segments into the pack, sending the pack on first when they do
-// not fit; a picture with none touched is its source frame as it was.
-bool DvReencodeSource::Impl::packPicture(PictureJob &job, const std::vector<bool> &touched)
-{
-    const bool any = std::find(touched.begin(), touched.end(), true) != touched.end();
-    const AVFrame *picture = any ? job.picture.get() : nullptr;
-    EncodeOutput output{std::move(job.source), job.count, false, {}};
-    if (!m_packer->add(picture, touched, output.placed)) {
-        if (!flushPack())
-            return false;
-        m_packer->add(picture, touched, output.placed);
-    }
-    m_packed.push_back(std::move(output));
-    return true;
-}
-
-// Sends the pack to the encoders with the pictures in it; an empty pack is nothing to encode.
-bool DvReencodeSource::Impl::flushPack()
-{
-    if (m_packed.empty())
-        return true;
-    EncodeJob job{nullptr, false, std::move(m_packed), nullptr};
-    m_packed.clear();
-    if (!m_packer->empty()) {
-        job.picture = m_packer->takePicture();
-        if (!job.picture)
-            failRun(RunErrorCode::Failed, "out of memory for a picture");
-        job.recycle = [this](AvFramePtr picture) {
-            m_packer->recyclePicture(std::move(picture));
-        };
-    }
-    return m_encoders->push(std::move(job));
+    for (const std::exception_ptr &error :
+         {m_pictures ? m_pictures->error() : nullptr, m_encoders ? m_encoders->error() : nullptr,
+          m_sink ? m_sink->error() : nullptr})
+        if (error)
+            std::rethrow_exception(error);
 }
 
 DvReencodeSource::DvReencodeSource(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
