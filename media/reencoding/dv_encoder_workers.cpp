@@ -5,7 +5,6 @@
 #include "media/pipeline/run_error.h"
 #include "media/reencoding/dv_video_encoder.h"
 
-#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -65,7 +64,6 @@ private:
     std::uint64_t m_nextOut = 0;
     EncodedFramesOutput m_output;
     std::mutex m_outputMutex; // one thread pushes at a time, so the order holds
-    int m_running = 0;
     bool m_stopped = false;
     std::exception_ptr m_error;
 };
@@ -73,7 +71,6 @@ private:
 void DvEncoderWorkers::Impl::start(std::vector<EncoderWorker> workers)
 {
     m_workers = std::move(workers);
-    m_running = static_cast<int>(m_workers.size());
     for (EncoderWorker &worker : m_workers)
         m_threads.emplace_back([this, &worker] { work(worker); });
 }
@@ -113,10 +110,6 @@ void DvEncoderWorkers::Impl::work(EncoderWorker &worker)
             m_stopped = true;
         }
         m_jobs.abort();
-    }
-    {
-        std::lock_guard lock(m_mutex);
-        --m_running;
     }
 }
 

@@ -123,5 +123,42 @@ TEST(DvAudioInjector, TheFramesOwnSecondPairStays)
     EXPECT_EQ(back.pairs[1], four.pairs[1]);
 }
 
+// A frame whose own audio belongs to another recording (a re-encoded tape's frame, kept as it
+// was): told not to use it, the injector writes the stream's sound at the count of the frame's
+// place in the stream, 16-bit, and gives back what it wrote for the separate stream.
+TEST(DvAudioInjector, FramesOwnAudioIgnoredTakesThePlacesCountAndGivesBackTheSamples)
+{
+    auto frames = test::readRawDvFrames(test::fixturePath("ntsc_4x3_48k.dv"));
+    ASSERT_GE(frames.size(), 3u);
+    std::vector<std::int16_t> pcm(2 * 1602);
+    for (std::size_t i = 0; i < pcm.size(); ++i)
+        pcm[i] = static_cast<std::int16_t>(i * 7 - 9000);
+    struct Case {
+        std::uint64_t place; // the frame's place in the stream: NTSC 48 kHz takes 1600 at 0, 5, ...
+        std::size_t count;
+    };
+    for (const Case c : {Case{0, 1600}, Case{1, 1602}, Case{10, 1600}, Case{11, 1602}}) {
+        Frame frame = frames[1];
+        DvAudioInjector injector(48000, 2);
+        injector.setUseFrameAudio(false);
+        injector.setNextFrame(c.place);
+        EXPECT_EQ(injector.samplesDue(frame), c.count) << c.place;
+        injector.push(0, std::span(pcm).first(2 * c.count - 20)); // ten sample frames short
+        const auto joined = injector.joinNext(frame);
+        ASSERT_TRUE(joined) << joined.error().message;
+        EXPECT_EQ(joined.value(), c.count);
+        DvFrameAudio back;
+        ASSERT_TRUE(SplitDvAudio(frame, back));
+        EXPECT_EQ(back.format.bitsPerSample, 16);
+        ASSERT_EQ(back.samples, c.count);
+        std::vector<std::int16_t> expected(pcm.begin(), pcm.begin() + static_cast<std::ptrdiff_t>(2 * c.count - 20));
+        expected.resize(2 * c.count, 0); // the missing end is silence
+        EXPECT_EQ(back.pairs[0], expected) << c.place;
+        const auto given = injector.lastJoined(0);
+        EXPECT_EQ(std::vector<std::int16_t>(given.begin(), given.end()), expected) << c.place;
+        EXPECT_TRUE(injector.lastJoined(1).empty());
+    }
+}
+
 } // namespace
 } // namespace camlog::media
