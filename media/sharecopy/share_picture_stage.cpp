@@ -9,9 +9,9 @@
 namespace camlog::media {
 
 namespace {
-// Decoded pictures on their way (about 1 MB each): enough to keep the stage busy while the
-// decoding loses its core for a while.
-constexpr std::size_t kPicturesInFlight = 8;
+// Decoded pictures on their way (about 0.6 MB each): decoding is quick beside the filter and
+// x264, so a few keep the stage busy; more would only raise the copy's peak memory.
+constexpr std::size_t kPicturesInFlight = 3;
 } // namespace
 
 SharePictureStage::SharePictureStage(SharePictureChain &chain, H264Encoder &encoder, Mp4Sink &sink)
