@@ -10,8 +10,9 @@ namespace camlog::media {
 
 namespace {
 // Decoded pictures on their way (about 0.6 MB each): decoding is quick beside the filter and
-// x264, so a few keep the stage busy; more would only raise the copy's peak memory.
-constexpr std::size_t kPicturesInFlight = 3;
+// x264, so one waiting picture keeps the stage busy (measured as fast as three, and as eight);
+// more would only raise the copy's peak memory.
+constexpr std::size_t kPicturesInFlight = 1;
 } // namespace
 
 SharePictureStage::SharePictureStage(SharePictureChain &chain, H264Encoder &encoder, Mp4Sink &sink)
