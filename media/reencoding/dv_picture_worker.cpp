@@ -8,6 +8,15 @@
 
 namespace camlog::media {
 
+namespace {
+
+// Frames waiting behind a pack that is not full yet. Where the filters touch nothing for a long
+// stretch (an inlay shown once, at each scene), the pack would otherwise keep every frame of the
+// tape behind it: it is sent on, part full, at this count, so memory stays flat.
+constexpr std::size_t kMostFramesWaitingForAPack = 25;
+
+} // namespace
+
 DvPictureWorker::DvPictureWorker(DvPictureWorkerPlan plan, DvEncoderWorkers &encoders,
                                  std::unique_ptr<DvSegmentPacker> packer, std::size_t picturesInFlight)
     : m_plan(std::move(plan)),
@@ -126,6 +135,9 @@ bool DvPictureWorker::packPicture(PictureJob &job, const std::vector<bool> &touc
         m_packer->add(picture, touched, output.placed);
     }
     m_packed.push_back(std::move(output));
+    // A frame kept whole with no pack being filled waits for nothing.
+    if (m_packer->empty() || m_packed.size() >= kMostFramesWaitingForAPack)
+        return flushPack();
     return true;
 }
 
