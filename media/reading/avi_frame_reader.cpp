@@ -94,6 +94,9 @@ struct MoviList {
 
 // One candidate set of sample tables, with the entry counts of the index they came from.
 struct Tables {
+    Tables() = default;
+    // Empty tables for that many streams.
+    explicit Tables(std::size_t streams) : samples(streams), listed(streams), beyondEnd(streams), repeats(streams) {}
     std::vector<std::vector<SampleEntry>> samples;
     std::vector<std::uint64_t> listed;    // entries the index listed per stream, kept or not
     std::vector<std::uint64_t> beyondEnd; // entries with data past the file's end, per stream
@@ -302,11 +305,7 @@ void Loader::addStandardIndex(const std::uint8_t *data, std::size_t size, std::s
 
 Tables Loader::loadOpenDml()
 {
-    Tables tables;
-    tables.samples.resize(m_streams.size());
-    tables.listed.resize(m_streams.size());
-    tables.beyondEnd.resize(m_streams.size());
-    tables.repeats.resize(m_streams.size());
+    Tables tables(m_streams.size());
     // Every standard index read counts against this, so that a super index that lists the
     // same or overlapping chunks again and again cannot make us read more than the file.
     std::uint64_t budget = m_fileSize;
@@ -357,11 +356,7 @@ Tables Loader::loadOpenDml()
 
 Tables Loader::loadIdx1()
 {
-    Tables tables;
-    tables.samples.resize(m_streams.size());
-    tables.listed.resize(m_streams.size());
-    tables.beyondEnd.resize(m_streams.size());
-    tables.repeats.resize(m_streams.size());
+    Tables tables(m_streams.size());
     const auto firstMovi = std::find_if(m_movis.begin(), m_movis.end(), [](const MoviList &m) { return m.riff == 0; });
     if (!m_hasIdx1 || m_idx1Size < 16)
         return tables;
@@ -423,11 +418,7 @@ Tables Loader::loadIdx1()
 
 Tables Loader::walkMovi()
 {
-    Tables tables;
-    tables.samples.resize(m_streams.size());
-    tables.listed.resize(m_streams.size());
-    tables.beyondEnd.resize(m_streams.size());
-    tables.repeats.resize(m_streams.size());
+    Tables tables(m_streams.size());
     for (const MoviList &movi : m_movis) {
         // A walk that lost the chunk structure cannot trust what follows in the same list;
         // the next list starts afresh.
